@@ -1,0 +1,32 @@
+#include "app/paths.h"
+
+namespace vintrel {
+
+namespace {
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+std::size_t StartAfterQuote(const std::string& path) {
+    return (!path.empty() && path[0] == '"') ? 1 : 0;
+}
+} // namespace
+
+std::string DirectoryPart(const std::string& path) {
+    const std::size_t start = StartAfterQuote(path);
+    std::size_t end = start;
+    for (std::size_t i = start; i < path.size() && path[i] != '|'; ++i) {
+        if (IsSeparator(path[i])) end = i + 1;
+    }
+    return path.substr(start, end - start);
+}
+
+std::string FileNamePart(const std::string& path) {
+    const std::size_t start = StartAfterQuote(path);
+    std::size_t nameStart = start;
+    for (std::size_t i = start; i < path.size(); ++i) {
+        if (IsSeparator(path[i])) nameStart = i + 1;
+    }
+    std::size_t nameEnd = path.find('"', nameStart);
+    if (nameEnd == std::string::npos) nameEnd = path.size();
+    return path.substr(nameStart, nameEnd - nameStart);
+}
+
+} // namespace vintrel

@@ -1,0 +1,36 @@
+// The spine of the program once its window is open: the profile check, the event loop and
+// the exit sequence.
+#pragma once
+
+#include <functional>
+
+#include "app/disk.h"
+#include "app/screen.h"
+#include "app/state.h"
+
+namespace vintrel {
+
+// The actions the loop and the start-up hand work to. Each runs to its end.
+struct Operations {
+    std::function<void()> searchDataFiles;  // "Search for files now"
+    std::function<void()> chooseTargetPath; // ">>"
+    std::function<void()> runBackup;        // "Backup the files now"
+    std::function<void()> loadProfile;
+    std::function<void()> saveProfile;
+};
+
+// Loads the backup profile when something of its name exists in the start-up directory,
+// otherwise says that there is none.
+void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operations& ops);
+
+// Acts on one event: a close request or Alt+X sets the quit flag; the three buttons start
+// their actions; everything else is ignored.
+void HandleEvent(AppState& state, const Event& event, const Operations& ops);
+
+// Takes events one at a time until the quit flag is set; always waits for at least one.
+void RunEventLoop(AppState& state, Screen& screen, const Operations& ops);
+
+// From the profile check to the saved profile: check, activate, loop, close, save.
+void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops);
+
+} // namespace vintrel

@@ -1,0 +1,47 @@
+// What the program does to its window. One real implementation drives the Win32 window;
+// the unit tests record the calls.
+#pragma once
+
+#include <string>
+
+namespace vintrel {
+
+// The kinds lie above every window message number, so a poll can return either.
+enum class EventKind : int {
+    None = 0,
+    CloseRequest = 0x10001, // number: the window number
+    Command = 0x10002,      // number: the command number (a keyboard shortcut)
+    Gadget = 0x10003,       // number: the gadget number
+};
+
+struct Event {
+    EventKind kind = EventKind::None;
+    int number = 0;
+    friend bool operator==(const Event&, const Event&) = default;
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+
+    // Shows a text in a field of the status bar (0: messages, 1: the search's mark).
+    virtual void SetStatusText(int field, const std::string& text) = 0;
+    // Replaces the text of a gadget; a number that names no gadget does nothing.
+    virtual void SetGadgetText(int gadget, const std::string& text) = 0;
+
+    // Blocks until the next event and returns it; events queued earlier come first.
+    virtual Event WaitForEvent() = 0;
+    // Handles at most one pending window message. Returns 0 when nothing was pending,
+    // otherwise the kind of the event it produced (stored in *event) or, when the message
+    // made no event, the message number (never 0).
+    virtual int PollEvent(Event* event) = 0;
+
+    // A modal box that blocks the whole program; returns the button pressed.
+    virtual int ShowMessageBox(const std::string& caption, const std::string& text,
+                               unsigned type) = 0;
+
+    virtual void ActivateMainWindow() = 0;
+    virtual void CloseMainWindow() = 0;
+};
+
+} // namespace vintrel

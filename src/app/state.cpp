@@ -1,0 +1,27 @@
+#include "app/state.h"
+
+namespace vintrel {
+
+std::string StartupDirectoryFrom(const std::string* currentDirectory) {
+    if (currentDirectory == nullptr) return std::string(512, ' ');
+    std::string dir = *currentDirectory;
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+void InitSharedState(AppState& state, const std::string* currentDirectory) {
+    state.profileList.clear();
+    state.startupDirectory = StartupDirectoryFrom(currentDirectory);
+    state.windowColour = kWindowColour;
+    state.spinnerString = "|/-\\/-";
+    state.dayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                      "Thursday", "Friday", "Saturday"};
+    state.monthNames = {"January", "February", "March",     "April",   "May",      "June",
+                        "July",    "August",   "September", "October", "November", "December"};
+    state.quitFlag = 0;
+    state.targetPath.clear();
+}
+
+std::string ProfilePath(const AppState& state) { return state.startupDirectory + kProfileFileName; }
+
+} // namespace vintrel

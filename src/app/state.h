@@ -1,0 +1,41 @@
+// The program-wide state, one instance, owned by the program entry.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vintrel {
+
+using Colour = std::uint32_t; // a Windows COLORREF: 0x00BBGGRR
+
+inline constexpr Colour kWindowColour = 0x00FDBE99; // light blue: red 153, green 190, blue 253
+inline constexpr const char* kProfileFileName = "Vintrel Profile.txt";
+inline constexpr const char* kProfileNotFoundText =
+    "Error: Default backup profile not found, please press the 'Search for files now' "
+    "button to find and create a backup profile";
+
+struct AppState {
+    std::string startupDirectory;  // always ends in "\" unless the current directory was unknown
+    Colour windowColour = 0;
+    std::string spinnerString;
+    std::array<std::string, 7> dayNames;
+    std::array<std::string, 12> monthNames;
+    std::int32_t quitFlag = 0;
+    std::string targetPath;
+    std::vector<std::string> profileList; // "full path|kind|version", one per file-list row
+};
+
+// Fills the state as the program finds it at start-up. `currentDirectory` is what the
+// platform reported, or nothing when it could not say.
+void InitSharedState(AppState& state, const std::string* currentDirectory);
+
+// The start-up directory made from the current directory: a trailing "\" is added where
+// missing; an unknown directory leaves 512 blanks, which name no file.
+std::string StartupDirectoryFrom(const std::string* currentDirectory);
+
+// Where the backup profile lives: the start-up directory followed by its file name.
+std::string ProfilePath(const AppState& state);
+
+} // namespace vintrel

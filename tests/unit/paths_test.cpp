@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "app/paths.h"
+
+namespace vintrel {
+namespace {
+
+struct SplitCase {
+    const char* path;
+    const char* directory;
+    const char* fileName;
+};
+
+// Each row: a path, its directory part, its file-name part.
+const SplitCase kSplitCases[] = {
+    {"C:\\Mail\\box.pst", "C:\\Mail\\", "box.pst"},
+    {"box.pst", "", "box.pst"},
+    {"", "", ""},
+    {"C:\\Mail\\", "C:\\Mail\\", ""},
+    {"C:\\Mail\\\\", "C:\\Mail\\\\", ""},
+    {"C:\\box.pst", "C:\\", "box.pst"},
+    {"C:box.pst", "", "C:box.pst"},
+    {"\\\\server\\share\\a.wab", "\\\\server\\share\\", "a.wab"},
+    {"C:/Mail/box.pst", "C:/Mail/", "box.pst"},
+    {"C:\\Mail/sub\\box.pst", "C:\\Mail/sub\\", "box.pst"},
+    // A leading quote is skipped; the name ends at the next quote.
+    {"\"C:\\Mail\\box.pst\"", "C:\\Mail\\", "box.pst"},
+    {"\"C:\\Mail\\box.pst\" extra", "C:\\Mail\\", "box.pst"},
+    {"\"box.pst", "", "box.pst"},
+    {"\"", "", ""},
+    // The directory scan stops at the first "|"; the name scan does not.
+    {"C:\\Mail\\box.pst|Outlook personal folders|[No idea]", "C:\\Mail\\",
+     "box.pst|Outlook personal folders|[No idea]"},
+    {"C:\\a\\b.pst|x\\y|z", "C:\\a\\", "y|z"},
+    {"|C:\\a\\b.pst", "", "b.pst"},
+    {"C:\\Outlook Express\\Inbox.dbx", "C:\\Outlook Express\\", "Inbox.dbx"},
+    // Bytes above 0x7F are ordinary characters.
+    {"C:\\D\xe9j\xe0\\\xfc.pst", "C:\\D\xe9j\xe0\\", "\xfc.pst"},
+};
+
+TEST(PathParts, SplitsEveryKindOfPath) {
+    for (const SplitCase& c : kSplitCases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(DirectoryPart(c.path), c.directory);
+        EXPECT_EQ(FileNamePart(c.path), c.fileName);
+    }
+}
+
+TEST(PathParts, DirectoryAndNameRebuildAnUnquotedPath) {
+    for (const char* path : {"C:\\Mail\\box.pst", "D:\\x\\y\\z\\w.wab", "n.pab", "C:\\"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(DirectoryPart(path) + FileNamePart(path), path);
+    }
+}
+
+} // namespace
+} // namespace vintrel

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "app/ids.h"
+#include "app/program.h"
+#include "fakes.h"
+
+namespace vintrel {
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string dir = "C:\\Work";
+        InitSharedState(state, &dir);
+        disk.AddDrive("C:\\");
+        disk.AddDirectory("C:\\Work");
+        ops.searchDataFiles = [this] { log.push_back("search"); };
+        ops.chooseTargetPath = [this] { log.push_back("choose"); };
+        ops.runBackup = [this] { log.push_back("backup"); };
+        ops.loadProfile = [this] { log.push_back("load"); };
+        ops.saveProfile = [this] { log.push_back("save:" + screen.calls.back()); };
+    }
+    static Event Gadget(int n) { return {EventKind::Gadget, n}; }
+    static Event Command(int n) { return {EventKind::Command, n}; }
+    static Event Close(int n = kMainWindowNumber) { return {EventKind::CloseRequest, n}; }
+
+    AppState state;
+    test::FakeDisk disk;
+    test::FakeScreen screen;
+    Operations ops;
+    std::vector<std::string> log;
+};
+
+TEST_F(ProgramTest, MissingProfileIsReportedAndNothingIsLoaded) {
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(screen.statusFields[kMessageField],
+              "Error: Default backup profile not found, please press the 'Search for files now' "
+              "button to find and create a backup profile");
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(disk.lookups.front(), "C:\\Work\\Vintrel Profile.txt");
+}
+
+TEST_F(ProgramTest, AProfileOfAnySizeOrADirectoryOfItsNameIsLoaded) {
+    disk.AddFile("C:\\Work\\Vintrel Profile.txt", 0);
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
+
+    const std::string dir = "C:\\Other";
+    InitSharedState(state, &dir);
+    disk.AddDirectory("C:\\Other\\Vintrel Profile.txt");
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "load"}));
+    EXPECT_TRUE(screen.statusFields.empty()); // the loader speaks for itself
+}
+
+TEST_F(ProgramTest, StartedFromADriveRootTheProfileHasOneBackslash) {
+    const std::string root = "C:\\";
+    InitSharedState(state, &root);
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(disk.lookups.front(), "C:\\Vintrel Profile.txt");
+}
+
+TEST_F(ProgramTest, ButtonsDispatchToTheirActionsAndOthersDoNothing) {
+    for (Event e : {Gadget(kSearchButton), Gadget(kBrowseButton), Gadget(kBackupButton),
+                    Gadget(kFileList), Gadget(kTargetPathField), Gadget(kSearchCaption),
+                    Command(kNextGadgetCommand), Command(99), Close(2), Event{}}) {
+        HandleEvent(state, e, ops);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"search", "choose", "backup"}));
+    EXPECT_EQ(state.quitFlag, 0);
+}
+
+TEST_F(ProgramTest, CloseRequestAndAltXBothEndTheLoop) {
+    for (Event quit : {Close(), Command(kQuitCommand)}) {
+        SCOPED_TRACE(static_cast<int>(quit.kind));
+        state.quitFlag = 0;
+        screen.events = {Gadget(kSearchButton), quit, Gadget(kBackupButton)};
+        RunEventLoop(state, screen, ops);
+        EXPECT_EQ(state.quitFlag, 1);
+        // The loop stops at the quit: the press queued behind it is never taken.
+        EXPECT_EQ(screen.events.size(), 1u);
+        log.clear();
+    }
+}
+
+TEST_F(ProgramTest, LoopAlwaysWaitsForAtLeastOneEvent) {
+    state.quitFlag = 1;
+    screen.events = {Gadget(kSearchButton), Close()};
+    RunEventLoop(state, screen, ops);
+    EXPECT_EQ(log, std::vector<std::string>{"search"});
+}
+
+TEST_F(ProgramTest, ActionsRunInEventOrder) {
+    screen.events = {Gadget(kBackupButton), Gadget(kSearchButton), Gadget(kBrowseButton),
+                     Gadget(kSearchButton), Command(kQuitCommand)};
+    RunEventLoop(state, screen, ops);
+    EXPECT_EQ(log, (std::vector<std::string>{"backup", "search", "choose", "search"}));
+}
+
+TEST_F(ProgramTest, ExitSequenceClosesTheWindowBeforeSaving) {
+    screen.events = {Close()};
+    RunProgram(state, disk, screen, ops);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "save:close");
+    const auto& calls = screen.calls;
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].rfind("status 0: Error: Default backup profile not found", 0), 0u);
+    EXPECT_EQ(calls[1], "activate");
+    EXPECT_EQ(calls[2], "wait");
+    EXPECT_EQ(calls[3], "close");
+}
+
+} // namespace
+} // namespace vintrel
