@@ -23,7 +23,7 @@ fi
 
 for p in cmake ninja-build make g++ clang googletest libgtest-dev \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-         wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-liberation; do
+         wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine xdotool; do
     have_pkg "$p" || need+=("$p")
 done
 

@@ -1,0 +1,10 @@
+// Vintrel: finds the mail and address-book files of Outlook and Outlook Express and backs
+// them up. No arguments, no settings beyond the backup profile; the exit code is always 0.
+#include <windows.h>
+
+#include "app/startup_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    vintrel::RunVintrel(instance);
+    ExitProcess(0);
+}

@@ -1,0 +1,69 @@
+#include "app/startup_win32.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/disk_win32.h"
+#include "app/ids.h"
+#include "app/program.h"
+#include "backup/backup.h"
+#include "discovery/search.h"
+#include "profile/profile.h"
+#include "ui/gadgets.h"
+#include "ui/hooks.h"
+#include "ui/screen.h"
+
+namespace vintrel {
+
+void InitPlatform() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    CoInitialize(nullptr); // the folder dialog needs COM on this thread
+}
+
+std::optional<std::string> CurrentDirectory() {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::string dir(needed, '\0');
+    const DWORD got = GetCurrentDirectoryA(needed, dir.data());
+    if (got == 0 || got >= needed) return std::nullopt;
+    dir.resize(got);
+    return dir;
+}
+
+bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE instance) {
+    if (!layer.OpenMainWindow(instance)) return false;
+    layer.AddShortcut(FVIRTKEY | FNOINVERT | FALT, 'X', kQuitCommand);
+    InstallListHeader(layer, state);
+    layer.SetStatusBarColour(state.windowColour);
+    for (const GadgetColourSpec& c : kGadgetColours) {
+        layer.SetGadgetColours(c.gadget, c.front, state.windowColour);
+    }
+    state.quitFlag = 0;
+    AttachBalloonTips(layer);
+    SetBannerTitle(layer, state);
+    return true;
+}
+
+void RunVintrel(HINSTANCE instance) {
+    InitPlatform();
+    AppState state;
+    const std::optional<std::string> dir = CurrentDirectory();
+    InitSharedState(state, dir ? &*dir : nullptr);
+
+    WindowLayer layer;
+    if (!OpenAndDecorateMainWindow(layer, state, instance)) return;
+
+    Win32Disk disk;
+    Win32Screen screen(layer);
+    Operations ops;
+    ops.searchDataFiles = [&] { SearchDataFiles(state, disk, screen, "C:"); };
+    ops.chooseTargetPath = [&] { ChooseTargetPath(state, screen); };
+    ops.runBackup = [&] { RunBackup(state, disk, screen); };
+    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
+    ops.saveProfile = [&] { SaveProfile(state, disk, screen); };
+    RunProgram(state, disk, screen, ops);
+    layer.Release();
+}
+
+} // namespace vintrel

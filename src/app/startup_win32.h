@@ -1,0 +1,27 @@
+// Start-up and shutdown on Windows, around the portable spine of the program.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/state.h"
+#include "ui/main_window.h"
+
+namespace vintrel {
+
+// Common controls and COM for this thread.
+void InitPlatform();
+
+// The process's current directory, or nothing when Windows cannot say.
+std::optional<std::string> CurrentDirectory();
+
+// Opens the main window and decorates it: Alt+X, the header drawing, the colours, the
+// tips and the title. False when the window cannot be made.
+bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE instance);
+
+// The whole program, from start-up to the saved profile; the caller ends the process.
+void RunVintrel(HINSTANCE instance);
+
+} // namespace vintrel

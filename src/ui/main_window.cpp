@@ -1,0 +1,321 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/ids.h"
+#include "ui/gadgets.h"
+
+namespace vintrel {
+
+namespace {
+
+// What PollEvent returns for a WM_NULL that made no event: never 0, never a message number.
+constexpr int kNullMessageMark = 0x10000;
+
+HWND CreateGadget(const GadgetSpec& g, HWND parent, HINSTANCE instance) {
+    const KindSpec kind = SpecOf(g.kind);
+    return CreateWindowExA(kind.exStyle, kind.className, g.text,
+                           WS_CHILD | WS_VISIBLE | kind.style, g.x, g.y, g.width, g.height,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.number)),
+                           instance, nullptr);
+}
+
+void InsertColumn(HWND list, int index) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kColumns[index].width;
+    column.pszText = const_cast<char*>(kColumns[index].header);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+} // namespace
+
+WindowLayer::~WindowLayer() { Release(); }
+
+bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
+    WNDCLASSEXA cls{};
+    cls.cbSize = sizeof cls;
+    cls.style = CS_DBLCLKS;
+    cls.lpfnWndProc = WindowProc;
+    cls.hInstance = instance;
+    cls.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, 0));
+    cls.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
+    cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    cls.lpszClassName = kMainWindowClass;
+    const bool registered = RegisterClassExA(&cls) != 0;
+
+    RECT outer{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = std::min<int>(outer.right - outer.left, screenWidth);
+    const int height = std::min<int>(outer.bottom - outer.top, screenHeight);
+
+    window_ = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
+                              (screenWidth - width) / 2, (screenHeight - height) / 2,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                              nullptr, instance, this);
+    if (window_ == nullptr) {
+        if (registered) UnregisterClassA(kMainWindowClass, instance);
+        return false;
+    }
+
+    // From here on the whole client area is erased in the window colour. Never deleted:
+    // the class keeps using it.
+    LOGBRUSH background{BS_SOLID, kWindowColour, 0};
+    SetClassLongPtrA(window_, GCLP_HBRBACKGROUND,
+                     reinterpret_cast<LONG_PTR>(CreateBrushIndirect(&background)));
+
+    CreateGadgets(instance);
+    CreateStatusBar();
+
+    // Tab and Shift+Tab walk the gadgets that take the focus.
+    shortcuts_.push_back({FVIRTKEY | FNOINVERT, VK_TAB, kNextGadgetCommand});
+    shortcuts_.push_back({FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kPreviousGadgetCommand});
+    RebuildShortcuts();
+
+    ShowWindow(window_, SW_SHOWNORMAL);
+    return true;
+}
+
+void WindowLayer::CreateGadgets(HINSTANCE instance) {
+    for (const GadgetSpec& g : kGadgets) {
+        HWND gadget = CreateGadget(g, window_, instance);
+        if (gadget == nullptr) continue;
+        const FontSpec font = SpecOf(g.font);
+        HGDIOBJ fontObject = g.font == GadgetFont::Default
+                                 ? GetStockObject(DEFAULT_GUI_FONT)
+                                 : MakeFont(font.points, font.weight);
+        SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
+
+        if (g.kind == GadgetKind::ListView) {
+            SendMessageA(gadget, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
+                         LVS_EX_DOUBLEBUFFER);
+            InsertColumn(gadget, 0);
+            SendMessageA(gadget, LVM_SETBKCOLOR, 0, kWindowColour);
+            SendMessageA(gadget, LVM_SETTEXTBKCOLOR, 0, kWindowColour);
+            for (int column = 1; column < 4; ++column) InsertColumn(gadget, column);
+        }
+    }
+}
+
+void WindowLayer::CreateStatusBar() {
+    statusBar_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", window_, kStatusBarId);
+    if (statusBar_ == nullptr) return;
+    SendMessageA(statusBar_, SB_SETMINHEIGHT, kStatusBarMinHeight, 0);
+    SendMessageA(statusBar_, WM_SIZE, 0, 0); // let it take its new height at the bottom
+    int edges[2] = {kStatusPartEdges[0], kStatusPartEdges[1]};
+    SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+}
+
+HFONT WindowLayer::MakeFont(int points, int weight) {
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const int dpi = display ? GetDeviceCaps(display, LOGPIXELSY) : 96;
+    if (display) DeleteDC(display);
+    HFONT font = CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    if (font) fonts_.push_back(font);
+    return font;
+}
+
+HWND WindowLayer::Window(int number) const {
+    return number == kMainWindowNumber ? window_ : nullptr;
+}
+
+HWND WindowLayer::Gadget(int number) const {
+    if (window_ == nullptr || number < 1 || number > kGadgetCount) return nullptr;
+    return GetDlgItem(window_, number);
+}
+
+void WindowLayer::SetStatusText(int field, const std::string& text) {
+    if (statusBar_ == nullptr) return;
+    SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(field),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void WindowLayer::SetGadgetText(int number, const std::string& text) {
+    if (HWND gadget = Gadget(number)) SetWindowTextA(gadget, text.c_str());
+}
+
+int WindowLayer::SetGadgetColours(int number, Colour front, Colour back) {
+    HWND gadget = Gadget(number);
+    if (gadget == nullptr) return 0;
+    auto it = colours_.find(number);
+    if (it == colours_.end()) {
+        colours_[number] = {front, back, CreateSolidBrush(back)};
+    } else {
+        if (it->second.back != back || it->second.brush == nullptr) {
+            if (it->second.brush) DeleteObject(it->second.brush);
+            it->second.brush = CreateSolidBrush(back);
+        }
+        it->second.front = front;
+        it->second.back = back;
+    }
+    RedrawWindow(gadget, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
+    return 0;
+}
+
+void WindowLayer::SetStatusBarColour(Colour colour) {
+    if (statusBar_) SendMessageA(statusBar_, SB_SETBKCOLOR, 0, colour);
+}
+
+void WindowLayer::AddShortcut(BYTE flags, WORD key, WORD command) {
+    shortcuts_.push_back({flags, key, command});
+    RebuildShortcuts();
+}
+
+void WindowLayer::RebuildShortcuts() {
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    accelerators_ = CreateAcceleratorTableA(shortcuts_.data(), static_cast<int>(shortcuts_.size()));
+}
+
+void WindowLayer::HandleWindowMessage(MSG& message) {
+    // Shortcuts belong to the main window and act only while it is the active one.
+    if (window_ && accelerators_ && GetActiveWindow() == window_ &&
+        TranslateAcceleratorA(window_, accelerators_, &message)) {
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+Event WindowLayer::WaitForEvent() {
+    while (events_.empty()) {
+        MSG message;
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            // Nobody here posts WM_QUIT; should it come anyway, end like a close request.
+            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+            break;
+        }
+        HandleWindowMessage(message);
+    }
+    Event event = events_.front();
+    events_.pop_front();
+    return event;
+}
+
+int WindowLayer::PollEvent(Event* event) {
+    if (events_.empty()) {
+        MSG message;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+        if (message.message == WM_QUIT) {
+            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+        } else {
+            HandleWindowMessage(message);
+        }
+        if (events_.empty()) {
+            return message.message != 0 ? static_cast<int>(message.message) : kNullMessageMark;
+        }
+    }
+    *event = events_.front();
+    events_.pop_front();
+    return static_cast<int>(event->kind);
+}
+
+void WindowLayer::MoveFocus(bool forward) {
+    std::vector<HWND> stops;
+    for (const GadgetSpec& g : kGadgets) {
+        HWND gadget = Gadget(g.number);
+        if (gadget && IsWindowVisible(gadget) && IsWindowEnabled(gadget) &&
+            (GetWindowLongA(gadget, GWL_STYLE) & WS_TABSTOP)) {
+            stops.push_back(gadget);
+        }
+    }
+    if (stops.empty()) return;
+    HWND focus = GetFocus();
+    auto current = std::find_if(stops.begin(), stops.end(), [focus](HWND stop) {
+        return stop == focus || IsChild(stop, focus);
+    });
+    std::size_t next;
+    if (current == stops.end()) {
+        next = forward ? 0 : stops.size() - 1;
+    } else {
+        const std::size_t at = static_cast<std::size_t>(current - stops.begin());
+        next = forward ? (at + 1) % stops.size() : (at + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
+}
+
+void WindowLayer::CloseMainWindow() {
+    if (window_) DestroyWindow(window_);
+}
+
+void WindowLayer::Release() {
+    CloseMainWindow();
+    for (auto& [number, colours] : colours_) {
+        if (colours.brush) DeleteObject(colours.brush);
+    }
+    colours_.clear();
+    for (HFONT font : fonts_) DeleteObject(font);
+    fonts_.clear();
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    accelerators_ = nullptr;
+    shortcuts_.clear();
+    events_.clear();
+}
+
+LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* layer = static_cast<WindowLayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        layer->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(layer));
+    }
+    auto* layer = reinterpret_cast<WindowLayer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (layer == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        layer->window_ = nullptr;
+        layer->statusBar_ = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return layer->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT WindowLayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // Closing is the program's decision, after its loop has seen the request.
+        events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+        return 0;
+    case WM_COMMAND:
+        OnCommand(wParam, lParam);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        return OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (lParam == 0) {
+        const int command = LOWORD(wParam);
+        if (command == kNextGadgetCommand) MoveFocus(true);
+        if (command == kPreviousGadgetCommand) MoveFocus(false);
+        events_.push_back({EventKind::Command, command});
+        return;
+    }
+    const int gadget = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+    events_.push_back({EventKind::Gadget, gadget});
+}
+
+LRESULT WindowLayer::OnCtlColor(UINT message, HDC dc, HWND control) {
+    auto it = colours_.find(GetDlgCtrlID(control));
+    if (it == colours_.end() || GetParent(control) != window_) {
+        return DefWindowProcA(window_, message, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(control));
+    }
+    SetTextColor(dc, it->second.front);
+    SetBkColor(dc, it->second.back);
+    return reinterpret_cast<LRESULT>(it->second.brush);
+}
+
+} // namespace vintrel

@@ -1,0 +1,80 @@
+// The window layer: the main window with its gadgets and status bar, their texts and
+// colours, and the queue through which the window's messages become the program's events.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/screen.h"
+#include "app/state.h"
+
+namespace vintrel {
+
+class WindowLayer {
+public:
+    WindowLayer() = default;
+    WindowLayer(const WindowLayer&) = delete;
+    WindowLayer& operator=(const WindowLayer&) = delete;
+    ~WindowLayer();
+
+    // Builds and shows the whole window. False when the window itself cannot be made;
+    // a gadget, font or status bar that cannot be made is passed over.
+    bool OpenMainWindow(HINSTANCE instance);
+
+    // The window with that number (1), or 0.
+    HWND Window(int number) const;
+    // The gadget with that number, or 0 when there is none (or no window any more).
+    HWND Gadget(int number) const;
+    HWND StatusBar() const { return statusBar_; }
+
+    void SetStatusText(int field, const std::string& text);
+    void SetGadgetText(int number, const std::string& text);
+    int SetGadgetColours(int number, Colour front, Colour back);
+    void SetStatusBarColour(Colour colour);
+
+    // Adds a keyboard shortcut of the main window; it arrives as a command event.
+    void AddShortcut(BYTE flags, WORD key, WORD command);
+    HACCEL Shortcuts() const { return accelerators_; }
+
+    Event WaitForEvent();
+    int PollEvent(Event* event);
+
+    // Moves the keyboard focus to the next or previous gadget that takes it, wrapping round.
+    void MoveFocus(bool forward);
+
+    // Destroys the window with its gadgets; operations on them then do nothing.
+    void CloseMainWindow();
+    // Gives back what the layer still holds: its window, fonts and brushes.
+    void Release();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void HandleWindowMessage(MSG& message);
+    void CreateGadgets(HINSTANCE instance);
+    void CreateStatusBar();
+    HFONT MakeFont(int points, int weight);
+    void RebuildShortcuts();
+
+    struct GadgetColours {
+        Colour front;
+        Colour back;
+        HBRUSH brush;
+    };
+
+    HWND window_ = nullptr;
+    HWND statusBar_ = nullptr;
+    std::deque<Event> events_;
+    std::vector<ACCEL> shortcuts_;
+    HACCEL accelerators_ = nullptr;
+    std::map<int, GadgetColours> colours_;
+    std::vector<HFONT> fonts_;
+};
+
+} // namespace vintrel

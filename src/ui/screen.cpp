@@ -1,0 +1,31 @@
+#include "ui/screen.h"
+
+#include "app/ids.h"
+#include "app/modal_win32.h"
+
+namespace vintrel {
+
+void Win32Screen::SetStatusText(int field, const std::string& text) {
+    layer_.SetStatusText(field, text);
+}
+
+void Win32Screen::SetGadgetText(int gadget, const std::string& text) {
+    layer_.SetGadgetText(gadget, text);
+}
+
+Event Win32Screen::WaitForEvent() { return layer_.WaitForEvent(); }
+
+int Win32Screen::PollEvent(Event* event) { return layer_.PollEvent(event); }
+
+int Win32Screen::ShowMessageBox(const std::string& caption, const std::string& text,
+                                unsigned type) {
+    return vintrel::ShowMessageBox(caption, text, type);
+}
+
+void Win32Screen::ActivateMainWindow() {
+    if (HWND window = layer_.Window(kMainWindowNumber)) SetActiveWindow(window);
+}
+
+void Win32Screen::CloseMainWindow() { layer_.CloseMainWindow(); }
+
+} // namespace vintrel

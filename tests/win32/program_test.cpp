@@ -1,0 +1,247 @@
+// The program as a whole: start-up to exit in this process, and the real vintrel.exe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "app/disk_win32.h"
+#include "app/ids.h"
+#include "app/program.h"
+#include "ui/gadgets.h"
+#include "ui/screen.h"
+#include "test_support.h"
+#include "window_fixture.h"
+
+namespace vintrel {
+namespace {
+
+using test::MainWindowTest;
+using test::TempDir;
+
+std::string StatusText(HWND bar) {
+    char text[512] = "";
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class ProgramRunTest : public MainWindowTest {
+protected:
+    void Run() {
+        state.startupDirectory = dir.path() + "\\";
+        Win32Disk disk;
+        Win32Screen screen(layer);
+        Operations ops;
+        ops.searchDataFiles = [&] {
+            log.push_back("search");
+            statusAtSearch = StatusText(layer.StatusBar());
+        };
+        ops.loadProfile = [&] { log.push_back("load"); };
+        ops.saveProfile = [&] { log.push_back(IsWindow(main) ? "save, window open" : "save"); };
+        RunProgram(state, disk, screen, ops);
+    }
+    void Click(int gadget) {
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(gadget, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Gadget(gadget)));
+    }
+    TempDir dir;
+    std::vector<std::string> log;
+    std::string statusAtSearch;
+};
+
+TEST_F(ProgramRunTest, WithoutAProfileSaysSoThenCloseReachesTheSave) {
+    Click(kSearchButton);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Run();
+    EXPECT_EQ(log, (std::vector<std::string>{"search", "save"}));
+    EXPECT_EQ(statusAtSearch, kProfileNotFoundText);
+    EXPECT_EQ(state.quitFlag, 1);
+}
+
+TEST_F(ProgramRunTest, AltXReachesTheSameExit) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kQuitCommand, 1), 0);
+    Run();
+    EXPECT_EQ(log, (std::vector<std::string>{"save"}));
+}
+
+TEST_F(ProgramRunTest, ADirectoryNamedLikeTheProfileIsHandedToTheLoader) {
+    test::MakeDirectory(dir / "Vintrel Profile.txt");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Run();
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "save"}));
+}
+
+// The real program, started as a user would start it.
+class ExecutableTest : public ::testing::Test {
+protected:
+    std::string Exe() const { return test::ProgramDirectory() + "\\vintrel.exe"; }
+
+    void Start(const std::string& directory) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string command = Exe();
+        command.insert(command.begin(), '"');
+        command.push_back('"');
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   directory.c_str(), &si, &process_))
+            << Exe();
+        ASSERT_EQ(WaitForInputIdle(process_.hProcess, 60000), 0u);
+        EnumThreadWindows(process_.dwThreadId, FindMain, reinterpret_cast<LPARAM>(&window_));
+        ASSERT_NE(window_, nullptr);
+        statusBar_ = FindWindowExA(window_, nullptr, STATUSCLASSNAMEA, nullptr);
+        ASSERT_NE(statusBar_, nullptr);
+    }
+    // The status bar answers WM_GETTEXT with its first field, across processes too.
+    std::string Status() const {
+        char text[512] = "";
+        DWORD_PTR got = 0;
+        SendMessageTimeoutA(statusBar_, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 10000, &got);
+        return text;
+    }
+    DWORD WaitForExit() {
+        EXPECT_EQ(WaitForSingleObject(process_.hProcess, 60000), WAIT_OBJECT_0);
+        DWORD code = 12345;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+    void TearDown() override {
+        if (process_.hProcess) {
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process_.hProcess, 1);
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
+    }
+    static BOOL CALLBACK FindMain(HWND window, LPARAM found) {
+        char cls[64] = "";
+        GetClassNameA(window, cls, sizeof cls);
+        if (std::string(cls) != kMainWindowClass) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+
+    TempDir dir;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+    HWND statusBar_ = nullptr;
+};
+
+TEST_F(ExecutableTest, FirstStartSaysTheProfileIsMissingAndCloseExitsWithZero) {
+    Start(dir.path());
+    EXPECT_EQ(Status(), kProfileNotFoundText);
+    EXPECT_TRUE(IsWindowVisible(window_));
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(ExecutableTest, AltXCommandExitsWithZero) {
+    Start(dir.path());
+    PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kQuitCommand, 1), 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+TEST_F(ExecutableTest, ButtonsAndOtherCommandsDoNotEndTheProgram) {
+    Start(dir.path());
+    for (int gadget = 1; gadget <= kGadgetCount; ++gadget) {
+        SendMessageA(window_, WM_COMMAND, MAKEWPARAM(gadget, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window_, gadget)));
+    }
+    SendMessageA(window_, WM_COMMAND, MAKEWPARAM(99, 1), 0);
+    EXPECT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Status(), kProfileNotFoundText);
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+TEST_F(ExecutableTest, AProfileDirectoryIsNotReportedAsMissing) {
+    test::MakeDirectory(dir / "Vintrel Profile.txt");
+    Start(dir.path());
+    EXPECT_NE(Status(), kProfileNotFoundText);
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// What the file holds: a 32-bit GUI program that needs only what Windows ships, with its
+// icon, manifest and version.
+class ExecutableImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string exe = test::ProgramDirectory() + "\\vintrel.exe";
+        module_ = LoadLibraryExA(exe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+        ASSERT_NE(module_, nullptr) << exe;
+    }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+    }
+    const BYTE* Base() const { return reinterpret_cast<const BYTE*>(module_); }
+    const IMAGE_NT_HEADERS32* Headers() const {
+        auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(Base());
+        return reinterpret_cast<const IMAGE_NT_HEADERS32*>(Base() + dos->e_lfanew);
+    }
+    std::string Resource(LPCSTR type, LPCSTR name) const {
+        HRSRC found = FindResourceA(module_, name, type);
+        if (!found) return "";
+        const char* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+        return std::string(data, SizeofResource(module_, found));
+    }
+    HMODULE module_ = nullptr;
+};
+
+TEST_F(ExecutableImageTest, IsA32BitGuiProgramImportingOnlySystemLibraries) {
+    const IMAGE_NT_HEADERS32* nt = Headers();
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
+                                          "comctl32.dll", "ole32.dll",  "shell32.dll",
+                                          "imagehlp.dll", "msvcrt.dll", "advapi32.dll"};
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    ASSERT_NE(imports.VirtualAddress, 0u);
+    auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(Base() + imports.VirtualAddress);
+    int count = 0;
+    for (; entry->Name != 0; ++entry, ++count) {
+        std::string name = reinterpret_cast<const char*>(Base() + entry->Name);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        EXPECT_TRUE(system.count(name)) << name << " does not come with Windows";
+    }
+    EXPECT_GT(count, 0);
+}
+
+TEST_F(ExecutableImageTest, CarriesA16By16256ColourIcon) {
+    const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEA(1));
+    ASSERT_GE(group.size(), 6u + 14u);
+    EXPECT_EQ(static_cast<unsigned char>(group[4]), 1) << "one image";
+    const auto* image = reinterpret_cast<const unsigned char*>(group.data() + 6);
+    EXPECT_EQ(image[0], 16); // width
+    EXPECT_EQ(image[1], 16); // height
+    EXPECT_EQ(image[6] | (image[7] << 8), 8) << "bits per pixel";
+    HICON icon = static_cast<HICON>(LoadImageA(module_, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
+    EXPECT_NE(icon, nullptr);
+    if (icon) DestroyIcon(icon);
+}
+
+TEST_F(ExecutableImageTest, ManifestAsksForNoElevationAndNoVisualStyles) {
+    const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("supportedOS"), std::string::npos);
+    EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
+
+TEST_F(ExecutableImageTest, HasAVersionResource) {
+    const std::string version = Resource(RT_VERSION, MAKEINTRESOURCEA(1));
+    ASSERT_FALSE(version.empty());
+    // The fixed part starts with its signature 0xFEEF04BD.
+    EXPECT_NE(version.find("\xBD\x04\xEF\xFE"), std::string::npos);
+}
+
+} // namespace
+} // namespace vintrel

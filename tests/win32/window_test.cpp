@@ -1,0 +1,238 @@
+// The real main window, checked against the layout it must have.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/ids.h"
+#include "ui/gadgets.h"
+#include "window_fixture.h"
+
+namespace vintrel {
+namespace {
+
+using test::MainWindowTest;
+
+RECT RectInParent(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string TextOf(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+LONG FontHeight(int points) {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return -MulDiv(points, dpi, 72);
+}
+
+TEST_F(MainWindowTest, WindowIsFixedSizeCentredWithA639By480ClientArea) {
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right - client.left, 639);
+    EXPECT_EQ(client.bottom - client.top, 480);
+
+    RECT outer;
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
+
+    const LONG style = GetWindowLongA(main, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+              WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0); // cannot be maximised or resized
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(TextOf(main), "Search now");
+    EXPECT_EQ(GetClassLongA(main, GCL_STYLE) & CS_DBLCLKS, static_cast<DWORD>(CS_DBLCLKS));
+}
+
+TEST_F(MainWindowTest, GadgetsMatchTheLayoutTableInCreationOrder) {
+    HWND child = GetWindow(main, GW_CHILD);
+    for (const GadgetSpec& g : kGadgets) {
+        SCOPED_TRACE("gadget " + std::to_string(g.number));
+        HWND gadget = Gadget(g.number);
+        ASSERT_NE(gadget, nullptr);
+        EXPECT_EQ(gadget, child) << "gadgets are made in the order of their numbers";
+        child = GetWindow(child, GW_HWNDNEXT);
+        EXPECT_EQ(GetDlgCtrlID(gadget), g.number);
+
+        const KindSpec kind = SpecOf(g.kind);
+        EXPECT_EQ(ClassOf(gadget), kind.className);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(gadget, GWL_STYLE)),
+                  WS_CHILD | WS_VISIBLE | kind.style);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(gadget, GWL_EXSTYLE)) & ~WS_EX_NOPARENTNOTIFY,
+                  kind.exStyle);
+
+        const RECT r = RectInParent(gadget);
+        EXPECT_EQ(r.left, g.x);
+        EXPECT_EQ(r.top, g.y);
+        EXPECT_EQ(r.right - r.left, g.width);
+        EXPECT_EQ(r.bottom - r.top, g.height);
+        if (g.kind != GadgetKind::ListView) {
+            EXPECT_EQ(TextOf(gadget), g.text);
+        }
+
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(gadget, WM_GETFONT, 0, 0));
+        if (g.font == GadgetFont::Default) {
+            EXPECT_EQ(font, GetStockObject(DEFAULT_GUI_FONT));
+        } else {
+            LOGFONTA lf{};
+            ASSERT_TRUE(GetObjectA(font, sizeof lf, &lf));
+            EXPECT_STREQ(lf.lfFaceName, "Arial");
+            EXPECT_EQ(lf.lfHeight, FontHeight(SpecOf(g.font).points));
+            EXPECT_EQ(lf.lfWeight, SpecOf(g.font).weight);
+            EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
+        }
+    }
+    EXPECT_EQ(child, layer.StatusBar()) << "the status bar comes after the gadgets";
+}
+
+// The table is checked against the window above; these are the styles it must hold.
+TEST_F(MainWindowTest, EachKindOfGadgetHasItsStyles) {
+    auto style = [&](int n) { return static_cast<DWORD>(GetWindowLongA(Gadget(n), GWL_STYLE)); };
+    const DWORD base = WS_CHILD | WS_VISIBLE;
+    EXPECT_EQ(style(kSearchFrame), base | BS_GROUPBOX | WS_GROUP);
+    EXPECT_EQ(style(kSearchCaption), base | SS_LEFT | WS_GROUP);
+    EXPECT_EQ(style(kSearchButton), base | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP);
+    EXPECT_EQ(style(kTargetPathField), base | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP | WS_GROUP);
+    EXPECT_EQ(style(kFileList), base | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP);
+    EXPECT_EQ(GetWindowLongA(Gadget(kTargetPathField), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_EQ(GetWindowLongA(Gadget(kFileList), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
+}
+
+TEST_F(MainWindowTest, FileListHasItsFourColumnsColoursAndNoSorting) {
+    HWND list = Gadget(kFileList);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 4);
+    const char* headers[] = {"Filename", "Belongs to", "OE Version", "Status"};
+    const int widths[] = {286, 130, 100, 100};
+    for (int i = 0; i < 4; ++i) {
+        char text[64] = "";
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.cx, widths[i]);
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+        EXPECT_EQ(column.iSubItem, i);
+    }
+    EXPECT_EQ(static_cast<Colour>(SendMessageA(list, LVM_GETBKCOLOR, 0, 0)), kWindowColour);
+    EXPECT_EQ(static_cast<Colour>(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0)), kWindowColour);
+    EXPECT_TRUE(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_DOUBLEBUFFER);
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING), 0);
+}
+
+TEST_F(MainWindowTest, StatusBarHasTwoFieldsAlongTheBottom) {
+    HWND bar = layer.StatusBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(ClassOf(bar), STATUSCLASSNAMEA);
+    EXPECT_EQ(GetWindowLongA(bar, GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    int edges[4] = {};
+    EXPECT_EQ(SendMessageA(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+    EXPECT_EQ(edges[0], 620);
+    EXPECT_EQ(edges[1], 640);
+    const RECT r = RectInParent(bar);
+    EXPECT_EQ(r.bottom, 480);
+    EXPECT_GE(r.bottom - r.top, 18);
+    EXPECT_EQ(r.left, 0);
+}
+
+TEST_F(MainWindowTest, StatusTextsGoToTheirFieldsAndStay) {
+    layer.SetStatusText(0, "Information: one");
+    layer.SetStatusText(1, "-|-");
+    char text[128] = "";
+    SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Information: one");
+    SendMessageA(layer.StatusBar(), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "-|-");
+    layer.SetStatusText(0, "");
+    SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "");
+}
+
+TEST_F(MainWindowTest, ColouredGadgetsAnswerWithTheirColours) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const GadgetColourSpec& c : kGadgetColours) {
+        SCOPED_TRACE("gadget " + std::to_string(c.gadget));
+        HWND gadget = Gadget(c.gadget);
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+            main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(gadget)));
+        EXPECT_EQ(GetTextColor(dc), c.front);
+        EXPECT_EQ(GetBkColor(dc), kWindowColour);
+        LOGBRUSH lb{};
+        ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+        EXPECT_EQ(lb.lbColor, kWindowColour);
+    }
+    // A new back colour takes effect and replaces the old brush.
+    layer.SetGadgetColours(kSearchCaption, 0x000000FF, 0x0000FF00);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(main, WM_CTLCOLORSTATIC,
+        reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Gadget(kSearchCaption))));
+    EXPECT_EQ(GetTextColor(dc), 0x000000FFu);
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+    EXPECT_EQ(lb.lbColor, 0x0000FF00u);
+    DeleteDC(dc);
+}
+
+TEST_F(MainWindowTest, BackgroundsShowTheWindowColour) {
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectA(reinterpret_cast<HBRUSH>(GetClassLongPtrA(main, GCLP_HBRBACKGROUND)),
+                           sizeof lb, &lb));
+    EXPECT_EQ(lb.lbColor, kWindowColour);
+    // Read back from the screen: a spot of bare window and the empty second status field.
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(main);
+    EXPECT_EQ(GetPixel(dc, 2, 60), kWindowColour);
+    ReleaseDC(main, dc);
+    dc = GetDC(layer.StatusBar());
+    RECT part;
+    SendMessageA(layer.StatusBar(), SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
+    EXPECT_EQ(GetPixel(dc, (part.left + part.right) / 2, (part.top + part.bottom) / 2),
+              kWindowColour);
+    ReleaseDC(layer.StatusBar(), dc);
+}
+
+TEST_F(MainWindowTest, TextsChangeOnlyThroughTheProgram) {
+    layer.SetGadgetText(kTargetPathField, "D:\\Backups\\");
+    EXPECT_EQ(TextOf(Gadget(kTargetPathField)), "D:\\Backups\\");
+    // Read-only: typing changes nothing.
+    SendMessageA(Gadget(kTargetPathField), WM_CHAR, 'x', 1);
+    SendMessageA(Gadget(kParentPathField), WM_CHAR, 'x', 1);
+    EXPECT_EQ(TextOf(Gadget(kTargetPathField)), "D:\\Backups\\");
+    EXPECT_EQ(TextOf(Gadget(kParentPathField)), "Documents and Settings\\");
+    // Numbers that name no gadget do nothing.
+    for (int n : {0, 14, 99, -1}) {
+        layer.SetGadgetText(n, "nowhere");
+        EXPECT_EQ(layer.SetGadgetColours(n, 0, 0), 0);
+        EXPECT_EQ(layer.Gadget(n), nullptr);
+    }
+    EXPECT_EQ(layer.Window(2), nullptr);
+}
+
+TEST_F(MainWindowTest, OperationsAfterCloseDoNothing) {
+    layer.CloseMainWindow();
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(layer.Window(1), nullptr);
+    EXPECT_EQ(layer.Gadget(kSearchButton), nullptr);
+    layer.SetStatusText(0, "Information: nobody sees this");
+    layer.SetGadgetText(kTargetPathField, "x");
+    layer.SetGadgetColours(kSearchCaption, 0, 0);
+}
+
+} // namespace
+} // namespace vintrel
