@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "ui/gadgets.h"
+#include "ui/list_grid.h"
 
 namespace vintrel {
 
@@ -287,6 +288,13 @@ LRESULT WindowLayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(wParam, lParam);
         return 0;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == kFileList && header->code == NM_CUSTOMDRAW) {
+            return OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        }
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         return OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -305,6 +313,16 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     const int gadget = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
     events_.push_back({EventKind::Gadget, gadget});
+}
+
+LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_POSTPAINT:
+        DrawListGrid(draw->nmcd.hdr.hwndFrom, draw->nmcd.hdc);
+        return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
+    }
 }
 
 LRESULT WindowLayer::OnCtlColor(UINT message, HDC dc, HWND control) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <deque>
 #include <map>
@@ -55,6 +56,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
+    LRESULT OnListCustomDraw(NMLVCUSTOMDRAW* draw);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void HandleWindowMessage(MSG& message);
     void CreateGadgets(HINSTANCE instance);

@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "ui/gadgets.h"
+#include "ui/list_grid.h"
 #include "window_fixture.h"
 
 namespace vintrel {
@@ -232,6 +233,73 @@ TEST_F(MainWindowTest, OperationsAfterCloseDoNothing) {
     layer.SetStatusText(0, "Information: nobody sees this");
     layer.SetGadgetText(kTargetPathField, "x");
     layer.SetGadgetColours(kSearchCaption, 0, 0);
+}
+
+} // namespace
+} // namespace vintrel
+
+namespace vintrel {
+namespace {
+
+class ListGridTest : public test::MainWindowTest {
+protected:
+    COLORREF PixelAt(int x, int y) {
+        HWND list = Gadget(kFileList);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC dc = GetDC(list);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(list, dc);
+        return c;
+    }
+    int HeaderBottom() {
+        HWND list = Gadget(kFileList);
+        RECT r;
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)), &r);
+        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&r), 2);
+        return r.bottom;
+    }
+};
+
+TEST_F(ListGridTest, EmptyListShowsRowAndColumnLinesDownToTheBottom) {
+    HWND list = Gadget(kFileList);
+    const int rowHeight = ListRowHeight(list);
+    ASSERT_GT(rowHeight, 8);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    ASSERT_NE(face, kWindowColour);
+    const int top = HeaderBottom();
+    RECT client;
+    GetClientRect(list, &client);
+    // The last whole row position near the bottom still has its line.
+    const int lastLine = top + ((client.bottom - top) / rowHeight) * rowHeight - 1;
+    EXPECT_EQ(PixelAt(100, top + rowHeight - 1), face);
+    EXPECT_EQ(PixelAt(100, lastLine), face);
+    EXPECT_EQ(PixelAt(100, top + rowHeight / 2), kWindowColour) << "no line inside a row";
+    // Column edges: 286, then 130, 100 and 100 further on.
+    for (int edge : {286, 416, 516, 616}) {
+        SCOPED_TRACE(edge);
+        EXPECT_EQ(PixelAt(edge - 1, top + rowHeight / 2), face);
+        EXPECT_EQ(PixelAt(edge - 1, client.bottom - 2), face);
+    }
+    EXPECT_EQ(PixelAt(150, top + rowHeight / 2), kWindowColour);
+}
+
+TEST_F(ListGridTest, RowLinesFallOnTheLowerEdgeOfEveryRowAndGoOnBelowThem) {
+    HWND list = Gadget(kFileList);
+    const int emptyHeight = ListRowHeight(list);
+    for (int i = 0; i < 3; ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = const_cast<char*>("Inbox.dbx");
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row)));
+    EXPECT_EQ(row.bottom - row.top, emptyHeight) << "the empty list's rows are the real rows";
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(PixelAt(200, row.bottom - 1), face);
+    EXPECT_EQ(PixelAt(200, row.bottom - 1 + 2 * emptyHeight), face);
+    EXPECT_EQ(PixelAt(200, row.bottom + emptyHeight / 2), kWindowColour);
 }
 
 } // namespace

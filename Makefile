@@ -1,0 +1,16 @@
+# make run   builds vintrel.exe and starts it (under Wine on Linux)
+# make test  builds both trees and runs every test
+# Both install whatever is missing first.
+.PHONY: run test screenshot clean
+
+run:
+	bash scripts/run.sh
+
+test:
+	bash scripts/test.sh
+
+screenshot:
+	bash scripts/screenshot.sh
+
+clean:
+	rm -rf build
