@@ -152,5 +152,54 @@ TEST_F(EventsTest, TypedTabKeysMoveTheFocus) {
     EXPECT_EQ(GetFocus(), Gadget(kBackupButton));
 }
 
+TEST_F(EventsTest, AltF4TypedOnTheWindowIsACloseRequest) {
+    ASSERT_EQ(GetActiveWindow(), main);
+    Press({VK_MENU, VK_F4});
+    EXPECT_EQ(NextEvent(), (Event{EventKind::CloseRequest, 1}));
+    EXPECT_TRUE(IsWindow(main));
+}
+
+// Another window of the program that notes when F5 reaches it.
+bool otherSawF5 = false;
+LRESULT CALLBACK OtherWindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_F5) otherSawF5 = true;
+    return DefWindowProcA(w, message, wParam, lParam);
+}
+
+TEST_F(EventsTest, AltXDoesNothingWhileAnotherWindowIsActive) {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = OtherWindowProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "VintrelOtherWindow";
+    RegisterClassA(&cls);
+    HWND other = CreateWindowExA(0, cls.lpszClassName, "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 200, 100, nullptr, nullptr, cls.hInstance, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(GetActiveWindow(), other);
+    Drain();
+
+    otherSawF5 = false;
+    Press({VK_MENU, 'X'});
+    Press({VK_F5}); // input keeps its order: once F5 is in, Alt+X has been handled
+    guardTarget = main;
+    const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GuardFired);
+    std::vector<Event> events;
+    while (!otherSawF5) {
+        Event e;
+        if (layer.PollEvent(&e) == 0) {
+            WaitMessage();
+            continue;
+        }
+        if (e.kind == EventKind::Command && e.number == kGuardCommand) break;
+        events.push_back(e);
+    }
+    KillTimer(nullptr, guard);
+    DestroyWindow(other);
+    EXPECT_TRUE(otherSawF5);
+    for (const Event& e : events) {
+        EXPECT_FALSE(e.kind == EventKind::Command && e.number == kQuitCommand);
+    }
+}
+
 } // namespace
 } // namespace vintrel
