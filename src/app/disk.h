@@ -12,13 +12,13 @@ inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 struct DiskEntry {
-    std::string name;           // the long name, as the platform reports it
+    std::string name; // the long name, as the platform reports it
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
 };
 
 class Disk {
-public:
+  public:
     virtual ~Disk() = default;
 
     // The kind of drive whose root is given ("C:\"): 0 unknown, 1 no such root, above 1 a

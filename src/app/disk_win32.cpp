@@ -4,7 +4,9 @@
 
 namespace vintrel {
 
-unsigned Win32Disk::DriveType(const std::string& root) { return GetDriveTypeA(root.c_str()); }
+unsigned Win32Disk::DriveType(const std::string& root) {
+    return GetDriveTypeA(root.c_str());
+}
 
 std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
     WIN32_FIND_DATAA data;

@@ -24,8 +24,8 @@ enum Gadget : int {
 inline constexpr int kGadgetCount = 13;
 
 // Keyboard shortcuts arrive as commands with these numbers.
-inline constexpr int kQuitCommand = 14;         // Alt+X
-inline constexpr int kNextGadgetCommand = 0x7F01;   // Tab
+inline constexpr int kQuitCommand = 14;               // Alt+X
+inline constexpr int kNextGadgetCommand = 0x7F01;     // Tab
 inline constexpr int kPreviousGadgetCommand = 0x7F02; // Shift+Tab
 
 // Status-bar fields.

@@ -58,7 +58,8 @@ void EndModal() {
         }
         EnableWindow(it->window, TRUE);
         if (it->wasTopmost) {
-            SetWindowPos(it->window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(it->window, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
         it = records.erase(it);
     }

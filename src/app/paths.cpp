@@ -3,7 +3,9 @@
 namespace vintrel {
 
 namespace {
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 std::size_t StartAfterQuote(const std::string& path) {
     return (!path.empty() && path[0] == '"') ? 1 : 0;
 }

@@ -16,7 +16,8 @@ std::int64_t ProbeFileSize(Disk& disk, const std::string& path) {
     }
 
     std::string lookup = path;
-    while (!lookup.empty() && lookup.back() == '\\') lookup.pop_back();
+    while (!lookup.empty() && lookup.back() == '\\')
+        lookup.pop_back();
 
     const std::optional<DiskEntry> entry = disk.FindEntry(lookup);
     if (!entry) {

@@ -30,13 +30,21 @@ void HandleEvent(AppState& state, const Event& event, const Operations& ops) {
         break;
     case EventKind::Gadget:
         switch (event.number) {
-        case kSearchButton: Call(ops.searchDataFiles); break;
-        case kBrowseButton: Call(ops.chooseTargetPath); break;
-        case kBackupButton: Call(ops.runBackup); break;
-        default: break;
+        case kSearchButton:
+            Call(ops.searchDataFiles);
+            break;
+        case kBrowseButton:
+            Call(ops.chooseTargetPath);
+            break;
+        case kBackupButton:
+            Call(ops.runBackup);
+            break;
+        default:
+            break;
         }
         break;
-    case EventKind::None: break;
+    case EventKind::None:
+        break;
     }
 }
 

@@ -21,7 +21,7 @@ struct Event {
 };
 
 class Screen {
-public:
+  public:
     virtual ~Screen() = default;
 
     // Shows a text in a field of the status bar (0: messages, 1: the search's mark).

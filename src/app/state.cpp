@@ -14,14 +14,15 @@ void InitSharedState(AppState& state, const std::string* currentDirectory) {
     state.startupDirectory = StartupDirectoryFrom(currentDirectory);
     state.windowColour = kWindowColour;
     state.spinnerString = "|/-\\/-";
-    state.dayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                      "Thursday", "Friday", "Saturday"};
+    state.dayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     state.monthNames = {"January", "February", "March",     "April",   "May",      "June",
                         "July",    "August",   "September", "October", "November", "December"};
     state.quitFlag = 0;
     state.targetPath.clear();
 }
 
-std::string ProfilePath(const AppState& state) { return state.startupDirectory + kProfileFileName; }
+std::string ProfilePath(const AppState& state) {
+    return state.startupDirectory + kProfileFileName;
+}
 
 } // namespace vintrel

@@ -17,7 +17,7 @@ inline constexpr const char* kProfileNotFoundText =
     "button to find and create a backup profile";
 
 struct AppState {
-    std::string startupDirectory;  // always ends in "\" unless the current directory was unknown
+    std::string startupDirectory; // always ends in "\" unless the current directory was unknown
     Colour windowColour = 0;
     std::string spinnerString;
     std::array<std::string, 7> dayNames;

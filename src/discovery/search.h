@@ -9,6 +9,7 @@
 
 namespace vintrel {
 
-void SearchDataFiles(AppState& state, Disk& disk, Screen& screen, const std::string& startDirectory);
+void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+                     const std::string& startDirectory);
 
 } // namespace vintrel

@@ -20,8 +20,8 @@ const GadgetSpec kGadgets[13] = {
     {9, K::ReadOnlyEdit, 110, 80, 495, 20, "", F::Arial12},
     {10, K::PushButton, 605, 80, 25, 20, ">>", F::Arial10Bold},
     {11, K::GroupBox, 5, 415, 630, 40, "", F::Default},
-    {12, K::StaticText, 15, 430, 430, 20,
-     "Backup the files in the profile to the user chosen path", F::Arial12Bold},
+    {12, K::StaticText, 15, 430, 430, 20, "Backup the files in the profile to the user chosen path",
+     F::Arial12Bold},
     {13, K::PushButton, 445, 425, 185, 25, "Backup the files now", F::Arial12},
 };
 
@@ -35,19 +35,22 @@ const ColumnSpec kColumns[4] = {
 const int kStatusPartEdges[2] = {620, 640};
 
 const GadgetColourSpec kGadgetColours[6] = {
-    {2, 0x00FF0000}, // blue
-    {5, 0x00FFFFFF}, // white
-    {6, 0x00800000}, // navy
-    {8, 0x00FFFFFF}, // white
-    {9, 0x00000000}, // black
+    {2, 0x00FF0000},  // blue
+    {5, 0x00FFFFFF},  // white
+    {6, 0x00800000},  // navy
+    {8, 0x00FFFFFF},  // white
+    {9, 0x00000000},  // black
     {12, 0x00800080}, // purple
 };
 
 KindSpec SpecOf(GadgetKind kind) {
     switch (kind) {
-    case K::GroupBox: return {"Button", BS_GROUPBOX | WS_GROUP, 0};
-    case K::StaticText: return {"Static", SS_LEFT | WS_GROUP, 0};
-    case K::PushButton: return {"Button", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0};
+    case K::GroupBox:
+        return {"Button", BS_GROUPBOX | WS_GROUP, 0};
+    case K::StaticText:
+        return {"Static", SS_LEFT | WS_GROUP, 0};
+    case K::PushButton:
+        return {"Button", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0};
     case K::ReadOnlyEdit:
         return {"Edit", ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP | WS_GROUP, 0};
     case K::ListView:
@@ -59,10 +62,14 @@ KindSpec SpecOf(GadgetKind kind) {
 
 FontSpec SpecOf(GadgetFont font) {
     switch (font) {
-    case F::Arial12Bold: return {12, FW_BOLD};
-    case F::Arial12: return {12, FW_NORMAL};
-    case F::Arial10Bold: return {10, FW_BOLD};
-    case F::Default: break;
+    case F::Arial12Bold:
+        return {12, FW_BOLD};
+    case F::Arial12:
+        return {12, FW_NORMAL};
+    case F::Arial10Bold:
+        return {10, FW_BOLD};
+    case F::Default:
+        break;
     }
     return {0, 0};
 }

@@ -47,9 +47,9 @@ inline constexpr const char* kMainWindowClass = "VintrelMainWindow";
 inline constexpr int kStatusBarId = 100;
 inline constexpr int kStatusBarMinHeight = 18;
 
-extern const GadgetSpec kGadgets[13];       // in the order of their numbers
+extern const GadgetSpec kGadgets[13]; // in the order of their numbers
 extern const ColumnSpec kColumns[4];
-extern const int kStatusPartEdges[2];       // right edges of the two fields
+extern const int kStatusPartEdges[2];            // right edges of the two fields
 extern const GadgetColourSpec kGadgetColours[6]; // in the order start-up sets them
 
 KindSpec SpecOf(GadgetKind kind);

@@ -17,10 +17,10 @@ constexpr int kNullMessageMark = 0x10000;
 
 HWND CreateGadget(const GadgetSpec& g, HWND parent, HINSTANCE instance) {
     const KindSpec kind = SpecOf(g.kind);
-    return CreateWindowExA(kind.exStyle, kind.className, g.text,
-                           WS_CHILD | WS_VISIBLE | kind.style, g.x, g.y, g.width, g.height,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.number)),
-                           instance, nullptr);
+    return CreateWindowExA(kind.exStyle, kind.className, g.text, WS_CHILD | WS_VISIBLE | kind.style,
+                           g.x, g.y, g.width, g.height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.number)), instance,
+                           nullptr);
 }
 
 void InsertColumn(HWND list, int index) {
@@ -35,7 +35,9 @@ void InsertColumn(HWND list, int index) {
 
 } // namespace
 
-WindowLayer::~WindowLayer() { Release(); }
+WindowLayer::~WindowLayer() {
+    Release();
+}
 
 bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
     WNDCLASSEXA cls{};
@@ -44,7 +46,8 @@ bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
     cls.lpfnWndProc = WindowProc;
     cls.hInstance = instance;
     cls.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, 0));
-    cls.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
+    cls.hIconSm =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
     cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     cls.lpszClassName = kMainWindowClass;
     const bool registered = RegisterClassExA(&cls) != 0;
@@ -58,8 +61,8 @@ bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
 
     window_ = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
                               (screenWidth - width) / 2, (screenHeight - height) / 2,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                              nullptr, instance, this);
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                              instance, this);
     if (window_ == nullptr) {
         if (registered) UnregisterClassA(kMainWindowClass, instance);
         return false;
@@ -88,9 +91,8 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
         HWND gadget = CreateGadget(g, window_, instance);
         if (gadget == nullptr) continue;
         const FontSpec font = SpecOf(g.font);
-        HGDIOBJ fontObject = g.font == GadgetFont::Default
-                                 ? GetStockObject(DEFAULT_GUI_FONT)
-                                 : MakeFont(font.points, font.weight);
+        HGDIOBJ fontObject = g.font == GadgetFont::Default ? GetStockObject(DEFAULT_GUI_FONT)
+                                                           : MakeFont(font.points, font.weight);
         SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
 
         if (g.kind == GadgetKind::ListView) {
@@ -99,7 +101,8 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
             InsertColumn(gadget, 0);
             SendMessageA(gadget, LVM_SETBKCOLOR, 0, kWindowColour);
             SendMessageA(gadget, LVM_SETTEXTBKCOLOR, 0, kWindowColour);
-            for (int column = 1; column < 4; ++column) InsertColumn(gadget, column);
+            for (int column = 1; column < 4; ++column)
+                InsertColumn(gadget, column);
         }
     }
 }
@@ -157,7 +160,8 @@ int WindowLayer::SetGadgetColours(int number, Colour front, Colour back) {
         it->second.front = front;
         it->second.back = back;
     }
-    RedrawWindow(gadget, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(gadget, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
     return 0;
 }
 
@@ -253,7 +257,8 @@ void WindowLayer::Release() {
         if (colours.brush) DeleteObject(colours.brush);
     }
     colours_.clear();
-    for (HFONT font : fonts_) DeleteObject(font);
+    for (HFONT font : fonts_)
+        DeleteObject(font);
     fonts_.clear();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
     accelerators_ = nullptr;
@@ -261,10 +266,10 @@ void WindowLayer::Release() {
     events_.clear();
 }
 
-LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* layer = static_cast<WindowLayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* layer =
+            static_cast<WindowLayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         layer->window_ = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(layer));
     }
@@ -317,11 +322,13 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYPOSTPAINT;
     case CDDS_POSTPAINT:
         DrawListGrid(draw->nmcd.hdr.hwndFrom, draw->nmcd.hdc);
         return CDRF_DODEFAULT;
-    default: return CDRF_DODEFAULT;
+    default:
+        return CDRF_DODEFAULT;
     }
 }
 

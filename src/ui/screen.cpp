@@ -13,9 +13,13 @@ void Win32Screen::SetGadgetText(int gadget, const std::string& text) {
     layer_.SetGadgetText(gadget, text);
 }
 
-Event Win32Screen::WaitForEvent() { return layer_.WaitForEvent(); }
+Event Win32Screen::WaitForEvent() {
+    return layer_.WaitForEvent();
+}
 
-int Win32Screen::PollEvent(Event* event) { return layer_.PollEvent(event); }
+int Win32Screen::PollEvent(Event* event) {
+    return layer_.PollEvent(event);
+}
 
 int Win32Screen::ShowMessageBox(const std::string& caption, const std::string& text,
                                 unsigned type) {
@@ -26,6 +30,8 @@ void Win32Screen::ActivateMainWindow() {
     if (HWND window = layer_.Window(kMainWindowNumber)) SetActiveWindow(window);
 }
 
-void Win32Screen::CloseMainWindow() { layer_.CloseMainWindow(); }
+void Win32Screen::CloseMainWindow() {
+    layer_.CloseMainWindow();
+}
 
 } // namespace vintrel

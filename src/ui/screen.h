@@ -7,19 +7,18 @@
 namespace vintrel {
 
 class Win32Screen : public Screen {
-public:
+  public:
     explicit Win32Screen(WindowLayer& layer) : layer_(layer) {}
 
     void SetStatusText(int field, const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
-    int ShowMessageBox(const std::string& caption, const std::string& text,
-                       unsigned type) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     void ActivateMainWindow() override;
     void CloseMainWindow() override;
 
-private:
+  private:
     WindowLayer& layer_;
 };
 

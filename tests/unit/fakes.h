@@ -12,7 +12,7 @@
 namespace vintrel::test {
 
 class FakeDisk : public Disk {
-public:
+  public:
     void AddDrive(const std::string& root, unsigned type = 3) { drives_[root] = type; }
     void AddFile(const std::string& path, std::uint64_t size);
     void AddDirectory(const std::string& path);
@@ -25,20 +25,19 @@ public:
 
     std::vector<std::string> lookups; // every path asked about, in order
 
-private:
+  private:
     std::map<std::string, unsigned> drives_;
     std::map<std::string, DiskEntry> entries_;
     std::map<std::string, std::uint32_t> shares_;
 };
 
 class FakeScreen : public Screen {
-public:
+  public:
     void SetStatusText(int field, const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
-    int ShowMessageBox(const std::string& caption, const std::string& text,
-                       unsigned type) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     void ActivateMainWindow() override { calls.push_back("activate"); }
     void CloseMainWindow() override { calls.push_back("close"); }
 

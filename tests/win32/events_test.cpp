@@ -39,7 +39,7 @@ void CALLBACK GuardFired(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 class EventsTest : public MainWindowTest {
-protected:
+  protected:
     // Waits for the next event that is not an edit-field notification. A guard command
     // comes after ten seconds, so that a missing event fails the test instead of hanging it.
     Event NextEvent() {
@@ -123,8 +123,8 @@ TEST_F(EventsTest, AltXTypedOnTheActiveWindowIsTheQuitCommand) {
 }
 
 TEST_F(EventsTest, TabAndShiftTabWalkTheSixGadgetsRoundAndRound) {
-    const std::vector<int> order = {kSearchButton, kParentPathField, kFileList,
-                                    kTargetPathField, kBrowseButton, kBackupButton};
+    const std::vector<int> order = {kSearchButton,    kParentPathField, kFileList,
+                                    kTargetPathField, kBrowseButton,    kBackupButton};
     SetFocus(Gadget(kSearchButton));
     for (std::size_t i = 1; i <= order.size(); ++i) {
         SendMessageA(main, WM_COMMAND, MAKEWPARAM(kNextGadgetCommand, 1), 0);
@@ -172,8 +172,8 @@ TEST_F(EventsTest, AltXDoesNothingWhileAnotherWindowIsActive) {
     cls.hInstance = GetModuleHandleA(nullptr);
     cls.lpszClassName = "VintrelOtherWindow";
     RegisterClassA(&cls);
-    HWND other = CreateWindowExA(0, cls.lpszClassName, "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 0, 0, 200, 100, nullptr, nullptr, cls.hInstance, nullptr);
+    HWND other = CreateWindowExA(0, cls.lpszClassName, "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 200, 100, nullptr, nullptr, cls.hInstance, nullptr);
     SetForegroundWindow(other);
     ASSERT_EQ(GetActiveWindow(), other);
     Drain();

@@ -23,10 +23,12 @@ HWND MakeWindow(const char* title, DWORD exStyle, bool visible) {
                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-bool IsTopmost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND w) {
+    return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 class ModalTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         front = MakeWindow("front", 0, true);
         plain = MakeWindow("plain", 0, true);
@@ -39,7 +41,8 @@ protected:
         ASSERT_TRUE(IsTopmost(topmost));
     }
     void TearDown() override {
-        for (HWND w : {front, plain, topmost, hidden, disabled}) DestroyWindow(w);
+        for (HWND w : {front, plain, topmost, hidden, disabled})
+            DestroyWindow(w);
     }
     HWND front, plain, topmost, hidden, disabled;
 };
@@ -110,7 +113,8 @@ TEST_F(ModalTest, MessageBoxBlocksTheProgramUntilClosed) {
     seen.plain = plain;
     seen.topmost = topmost;
     SetTimer(nullptr, 0, 50, CloseTheBox);
-    const int result = ShowMessageBox("Error", "box.pst Not backed up. Source, target or disk error", 0);
+    const int result =
+        ShowMessageBox("Error", "box.pst Not backed up. Source, target or disk error", 0);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(seen.caption, "Error");
     EXPECT_EQ(seen.text, "box.pst Not backed up. Source, target or disk error");

@@ -14,7 +14,7 @@ namespace {
 using test::TempDir;
 
 class RealProbeTest : public ::testing::Test {
-protected:
+  protected:
     std::int64_t Probe(const std::string& path) { return ProbeFileSize(disk, path); }
     Win32Disk disk;
     TempDir dir;
@@ -35,8 +35,8 @@ TEST_F(RealProbeTest, FilesGiveTheirSizeHiddenAndSystemOnesToo) {
 
 TEST_F(RealProbeTest, FilesOver4GiBGiveTheirFull64BitSize) {
     const std::string path = dir / "huge.pst";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD returned = 0;
     // Sparse where the file system can; Wine's files are sparse on Linux anyway.

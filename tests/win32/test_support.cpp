@@ -9,8 +9,8 @@ TempDir::TempDir() {
     GetTempPathA(MAX_PATH, base);
     static unsigned counter = 0;
     for (;;) {
-        path_ = std::string(base) + "vintrel-test-" + std::to_string(GetCurrentProcessId()) +
-                "-" + std::to_string(++counter);
+        path_ = std::string(base) + "vintrel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
         if (CreateDirectoryA(path_.c_str(), nullptr)) break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             ADD_FAILURE() << "cannot create " << path_;
@@ -19,7 +19,9 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
 
 void WriteFile(const std::string& path, const std::string& contents) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -44,8 +46,10 @@ void RemoveTree(const std::string& path) {
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
         } while (FindNextFileA(find, &data));
         FindClose(find);
     }

@@ -109,7 +109,8 @@ TEST_F(MainWindowTest, EachKindOfGadgetHasItsStyles) {
     EXPECT_EQ(style(kSearchCaption), base | SS_LEFT | WS_GROUP);
     EXPECT_EQ(style(kSearchButton), base | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP);
     EXPECT_EQ(style(kTargetPathField), base | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP | WS_GROUP);
-    EXPECT_EQ(style(kFileList), base | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP);
+    EXPECT_EQ(style(kFileList),
+              base | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP);
     EXPECT_EQ(GetWindowLongA(Gadget(kTargetPathField), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
     EXPECT_EQ(GetWindowLongA(Gadget(kFileList), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
 }
@@ -171,8 +172,9 @@ TEST_F(MainWindowTest, ColouredGadgetsAnswerWithTheirColours) {
     for (const GadgetColourSpec& c : kGadgetColours) {
         SCOPED_TRACE("gadget " + std::to_string(c.gadget));
         HWND gadget = Gadget(c.gadget);
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-            main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(gadget)));
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(main, WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(gadget)));
         EXPECT_EQ(GetTextColor(dc), c.front);
         EXPECT_EQ(GetBkColor(dc), kWindowColour);
         LOGBRUSH lb{};
@@ -181,8 +183,9 @@ TEST_F(MainWindowTest, ColouredGadgetsAnswerWithTheirColours) {
     }
     // A new back colour takes effect and replaces the old brush.
     layer.SetGadgetColours(kSearchCaption, 0x000000FF, 0x0000FF00);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(main, WM_CTLCOLORSTATIC,
-        reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Gadget(kSearchCaption))));
+    auto brush =
+        reinterpret_cast<HBRUSH>(SendMessageA(main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                              reinterpret_cast<LPARAM>(Gadget(kSearchCaption))));
     EXPECT_EQ(GetTextColor(dc), 0x000000FFu);
     LOGBRUSH lb{};
     ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
@@ -196,7 +199,8 @@ TEST_F(MainWindowTest, BackgroundsShowTheWindowColour) {
                            sizeof lb, &lb));
     EXPECT_EQ(lb.lbColor, kWindowColour);
     // Read back from the screen: a spot of bare window and the empty second status field.
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(main, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     HDC dc = GetDC(main);
     EXPECT_EQ(GetPixel(dc, 2, 60), kWindowColour);
     ReleaseDC(main, dc);
@@ -242,10 +246,11 @@ namespace vintrel {
 namespace {
 
 class ListGridTest : public test::MainWindowTest {
-protected:
+  protected:
     COLORREF PixelAt(int x, int y) {
         HWND list = Gadget(kFileList);
-        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(list, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         HDC dc = GetDC(list);
         const COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(list, dc);
