@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,8 +18,21 @@ struct DiskEntry {
     std::uint64_t size = 0;
 };
 
+// The entries of one open directory, in the order the platform delivers them ("." and ".."
+// included, nothing sorted or filtered).
+class DirectoryReader {
+public:
+    virtual ~DirectoryReader() = default;
+    // The next entry, or false at the end.
+    virtual bool Next(DiskEntry& entry) = 0;
+};
+
+// What is asked for to list a directory: the path, a "\" unless it is empty or already ends
+// in one, and "*.*", which matches every name.
+std::string ListingPattern(const std::string& directory);
+
 class Disk {
-  public:
+public:
     virtual ~Disk() = default;
 
     // The kind of drive whose root is given ("C:\"): 0 unknown, 1 no such root, above 1 a
@@ -30,6 +44,10 @@ class Disk {
 
     // The attributes of what the path names, or nothing when it cannot be asked.
     virtual std::optional<std::uint32_t> Attributes(const std::string& path) = 0;
+
+    // Opens a directory for listing; nothing when it cannot be opened. A directory with no
+    // entries at all opens and lists nothing.
+    virtual std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) = 0;
 };
 
 } // namespace vintrel

@@ -6,7 +6,7 @@
 namespace vintrel {
 
 class Win32Disk : public Disk {
-  public:
+public:
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/state.h"
+
 namespace vintrel {
 
 // The kinds lie above every window message number, so a poll can return either.
@@ -21,13 +23,19 @@ struct Event {
 };
 
 class Screen {
-  public:
+public:
     virtual ~Screen() = default;
 
     // Shows a text in a field of the status bar (0: messages, 1: the search's mark).
     virtual void SetStatusText(int field, const std::string& text) = 0;
     // Replaces the text of a gadget; a number that names no gadget does nothing.
     virtual void SetGadgetText(int gadget, const std::string& text) = 0;
+
+    // The file list: rows are only appended or all removed. A row text holds the cells
+    // separated by line feeds. AddListRow returns the index of the new row.
+    virtual int AddListRow(const std::string& rowText) = 0;
+    virtual void SetListCellColour(int row, int column, Colour textColour) = 0;
+    virtual void ClearListRows() = 0;
 
     // Blocks until the next event and returns it; events queued earlier come first.
     virtual Event WaitForEvent() = 0;

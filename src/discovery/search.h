@@ -1,6 +1,7 @@
 // The walk over a drive that finds the mail and address-book data files.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/disk.h"
@@ -9,6 +10,25 @@
 
 namespace vintrel {
 
+inline constexpr const char* kSearchStartText =
+    "Information: searching default drive 'C:' in expected user profile directory";
+inline constexpr const char* kSearchDoneText =
+    "Information: Job finished. Found all there was to find";
+
+struct DataFileKind {
+    const char* kindText;
+    const char* versionText;
+};
+
+// What kind of data file a full path names, if any. Byte for byte and case-sensitive.
+std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
+
+// The mark for the next file: a hyphen, the spinner's first character, a hyphen; the
+// spinner then turns by one.
+std::string NextSpinnerMark(std::string& spinner);
+
+// Empties both lists, then walks every directory below the start in depth-first pre-order
+// and lists every data file it meets. Events that arrive meanwhile are thrown away.
 void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                      const std::string& startDirectory);
 

@@ -16,7 +16,7 @@
 namespace vintrel {
 
 class WindowLayer {
-  public:
+public:
     WindowLayer() = default;
     WindowLayer(const WindowLayer&) = delete;
     WindowLayer& operator=(const WindowLayer&) = delete;
@@ -52,7 +52,7 @@ class WindowLayer {
     // Gives back what the layer still holds: its window, fonts and brushes.
     void Release();
 
-  private:
+private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(UINT message, HDC dc, HWND control);

@@ -7,7 +7,7 @@
 namespace vintrel {
 
 class Win32Screen : public Screen {
-  public:
+public:
     explicit Win32Screen(WindowLayer& layer) : layer_(layer) {}
 
     void SetStatusText(int field, const std::string& text) override;
@@ -18,7 +18,7 @@ class Win32Screen : public Screen {
     void ActivateMainWindow() override;
     void CloseMainWindow() override;
 
-  private:
+private:
     WindowLayer& layer_;
 };
 

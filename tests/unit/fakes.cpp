@@ -1,6 +1,9 @@
 #include "fakes.h"
 
+#include <algorithm>
 #include <stdexcept>
+
+#include "discovery/rows.h"
 
 namespace vintrel::test {
 
@@ -10,6 +13,59 @@ void FakeDisk::AddFile(const std::string& path, std::uint64_t size) {
 
 void FakeDisk::AddDirectory(const std::string& path) {
     entries_[path] = DiskEntry{path.substr(path.find_last_of('\\') + 1), kAttributeDirectory, 0};
+}
+
+namespace {
+
+std::string Parent(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+std::string Name(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+class FakeReader : public DirectoryReader {
+public:
+    FakeReader(std::vector<DiskEntry> entries, int& open)
+        : entries_(std::move(entries)), open_(open) {
+        ++open_;
+    }
+    ~FakeReader() override { --open_; }
+    bool Next(DiskEntry& entry) override {
+        if (at_ >= entries_.size()) return false;
+        entry = entries_[at_++];
+        return true;
+    }
+
+private:
+    std::vector<DiskEntry> entries_;
+    std::size_t at_ = 0;
+    int& open_;
+};
+
+} // namespace
+
+void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes) {
+    listings_[Parent(path)].push_back({Name(path), attributes, 10});
+}
+
+void FakeDisk::AddDirectoryIn(const std::string& path, std::uint32_t attributes) {
+    listings_[Parent(path)].push_back({Name(path), attributes, 0});
+    auto& own = listings_[path];
+    if (own.empty()) {
+        own.push_back({".", kAttributeDirectory, 0});
+        own.push_back({"..", kAttributeDirectory, 0});
+    }
+}
+
+std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& directory) {
+    listed.push_back(ListingPattern(directory));
+    if (denied_.count(directory)) return nullptr;
+    auto it = listings_.find(directory);
+    if (it == listings_.end()) return nullptr;
+    auto reader = std::make_unique<FakeReader>(it->second, openListings);
+    mostOpenListings = std::max(mostOpenListings, openListings);
+    return reader;
 }
 
 unsigned FakeDisk::DriveType(const std::string& root) {
@@ -34,7 +90,26 @@ std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
 
 void FakeScreen::SetStatusText(int field, const std::string& text) {
     statusFields[field] = text;
+    if (field == 1) {
+        spinnerMarks.push_back(text);
+        return;
+    }
     calls.push_back("status " + std::to_string(field) + ": " + text);
+}
+
+int FakeScreen::AddListRow(const std::string& rowText) {
+    rows.push_back(SplitRowText(rowText));
+    return static_cast<int>(rows.size()) - 1;
+}
+
+void FakeScreen::SetListCellColour(int row, int column, Colour textColour) {
+    cellColours[{row, column}] = textColour;
+}
+
+void FakeScreen::ClearListRows() {
+    rows.clear();
+    cellColours.clear();
+    calls.push_back("clear rows");
 }
 
 void FakeScreen::SetGadgetText(int gadget, const std::string& text) {
@@ -51,6 +126,7 @@ Event FakeScreen::WaitForEvent() {
 }
 
 int FakeScreen::PollEvent(Event* event) {
+    if (onPoll) onPoll();
     if (events.empty()) return 0;
     *event = events.front();
     events.pop_front();

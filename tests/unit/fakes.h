@@ -2,7 +2,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,27 +14,38 @@
 namespace vintrel::test {
 
 class FakeDisk : public Disk {
-  public:
+public:
     void AddDrive(const std::string& root, unsigned type = 3) { drives_[root] = type; }
     void AddFile(const std::string& path, std::uint64_t size);
     void AddDirectory(const std::string& path);
     // Something that only answers to its attributes, as a network share does.
     void AddShare(const std::string& path) { shares_[path] = kAttributeDirectory; }
+    // Builds a tree: each entry also shows in its parent's listing, in the order added.
+    // Directories other than drive roots list "." and ".." first, as Windows does.
+    void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20);
+    void AddDirectoryIn(const std::string& path, std::uint32_t attributes = kAttributeDirectory);
+    void DenyListing(const std::string& directory) { denied_.insert(directory); }
 
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
 
     std::vector<std::string> lookups; // every path asked about, in order
+    std::vector<std::string> listed;  // every listing pattern asked for, in order
+    int openListings = 0;             // listings open right now
+    int mostOpenListings = 0;
 
-  private:
+private:
     std::map<std::string, unsigned> drives_;
     std::map<std::string, DiskEntry> entries_;
     std::map<std::string, std::uint32_t> shares_;
+    std::map<std::string, std::vector<DiskEntry>> listings_;
+    std::set<std::string> denied_;
 };
 
 class FakeScreen : public Screen {
-  public:
+public:
     void SetStatusText(int field, const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
@@ -40,10 +53,18 @@ class FakeScreen : public Screen {
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     void ActivateMainWindow() override { calls.push_back("activate"); }
     void CloseMainWindow() override { calls.push_back("close"); }
+    int AddListRow(const std::string& rowText) override;
+    void SetListCellColour(int row, int column, Colour textColour) override;
+    void ClearListRows() override;
 
     std::deque<Event> events;       // handed out by WaitForEvent and PollEvent, oldest first
     std::vector<std::string> calls; // what was done to the window, in order
     std::map<int, std::string> statusFields;
+    std::vector<std::string> spinnerMarks;      // every text shown in status field 1
+    std::vector<std::vector<std::string>> rows; // cells of each row of the file list
+    std::map<std::pair<int, int>, Colour> cellColours;
+    // Called at every poll, before it answers: lets a test act in the middle of a search.
+    std::function<void()> onPoll;
 };
 
 } // namespace vintrel::test

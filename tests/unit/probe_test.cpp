@@ -7,7 +7,7 @@ namespace vintrel {
 namespace {
 
 class ProbeTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         disk.AddDrive("C:\\");
         disk.AddDrive("D:\\", 5);

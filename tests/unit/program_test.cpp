@@ -8,7 +8,7 @@ namespace vintrel {
 namespace {
 
 class ProgramTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         const std::string dir = "C:\\Work";
         InitSharedState(state, &dir);

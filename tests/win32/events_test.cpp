@@ -39,7 +39,7 @@ void CALLBACK GuardFired(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 class EventsTest : public MainWindowTest {
-  protected:
+protected:
     // Waits for the next event that is not an edit-field notification. A guard command
     // comes after ten seconds, so that a missing event fails the test instead of hanging it.
     Event NextEvent() {

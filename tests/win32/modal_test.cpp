@@ -28,7 +28,7 @@ bool IsTopmost(HWND w) {
 }
 
 class ModalTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         front = MakeWindow("front", 0, true);
         plain = MakeWindow("plain", 0, true);

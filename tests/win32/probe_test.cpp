@@ -14,7 +14,7 @@ namespace {
 using test::TempDir;
 
 class RealProbeTest : public ::testing::Test {
-  protected:
+protected:
     std::int64_t Probe(const std::string& path) { return ProbeFileSize(disk, path); }
     Win32Disk disk;
     TempDir dir;

@@ -29,7 +29,7 @@ std::string StatusText(HWND bar) {
 }
 
 class ProgramRunTest : public MainWindowTest {
-  protected:
+protected:
     void Run() {
         state.startupDirectory = dir.path() + "\\";
         Win32Disk disk;
@@ -76,7 +76,7 @@ TEST_F(ProgramRunTest, ADirectoryNamedLikeTheProfileIsHandedToTheLoader) {
 
 // The real program, started as a user would start it.
 class ExecutableTest : public ::testing::Test {
-  protected:
+protected:
     std::string Exe() const { return test::ProgramDirectory() + "\\vintrel.exe"; }
 
     void Start(const std::string& directory) {
@@ -169,7 +169,7 @@ TEST_F(ExecutableTest, AProfileDirectoryIsNotReportedAsMissing) {
 // What the file holds: a 32-bit GUI program that needs only what Windows ships, with its
 // icon, manifest and version.
 class ExecutableImageTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         const std::string exe = test::ProgramDirectory() + "\\vintrel.exe";
         module_ = LoadLibraryExA(exe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);

@@ -10,7 +10,7 @@ namespace vintrel::test {
 
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ class TempDir {
     const std::string& path() const { return path_; } // ends without "\"
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-  private:
+private:
     std::string path_;
 };
 

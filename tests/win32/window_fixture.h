@@ -10,7 +10,7 @@
 namespace vintrel::test {
 
 class MainWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         static bool platformReady = false;
         if (!platformReady) InitPlatform();

@@ -246,7 +246,7 @@ namespace vintrel {
 namespace {
 
 class ListGridTest : public test::MainWindowTest {
-  protected:
+protected:
     COLORREF PixelAt(int x, int y) {
         HWND list = Gadget(kFileList);
         RedrawWindow(list, nullptr, nullptr,

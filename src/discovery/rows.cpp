@@ -1,0 +1,45 @@
+#include "discovery/rows.h"
+
+#include "app/paths.h"
+
+namespace vintrel {
+
+std::string RowText(const std::string& fileName, const std::string& kind,
+                    const std::string& version, const std::string& status) {
+    return fileName + '\n' + kind + '\n' + version + '\n' + status;
+}
+
+std::vector<std::string> SplitRowText(const std::string& rowText) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = rowText.find('\n', start);
+        if (end == std::string::npos) {
+            cells.push_back(rowText.substr(start));
+            break;
+        }
+        cells.push_back(rowText.substr(start, end - start));
+        start = end + 1;
+    } while (start < rowText.size());
+    return cells;
+}
+
+std::string ProfileEntry(const std::string& fullPath, const std::string& kind,
+                         const std::string& version) {
+    return fullPath + '|' + kind + '|' + version;
+}
+
+void ClearFileRows(AppState& state, Screen& screen) {
+    state.profileList.clear();
+    screen.ClearListRows();
+}
+
+void AddFileRow(AppState& state, Screen& screen, const std::string& fullPath,
+                const std::string& kind, const std::string& version, const std::string& status) {
+    const int row = screen.AddListRow(RowText(FileNamePart(fullPath), kind, version, status));
+    screen.SetListCellColour(row, kStatusColumn,
+                             status == kStatusOkay ? kOkayColour : kMissingColour);
+    state.profileList.push_back(ProfileEntry(fullPath, kind, version));
+}
+
+} // namespace vintrel

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "app/ids.h"
+#include "discovery/search.h"
+#include "fakes.h"
+
+namespace vintrel {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(Classify, KnowsTheFourKindsByTheirExactEndings) {
+    struct Case {
+        const char* path;
+        const char* kind; // nullptr: not a data file
+    };
+    const Case cases[] = {
+        {"C:\\Outlook Express\\Inbox.dbx", "Outlook Express mailboxes"},
+        {"C:\\a\\Outlook Express\\b\\c\\Inbox.dbx", "Outlook Express mailboxes"},
+        {"C:\\Mail\\Inbox.dbx", nullptr},
+        {"C:\\outlook express\\Inbox.dbx", nullptr},
+        {"C:\\Outlook Express\\Inbox.DBX", nullptr},
+        {"C:\\Outlook Express.dbx", nullptr},
+        {"C:\\Outlook Express\\", nullptr},
+        {"C:\\x\\Book.wab", "Windows address book"},
+        {"C:\\x\\Book.WAB", nullptr},
+        {"C:\\x\\box.pst", "Outlook personal folders"},
+        {"C:\\x\\.pst", "Outlook personal folders"},
+        {"C:\\x\\box.pst.bak", nullptr},
+        {"C:\\x\\box.Pst", nullptr},
+        {"C:\\x\\names.pab", "Outlook personal address book"},
+        {"C:\\Outlook Express\\names.pab", "Outlook personal address book"},
+        {"pst", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto kind = ClassifyDataFile(c.path);
+        ASSERT_EQ(kind.has_value(), c.kind != nullptr);
+        if (kind) {
+            EXPECT_STREQ(kind->kindText, c.kind);
+        }
+    }
+    EXPECT_STREQ(ClassifyDataFile("C:\\Outlook Express\\a.dbx")->versionText, "v6.0");
+    EXPECT_STREQ(ClassifyDataFile("C:\\a.pab")->versionText, "[No idea]");
+}
+
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string dir = "C:\\";
+        InitSharedState(state, &dir);
+        // R holds A (with A1) and B, in that order; data files all over.
+        disk.AddDirectoryIn("C:\\R");
+        disk.AddFileIn("C:\\R\\top.pst");
+        disk.AddDirectoryIn("C:\\R\\A");
+        disk.AddDirectoryIn("C:\\R\\B");
+        disk.AddFileIn("C:\\R\\z.wab");
+        disk.AddFileIn("C:\\R\\A\\a.pab");
+        disk.AddDirectoryIn("C:\\R\\A\\A1");
+        disk.AddFileIn("C:\\R\\A\\A1\\deep.pst");
+        disk.AddFileIn("C:\\R\\B\\b.wab");
+        disk.AddFileIn("C:\\R\\B\\notes.txt");
+    }
+    Strings Paths() const {
+        Strings paths;
+        for (const std::string& e : state.profileList)
+            paths.push_back(e.substr(0, e.find('|')));
+        return paths;
+    }
+    AppState state;
+    test::FakeDisk disk;
+    test::FakeScreen screen;
+};
+
+TEST_F(SearchTest, WalksDepthFirstInPreOrderListingFilesAsEachDirectoryIsRead) {
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(disk.listed,
+              (Strings{"C:\\R\\*.*", "C:\\R\\A\\*.*", "C:\\R\\A\\A1\\*.*", "C:\\R\\B\\*.*"}));
+    EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                                "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab"}));
+    ASSERT_EQ(screen.rows.size(), 5u);
+    EXPECT_EQ(screen.rows[3],
+              (Strings{"deep.pst", "Outlook personal folders", "[No idea]", "Okay"}));
+    EXPECT_EQ(screen.cellColours[std::make_pair(3, 3)], 0x0002F7FDu);
+    EXPECT_EQ(disk.mostOpenListings, 1);
+    EXPECT_EQ(screen.calls.front(), "clear rows");
+    EXPECT_EQ(screen.calls[1], "status 0: " + std::string(kSearchStartText));
+    EXPECT_EQ(screen.calls.back(), "status 0: " + std::string(kSearchDoneText));
+}
+
+TEST_F(SearchTest, DriveStartWithOrWithoutBackslashIsTheSameWalk) {
+    disk.AddDirectoryIn("C:\\Other");
+    SearchDataFiles(state, disk, screen, "C:");
+    const Strings first = disk.listed;
+    const Strings firstPaths = Paths();
+    disk.listed.clear();
+    SearchDataFiles(state, disk, screen, "C:\\");
+    EXPECT_EQ(disk.listed, first);
+    EXPECT_EQ(Paths(), firstPaths);
+    EXPECT_EQ(first.front(), "C:\\*.*");
+    EXPECT_EQ(firstPaths.front(), "C:\\R\\top.pst");
+}
+
+TEST_F(SearchTest, EmptyStartWalksNothingButStillEmptiesAndReports) {
+    state.profileList = {"old|x|y"};
+    screen.rows = {{"old"}};
+    SearchDataFiles(state, disk, screen, "");
+    EXPECT_TRUE(disk.listed.empty());
+    EXPECT_TRUE(state.profileList.empty());
+    EXPECT_TRUE(screen.rows.empty());
+    EXPECT_EQ(screen.statusFields[kMessageField], kSearchDoneText);
+}
+
+TEST_F(SearchTest, UnopenableAndLinkedDirectoriesArePassedOverQuietly) {
+    disk.DenyListing("C:\\R\\A");
+    disk.AddDirectoryIn("C:\\R\\Loop", kAttributeDirectory | kAttributeReparsePoint);
+    disk.AddFileIn("C:\\R\\Loop\\looped.pst");
+    disk.AddFileIn("C:\\R\\link.pst", 0x20 | kAttributeReparsePoint); // a linked file is a file
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(Paths(),
+              (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\link.pst", "C:\\R\\B\\b.wab"}));
+    EXPECT_EQ(disk.listed, (Strings{"C:\\R\\*.*", "C:\\R\\A\\*.*", "C:\\R\\B\\*.*"}));
+    EXPECT_EQ(screen.statusFields[kMessageField], kSearchDoneText);
+}
+
+TEST_F(SearchTest, DirectoryNamedLikeADataFileIsWalkedNotListed) {
+    disk.AddDirectoryIn("C:\\R\\x.pst");
+    disk.AddFileIn("C:\\R\\x.pst\\inner.wab");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    const Strings paths = Paths();
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), "C:\\R\\x.pst"), 0);
+    EXPECT_EQ(paths.back(), "C:\\R\\x.pst\\inner.wab");
+}
+
+TEST_F(SearchTest, SecondSearchReplacesTheRowsAndTheMarkTurnsOn) {
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    // Six files: the mark goes once round.
+    EXPECT_EQ(screen.spinnerMarks, (Strings{"-|-", "-/-", "---", "-\\-", "-/-", "---"}));
+    disk.AddFileIn("C:\\R\\B\\seventh.txt");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(screen.rows.size(), 5u);
+    EXPECT_EQ(state.profileList.size(), 5u);
+    ASSERT_EQ(screen.spinnerMarks.size(), 13u);
+    EXPECT_EQ(screen.spinnerMarks[6], "-|-") << "goes on from where it stood";
+    EXPECT_EQ(screen.spinnerMarks[12], "-|-");
+    EXPECT_EQ(state.spinnerString, "/-\\/-|");
+}
+
+TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
+    // A press, Alt+X and the close box, made while the walk meets its first file.
+    bool injected = false;
+    screen.onPoll = [&] {
+        if (injected) return;
+        injected = true;
+        screen.events = {{EventKind::Gadget, kSearchButton},
+                         {EventKind::Command, kQuitCommand},
+                         {EventKind::CloseRequest, kMainWindowNumber}};
+    };
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_TRUE(screen.events.empty()) << "all taken";
+    EXPECT_EQ(state.quitFlag, 0) << "and none acted on";
+    EXPECT_EQ(state.profileList.size(), 5u);
+}
+
+} // namespace
+} // namespace vintrel
