@@ -10,6 +10,7 @@ public:
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
 };
 
 } // namespace vintrel

@@ -5,12 +5,16 @@
 #include <algorithm>
 
 #include "app/ids.h"
+#include "discovery/rows.h"
 #include "ui/gadgets.h"
 #include "ui/list_grid.h"
 
 namespace vintrel {
 
 namespace {
+
+// A screen shows about sixty pictures a second: a mark shown sooner would never be seen.
+constexpr DWORD kMarkIntervalMs = 16;
 
 // What PollEvent returns for a WM_NULL that made no event: never 0, never a message number.
 constexpr int kNullMessageMark = 0x10000;
@@ -136,10 +140,61 @@ HWND WindowLayer::Gadget(int number) const {
     return GetDlgItem(window_, number);
 }
 
-void WindowLayer::SetStatusText(int field, const std::string& text) {
+void WindowLayer::ShowStatusText(int field, const std::string& text) {
     if (statusBar_ == nullptr) return;
     SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(field),
                  reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void WindowLayer::ShowPendingMark() {
+    if (!markPending_) return;
+    markPending_ = false;
+    markShownAt_ = GetTickCount();
+    markEverShown_ = true;
+    ShowStatusText(kSpinnerField, pendingMark_);
+}
+
+void WindowLayer::SetStatusText(int field, const std::string& text) {
+    if (field == kSpinnerField) {
+        pendingMark_ = text;
+        markPending_ = true;
+        if (!markEverShown_ || GetTickCount() - markShownAt_ >= kMarkIntervalMs) ShowPendingMark();
+        return;
+    }
+    ShowPendingMark();
+    ShowStatusText(field, text);
+}
+
+int WindowLayer::AddListRow(const std::string& rowText) {
+    HWND list = Gadget(kFileList);
+    if (list == nullptr) return -1;
+    const std::vector<std::string> cells = SplitRowText(rowText);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    const int row =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) return row;
+    for (std::size_t column = 1; column < cells.size(); ++column) {
+        LVITEMA cell{};
+        cell.iSubItem = static_cast<int>(column);
+        cell.pszText = const_cast<char*>(cells[column].c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+    }
+    return row;
+}
+
+void WindowLayer::SetListCellColour(int row, int column, Colour textColour) {
+    if (row < 0) return;
+    cellColours_[{row, column}] = textColour;
+    HWND list = Gadget(kFileList);
+    if (list) SendMessageA(list, LVM_REDRAWITEMS, row, row);
+}
+
+void WindowLayer::ClearListRows() {
+    cellColours_.clear();
+    if (HWND list = Gadget(kFileList)) SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
 void WindowLayer::SetGadgetText(int number, const std::string& text) {
@@ -257,6 +312,7 @@ void WindowLayer::Release() {
         if (colours.brush) DeleteObject(colours.brush);
     }
     colours_.clear();
+    cellColours_.clear();
     for (HFONT font : fonts_)
         DeleteObject(font);
     fonts_.clear();
@@ -323,7 +379,21 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
 LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-        return CDRF_NOTIFYPOSTPAINT;
+        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        // Only some cells have a colour of their own; every other cell is drawn in the
+        // list's colours, not in whatever the cell before it used.
+        HWND list = draw->nmcd.hdr.hwndFrom;
+        const auto it =
+            cellColours_.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
+        draw->clrText = it != cellColours_.end()
+                            ? it->second
+                            : static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0));
+        draw->clrTextBk = static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0));
+        return CDRF_NEWFONT;
+    }
     case CDDS_POSTPAINT:
         DrawListGrid(draw->nmcd.hdr.hwndFrom, draw->nmcd.hdc);
         return CDRF_DODEFAULT;

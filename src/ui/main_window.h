@@ -32,10 +32,17 @@ public:
     HWND Gadget(int number) const;
     HWND StatusBar() const { return statusBar_; }
 
+    // Texts of field 1 (the search's turning mark) reach the screen at most about sixty times
+    // a second; the newest one is always shown before the next text of another field.
     void SetStatusText(int field, const std::string& text);
     void SetGadgetText(int number, const std::string& text);
     int SetGadgetColours(int number, Colour front, Colour back);
     void SetStatusBarColour(Colour colour);
+
+    // The file list. A row text holds the cells separated by line feeds.
+    int AddListRow(const std::string& rowText);
+    void SetListCellColour(int row, int column, Colour textColour);
+    void ClearListRows();
 
     // Adds a keyboard shortcut of the main window; it arrives as a command event.
     void AddShortcut(BYTE flags, WORD key, WORD command);
@@ -63,6 +70,8 @@ private:
     void CreateStatusBar();
     HFONT MakeFont(int points, int weight);
     void RebuildShortcuts();
+    void ShowStatusText(int field, const std::string& text);
+    void ShowPendingMark();
 
     struct GadgetColours {
         Colour front;
@@ -77,6 +86,11 @@ private:
     HACCEL accelerators_ = nullptr;
     std::map<int, GadgetColours> colours_;
     std::vector<HFONT> fonts_;
+    std::map<std::pair<int, int>, Colour> cellColours_; // (row, column) -> text colour
+    std::string pendingMark_;
+    bool markPending_ = false;
+    DWORD markShownAt_ = 0;
+    bool markEverShown_ = false;
 };
 
 } // namespace vintrel

@@ -13,6 +13,18 @@ void Win32Screen::SetGadgetText(int gadget, const std::string& text) {
     layer_.SetGadgetText(gadget, text);
 }
 
+int Win32Screen::AddListRow(const std::string& rowText) {
+    return layer_.AddListRow(rowText);
+}
+
+void Win32Screen::SetListCellColour(int row, int column, Colour textColour) {
+    layer_.SetListCellColour(row, column, textColour);
+}
+
+void Win32Screen::ClearListRows() {
+    layer_.ClearListRows();
+}
+
 Event Win32Screen::WaitForEvent() {
     return layer_.WaitForEvent();
 }

@@ -12,6 +12,9 @@ public:
 
     void SetStatusText(int field, const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
+    int AddListRow(const std::string& rowText) override;
+    void SetListCellColour(int row, int column, Colour textColour) override;
+    void ClearListRows() override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;

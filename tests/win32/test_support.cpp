@@ -4,12 +4,16 @@
 
 namespace vintrel::test {
 
-TempDir::TempDir() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
+TempDir::TempDir(const std::string& under) {
+    std::string base = under.empty() ? std::string() : under + "\\";
+    if (base.empty()) {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        base = temp;
+    }
     static unsigned counter = 0;
     for (;;) {
-        path_ = std::string(base) + "vintrel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = base + "vintrel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter);
         if (CreateDirectoryA(path_.c_str(), nullptr)) break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -11,7 +11,8 @@ namespace vintrel::test {
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir();
+    // Below the temporary directory, or below `base` ("C:" for the drive's root).
+    explicit TempDir(const std::string& base = "");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
