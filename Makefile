@@ -1,7 +1,7 @@
 # make run   builds vintrel.exe and starts it (under Wine on Linux)
 # make test  builds both trees and runs every test
 # Both install whatever is missing first.
-.PHONY: run test screenshot clean
+.PHONY: run test screenshot bench clean
 
 run:
 	bash scripts/run.sh
@@ -11,6 +11,9 @@ test:
 
 screenshot:
 	bash scripts/screenshot.sh
+
+bench:
+	bash scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -1,0 +1,155 @@
+// Times the search against a bare depth-first FindFirstFileA walk of the same tree, in one
+// process, alternating, several rounds. The search runs on the real main window, so its
+// turning mark and message handling cost what they cost for a user.
+//
+//   vintrel_search_bench.exe <tree root> [rounds]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/disk_win32.h"
+#include "app/startup_win32.h"
+#include "discovery/search.h"
+#include "ui/screen.h"
+
+namespace {
+
+double Seconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The baseline: the same entries, the same order, nothing else.
+long BareWalk(const std::string& directory) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((directory + "\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    long files = 0;
+    std::vector<std::string> subdirectories;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            ++files;
+        } else if (std::string(data.cFileName) != "." && std::string(data.cFileName) != ".." &&
+                   !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            subdirectories.push_back(directory + "\\" + data.cFileName);
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    for (const std::string& sub : subdirectories)
+        files += BareWalk(sub);
+    return files;
+}
+
+// The bare walk with one PeekMessageA per file: what handling pending messages costs.
+long PeekingWalk(const std::string& directory) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((directory + "\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    long files = 0;
+    std::vector<std::string> subdirectories;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            ++files;
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+        } else if (std::string(data.cFileName) != "." && std::string(data.cFileName) != ".." &&
+                   !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            subdirectories.push_back(directory + "\\" + data.cFileName);
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    for (const std::string& sub : subdirectories)
+        files += PeekingWalk(sub);
+    return files;
+}
+
+// A screen that does nothing: what the walk itself costs.
+class NullScreen : public vintrel::Screen {
+public:
+    void SetStatusText(int, const std::string&) override {}
+    void SetGadgetText(int, const std::string&) override {}
+    int AddListRow(const std::string&) override { return rows++; }
+    void SetListCellColour(int, int, vintrel::Colour) override {}
+    void ClearListRows() override { rows = 0; }
+    vintrel::Event WaitForEvent() override { return {}; }
+    int PollEvent(vintrel::Event*) override { return 0; }
+    int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 0; }
+    void ActivateMainWindow() override {}
+    void CloseMainWindow() override {}
+    int rows = 0;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <tree root> [rounds]\n", argv[0]);
+        return 2;
+    }
+    const std::string root = argv[1];
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+    vintrel::InitPlatform();
+    vintrel::AppState state;
+    const std::string here = "C:\\";
+    vintrel::InitSharedState(state, &here);
+    vintrel::WindowLayer layer;
+    if (!vintrel::OpenAndDecorateMainWindow(layer, state, GetModuleHandleA(nullptr))) return 1;
+    vintrel::Win32Disk disk;
+    vintrel::Win32Screen screen(layer);
+
+    long files = BareWalk(root); // warms the caches for both
+    std::vector<double> bare, search, alone, peeking;
+    for (int round = 0; round < rounds; ++round) {
+        double start = Seconds();
+        files = BareWalk(root);
+        bare.push_back(Seconds() - start);
+        start = Seconds();
+        vintrel::SearchDataFiles(state, disk, screen, root);
+        search.push_back(Seconds() - start);
+        start = Seconds();
+        PeekingWalk(root);
+        peeking.push_back(Seconds() - start);
+        NullScreen null;
+        start = Seconds();
+        vintrel::SearchDataFiles(state, disk, null, root);
+        alone.push_back(Seconds() - start);
+        std::printf("round %d: bare walk %.3f s, search %.3f s, search without a window %.3f s, "
+                    "bare walk peeking once per file %.3f s\n",
+                    round + 1, bare.back(), search.back(), alone.back(), peeking.back());
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+
+    const double bareTime = Median(bare), searchTime = Median(search);
+    std::printf("files: %ld, data files listed: %zu\n", files, state.profileList.size());
+    std::printf("bare FindFirstFileA walk: %.0f files/s (median %.3f s)\n", files / bareTime,
+                bareTime);
+    std::printf("SearchDataFiles:          %.0f files/s (median %.3f s)\n", files / searchTime,
+                searchTime);
+    std::printf("search / bare walk: %.2f (target: at most 2.00)\n", searchTime / bareTime);
+    std::printf("search without a window / bare walk: %.2f\n", Median(alone) / bareTime);
+    std::printf("bare walk peeking once per file / bare walk: %.2f (what handling the messages "
+                "once per file costs by itself)\n",
+                Median(peeking) / bareTime);
+    std::printf("peak working set: %.1f MB\n", memory.PeakWorkingSetSize / (1024.0 * 1024.0));
+    layer.Release();
+    return 0;
+}
