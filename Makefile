@@ -1,7 +1,7 @@
 # make run   builds vintrel.exe and starts it (under Wine on Linux)
 # make test  builds both trees and runs every test
 # Both install whatever is missing first.
-.PHONY: run test screenshot bench clean
+.PHONY: run test screenshot bench fuzz clean
 
 run:
 	bash scripts/run.sh
@@ -14,6 +14,9 @@ screenshot:
 
 bench:
 	bash scripts/bench.sh
+
+fuzz:
+	bash scripts/fuzz.sh
 
 clean:
 	rm -rf build

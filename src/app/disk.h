@@ -31,6 +31,16 @@ public:
 // in one, and "*.*", which matches every name.
 std::string ListingPattern(const std::string& directory);
 
+// A file being written. Every step reports whether it worked.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    // Forces what was written onto the disk.
+    virtual bool Flush() = 0;
+    virtual bool Close() = 0;
+};
+
 class Disk {
 public:
     virtual ~Disk() = default;
@@ -48,6 +58,20 @@ public:
     // Opens a directory for listing; nothing when it cannot be opened. A directory with no
     // entries at all opens and lists nothing.
     virtual std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) = 0;
+
+    // The whole content of a file, opened for reading with read sharing only; nothing when it
+    // cannot be opened. `complete` turns false when a read failed part-way: what came before
+    // is returned.
+    virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete) = 0;
+
+    // Creates (or empties) a file for writing; nothing when that fails.
+    virtual std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) = 0;
+
+    // Puts a complete file in the place of another in one step, keeping the attributes of the
+    // one replaced (a hidden file stays hidden). The replacement is gone afterwards.
+    virtual bool ReplaceFileWith(const std::string& replacement, const std::string& target) = 0;
+
+    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 } // namespace vintrel

@@ -57,6 +57,27 @@ private:
     bool haveData_ = true;
 };
 
+class Win32FileWriter : public FileWriter {
+public:
+    explicit Win32FileWriter(HANDLE file) : file_(file) {}
+    ~Win32FileWriter() override { Close(); }
+    bool Write(const char* data, std::size_t size) override {
+        DWORD written = 0;
+        return ::WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) &&
+               written == size;
+    }
+    bool Flush() override { return FlushFileBuffers(file_); }
+    bool Close() override {
+        if (file_ == INVALID_HANDLE_VALUE) return true;
+        const bool closed = CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE file_;
+};
+
 } // namespace
 
 unsigned Win32Disk::DriveType(const std::string& root) {
@@ -88,6 +109,55 @@ std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& dir
         return std::make_unique<Win32DirectoryReader>(INVALID_HANDLE_VALUE, data);
     }
     return std::make_unique<Win32DirectoryReader>(find, data);
+}
+
+std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    complete = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            complete = false;
+            break;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+std::unique_ptr<FileWriter> Win32Disk::OpenForWriting(const std::string& path) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32FileWriter>(file);
+}
+
+bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
+    const DWORD old = GetFileAttributesA(target.c_str());
+    // A read-only file is not to be replaced (Windows' move refuses it; Wine's would not).
+    if (old != INVALID_FILE_ATTRIBUTES &&
+        (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+        return false;
+    }
+    if (old != INVALID_FILE_ATTRIBUTES) {
+        // The new file takes the old one's hidden and system marks.
+        const DWORD keep =
+            old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+        if (keep != 0) SetFileAttributesA(replacement.c_str(), keep);
+    }
+    return MoveFileExA(replacement.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool Win32Disk::RemoveFile(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str());
 }
 
 } // namespace vintrel

@@ -11,6 +11,10 @@ public:
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
+    std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
+    std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
+    bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
+    bool RemoveFile(const std::string& path) override;
 };
 
 } // namespace vintrel

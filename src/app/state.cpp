@@ -19,6 +19,7 @@ void InitSharedState(AppState& state, const std::string* currentDirectory) {
                         "July",    "August",   "September", "October", "November", "December"};
     state.quitFlag = 0;
     state.targetPath.clear();
+    state.profileUnread = false;
 }
 
 std::string ProfilePath(const AppState& state) {

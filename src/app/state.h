@@ -25,6 +25,9 @@ struct AppState {
     std::int32_t quitFlag = 0;
     std::string targetPath;
     std::vector<std::string> profileList; // "full path|kind|version", one per file-list row
+    // The profile exists but could not be read in full: it must not be overwritten with what
+    // little was read. A search, which replaces the list by design, clears it.
+    bool profileUnread = false;
 };
 
 // Fills the state as the program finds it at start-up. `currentDirectory` is what the

@@ -47,6 +47,7 @@ std::string NextSpinnerMark(std::string& spinner) {
 void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                      const std::string& startDirectory) {
     ClearFileRows(state, screen);
+    state.profileUnread = false; // the profile now gets this search's list
     screen.SetStatusText(kMessageField, kSearchStartText);
 
     // Directories still to read, the next one last: a directory's subdirectories go on in

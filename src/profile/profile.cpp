@@ -1,9 +1,85 @@
 #include "profile/profile.h"
 
+#include <algorithm>
+
+#include "app/ids.h"
+#include "app/probe.h"
+#include "discovery/rows.h"
+#include "profile/profile_format.h"
+
 namespace vintrel {
 
-// Reading and writing the profile are not built yet; start-up and exit already call them.
-void LoadProfile(AppState&, Disk&, Screen&) {}
-void SaveProfile(AppState&, Disk&, Screen&) {}
+namespace {
+
+constexpr std::size_t kWriteChunk = 4096;
+
+bool WriteAll(FileWriter& file, const std::string& bytes) {
+    for (std::size_t at = 0; at < bytes.size(); at += kWriteChunk) {
+        if (!file.Write(bytes.data() + at, std::min(kWriteChunk, bytes.size() - at))) return false;
+    }
+    return true;
+}
+
+// Writes the new profile beside the old one and swaps it in; on any failure the old one is
+// untouched and the temporary file is gone.
+bool WriteProfile(const AppState& state, Disk& disk) {
+    const std::string temporary = ProfileTemporaryPath(state);
+    std::unique_ptr<FileWriter> file = disk.OpenForWriting(temporary);
+    if (!file) return false;
+    bool written = WriteAll(*file, ProfileText(state.targetPath, state.profileList));
+    written = written && file->Flush();
+    written = file->Close() && written;
+    file.reset();
+    if (written && disk.ReplaceFileWith(temporary, ProfilePath(state))) return true;
+    disk.RemoveFile(temporary);
+    return false;
+}
+
+} // namespace
+
+std::string ProfileTemporaryPath(const AppState& state) {
+    return ProfilePath(state) + ".new";
+}
+
+void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
+    const std::string path = ProfilePath(state);
+    if (ProbeFileSize(disk, path) == 0) {
+        screen.SetStatusText(kMessageField, kProfileEmptyText);
+        return;
+    }
+    bool complete = true;
+    const std::optional<std::string> bytes = disk.ReadFile(path, complete);
+    if (!bytes) {
+        state.profileUnread = true;
+        screen.SetStatusText(kMessageField, kProfileUnreadableText);
+        return;
+    }
+
+    ProfileLineReader lines(*bytes);
+    state.targetPath = lines.NextLine();
+    const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
+    screen.SetGadgetText(kTargetPathField,
+                         targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
+    while (!lines.AtEnd()) {
+        const std::array<std::string, 3> fields = SplitProfileEntry(lines.NextLine());
+        const bool present = ProbeFileSize(disk, fields[0]) != kProbeNothing;
+        AddFileRow(state, screen, fields[0], fields[1], fields[2],
+                   present ? kStatusOkay : kStatusMissing);
+    }
+    if (!complete) {
+        // What was read is shown, but it is not the whole profile: saving it would lose the rest.
+        state.profileUnread = true;
+        screen.SetStatusText(kMessageField, kProfileUnreadableText);
+        return;
+    }
+    screen.SetStatusText(kMessageField, kProfileLoadedText);
+}
+
+void SaveProfile(AppState& state, Disk& disk, Screen& screen) {
+    if (state.profileUnread) return;
+    if (WriteProfile(state, disk)) return;
+    // The window is closed by now: only a box can still tell the user.
+    screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+}
 
 } // namespace vintrel

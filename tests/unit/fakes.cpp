@@ -68,6 +68,54 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
     return reader;
 }
 
+namespace {
+
+class FakeWriter : public FileWriter {
+public:
+    FakeWriter(FakeDisk& disk, std::string& contents) : disk_(disk), contents_(contents) {}
+    bool Write(const char* data, std::size_t size) override {
+        ++disk_.writes;
+        if (disk_.failAt == FakeDisk::Step::Write && disk_.writes == disk_.failingWrite) {
+            contents_.append(data, size / 2); // a disk that fills up part-way
+            return false;
+        }
+        contents_.append(data, size);
+        return true;
+    }
+    bool Flush() override { return disk_.failAt != FakeDisk::Step::Flush; }
+    bool Close() override { return disk_.failAt != FakeDisk::Step::Close; }
+
+private:
+    FakeDisk& disk_;
+    std::string& contents_;
+};
+
+} // namespace
+
+std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete) {
+    auto f = files.find(path);
+    if (f == files.end() || unopenable.count(path)) return std::nullopt;
+    complete = readFailsAfter >= f->second.size();
+    return f->second.substr(0, readFailsAfter);
+}
+
+std::unique_ptr<FileWriter> FakeDisk::OpenForWriting(const std::string& path) {
+    if (failAt == Step::Create) return nullptr;
+    files[path].clear();
+    return std::make_unique<FakeWriter>(*this, files[path]);
+}
+
+bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
+    if (failAt == Step::Replace || !files.count(replacement)) return false;
+    files[target] = files[replacement];
+    files.erase(replacement);
+    return true;
+}
+
+bool FakeDisk::RemoveFile(const std::string& path) {
+    return files.erase(path) == 1;
+}
+
 unsigned FakeDisk::DriveType(const std::string& root) {
     lookups.push_back(root);
     auto it = drives_.find(root);
@@ -76,6 +124,9 @@ unsigned FakeDisk::DriveType(const std::string& root) {
 
 std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     lookups.push_back(path);
+    if (auto f = files.find(path); f != files.end()) {
+        return DiskEntry{Name(path), 0x20, f->second.size()};
+    }
     auto it = entries_.find(path);
     if (it == entries_.end()) return std::nullopt;
     return it->second;

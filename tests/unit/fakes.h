@@ -30,6 +30,19 @@ public:
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
+    std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
+    std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
+    bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
+    bool RemoveFile(const std::string& path) override;
+
+    // Files with contents, which the probe also sees.
+    std::map<std::string, std::string> files;
+    std::set<std::string> unopenable;               // ReadFile cannot open these
+    std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
+    enum class Step { None, Create, Write, Flush, Close, Replace };
+    Step failAt = Step::None;
+    int failingWrite = 1; // with Step::Write: which write fails, counted from 1
+    int writes = 0;
 
     std::vector<std::string> lookups; // every path asked about, in order
     std::vector<std::string> listed;  // every listing pattern asked for, in order

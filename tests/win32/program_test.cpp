@@ -11,6 +11,7 @@
 #include "app/disk_win32.h"
 #include "app/ids.h"
 #include "app/program.h"
+#include "profile/profile_format.h"
 #include "ui/gadgets.h"
 #include "ui/screen.h"
 #include "test_support.h"
@@ -165,6 +166,32 @@ TEST_F(ExecutableTest, AProfileDirectoryIsNotReportedAsMissing) {
     EXPECT_NE(Status(), kProfileNotFoundText);
     PostMessageA(window_, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(), 0u);
+}
+
+TEST_F(ExecutableTest, FirstRunWritesAnEmptyProfileOnClose) {
+    Start(dir.path());
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    bool complete = true;
+    Win32Disk disk;
+    EXPECT_EQ(disk.ReadFile(dir / "Vintrel Profile.txt", complete),
+              std::optional<std::string>("\r\n"));
+}
+
+TEST_F(ExecutableTest, AProfileLoadedAndClosedIsWrittenBackByteForByte) {
+    const std::string original = dir.path() + "\\\r\n" + dir / "a.pst" +
+                                 "|Outlook personal folders|[No idea]\r\nC:\\gone\\Outlook "
+                                 "Express\\Inbox.dbx|Outlook Express mailboxes|v6.0\r\n";
+    test::WriteFile(dir / "a.pst", "x");
+    test::WriteFile(dir / "Vintrel Profile.txt", original);
+    Start(dir.path());
+    EXPECT_EQ(Status(), kProfileLoadedText);
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    bool complete = true;
+    Win32Disk disk;
+    EXPECT_EQ(disk.ReadFile(dir / "Vintrel Profile.txt", complete),
+              std::optional<std::string>(original));
 }
 
 // What the file holds: a 32-bit GUI program that needs only what Windows ships, with its

@@ -1,0 +1,41 @@
+// The text of the backup profile: line 1 the target path, then one profile entry per line,
+// every line ended by CR LF. The reader takes more than the writer gives.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vintrel {
+
+inline constexpr const char* kProfileEmptyText =
+    "Error: The backup profile was found but seems to be empty!";
+inline constexpr const char* kProfileUnreadableText =
+    "Error: The backup profile was found but could not be processed!";
+inline constexpr const char* kProfileLoadedText =
+    "Information: Default backup profile loaded successfully!";
+inline constexpr const char* kProfileNotSavedText =
+    "Error: The backup profile could not be saved to disk for some reason!";
+inline constexpr const char* kTargetMissingSuffix = "  (Does not exist)";
+
+// Reads lines from the bytes of a profile. A line ends at CR LF, a lone LF, a lone CR, a NUL
+// or the end; the terminator is not part of the line.
+class ProfileLineReader {
+public:
+    explicit ProfileLineReader(const std::string& bytes) : bytes_(bytes) {}
+    bool AtEnd() const { return at_ >= bytes_.size(); }
+    std::string NextLine();
+
+private:
+    const std::string& bytes_;
+    std::size_t at_ = 0;
+};
+
+// The three fields of an entry: before the first "|", between the first and second, between
+// the second and third (or to the end). Missing fields are empty; a fourth and on are dropped.
+std::array<std::string, 3> SplitProfileEntry(const std::string& line);
+
+// The bytes of a profile: the target path and each entry, each followed by CR LF.
+std::string ProfileText(const std::string& targetPath, const std::vector<std::string>& entries);
+
+} // namespace vintrel

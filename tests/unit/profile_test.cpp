@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "app/ids.h"
+#include "discovery/rows.h"
+#include "discovery/search.h"
+#include "fakes.h"
+#include "profile/profile.h"
+#include "profile/profile_format.h"
+
+namespace vintrel {
+namespace {
+
+using Strings = std::vector<std::string>;
+using namespace std::string_literals;
+
+Strings ReadAllLines(const std::string& bytes) {
+    ProfileLineReader reader(bytes);
+    Strings lines{reader.NextLine()}; // line 1 is read even from nothing
+    while (!reader.AtEnd())
+        lines.push_back(reader.NextLine());
+    return lines;
+}
+
+TEST(ProfileLines, EveryKindOfLineEndIsTaken) {
+    struct Case {
+        std::string bytes;
+        Strings lines;
+    };
+    const Case cases[] = {
+        {"T\r\na\r\nb\r\n", {"T", "a", "b"}},
+        {"T\na\nb\n", {"T", "a", "b"}},
+        {"T\ra\rb\r", {"T", "a", "b"}},
+        {"T\0a\0b"s, {"T", "a", "b"}},
+        {"T\r\na", {"T", "a"}},      // last line without an end
+        {"T\r\na\r", {"T", "a"}},    // a CR as the very last byte
+        {"T\r\n\r\n", {"T", ""}},    // an empty line
+        {"T\r\r\n", {"T", ""}},      // lone CR, then CR LF
+        {"T\n\ra", {"T", "", "a"}},  // LF CR is two ends
+        {"T\r\0a"s, {"T", "", "a"}}, // a CR not followed by LF ends only its own line
+        {"\r\n", {""}},              // what an untouched first run writes
+        {"T", {"T"}},
+        {"", {""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        EXPECT_EQ(ReadAllLines(c.bytes), c.lines);
+    }
+}
+
+TEST(ProfileLines, LinesHaveNoLengthLimit) {
+    const std::string longLine(100000, 'x');
+    EXPECT_EQ(ReadAllLines("T\r\n" + longLine + "\r\nz"), (Strings{"T", longLine, "z"}));
+}
+
+TEST(ProfileEntries, SplitIntoThreeFieldsMissingOnesEmptyExtraOnesDropped) {
+    using Fields = std::array<std::string, 3>;
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|Outlook personal folders|[No idea]"),
+              (Fields{"C:\\a.pst", "Outlook personal folders", "[No idea]"}));
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst"), (Fields{"C:\\a.pst", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|kind"), (Fields{"C:\\a.pst", "kind", ""}));
+    EXPECT_EQ(SplitProfileEntry("a|b|c|d|e"), (Fields{"a", "b", "c"}));
+    EXPECT_EQ(SplitProfileEntry(""), (Fields{"", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("||"), (Fields{"", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("|x|"), (Fields{"", "x", ""}));
+}
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string dir = "C:\\Run";
+        InitSharedState(state, &dir);
+        disk.AddDrive("C:\\");
+        disk.AddDirectory("C:\\Save");
+        disk.AddFile("C:\\Mail\\box.pst", 10);
+        disk.AddDirectory("C:\\Mail\\dir.pst");
+        disk.files["C:\\Mail\\empty.wab"] = "";
+    }
+    std::string& ProfileBytes() { return disk.files["C:\\Run\\Vintrel Profile.txt"]; }
+    std::string GadgetNine() const {
+        for (auto it = screen.calls.rbegin(); it != screen.calls.rend(); ++it) {
+            if (it->rfind("gadget 9: ", 0) == 0) return it->substr(10);
+        }
+        return "<never set>";
+    }
+    AppState state;
+    test::FakeDisk disk;
+    test::FakeScreen screen;
+};
+
+TEST_F(ProfileTest, LoadsTargetAndRowsMarkingWhatIsGone) {
+    ProfileBytes() = "C:\\Save\\\r\n"
+                     "C:\\Mail\\box.pst|Outlook personal folders|[No idea]\r\n"
+                     "C:\\Mail\\gone.pst|Outlook personal folders|[No idea]\r\n"
+                     "C:\\Mail\\empty.wab|Windows address book|[No idea]\r\n"
+                     "C:\\Mail\\dir.pst\r\n"
+                     "\r\n"
+                     "a|b|c|d\r\n";
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(state.targetPath, "C:\\Save\\");
+    EXPECT_EQ(GadgetNine(), "C:\\Save\\");
+    EXPECT_EQ(state.profileList, (Strings{"C:\\Mail\\box.pst|Outlook personal folders|[No idea]",
+                                          "C:\\Mail\\gone.pst|Outlook personal folders|[No idea]",
+                                          "C:\\Mail\\empty.wab|Windows address book|[No idea]",
+                                          "C:\\Mail\\dir.pst||", "||", "a|b|c"}));
+    ASSERT_EQ(screen.rows.size(), 6u);
+    EXPECT_EQ(screen.rows[1],
+              (Strings{"gone.pst", "Outlook personal folders", "[No idea]", "Missing/Damaged"}));
+    EXPECT_EQ(screen.rows[2][3], "Okay") << "a file of 0 bytes is there";
+    EXPECT_EQ(screen.rows[3], (Strings{"dir.pst", "", "", "Okay"})) << "a directory is there";
+    EXPECT_EQ(screen.rows[4], (Strings{"", "", "", "Missing/Damaged"}));
+    EXPECT_EQ(screen.cellColours[std::make_pair(1, 3)], kMissingColour);
+    EXPECT_EQ(screen.cellColours[std::make_pair(0, 3)], kOkayColour);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileLoadedText);
+}
+
+TEST_F(ProfileTest, TargetFieldSaysWhenTheTargetIsNotADirectory) {
+    for (const auto& [target, shown] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Nowhere\\", "C:\\Nowhere\\  (Does not exist)"},
+             {"C:\\Mail\\box.pst", "C:\\Mail\\box.pst  (Does not exist)"},
+             {"C:\\", "C:\\"},
+             {"", "  (Does not exist)"}}) {
+        SCOPED_TRACE(target);
+        AppState fresh = state;
+        ProfileBytes() = target + "\r\n";
+        LoadProfile(fresh, disk, screen);
+        EXPECT_EQ(fresh.targetPath, target) << "the suffix is for the field only";
+        EXPECT_EQ(GadgetNine(), shown);
+        EXPECT_TRUE(fresh.profileList.empty());
+        EXPECT_EQ(screen.statusFields[kMessageField], kProfileLoadedText);
+    }
+}
+
+TEST_F(ProfileTest, EmptyAndUnopenableProfilesLoadNothing) {
+    ProfileBytes() = "";
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileEmptyText);
+    EXPECT_FALSE(state.profileUnread) << "an empty profile loses nothing when overwritten";
+
+    ProfileBytes() = "C:\\Save\\\r\nC:\\Mail\\box.pst||\r\n";
+    disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
+    EXPECT_TRUE(state.targetPath.empty());
+    EXPECT_TRUE(state.profileList.empty());
+    EXPECT_EQ(GadgetNine(), "<never set>");
+}
+
+TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
+    const std::string original =
+        "C:\\Save\\\r\nC:\\Mail\\box.pst|Outlook personal folders|[No idea]\r\n";
+    ProfileBytes() = original;
+    disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
+    LoadProfile(state, disk, screen);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), original);
+
+    disk.AddDrive("E:\\");
+    disk.unopenable.clear();
+    SearchDataFiles(state, disk, screen, "E:");
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), "\r\n") << "the search's (empty) list replaces it";
+}
+
+TEST_F(ProfileTest, AReadFailingPartWayKeepsTheRowsButSaysSoAndProtectsTheFile) {
+    const std::string original =
+        "C:\\Save\\\r\nC:\\Mail\\box.pst|k|v\r\nC:\\Mail\\gone.pst|k|v\r\n";
+    ProfileBytes() = original;
+    disk.readFailsAfter = 29; // just before the line end of the first entry
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(state.profileList, (Strings{"C:\\Mail\\box.pst|k|v"}));
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), original);
+}
+
+TEST_F(ProfileTest, SavesTheTargetAndEveryEntryWithCrLf) {
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), "\r\n");
+    state.targetPath = "E:\\Save\\";
+    state.profileList = {"D:\\Mail\\letters.pst|Outlook personal folders|[No idea]",
+                         "D:\\Mail\\book.wab|Windows address book|[No idea]"};
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), "E:\\Save\\\r\n"
+                              "D:\\Mail\\letters.pst|Outlook personal folders|[No idea]\r\n"
+                              "D:\\Mail\\book.wab|Windows address book|[No idea]\r\n");
+    EXPECT_FALSE(disk.files.count(ProfileTemporaryPath(state)));
+}
+
+TEST_F(ProfileTest, TenThousandEntriesGoRoundByteForByte) {
+    std::string original = "E:\\Backups\\\r\n";
+    for (int i = 0; i < 10000; ++i) {
+        original += "C:\\Documents and Settings\\user" + std::to_string(i % 7) +
+                    "\\Local Settings\\Outlook Express\\Folder" + std::to_string(i) +
+                    ".dbx|Outlook Express mailboxes|v6.0\r\n";
+    }
+    ProfileBytes() = original;
+    LoadProfile(state, disk, screen);
+    ASSERT_EQ(state.profileList.size(), 10000u);
+    SaveProfile(state, disk, screen);
+    EXPECT_TRUE(ProfileBytes() == original);
+}
+
+TEST_F(ProfileTest, AFailedSaveLeavesTheOldProfileAndNoTemporaryFile) {
+    const std::string original = "C:\\Old\\\r\nC:\\old.pst|Outlook personal folders|[No idea]\r\n";
+    state.targetPath = "C:\\New\\";
+    for (int i = 0; i < 500; ++i)
+        state.profileList.push_back("C:\\Mail\\f" + std::to_string(i) + ".pst|k|v");
+    using Step = test::FakeDisk::Step;
+    const std::pair<Step, int> failures[] = {{Step::Create, 0}, {Step::Write, 1}, {Step::Write, 2},
+                                             {Step::Write, 3},  {Step::Flush, 0}, {Step::Close, 0},
+                                             {Step::Replace, 0}};
+    for (const auto& [step, write] : failures) {
+        SCOPED_TRACE(static_cast<int>(step) * 10 + write);
+        ProfileBytes() = original;
+        disk.failAt = step;
+        disk.failingWrite = write;
+        disk.writes = 0;
+        screen.calls.clear();
+        SaveProfile(state, disk, screen);
+        EXPECT_EQ(ProfileBytes(), original);
+        EXPECT_FALSE(disk.files.count(ProfileTemporaryPath(state)));
+        EXPECT_EQ(screen.calls, (Strings{"box Error: " + std::string(kProfileNotSavedText)}));
+    }
+    EXPECT_GE(disk.writes, 3) << "the profile is written in several pieces";
+}
+
+} // namespace
+} // namespace vintrel

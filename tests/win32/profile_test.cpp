@@ -1,0 +1,148 @@
+// Loading and saving the profile against real files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/disk_win32.h"
+#include "app/ids.h"
+#include "profile/profile.h"
+#include "profile/profile_format.h"
+#include "test_support.h"
+#include "ui/screen.h"
+#include "window_fixture.h"
+
+namespace vintrel {
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    bool complete = true;
+    Win32Disk disk;
+    return disk.ReadFile(path, complete).value_or("<unreadable>");
+}
+
+// The real window, with message boxes recorded instead of shown.
+class RecordingScreen : public Win32Screen {
+public:
+    using Win32Screen::Win32Screen;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned) override {
+        boxes.push_back(caption + ": " + text);
+        return IDOK;
+    }
+    std::vector<std::string> boxes;
+};
+
+class RealProfileTest : public test::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        state.startupDirectory = dir.path() + "\\";
+        profile = dir / "Vintrel Profile.txt";
+        test::MakeDirectory(dir / "Save");
+        test::WriteFile(dir / "box.pst", "mail");
+    }
+    std::string Status() {
+        char text[300] = "";
+        SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string TargetField() {
+        char text[600] = "";
+        GetWindowTextA(Gadget(kTargetPathField), text, sizeof text);
+        return text;
+    }
+    test::TempDir dir;
+    std::string profile;
+    Win32Disk disk;
+    RecordingScreen screen{layer};
+};
+
+TEST_F(RealProfileTest, LoadsRowsAndTargetAndSavesTheSameBytes) {
+    const std::string original = dir / "Save\\" + "\r\n" + dir / "box.pst" +
+                                 "|Outlook personal folders|[No idea]\r\n" + dir / "gone.wab" +
+                                 "|Windows address book|[No idea]\r\n";
+    test::WriteFile(profile, original);
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(Status(), kProfileLoadedText);
+    EXPECT_EQ(TargetField(), dir / "Save\\");
+    EXPECT_EQ(SendMessageA(Gadget(kFileList), LVM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(state.profileList.size(), 2u);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ReadBytes(profile), original);
+    EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(screen.boxes.empty());
+}
+
+TEST_F(RealProfileTest, TargetFieldTellsAMissingTargetOrAPlainFile) {
+    const std::pair<std::string, std::string> cases[] = {
+        {dir / "Save\\", dir / "Save\\"},
+        {dir / "Save", dir / "Save"},
+        {"C:\\", "C:\\"},
+        {dir / "Nowhere\\", dir / "Nowhere\\  (Does not exist)"},
+        {dir / "box.pst", dir / "box.pst  (Does not exist)"},
+    };
+    for (const auto& [target, shown] : cases) {
+        SCOPED_TRACE(target);
+        test::WriteFile(profile, target + "\r\n");
+        LoadProfile(state, disk, screen);
+        EXPECT_EQ(state.targetPath, target);
+        EXPECT_EQ(TargetField(), shown);
+    }
+}
+
+TEST_F(RealProfileTest, EmptyDirectoryNamedAndLockedProfilesAreReportedAndKept) {
+    test::WriteFile(profile, "");
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(Status(), kProfileEmptyText);
+
+    DeleteFileA(profile.c_str());
+    test::MakeDirectory(profile);
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(Status(), kProfileUnreadableText);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(GetFileAttributesA(profile.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    RemoveDirectoryA(profile.c_str());
+
+    const std::string original =
+        "C:\\Keep\\\r\nC:\\keep.pst|Outlook personal folders|[No idea]\r\n";
+    test::WriteFile(profile, original);
+    HANDLE held = CreateFileA(profile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    state = AppState{};
+    state.startupDirectory = dir.path() + "\\";
+    LoadProfile(state, disk, screen);
+    EXPECT_EQ(Status(), kProfileUnreadableText);
+    EXPECT_TRUE(state.profileList.empty());
+    CloseHandle(held);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ReadBytes(profile), original) << "what could not be read is not overwritten";
+}
+
+TEST_F(RealProfileTest, AHiddenProfileIsReplacedAndStaysHidden) {
+    test::WriteFile(profile, "C:\\Old\\\r\n");
+    SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    LoadProfile(state, disk, screen);
+    state.targetPath = "C:\\New\\";
+    SaveProfile(state, disk, screen);
+    EXPECT_TRUE(screen.boxes.empty());
+    EXPECT_EQ(ReadBytes(profile), "C:\\New\\\r\n");
+    EXPECT_TRUE(GetFileAttributesA(profile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
+    const std::string original = "C:\\Old\\\r\n";
+    test::WriteFile(profile, original);
+    SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_READONLY);
+    state.targetPath = "C:\\New\\";
+    SaveProfile(state, disk, screen);
+    SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(profile), original);
+    EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(screen.boxes,
+              std::vector<std::string>{"Error: " + std::string(kProfileNotSavedText)});
+}
+
+} // namespace
+} // namespace vintrel
