@@ -72,6 +72,16 @@ public:
     virtual bool ReplaceFileWith(const std::string& replacement, const std::string& target) = 0;
 
     virtual bool RemoveFile(const std::string& path) = 0;
+
+    // Creates every directory of a path, up to its last "\", that does not exist yet.
+    // Whether it worked shows in what follows, not here.
+    virtual void MakeDirectoryPath(const std::string& path) = 0;
+
+    // Copies a file with its attributes and times, replacing a file of the destination's name.
+    virtual bool CopyFileTo(const std::string& source, const std::string& destination) = 0;
+
+    // Moves a complete file over another in one step; the moved file keeps its own attributes.
+    virtual bool MoveFileOver(const std::string& file, const std::string& destination) = 0;
 };
 
 } // namespace vintrel

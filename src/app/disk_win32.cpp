@@ -1,6 +1,7 @@
 #include "app/disk_win32.h"
 
 #include <windows.h>
+#include <imagehlp.h>
 
 #include "app/probe.h"
 
@@ -158,6 +159,19 @@ bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::strin
 bool Win32Disk::RemoveFile(const std::string& path) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return DeleteFileA(path.c_str());
+}
+
+void Win32Disk::MakeDirectoryPath(const std::string& path) {
+    MakeSureDirectoryPathExists(path.c_str());
+}
+
+bool Win32Disk::CopyFileTo(const std::string& source, const std::string& destination) {
+    return CopyFileA(source.c_str(), destination.c_str(), FALSE);
+}
+
+bool Win32Disk::MoveFileOver(const std::string& file, const std::string& destination) {
+    return MoveFileExA(file.c_str(), destination.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 } // namespace vintrel

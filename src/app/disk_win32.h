@@ -15,6 +15,9 @@ public:
     std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
+    void MakeDirectoryPath(const std::string& path) override;
+    bool CopyFileTo(const std::string& source, const std::string& destination) override;
+    bool MoveFileOver(const std::string& file, const std::string& destination) override;
 };
 
 } // namespace vintrel

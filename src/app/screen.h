@@ -48,6 +48,10 @@ public:
     virtual int ShowMessageBox(const std::string& caption, const std::string& text,
                                unsigned type) = 0;
 
+    // The folder chooser, modal for the whole program: the chosen directory's path ending in
+    // "\", or nothing when the user cancels or no chooser is available.
+    virtual std::string FolderDialog(const std::string& title, const std::string& initialPath) = 0;
+
     virtual void ActivateMainWindow() = 0;
     virtual void CloseMainWindow() = 0;
 };

@@ -1,13 +1,48 @@
 // Choosing the target path and copying every listed file below it.
 #pragma once
 
+#include <string>
+
 #include "app/disk.h"
 #include "app/screen.h"
 #include "app/state.h"
 
 namespace vintrel {
 
+inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";
+inline constexpr const char* kTargetEmptyText =
+    "Error: Backup path is empty so no backup can be performed, please set it now!";
+inline constexpr const char* kNothingToBackupText = "Error: There is nothing in the list to backup!";
+inline constexpr const char* kAllBackedUpText =
+    "Information: All files seem to have been backed up okay!!";
+inline constexpr const char* kTooLongSuffix =
+    " Will NOT be backed up. Combined windows path length exceeds 256 characters";
+inline constexpr const char* kNotBackedUpSuffix = " Not backed up. Source, target or disk error";
+
+// A destination of this many characters or more is refused.
+inline constexpr std::size_t kDestinationLimit = 256;
+
+// Where one listed file goes.
+struct BackupPlan {
+    std::string source;               // the text before the first "|" of the entry
+    std::string fileName;             // after the last "\\" or "/" of the source
+    std::string destinationDirectory; // target path, then the source directory less 3 characters
+    std::string destination;          // destination directory, then the file name
+};
+
+BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileEntry);
+
+// The temporary file a copy is made in before it replaces an earlier copy.
+std::string TemporaryCopyPath(const std::string& destination);
+
+// "Error: N of M files were NOT backed up!"
+std::string NotBackedUpText(std::size_t failed, std::size_t total);
+
+// Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);
+
+// Copies every listed file below the target path, in list order, one box per file that
+// cannot be copied, and says at the end how it went.
 void RunBackup(AppState& state, Disk& disk, Screen& screen);
 
 } // namespace vintrel

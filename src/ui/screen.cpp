@@ -2,6 +2,7 @@
 
 #include "app/ids.h"
 #include "app/modal_win32.h"
+#include "ui/folder_dialog.h"
 
 namespace vintrel {
 
@@ -36,6 +37,10 @@ int Win32Screen::PollEvent(Event* event) {
 int Win32Screen::ShowMessageBox(const std::string& caption, const std::string& text,
                                 unsigned type) {
     return vintrel::ShowMessageBox(caption, text, type);
+}
+
+std::string Win32Screen::FolderDialog(const std::string& title, const std::string& initialPath) {
+    return ShowFolderDialog(title, initialPath);
 }
 
 void Win32Screen::ActivateMainWindow() {

@@ -18,6 +18,7 @@ public:
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    std::string FolderDialog(const std::string& title, const std::string& initialPath) override;
     void ActivateMainWindow() override;
     void CloseMainWindow() override;
 

@@ -113,7 +113,33 @@ bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string
 }
 
 bool FakeDisk::RemoveFile(const std::string& path) {
+    diskCalls.push_back("remove " + path);
     return files.erase(path) == 1;
+}
+
+void FakeDisk::MakeDirectoryPath(const std::string& path) {
+    madePaths.push_back(path);
+    diskCalls.push_back("make " + path);
+}
+
+bool FakeDisk::CopyFileTo(const std::string& source, const std::string& destination) {
+    diskCalls.push_back("copy " + source + " > " + destination);
+    auto from = files.find(source);
+    if (from == files.end()) return false;
+    if (failCopyTo.count(destination)) {
+        files[destination] = from->second.substr(0, from->second.size() / 2); // cut off
+        return false;
+    }
+    files[destination] = from->second;
+    return true;
+}
+
+bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
+    diskCalls.push_back("move " + file + " > " + destination);
+    if (failMoves || !files.count(file)) return false;
+    files[destination] = files[file];
+    files.erase(file);
+    return true;
 }
 
 unsigned FakeDisk::DriveType(const std::string& root) {

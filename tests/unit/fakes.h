@@ -34,6 +34,14 @@ public:
     std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
+    void MakeDirectoryPath(const std::string& path) override;
+    bool CopyFileTo(const std::string& source, const std::string& destination) override;
+    bool MoveFileOver(const std::string& file, const std::string& destination) override;
+
+    std::vector<std::string> madePaths;   // every MakeDirectoryPath, in order
+    std::vector<std::string> diskCalls;   // make, copy, move, remove: in order
+    std::set<std::string> failCopyTo;     // copies to these destinations fail part-way
+    bool failMoves = false;
 
     // Files with contents, which the probe also sees.
     std::map<std::string, std::string> files;
@@ -64,6 +72,10 @@ public:
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    std::string FolderDialog(const std::string& title, const std::string& initialPath) override {
+        calls.push_back("folder dialog " + title + " [" + initialPath + "]");
+        return folderAnswer;
+    }
     void ActivateMainWindow() override { calls.push_back("activate"); }
     void CloseMainWindow() override { calls.push_back("close"); }
     int AddListRow(const std::string& rowText) override;
@@ -73,6 +85,7 @@ public:
     std::deque<Event> events;       // handed out by WaitForEvent and PollEvent, oldest first
     std::vector<std::string> calls; // what was done to the window, in order
     std::map<int, std::string> statusFields;
+    std::string folderAnswer; // what the folder dialog gives
     std::vector<std::string> spinnerMarks;      // every text shown in status field 1
     std::vector<std::vector<std::string>> rows; // cells of each row of the file list
     std::map<std::pair<int, int>, Colour> cellColours;

@@ -1,0 +1,79 @@
+#include "ui/folder_dialog.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "app/modal_win32.h"
+
+namespace vintrel {
+
+namespace {
+
+using BrowseForFolder = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
+using PathFromIdList = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
+
+constexpr UINT kBrowseFlags = 0x50; // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
+
+// Pre-selects the initial path once the dialog is up.
+int CALLBACK OnBrowseEvent(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data != 0) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    }
+    return 0;
+}
+
+template <typename F> F Lookup(HMODULE shell, const char* name, const char* ansiName) {
+    FARPROC found = GetProcAddress(shell, name);
+    if (found == nullptr) found = GetProcAddress(shell, ansiName);
+    return reinterpret_cast<F>(reinterpret_cast<void*>(found));
+}
+
+} // namespace
+
+std::string ShowFolderDialog(const std::string& title, const std::string& initialPath) {
+    static bool comReady = false;
+    if (!comReady) {
+        CoInitialize(nullptr); // normally done at start-up already; then it changes nothing
+        comReady = true;
+    }
+    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    if (shell == nullptr) return "";
+    const auto browse = Lookup<BrowseForFolder>(shell, "SHBrowseForFolder", "SHBrowseForFolderA");
+    const auto toPath = Lookup<PathFromIdList>(shell, "SHGetPathFromIDList", "SHGetPathFromIDListA");
+    if (browse == nullptr || toPath == nullptr) {
+        FreeLibrary(shell);
+        return "";
+    }
+
+    char initial[MAX_PATH] = "";
+    std::strncpy(initial, initialPath.c_str(), MAX_PATH - 1);
+    const std::size_t length = std::strlen(initial);
+    if (length > 3 && initial[length - 1] == '\\') initial[length - 1] = '\0'; // "C:\" keeps it
+
+    BROWSEINFOA info{};
+    info.hwndOwner = ModalOwner();
+    info.lpszTitle = title.c_str();
+    info.ulFlags = kBrowseFlags;
+    info.lpfn = OnBrowseEvent;
+    info.lParam = reinterpret_cast<LPARAM>(initial);
+
+    BeginModal();
+    LPITEMIDLIST chosen = browse(&info);
+    EndModal();
+
+    std::string path;
+    if (chosen != nullptr) {
+        char buffer[MAX_PATH] = "";
+        // A virtual folder (the computer itself, say) has no path: that counts as a cancel.
+        if (toPath(chosen, buffer)) path = buffer;
+        CoTaskMemFree(chosen);
+        if (!path.empty() && path.back() != '\\') path += '\\';
+    }
+    FreeLibrary(shell);
+    return path;
+}
+
+} // namespace vintrel

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "app/ids.h"
+#include "backup/backup.h"
+#include "fakes.h"
+
+namespace vintrel {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
+    struct Case {
+        const char* target;
+        const char* entry;
+        const char* directory;
+        const char* destination;
+    };
+    const Case cases[] = {
+        {"E:\\Save\\", "D:\\Data\\Mail\\inbox.dbx|Outlook Express mailboxes|v6.0", "E:\\Save\\Data\\Mail\\",
+         "E:\\Save\\Data\\Mail\\inbox.dbx"},
+        {"E:\\Save\\", "D:\\root.pst|k|v", "E:\\Save\\", "E:\\Save\\root.pst"},
+        {"E:\\Save\\", "bare.pst|k|v", "E:\\Save\\", "E:\\Save\\bare.pst"},
+        {"E:\\Save\\", "\\\\server\\share\\x.pst", "E:\\Save\\erver\\share\\", "E:\\Save\\erver\\share\\x.pst"},
+        {"E:\\Save", "D:\\Mail\\a.wab||", "E:\\SaveMail\\", "E:\\SaveMail\\a.wab"},
+        {"E:\\", "C:/Mail/a.pab|k|v", "E:\\Mail/", "E:\\Mail/a.pab"},
+        {"E:\\Save\\", "|k|v", "E:\\Save\\", "E:\\Save\\"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const BackupPlan plan = PlanBackup(c.target, c.entry);
+        EXPECT_EQ(plan.destinationDirectory, c.directory);
+        EXPECT_EQ(plan.destination, c.destination);
+    }
+    EXPECT_EQ(PlanBackup("E:\\", "bare.pst|k|v").source, "bare.pst");
+    EXPECT_EQ(PlanBackup("E:\\", "D:\\a\\b.pst|k|v").fileName, "b.pst");
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.targetPath = "E:\\Save\\";
+        disk.files["C:\\Mail\\a.pst"] = "first";
+        disk.files["C:\\Mail\\Deep\\b.wab"] = "second";
+    }
+    Strings Boxes() const {
+        Strings boxes;
+        for (const std::string& c : screen.calls) {
+            if (c.rfind("box ", 0) == 0) boxes.push_back(c);
+        }
+        return boxes;
+    }
+    AppState state;
+    test::FakeDisk disk;
+    test::FakeScreen screen;
+};
+
+TEST_F(BackupTest, EmptyTargetOrEmptyListDoesNothingAndSaysWhy) {
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    state.targetPath = "";
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField],
+              "Error: Backup path is empty so no backup can be performed, please set it now!");
+    state.targetPath = "E:\\Save\\";
+    state.profileList.clear();
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: There is nothing in the list to backup!");
+    EXPECT_TRUE(disk.diskCalls.empty());
+}
+
+TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\Deep\\b.wab|k|v", "C:\\Mail\\a.pst|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
+    EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\Mail\\");
+    EXPECT_EQ(disk.diskCalls[1], "copy C:\\Mail\\a.pst > E:\\Save\\Mail\\a.pst.~vt");
+    EXPECT_EQ(disk.diskCalls[2], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
+    EXPECT_EQ(disk.diskCalls.size(), 9u) << "the same file twice is copied twice";
+    EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(screen.statusFields[kMessageField], "Information: All files seem to have been backed up okay!!");
+}
+
+TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedAfterTheirDirectoryIsMade) {
+    const std::string dir = "C:\\" + std::string(200, 'd') + "\\";
+    // Destination: "E:\Save\" (8) + 201 directory characters + the name.
+    const std::string fits = std::string(255 - 8 - 201 - 4, 'n') + ".pst";
+    const std::string tooLong = std::string(256 - 8 - 201 - 4, 'n') + ".pst";
+    disk.files[dir + fits] = "ok";
+    disk.files[dir + tooLong] = "long";
+    state.profileList = {dir + tooLong + "|k|v", dir + fits + "|k|v", "C:\\Mail\\gone.pst|k|v"};
+    RunBackup(state, disk, screen);
+    ASSERT_EQ(PlanBackup(state.targetPath, state.profileList[1]).destination.size(), 255u);
+    EXPECT_EQ(disk.madePaths.size(), 3u) << "every entry gets its directory, refused or missing";
+    EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
+    EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
+    EXPECT_EQ(Boxes(), (Strings{"box Error: " + tooLong +
+                                    " Will NOT be backed up. Combined windows path length exceeds 256 characters",
+                                "box Error: gone.pst Not backed up. Source, target or disk error"}));
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 2 of 3 files were NOT backed up!");
+}
+
+TEST_F(BackupTest, AnEarlierCopySurvivesAFailedCopyOrAFailedReplace) {
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    disk.files["E:\\Save\\Mail\\a.pst"] = "earlier good copy";
+    disk.failCopyTo.insert("E:\\Save\\Mail\\a.pst.~vt");
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "earlier good copy");
+    EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+
+    disk.failCopyTo.clear();
+    disk.failMoves = true;
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "earlier good copy");
+    EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+}
+
+TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {
+    AppState state;
+    test::FakeScreen screen;
+    screen.folderAnswer = "D:\\Backups\\";
+    ChooseTargetPath(state, screen);
+    EXPECT_EQ(state.targetPath, "D:\\Backups\\");
+    EXPECT_EQ(screen.calls, (Strings{"folder dialog Please select the path to backup to []",
+                                     "gadget 9: D:\\Backups\\"}));
+    screen.calls.clear();
+    screen.folderAnswer = "";
+    ChooseTargetPath(state, screen);
+    EXPECT_EQ(state.targetPath, "");
+    EXPECT_EQ(screen.calls,
+              (Strings{"folder dialog Please select the path to backup to []",
+                       "status 0: Error: Backup path is empty so no backup can be performed, please set it now!"}));
+}
+
+} // namespace
+} // namespace vintrel
