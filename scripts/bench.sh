@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 bash scripts/install-deps.sh
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target vintrel_search_bench
+cmake --build --preset win32 --target vintrel_search_bench vintrel_backup_bench
 prefix_c="$root/build/win32/wineprefix/drive_c"
 # Make the prefix (its drive_c takes the tree), then stop its server: the benchmark's own
 # Wine session must start on the virtual display.
@@ -22,3 +22,7 @@ python3 -c "t=$end-$start; print(f'find: {$files} files in {t:.3f} s, {$files/t:
 echo "== search under Wine"
 bash scripts/with-display.sh "$root/build/win32/wine-run" \
     "$root/build/win32/bin/vintrel_search_bench.exe" 'C:\vintrel-bench' "${ROUNDS:-5}"
+
+echo "== backup under Wine"
+bash scripts/with-display.sh "$root/build/win32/wine-run" \
+    "$root/build/win32/bin/vintrel_backup_bench.exe" 'C:\vintrel-backup-bench' "${BACKUP_ROUNDS:-3}"

@@ -17,7 +17,9 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
     return plan;
 }
 
-std::string TemporaryCopyPath(const std::string& destination) { return destination + ".~vt"; }
+std::string TemporaryCopyPath(const std::string& destination) {
+    return destination + ".~vt";
+}
 
 std::string NotBackedUpText(std::size_t failed, std::size_t total) {
     return "Error: " + std::to_string(failed) + " of " + std::to_string(total) +
@@ -73,8 +75,9 @@ void RunBackup(AppState& state, Disk& disk, Screen& screen) {
         }
     }
     // Success is only claimed when every file was copied.
-    screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText
-                                                    : NotBackedUpText(failed, state.profileList.size()));
+    screen.SetStatusText(kMessageField, failed == 0
+                                            ? kAllBackedUpText
+                                            : NotBackedUpText(failed, state.profileList.size()));
 }
 
 } // namespace vintrel

@@ -12,7 +12,8 @@ namespace vintrel {
 inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";
 inline constexpr const char* kTargetEmptyText =
     "Error: Backup path is empty so no backup can be performed, please set it now!";
-inline constexpr const char* kNothingToBackupText = "Error: There is nothing in the list to backup!";
+inline constexpr const char* kNothingToBackupText =
+    "Error: There is nothing in the list to backup!";
 inline constexpr const char* kAllBackedUpText =
     "Information: All files seem to have been backed up okay!!";
 inline constexpr const char* kTooLongSuffix =

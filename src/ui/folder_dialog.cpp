@@ -42,7 +42,8 @@ std::string ShowFolderDialog(const std::string& title, const std::string& initia
     HMODULE shell = LoadLibraryA("SHELL32.DLL");
     if (shell == nullptr) return "";
     const auto browse = Lookup<BrowseForFolder>(shell, "SHBrowseForFolder", "SHBrowseForFolderA");
-    const auto toPath = Lookup<PathFromIdList>(shell, "SHGetPathFromIDList", "SHGetPathFromIDListA");
+    const auto toPath =
+        Lookup<PathFromIdList>(shell, "SHGetPathFromIDList", "SHGetPathFromIDListA");
     if (browse == nullptr || toPath == nullptr) {
         FreeLibrary(shell);
         return "";

@@ -17,11 +17,12 @@ TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
         const char* destination;
     };
     const Case cases[] = {
-        {"E:\\Save\\", "D:\\Data\\Mail\\inbox.dbx|Outlook Express mailboxes|v6.0", "E:\\Save\\Data\\Mail\\",
-         "E:\\Save\\Data\\Mail\\inbox.dbx"},
+        {"E:\\Save\\", "D:\\Data\\Mail\\inbox.dbx|Outlook Express mailboxes|v6.0",
+         "E:\\Save\\Data\\Mail\\", "E:\\Save\\Data\\Mail\\inbox.dbx"},
         {"E:\\Save\\", "D:\\root.pst|k|v", "E:\\Save\\", "E:\\Save\\root.pst"},
         {"E:\\Save\\", "bare.pst|k|v", "E:\\Save\\", "E:\\Save\\bare.pst"},
-        {"E:\\Save\\", "\\\\server\\share\\x.pst", "E:\\Save\\erver\\share\\", "E:\\Save\\erver\\share\\x.pst"},
+        {"E:\\Save\\", "\\\\server\\share\\x.pst", "E:\\Save\\erver\\share\\",
+         "E:\\Save\\erver\\share\\x.pst"},
         {"E:\\Save", "D:\\Mail\\a.wab||", "E:\\SaveMail\\", "E:\\SaveMail\\a.wab"},
         {"E:\\", "C:/Mail/a.pab|k|v", "E:\\Mail/", "E:\\Mail/a.pab"},
         {"E:\\Save\\", "|k|v", "E:\\Save\\", "E:\\Save\\"},
@@ -79,7 +80,8 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.diskCalls.size(), 9u) << "the same file twice is copied twice";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(screen.statusFields[kMessageField], "Information: All files seem to have been backed up okay!!");
+    EXPECT_EQ(screen.statusFields[kMessageField],
+              "Information: All files seem to have been backed up okay!!");
 }
 
 TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedAfterTheirDirectoryIsMade) {
@@ -95,9 +97,11 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedAfterTheirDirectoryIsMad
     EXPECT_EQ(disk.madePaths.size(), 3u) << "every entry gets its directory, refused or missing";
     EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
-    EXPECT_EQ(Boxes(), (Strings{"box Error: " + tooLong +
-                                    " Will NOT be backed up. Combined windows path length exceeds 256 characters",
-                                "box Error: gone.pst Not backed up. Source, target or disk error"}));
+    EXPECT_EQ(
+        Boxes(),
+        (Strings{"box Error: " + tooLong +
+                     " Will NOT be backed up. Combined windows path length exceeds 256 characters",
+                 "box Error: gone.pst Not backed up. Source, target or disk error"}));
     EXPECT_EQ(screen.statusFields[kMessageField], "Error: 2 of 3 files were NOT backed up!");
 }
 
@@ -130,9 +134,9 @@ TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {
     screen.folderAnswer = "";
     ChooseTargetPath(state, screen);
     EXPECT_EQ(state.targetPath, "");
-    EXPECT_EQ(screen.calls,
-              (Strings{"folder dialog Please select the path to backup to []",
-                       "status 0: Error: Backup path is empty so no backup can be performed, please set it now!"}));
+    EXPECT_EQ(screen.calls, (Strings{"folder dialog Please select the path to backup to []",
+                                     "status 0: Error: Backup path is empty so no backup can be "
+                                     "performed, please set it now!"}));
 }
 
 } // namespace

@@ -38,9 +38,9 @@ public:
     bool CopyFileTo(const std::string& source, const std::string& destination) override;
     bool MoveFileOver(const std::string& file, const std::string& destination) override;
 
-    std::vector<std::string> madePaths;   // every MakeDirectoryPath, in order
-    std::vector<std::string> diskCalls;   // make, copy, move, remove: in order
-    std::set<std::string> failCopyTo;     // copies to these destinations fail part-way
+    std::vector<std::string> madePaths; // every MakeDirectoryPath, in order
+    std::vector<std::string> diskCalls; // make, copy, move, remove: in order
+    std::set<std::string> failCopyTo;   // copies to these destinations fail part-way
     bool failMoves = false;
 
     // Files with contents, which the probe also sees.
@@ -85,7 +85,7 @@ public:
     std::deque<Event> events;       // handed out by WaitForEvent and PollEvent, oldest first
     std::vector<std::string> calls; // what was done to the window, in order
     std::map<int, std::string> statusFields;
-    std::string folderAnswer; // what the folder dialog gives
+    std::string folderAnswer;                   // what the folder dialog gives
     std::vector<std::string> spinnerMarks;      // every text shown in status field 1
     std::vector<std::vector<std::string>> rows; // cells of each row of the file list
     std::map<std::pair<int, int>, Colour> cellColours;

@@ -75,4 +75,60 @@ std::string MissingDrive() {
     return "";
 }
 
+namespace {
+
+DialogAnswerer* activeAnswerer = nullptr;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM text) {
+    char cls[16] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (std::string(cls) != "Static") return TRUE;
+    char buffer[512] = "";
+    GetWindowTextA(child, buffer, sizeof buffer);
+    if (buffer[0] == '\0') return TRUE;
+    auto* all = reinterpret_cast<std::string*>(text);
+    if (!all->empty()) *all += " / ";
+    *all += buffer;
+    return TRUE;
+}
+
+} // namespace
+
+DialogAnswerer::DialogAnswerer(int button) : button_(button) {
+    activeAnswerer = this;
+    timer_ = SetTimer(nullptr, 0, 50, OnTimer);
+}
+
+DialogAnswerer::~DialogAnswerer() {
+    KillTimer(nullptr, timer_);
+    activeAnswerer = nullptr;
+}
+
+void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    DialogAnswerer* self = activeAnswerer;
+    if (self == nullptr) return;
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr) return;
+    Seen seen;
+    char caption[256] = "";
+    GetWindowTextA(dialog, caption, sizeof caption);
+    seen.caption = caption;
+    EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&seen.text));
+    seen.mainWindowEnabled = self->watchEnabled && IsWindowEnabled(self->watchEnabled);
+    self->seen.push_back(seen);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, self->button_)));
+}
+
 } // namespace vintrel::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vintrel::test {
 
@@ -33,5 +34,28 @@ std::string ProgramDirectory();
 
 // A drive letter with nothing behind it, such as "Q:".
 std::string MissingDrive();
+
+// Answers the dialogs this thread opens (message boxes, the folder dialog) from inside their
+// own message loops: each one found is recorded and closed with the given button.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(int button = IDOK);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    struct Seen {
+        std::string caption;
+        std::string text; // every static text of the dialog, joined by " / "
+        bool mainWindowEnabled;
+    };
+    std::vector<Seen> seen;
+    HWND watchEnabled = nullptr; // a window whose enabled state is noted while a dialog is open
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    int button_;
+    UINT_PTR timer_;
+};
 
 } // namespace vintrel::test

@@ -1,0 +1,152 @@
+// The backup run and the folder dialog against real files, real boxes and the real dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/disk_win32.h"
+#include "app/ids.h"
+#include "backup/backup.h"
+#include "discovery/rows.h"
+#include "test_support.h"
+#include "ui/folder_dialog.h"
+#include "ui/screen.h"
+#include "window_fixture.h"
+
+namespace vintrel {
+namespace {
+
+std::string Contents(const std::string& path) {
+    bool complete = true;
+    Win32Disk disk;
+    return disk.ReadFile(path, complete).value_or("<missing>");
+}
+
+FILETIME LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+class RealBackupTest : public test::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        // Sources live on drive C: so their first three characters are the drive.
+        src = source.path() + "\\";
+        test::MakeDirectory(src + "Mail");
+        test::MakeDirectory(src + "Mail\\Outlook Express");
+        test::WriteFile(src + "Mail\\Outlook Express\\Inbox.dbx", std::string(70000, 'i'));
+        test::WriteFile(src + "Mail\\book.wab", "address book");
+        test::WriteFile(src + "Mail\\empty.pst", "");
+        test::WriteFile(src + "top.pab", "top");
+        SetFileAttributesA((src + "Mail\\book.wab").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        state.targetPath = target.path() + "\\";
+        for (const char* f :
+             {"Mail\\Outlook Express\\Inbox.dbx", "Mail\\book.wab", "Mail\\empty.pst", "top.pab"}) {
+            state.profileList.push_back(src + f + "|kind|version");
+        }
+    }
+    // Where a source file is copied to: the target, then the source path less "C:\".
+    std::string CopyOf(const std::string& relative) const {
+        return state.targetPath + (src + relative).substr(3);
+    }
+    std::string Status() {
+        char text[300] = "";
+        SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    test::TempDir source{"C:"};
+    test::TempDir target;
+    std::string src;
+    Win32Disk disk;
+    Win32Screen screen{layer};
+};
+
+TEST_F(RealBackupTest, CopiesMatchTheirSourcesByteForByteWithAttributesAndTimes) {
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Status(), kAllBackedUpText);
+    for (const char* f :
+         {"Mail\\Outlook Express\\Inbox.dbx", "Mail\\book.wab", "Mail\\empty.pst", "top.pab"}) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(Contents(CopyOf(f)), Contents(src + f));
+        const FILETIME copied = LastWrite(CopyOf(f)), original = LastWrite(src + f);
+        EXPECT_EQ(CompareFileTime(&copied, &original), 0);
+        EXPECT_EQ(GetFileAttributesA(CopyOf(f).c_str()), GetFileAttributesA((src + f).c_str()));
+        EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf(f)).c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_F(RealBackupTest, ASecondRunReplacesTheFirstRunsCopies) {
+    RunBackup(state, disk, screen);
+    test::WriteFile(src + "top.pab", "changed since");
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Contents(CopyOf("top.pab")), "changed since");
+    EXPECT_EQ(Status(), kAllBackedUpText);
+}
+
+TEST_F(RealBackupTest, LockedAndMissingSourcesEachGetABoxAndTheRunGoesOn) {
+    RunBackup(state, disk, screen); // good copies to keep
+    state.profileList.insert(state.profileList.begin() + 1, src + "Mail\\gone.pst|k|v");
+    HANDLE locked = CreateFileA((src + "top.pab").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    test::WriteFile(src + "Mail\\empty.pst", "new data");
+
+    test::DialogAnswerer answerer;
+    answerer.watchEnabled = main;
+    RunBackup(state, disk, screen);
+    CloseHandle(locked);
+
+    ASSERT_EQ(answerer.seen.size(), 2u);
+    EXPECT_EQ(answerer.seen[0].caption, "Error");
+    EXPECT_EQ(answerer.seen[0].text, "gone.pst Not backed up. Source, target or disk error");
+    EXPECT_EQ(answerer.seen[1].text, "top.pab Not backed up. Source, target or disk error");
+    EXPECT_EQ(Status(), "Error: 2 of 5 files were NOT backed up!");
+    EXPECT_EQ(Contents(CopyOf("Mail\\empty.pst")), "new data") << "the run went on";
+    EXPECT_EQ(Contents(CopyOf("top.pab")), "top") << "the earlier copy is kept";
+    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf("top.pab")).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RealBackupTest, ATargetThatDoesNotExistYetIsCreated) {
+    state.targetPath = target / "new\\deeper\\";
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Contents(CopyOf("top.pab")), "top");
+}
+
+class FolderDialogTest : public test::MainWindowTest {};
+
+TEST_F(FolderDialogTest, ConfirmingGivesThePathWithOneBackslash) {
+    test::TempDir dir{"C:"};
+    test::DialogAnswerer answerer(IDOK);
+    answerer.watchEnabled = main;
+    EXPECT_EQ(ShowFolderDialog("Please select the path to backup to", dir.path()),
+              dir.path() + "\\");
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_NE(answerer.seen[0].text.find("Please select the path to backup to"), std::string::npos)
+        << answerer.seen[0].text;
+    EXPECT_EQ(ShowFolderDialog("Pick", dir.path() + "\\"), dir.path() + "\\");
+    EXPECT_EQ(ShowFolderDialog("Pick", "C:\\"), "C:\\") << "a drive root gets no second backslash";
+}
+
+TEST_F(FolderDialogTest, CancellingEmptiesTheTargetButNotTheField) {
+    layer.SetGadgetText(kTargetPathField, "D:\\Old\\");
+    state.targetPath = "D:\\Old\\";
+    Win32Screen screen(layer);
+    {
+        test::DialogAnswerer answerer(IDCANCEL);
+        ChooseTargetPath(state, screen);
+        EXPECT_EQ(answerer.seen.size(), 1u);
+    }
+    EXPECT_EQ(state.targetPath, "");
+    char text[100] = "";
+    GetWindowTextA(Gadget(kTargetPathField), text, sizeof text);
+    EXPECT_STREQ(text, "D:\\Old\\");
+    SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, kTargetEmptyText);
+}
+
+} // namespace
+} // namespace vintrel
