@@ -17,8 +17,13 @@ cd "$work"
 "$root/build/win32/wine-run" "$root/build/win32/bin/vintrel.exe" &
 program=$!
 window="$(xdotool search --sync --onlyvisible --classname vintrel.exe | head -1)"
-sleep 2 # let the controls finish painting; this is a picture, not a test
-import -window "$window" "$root/docs/screenshot.png"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# Rest the mouse on ">>" so that its balloon shows (the client area starts below the frame
+# and caption that Wine draws: 3 and 3 + 19 pixels).
+xdotool windowfocus --sync "$window"
+xdotool mousemove "$((X + 3 + 617))" "$((Y + 22 + 90))"
+sleep 3 # the balloon appears after the tooltip's delay; this is a picture, not a test
+import -window root -crop "$((WIDTH + 200))x$((HEIGHT + 20))+$((X - 10))+$((Y - 10))" +repage "$root/docs/screenshot.png"
 xdotool windowfocus --sync "$window" key alt+x
 wait "$program"
 echo "screenshot: docs/screenshot.png"

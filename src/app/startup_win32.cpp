@@ -41,7 +41,7 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
     }
     state.quitFlag = 0;
     AttachBalloonTips(layer);
-    SetBannerTitle(layer, state);
+    SetBannerTitle(layer, state, kMainWindowNumber);
     return true;
 }
 

@@ -56,8 +56,17 @@ TEST_F(MainWindowTest, WindowIsFixedSizeCentredWithA639By480ClientArea) {
               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0); // cannot be maximised or resized
     EXPECT_TRUE(IsWindowVisible(main));
-    EXPECT_EQ(TextOf(main), "Search now");
+    EXPECT_EQ(TextOf(main).substr(0, 10), "<\xB0)))o><\xB2\xB3") << "start-up has dated the title";
     EXPECT_EQ(GetClassLongA(main, GCL_STYLE) & CS_DBLCLKS, static_cast<DWORD>(CS_DBLCLKS));
+}
+
+TEST(BareMainWindow, OpensHiddenFirstThenShownWithItsFirstTitle) {
+    WindowLayer layer;
+    ASSERT_TRUE(layer.OpenMainWindow(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(TextOf(layer.Window(1)), "Search now");
+    EXPECT_TRUE(IsWindowVisible(layer.Window(1)));
+    layer.Release();
+    EXPECT_EQ(layer.Window(1), nullptr);
 }
 
 TEST_F(MainWindowTest, GadgetsMatchTheLayoutTableInCreationOrder) {
