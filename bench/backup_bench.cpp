@@ -11,23 +11,15 @@
 #include <vector>
 
 #include "app/disk_win32.h"
+#include "bench_support.h"
 #include "app/startup_win32.h"
 #include "backup/backup.h"
 #include "ui/screen.h"
 
 namespace {
 
-double Seconds() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using vintrel::bench::Median;
+using vintrel::bench::Seconds;
 
 // 300 files from 4 KiB to 4 MiB, about 380 MB in all, in 30 folders.
 std::vector<std::string> PlantSources(const std::string& root, double& megabytes) {

@@ -12,65 +12,39 @@
 #include <vector>
 
 #include "app/disk_win32.h"
+#include "bench_support.h"
 #include "app/startup_win32.h"
 #include "discovery/search.h"
 #include "ui/screen.h"
 
 namespace {
 
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using vintrel::bench::Median;
+using vintrel::bench::Seconds;
 
-// The baseline: the same entries, the same order, nothing else.
-long BareWalk(const std::string& directory) {
+// The baseline: the same entries in the same order and nothing else; with `peek`, one
+// PeekMessageA round per file as well, which is what handling the messages costs by itself.
+long BareWalk(const std::string& directory, bool peek) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((directory + "\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return 0;
     long files = 0;
     std::vector<std::string> subdirectories;
     do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            ++files;
-        } else if (std::string(data.cFileName) != "." && std::string(data.cFileName) != ".." &&
-                   !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            subdirectories.push_back(directory + "\\" + data.cFileName);
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    for (const std::string& sub : subdirectories)
-        files += BareWalk(sub);
-    return files;
-}
-
-// The bare walk with one PeekMessageA per file: what handling pending messages costs.
-long PeekingWalk(const std::string& directory) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((directory + "\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    long files = 0;
-    std::vector<std::string> subdirectories;
-    do {
+        const std::string name = data.cFileName;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             ++files;
             MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            while (peek && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageA(&message);
-        } else if (std::string(data.cFileName) != "." && std::string(data.cFileName) != ".." &&
+        } else if (name != "." && name != ".." &&
                    !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            subdirectories.push_back(directory + "\\" + data.cFileName);
+            subdirectories.push_back(directory + "\\" + name);
         }
     } while (FindNextFileA(find, &data));
     FindClose(find);
     for (const std::string& sub : subdirectories)
-        files += PeekingWalk(sub);
+        files += BareWalk(sub, peek);
     return files;
 }
 
@@ -85,15 +59,11 @@ public:
     vintrel::Event WaitForEvent() override { return {}; }
     int PollEvent(vintrel::Event*) override { return 0; }
     int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 0; }
+    std::string FolderDialog(const std::string&, const std::string&) override { return ""; }
     void ActivateMainWindow() override {}
     void CloseMainWindow() override {}
     int rows = 0;
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 
@@ -114,17 +84,17 @@ int main(int argc, char** argv) {
     vintrel::Win32Disk disk;
     vintrel::Win32Screen screen(layer);
 
-    long files = BareWalk(root); // warms the caches for both
+    long files = BareWalk(root, false); // warms the caches for both
     std::vector<double> bare, search, alone, peeking;
     for (int round = 0; round < rounds; ++round) {
         double start = Seconds();
-        files = BareWalk(root);
+        files = BareWalk(root, false);
         bare.push_back(Seconds() - start);
         start = Seconds();
         vintrel::SearchDataFiles(state, disk, screen, root);
         search.push_back(Seconds() - start);
         start = Seconds();
-        PeekingWalk(root);
+        BareWalk(root, true);
         peeking.push_back(Seconds() - start);
         NullScreen null;
         start = Seconds();

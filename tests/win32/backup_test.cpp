@@ -16,11 +16,7 @@
 namespace vintrel {
 namespace {
 
-std::string Contents(const std::string& path) {
-    bool complete = true;
-    Win32Disk disk;
-    return disk.ReadFile(path, complete).value_or("<missing>");
-}
+using test::Contents;
 
 FILETIME LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -95,7 +91,6 @@ TEST_F(RealBackupTest, LockedAndMissingSourcesEachGetABoxAndTheRunGoesOn) {
     test::WriteFile(src + "Mail\\empty.pst", "new data");
 
     test::DialogAnswerer answerer;
-    answerer.watchEnabled = main;
     RunBackup(state, disk, screen);
     CloseHandle(locked);
 
@@ -121,7 +116,6 @@ class FolderDialogTest : public test::MainWindowTest {};
 TEST_F(FolderDialogTest, ConfirmingGivesThePathWithOneBackslash) {
     test::TempDir dir{"C:"};
     test::DialogAnswerer answerer(IDOK);
-    answerer.watchEnabled = main;
     EXPECT_EQ(ShowFolderDialog("Please select the path to backup to", dir.path()),
               dir.path() + "\\");
     ASSERT_EQ(answerer.seen.size(), 1u);

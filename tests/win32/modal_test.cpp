@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/modal_win32.h"
+#include "test_support.h"
 
 namespace vintrel {
 namespace {
@@ -71,57 +72,26 @@ TEST_F(ModalTest, OwnerIsTheForegroundWindowOfThisProgram) {
     EXPECT_EQ(ModalOwner(), plain);
 }
 
-// What the test saw of the box while it was open.
-struct SeenBox {
-    std::string caption, text;
-    bool plainEnabled = true, frontEnabled = false, topmostWasTopmost = true;
-    HWND owner = nullptr;
-    HWND front = nullptr, plain = nullptr, topmost = nullptr;
-} seen;
-
-BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs inside the box's own message loop until it finds the box, then presses OK.
-void CALLBACK CloseTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr) return;
-    KillTimer(nullptr, timer);
-    char buffer[256] = "";
-    GetWindowTextA(box, buffer, sizeof buffer);
-    seen.caption = buffer;
-    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-    seen.text = buffer;
-    seen.owner = GetWindow(box, GW_OWNER);
-    seen.plainEnabled = IsWindowEnabled(seen.plain);
-    seen.frontEnabled = IsWindowEnabled(seen.front);
-    seen.topmostWasTopmost = IsTopmost(seen.topmost);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(ModalTest, MessageBoxBlocksTheProgramUntilClosed) {
-    seen = SeenBox{};
-    seen.front = front;
-    seen.plain = plain;
-    seen.topmost = topmost;
-    SetTimer(nullptr, 0, 50, CloseTheBox);
+    HWND owner = nullptr;
+    bool plainEnabled = true, frontEnabled = true, stillTopmost = true;
+    test::DialogAnswerer answerer(IDOK);
+    answerer.whileOpen = [&](HWND box) {
+        owner = GetWindow(box, GW_OWNER);
+        plainEnabled = IsWindowEnabled(plain);
+        frontEnabled = IsWindowEnabled(front);
+        stillTopmost = IsTopmost(topmost);
+    };
     const int result =
         ShowMessageBox("Error", "box.pst Not backed up. Source, target or disk error", 0);
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(seen.caption, "Error");
-    EXPECT_EQ(seen.text, "box.pst Not backed up. Source, target or disk error");
-    EXPECT_EQ(seen.owner, front);
-    EXPECT_FALSE(seen.plainEnabled);
-    EXPECT_FALSE(seen.frontEnabled) << "the box itself disables its owner";
-    EXPECT_FALSE(seen.topmostWasTopmost);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].caption, "Error");
+    EXPECT_EQ(answerer.seen[0].text, "box.pst Not backed up. Source, target or disk error");
+    EXPECT_EQ(owner, front);
+    EXPECT_FALSE(plainEnabled);
+    EXPECT_FALSE(frontEnabled) << "the box itself disables its owner";
+    EXPECT_FALSE(stillTopmost);
     EXPECT_TRUE(IsWindowEnabled(plain));
     EXPECT_TRUE(IsWindowEnabled(front));
     EXPECT_TRUE(IsTopmost(topmost));

@@ -15,12 +15,6 @@
 namespace vintrel {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    bool complete = true;
-    Win32Disk disk;
-    return disk.ReadFile(path, complete).value_or("<unreadable>");
-}
-
 // The real window, with message boxes recorded instead of shown.
 class RecordingScreen : public Win32Screen {
 public:
@@ -68,7 +62,7 @@ TEST_F(RealProfileTest, LoadsRowsAndTargetAndSavesTheSameBytes) {
     EXPECT_EQ(SendMessageA(Gadget(kFileList), LVM_GETITEMCOUNT, 0, 0), 2);
     ASSERT_EQ(state.profileList.size(), 2u);
     SaveProfile(state, disk, screen);
-    EXPECT_EQ(ReadBytes(profile), original);
+    EXPECT_EQ(test::Contents(profile), original);
     EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(screen.boxes.empty());
 }
@@ -117,7 +111,7 @@ TEST_F(RealProfileTest, EmptyDirectoryNamedAndLockedProfilesAreReportedAndKept) 
     EXPECT_TRUE(state.profileList.empty());
     CloseHandle(held);
     SaveProfile(state, disk, screen);
-    EXPECT_EQ(ReadBytes(profile), original) << "what could not be read is not overwritten";
+    EXPECT_EQ(test::Contents(profile), original) << "what could not be read is not overwritten";
 }
 
 TEST_F(RealProfileTest, AHiddenProfileIsReplacedAndStaysHidden) {
@@ -127,7 +121,7 @@ TEST_F(RealProfileTest, AHiddenProfileIsReplacedAndStaysHidden) {
     state.targetPath = "C:\\New\\";
     SaveProfile(state, disk, screen);
     EXPECT_TRUE(screen.boxes.empty());
-    EXPECT_EQ(ReadBytes(profile), "C:\\New\\\r\n");
+    EXPECT_EQ(test::Contents(profile), "C:\\New\\\r\n");
     EXPECT_TRUE(GetFileAttributesA(profile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
@@ -138,7 +132,7 @@ TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
     state.targetPath = "C:\\New\\";
     SaveProfile(state, disk, screen);
     SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(ReadBytes(profile), original);
+    EXPECT_EQ(test::Contents(profile), original);
     EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(screen.boxes,
               std::vector<std::string>{"Error: " + std::string(kProfileNotSavedText)});

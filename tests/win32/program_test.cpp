@@ -172,10 +172,7 @@ TEST_F(ExecutableTest, FirstRunWritesAnEmptyProfileOnClose) {
     Start(dir.path());
     PostMessageA(window_, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(), 0u);
-    bool complete = true;
-    Win32Disk disk;
-    EXPECT_EQ(disk.ReadFile(dir / "Vintrel Profile.txt", complete),
-              std::optional<std::string>("\r\n"));
+    EXPECT_EQ(test::Contents(dir / "Vintrel Profile.txt"), "\r\n");
 }
 
 TEST_F(ExecutableTest, AProfileLoadedAndClosedIsWrittenBackByteForByte) {
@@ -188,10 +185,7 @@ TEST_F(ExecutableTest, AProfileLoadedAndClosedIsWrittenBackByteForByte) {
     EXPECT_EQ(Status(), kProfileLoadedText);
     PostMessageA(window_, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(), 0u);
-    bool complete = true;
-    Win32Disk disk;
-    EXPECT_EQ(disk.ReadFile(dir / "Vintrel Profile.txt", complete),
-              std::optional<std::string>(original));
+    EXPECT_EQ(test::Contents(dir / "Vintrel Profile.txt"), original);
 }
 
 // What the file holds: a 32-bit GUI program that needs only what Windows ships, with its

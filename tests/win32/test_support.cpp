@@ -60,6 +60,19 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
+std::string Contents(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 std::string ProgramDirectory() {
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -125,8 +138,8 @@ void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     GetWindowTextA(dialog, caption, sizeof caption);
     seen.caption = caption;
     EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&seen.text));
-    seen.mainWindowEnabled = self->watchEnabled && IsWindowEnabled(self->watchEnabled);
     self->seen.push_back(seen);
+    if (self->whileOpen) self->whileOpen(dialog);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, self->button_)));
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ void WriteFile(const std::string& path, const std::string& contents);
 void MakeDirectory(const std::string& path);
 void RemoveTree(const std::string& path);
 
+// A file's whole content, or "<unreadable>".
+std::string Contents(const std::string& path);
+
 // The folder this test program runs from; vintrel.exe is built beside it.
 std::string ProgramDirectory();
 
@@ -47,10 +51,9 @@ public:
     struct Seen {
         std::string caption;
         std::string text; // every static text of the dialog, joined by " / "
-        bool mainWindowEnabled;
     };
     std::vector<Seen> seen;
-    HWND watchEnabled = nullptr; // a window whose enabled state is noted while a dialog is open
+    std::function<void(HWND dialog)> whileOpen; // runs before the button is pressed
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
