@@ -188,6 +188,36 @@ TEST_F(ExecutableTest, AProfileLoadedAndClosedIsWrittenBackByteForByte) {
     EXPECT_EQ(test::Contents(dir / "Vintrel Profile.txt"), original);
 }
 
+TEST_F(ExecutableTest, SearchingDriveCListsPlantedFilesAndClosingSavesThem) {
+    TempDir planted{"C:"};
+    test::MakeDirectory(planted / "Outlook Express");
+    test::WriteFile(planted / "Outlook Express\\Inbox.dbx", "mail");
+    test::WriteFile(planted / "archive.pst", "folders");
+    Start(dir.path());
+    HWND search = GetDlgItem(window_, kSearchButton);
+    SendMessageA(window_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(search));
+    // The program answers while it searches; it says when it is done.
+    const DWORD deadline = GetTickCount() + 120000;
+    while (Status() != "Information: Job finished. Found all there was to find" &&
+           GetTickCount() < deadline) {
+        ASSERT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+    ASSERT_EQ(Status(), "Information: Job finished. Found all there was to find");
+    HWND list = GetDlgItem(window_, kFileList);
+    EXPECT_GE(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    const std::string profile = test::Contents(dir / "Vintrel Profile.txt");
+    EXPECT_EQ(profile.substr(0, 2), "\r\n") << "no target path was chosen";
+    EXPECT_NE(profile.find("\r\n" + planted / "Outlook Express\\Inbox.dbx" +
+                           "|Outlook Express mailboxes|v6.0\r\n"),
+              std::string::npos);
+    EXPECT_NE(
+        profile.find("\r\n" + planted / "archive.pst" + "|Outlook personal folders|[No idea]\r\n"),
+        std::string::npos);
+}
+
 // What the file holds: a 32-bit GUI program that needs only what Windows ships, with its
 // icon, manifest and version.
 class ExecutableImageTest : public ::testing::Test {
