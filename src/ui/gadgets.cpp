@@ -74,11 +74,4 @@ FontSpec SpecOf(GadgetFont font) {
     return {0, 0};
 }
 
-const GadgetSpec* FindGadget(int number) {
-    for (const GadgetSpec& g : kGadgets) {
-        if (g.number == number) return &g;
-    }
-    return nullptr;
-}
-
 } // namespace vintrel

@@ -54,6 +54,5 @@ extern const GadgetColourSpec kGadgetColours[6]; // in the order start-up sets t
 
 KindSpec SpecOf(GadgetKind kind);
 FontSpec SpecOf(GadgetFont font);
-const GadgetSpec* FindGadget(int number);
 
 } // namespace vintrel
