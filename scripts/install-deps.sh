@@ -15,15 +15,20 @@ fi
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# 32-bit Wine runs our i686 executable and its tests.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    apt_updated=""
-fi
+source "$(dirname "$0")/wine-trees.sh"
 
-for p in cmake ninja-build make g++ clang googletest libgtest-dev \
-         g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-         wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine xdotool; do
+packages=(cmake ninja-build make g++ clang googletest libgtest-dev
+          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          wine wine64 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine xdotool)
+# The 32-bit Wine runs the 32-bit build, where this machine can run it at all.
+if [[ " ${wine_trees[*]} " == *" build/win32 "* ]]; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    packages+=(wine32:i386)
+fi
+for p in "${packages[@]}"; do
     have_pkg "$p" || need+=("$p")
 done
 

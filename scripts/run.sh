@@ -14,12 +14,19 @@ MINGW* | MSYS* | CYGWIN*)
 esac
 
 bash scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target vintrel
+source scripts/wine-trees.sh
+preset="${run_tree#build/}"
+if [ "$run_tree" = build/win32 ]; then
+    echo "run: this machine runs 32-bit programs: starting the 32-bit build under the 32-bit Wine"
+else
+    echo "run: ${wine_reason%%:*}: starting the x86-64 build under the 64-bit Wine"
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target vintrel
 mkdir -p build/run
 cd build/run
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$root/build/win32/wine-run" "$root/build/win32/bin/vintrel.exe"
+    exec "$root/$run_tree/wine-run" "$root/$run_tree/bin/vintrel.exe"
 fi
 echo "run: no DISPLAY; starting Vintrel on a virtual display (close it with: pkill -f vintrel.exe)"
-exec bash "$root/scripts/with-display.sh" "$root/build/win32/wine-run" "$root/build/win32/bin/vintrel.exe"
+exec bash "$root/scripts/with-display.sh" "$root/$run_tree/wine-run" "$root/$run_tree/bin/vintrel.exe"

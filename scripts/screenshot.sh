@@ -3,18 +3,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
+source scripts/wine-trees.sh
 
 if [ "${1:-}" != "--inside" ]; then
     bash scripts/install-deps.sh
-    cmake --preset win32 >/dev/null
-    cmake --build --preset win32 --target vintrel
+    cmake --preset "${run_tree#build/}" >/dev/null
+    cmake --build --preset "${run_tree#build/}" --target vintrel
     exec bash scripts/with-display.sh bash "$0" --inside
 fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-"$root/build/win32/wine-run" "$root/build/win32/bin/vintrel.exe" &
+"$root/$run_tree/wine-run" "$root/$run_tree/bin/vintrel.exe" &
 program=$!
 window="$(xdotool search --sync --onlyvisible --classname vintrel.exe | head -1)"
 eval "$(xdotool getwindowgeometry --shell "$window")"

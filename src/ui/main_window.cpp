@@ -37,6 +37,21 @@ void InsertColumn(HWND list, int index) {
     SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }
 
+// Controls whose colours we set are drawn without the system's visual theme, which would
+// paint over those colours with its own. uxtheme is looked up when first needed, so that a
+// Windows or Wine without it still runs (the controls are then unthemed anyway).
+void DrawUnthemed(HWND control) {
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const SetWindowThemeFn setWindowTheme = [] {
+        HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+        return uxtheme ? reinterpret_cast<SetWindowThemeFn>(
+                             reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
+                       : nullptr;
+    }();
+    // A single blank names no theme; empty texts would mean "the default theme".
+    if (control && setWindowTheme) setWindowTheme(control, L" ", L" ");
+}
+
 } // namespace
 
 WindowLayer::~WindowLayer() {
@@ -100,6 +115,8 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
         SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
 
         if (g.kind == GadgetKind::ListView) {
+            DrawUnthemed(gadget);
+            DrawUnthemed(reinterpret_cast<HWND>(SendMessageA(gadget, LVM_GETHEADER, 0, 0)));
             SendMessageA(gadget, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
                          LVS_EX_DOUBLEBUFFER);
             InsertColumn(gadget, 0);
@@ -114,6 +131,7 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
 void WindowLayer::CreateStatusBar() {
     statusBar_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", window_, kStatusBarId);
     if (statusBar_ == nullptr) return;
+    DrawUnthemed(statusBar_);
     SendMessageA(statusBar_, SB_SETMINHEIGHT, kStatusBarMinHeight, 0);
     SendMessageA(statusBar_, WM_SIZE, 0, 0); // let it take its new height at the bottom
     int edges[2] = {kStatusPartEdges[0], kStatusPartEdges[1]};

@@ -58,7 +58,8 @@ protected:
         header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
         classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(list, GCLP_WNDPROC));
         dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateBitmap(60, 20, 1, 32, nullptr);
+        // Wide enough that the centred caption stays clear of the left edge in any font.
+        bitmap = CreateBitmap(kWidth, 20, 1, 32, nullptr);
         SelectObject(dc, bitmap);
     }
     void TearDown() override {
@@ -73,7 +74,7 @@ protected:
         draw.hdr.code = NM_CUSTOMDRAW;
         draw.dwDrawStage = stage;
         draw.hdc = dc;
-        draw.rc = {0, 0, 60, 20};
+        draw.rc = {0, 0, kWidth, 20};
         draw.dwItemSpec = 0;
         draw.uItemState = state;
         return draw;
@@ -84,6 +85,7 @@ protected:
     LRESULT ListOwnAnswer(NMCUSTOMDRAW draw) {
         return CallWindowProcA(classProc, list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
     }
+    static constexpr int kWidth = 200;
     HWND list, header;
     WNDPROC classProc;
     HDC dc;
@@ -116,7 +118,7 @@ TEST_F(ListHeaderTest, ItemsAreButtonsInTheWindowColourSunkenWhilePressed) {
     EXPECT_NE(GetPixel(dc, 1, 1), kWindowColour) << "pressed: filled from 2 pixels in";
     EXPECT_EQ(GetPixel(dc, 2, 2), kWindowColour);
     int black = 0;
-    for (int x = 0; x < 60; ++x) {
+    for (int x = 0; x < kWidth; ++x) {
         for (int y = 0; y < 20; ++y)
             black += GetPixel(dc, x, y) == 0;
     }

@@ -231,9 +231,10 @@ protected:
         if (module_) FreeLibrary(module_);
     }
     const BYTE* Base() const { return reinterpret_cast<const BYTE*>(module_); }
-    const IMAGE_NT_HEADERS32* Headers() const {
+    // The headers of this tree's machine: PE32 for the 32-bit build, PE32+ for its x86-64 twin.
+    const IMAGE_NT_HEADERS* Headers() const {
         auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(Base());
-        return reinterpret_cast<const IMAGE_NT_HEADERS32*>(Base() + dos->e_lfanew);
+        return reinterpret_cast<const IMAGE_NT_HEADERS*>(Base() + dos->e_lfanew);
     }
     std::string Resource(LPCSTR type, LPCSTR name) const {
         HRSRC found = FindResourceA(module_, name, type);
@@ -244,10 +245,15 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_F(ExecutableImageTest, IsA32BitGuiProgramImportingOnlySystemLibraries) {
-    const IMAGE_NT_HEADERS32* nt = Headers();
+TEST_F(ExecutableImageTest, IsAGuiProgramForItsTreesMachineImportingOnlySystemLibraries) {
+    const IMAGE_NT_HEADERS* nt = Headers();
+#ifdef _WIN64
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+#else
     EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+#endif
     EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
