@@ -12,10 +12,16 @@ namespace vintrel {
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
+inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
+
 struct DiskEntry {
     std::string name; // the long name, as the platform reports it
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
+    std::uint32_t reparseTag = 0; // with the reparse-point attribute: what kind of point it is
+    // The 8.3 name, where the listing gives one. Only asked for when the long name does not
+    // fit the ANSI code page (it then holds "?").
+    std::string shortName;
 };
 
 // The entries of one open directory, in the order the platform delivers them ("." and ".."
@@ -55,6 +61,17 @@ public:
     // The attributes of what the path names, or nothing when it cannot be asked.
     virtual std::optional<std::uint32_t> Attributes(const std::string& path) = 0;
 
+    // True only when the platform says that nothing of that name exists; false when something
+    // is there, or may be there but cannot be looked at (access denied).
+    virtual bool Absent(const std::string& path) = 0;
+
+    // The path made absolute and plain ("." and ".." resolved), as the platform would open it;
+    // the path itself when it cannot say.
+    virtual std::string FullPath(const std::string& path) = 0;
+
+    // Clears the read-only attribute of a file, where it has one, so that it can be replaced.
+    virtual void MakeWritable(const std::string& path) = 0;
+
     // Opens a directory for listing; nothing when it cannot be opened. A directory with no
     // entries at all opens and lists nothing.
     virtual std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) = 0;
@@ -77,10 +94,12 @@ public:
     // Whether it worked shows in what follows, not here.
     virtual void MakeDirectoryPath(const std::string& path) = 0;
 
-    // Copies a file with its attributes and times, replacing a file of the destination's name.
+    // Copies a file with its attributes and times, replacing a file of the destination's name
+    // unless that one is read-only.
     virtual bool CopyFileTo(const std::string& source, const std::string& destination) = 0;
 
-    // Moves a complete file over another in one step; the moved file keeps its own attributes.
+    // Moves a complete file over another in one step, unless that one is read-only; the moved
+    // file keeps its own attributes.
     virtual bool MoveFileOver(const std::string& file, const std::string& destination) = 0;
 };
 

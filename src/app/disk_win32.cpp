@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <imagehlp.h>
 
+#include <map>
+
 #include "app/probe.h"
 
 namespace vintrel {
@@ -14,7 +16,27 @@ DiskEntry EntryOf(const WIN32_FIND_DATAA& data) {
     entry.name = data.cFileName;
     entry.attributes = data.dwFileAttributes;
     entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    // The listing gives the reparse tag in this field, and only for reparse points.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.reparseTag = data.dwReserved0;
     return entry;
+}
+
+// The short name of the n-th entry (counted from 0) named `name` in a listing, from the
+// standard find level, which gives short names where the basic level leaves them out.
+std::string ShortNameOf(const std::string& pattern, const std::string& name, int occurrence) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return "";
+    std::string shortName;
+    int seen = 0;
+    do {
+        if (name == data.cFileName && seen++ == occurrence) {
+            shortName = data.cAlternateFileName;
+            break;
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return shortName;
 }
 
 // Lists with FindFirstFileExA where Windows has the basic level (no short names, larger
@@ -40,7 +62,8 @@ HANDLE StartListing(const std::string& pattern, WIN32_FIND_DATAA& data) {
 class Win32DirectoryReader : public DirectoryReader {
 public:
     // An empty directory (one without even "." and "..") has no find handle.
-    Win32DirectoryReader(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
+    Win32DirectoryReader(HANDLE find, const WIN32_FIND_DATAA& first, std::string pattern)
+        : find_(find), data_(first), pattern_(std::move(pattern)) {}
     ~Win32DirectoryReader() override {
         if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
     }
@@ -49,13 +72,22 @@ public:
         if (!haveData_ && !FindNextFileA(find_, &data_)) return false;
         haveData_ = false;
         entry = EntryOf(data_);
+        entry.shortName = data_.cAlternateFileName;
+        // A directory whose name the ANSI code page cannot hold ("?" in it) is only reachable
+        // through its short name.
+        if ((data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.shortName.empty() &&
+            entry.name.find('?') != std::string::npos) {
+            entry.shortName = ShortNameOf(pattern_, entry.name, unreadableNames_[entry.name]++);
+        }
         return true;
     }
 
 private:
     HANDLE find_;
     WIN32_FIND_DATAA data_;
+    std::string pattern_;
     bool haveData_ = true;
+    std::map<std::string, int> unreadableNames_; // how often each such name came so far
 };
 
 class Win32FileWriter : public FileWriter {
@@ -99,6 +131,41 @@ std::optional<std::uint32_t> Win32Disk::Attributes(const std::string& path) {
     return attributes;
 }
 
+bool Win32Disk::Absent(const std::string& path) {
+    // Beyond the ANSI path limit nothing can be opened, so nothing is there for us.
+    if (path.size() > kMaxPathChars) return true;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME ||
+           error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
+           error == ERROR_INVALID_DRIVE || error == ERROR_NOT_READY;
+}
+
+std::string Win32Disk::FullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::string full(needed, '\0');
+    const DWORD got = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return path;
+    full.resize(got);
+    return full;
+}
+
+void Win32Disk::MakeWritable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & FILE_ATTRIBUTE_READONLY)) {
+        return;
+    }
+    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& directory) {
     const std::string pattern = ListingPattern(directory);
     // A request that does not fit in a Windows path is refused, never cut short.
@@ -107,9 +174,9 @@ std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& dir
     HANDLE find = StartListing(pattern, data);
     if (find == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return nullptr;
-        return std::make_unique<Win32DirectoryReader>(INVALID_HANDLE_VALUE, data);
+        return std::make_unique<Win32DirectoryReader>(INVALID_HANDLE_VALUE, data, pattern);
     }
-    return std::make_unique<Win32DirectoryReader>(find, data);
+    return std::make_unique<Win32DirectoryReader>(find, data, pattern);
 }
 
 std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
@@ -162,6 +229,9 @@ bool Win32Disk::RemoveFile(const std::string& path) {
 }
 
 void Win32Disk::MakeDirectoryPath(const std::string& path) {
+    // The call works in a fixed buffer: a longer path overruns it (Windows makes no directory
+    // of 248 characters or more anyway).
+    if (path.size() >= kDirectoryLimit) return;
     MakeSureDirectoryPathExists(path.c_str());
 }
 

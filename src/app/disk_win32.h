@@ -10,6 +10,9 @@ public:
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    bool Absent(const std::string& path) override;
+    std::string FullPath(const std::string& path) override;
+    void MakeWritable(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;

@@ -9,7 +9,28 @@ bool IsSeparator(char c) {
 std::size_t StartAfterQuote(const std::string& path) {
     return (!path.empty() && path[0] == '"') ? 1 : 0;
 }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool SameText(const std::string& a, std::size_t from, const std::string& b) {
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        if (FoldCase(a[from + i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+}
 } // namespace
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && SameText(a, 0, b);
+}
+
+bool IsInside(const std::string& path, const std::string& directory) {
+    std::string dir = directory;
+    while (!dir.empty() && IsSeparator(dir.back()))
+        dir.pop_back();
+    if (dir.empty() || path.size() <= dir.size() + 1) return false;
+    return SameText(path, 0, dir) && IsSeparator(path[dir.size()]);
+}
 
 std::string DirectoryPart(const std::string& path) {
     const std::size_t start = StartAfterQuote(path);

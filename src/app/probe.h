@@ -14,6 +14,8 @@ inline constexpr std::int64_t kProbeDirectory = -2;
 
 // The longest path Windows takes in its ANSI calls, without the terminating NUL.
 inline constexpr std::size_t kMaxPathChars = 259;
+// Windows creates no directory whose path has this many characters or more.
+inline constexpr std::size_t kDirectoryLimit = 248;
 
 std::int64_t ProbeFileSize(Disk& disk, const std::string& path);
 

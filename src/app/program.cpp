@@ -12,8 +12,11 @@ void Call(const std::function<void()>& action) {
 } // namespace
 
 void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operations& ops) {
-    // A directory of that name counts as present: loading it reports its own failure.
-    if (ProbeFileSize(disk, ProfilePath(state)) == kProbeNothing) {
+    // A directory of that name counts as present, and so does a profile that is there but
+    // cannot be looked at: loading either reports its own failure and keeps it from being
+    // overwritten.
+    const std::string path = ProfilePath(state);
+    if (ProbeFileSize(disk, path) == kProbeNothing && disk.Absent(path)) {
         screen.SetStatusText(kMessageField, kProfileNotFoundText);
         return;
     }

@@ -12,6 +12,7 @@ using Colour = std::uint32_t; // a Windows COLORREF: 0x00BBGGRR
 
 inline constexpr Colour kWindowColour = 0x00FDBE99; // light blue: red 153, green 190, blue 253
 inline constexpr const char* kProfileFileName = "Vintrel Profile.txt";
+inline constexpr const char* kProfileTemporaryName = "Vintrel Profile.tmp";
 inline constexpr const char* kProfileNotFoundText =
     "Error: Default backup profile not found, please press the 'Search for files now' "
     "button to find and create a backup profile";
@@ -28,6 +29,7 @@ struct AppState {
     // The profile exists but could not be read in full: it must not be overwritten with what
     // little was read. A search, which replaces the list by design, clears it.
     bool profileUnread = false;
+    std::string profileTargetPath; // the target path as the profile on disk holds it
 };
 
 // Fills the state as the program finds it at start-up. `currentDirectory` is what the

@@ -2,6 +2,7 @@
 
 #include "app/ids.h"
 #include "app/paths.h"
+#include "app/probe.h"
 
 namespace vintrel {
 
@@ -12,7 +13,10 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
     // The first three characters are the drive: its letter, colon and backslash.
     const std::string sourceDirectory = DirectoryPart(plan.source);
     const std::string relative = sourceDirectory.size() > 3 ? sourceDirectory.substr(3) : "";
-    plan.destinationDirectory = targetPath + relative;
+    // A hand-written target may lack its final separator: one is put in between.
+    const bool endsInSeparator =
+        targetPath.empty() || targetPath.back() == '\\' || targetPath.back() == '/';
+    plan.destinationDirectory = targetPath + (endsInSeparator ? "" : "\\") + relative;
     plan.destination = plan.destinationDirectory + plan.fileName;
     return plan;
 }
@@ -42,8 +46,11 @@ namespace {
 // complete new one.
 bool CopyOne(Disk& disk, const BackupPlan& plan) {
     const std::string temporary = TemporaryCopyPath(plan.destination);
-    if (disk.CopyFileTo(plan.source, temporary) && disk.MoveFileOver(temporary, plan.destination)) {
-        return true;
+    // A copy carries its source's read-only mark, which would block every later replace.
+    disk.MakeWritable(temporary);
+    if (disk.CopyFileTo(plan.source, temporary)) {
+        disk.MakeWritable(plan.destination);
+        if (disk.MoveFileOver(temporary, plan.destination)) return true;
     }
     disk.RemoveFile(temporary);
     return false;
@@ -60,14 +67,28 @@ void RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField, kNothingToBackupText);
         return;
     }
+    const std::string target = disk.FullPath(state.targetPath);
     std::size_t failed = 0;
     for (const std::string& entry : state.profileList) {
         const BackupPlan plan = PlanBackup(state.targetPath, entry);
-        disk.MakeDirectoryPath(plan.destinationDirectory);
+        // Refused before anything is made on the disk.
         if (plan.destination.size() >= kDestinationLimit) {
             ++failed;
             screen.ShowMessageBox("Error", plan.fileName + kTooLongSuffix, 0);
             continue;
+        }
+        // A copy onto the source itself, or of an earlier copy into the target again, is
+        // no backup.
+        const std::string source = disk.FullPath(plan.source);
+        const bool copyOfItself = SamePath(source, disk.FullPath(plan.destination));
+        if (copyOfItself || IsInside(source, target)) {
+            ++failed;
+            screen.ShowMessageBox("Error", plan.fileName + kNotBackedUpSuffix, 0);
+            continue;
+        }
+        // Longer directory paths are beyond what Windows creates; the copy then fails.
+        if (plan.destinationDirectory.size() < kDirectoryLimit) {
+            disk.MakeDirectoryPath(plan.destinationDirectory);
         }
         if (!CopyOne(disk, plan)) {
             ++failed;

@@ -27,7 +27,8 @@ inline constexpr std::size_t kDestinationLimit = 256;
 struct BackupPlan {
     std::string source;               // the text before the first "|" of the entry
     std::string fileName;             // after the last "\\" or "/" of the source
-    std::string destinationDirectory; // target path, then the source directory less 3 characters
+    std::string destinationDirectory; // target path, a "\" if it lacks one, then the source
+                                      // directory less 3 characters
     std::string destination;          // destination directory, then the file name
 };
 
@@ -43,7 +44,8 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total);
 void ChooseTargetPath(AppState& state, Screen& screen);
 
 // Copies every listed file below the target path, in list order, one box per file that
-// cannot be copied, and says at the end how it went.
+// cannot be copied, and says at the end how it went. A copy that would land on its own source,
+// or a source inside the target path, is refused like a failed copy.
 void RunBackup(AppState& state, Disk& disk, Screen& screen);
 
 } // namespace vintrel

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "app/paths.h"
 #include "discovery/rows.h"
 
 namespace vintrel {
@@ -23,7 +24,39 @@ void HandlePendingMessages(Screen& screen) {
     }
 }
 
+// The directory that earlier backups went to, when it lies below the start of the walk: its
+// copies are not data files of their own, and listing them would copy them again, one level
+// deeper each run. Empty when there is none.
+std::string BackupDirectoryBelow(AppState& state, Disk& disk, const std::string& start) {
+    if (state.targetPath.empty() || start.empty()) return "";
+    std::string target = disk.FullPath(state.targetPath);
+    while (!target.empty() && (target.back() == '\\' || target.back() == '/'))
+        target.pop_back();
+    return IsInside(target, start) ? target : "";
+}
+
+// The name under which a subdirectory can be opened, or nothing when it is not to be walked.
+std::optional<std::string> WalkableName(const DiskEntry& entry) {
+    if (entry.name == "." || entry.name == "..") return std::nullopt;
+    if ((entry.attributes & kAttributeReparsePoint) && !IsPlainReparseTag(entry.reparseTag)) {
+        return std::nullopt;
+    }
+    // A name that the ANSI code page cannot hold comes with "?" in it, which would be taken
+    // as a wildcard; the short name opens the same directory.
+    if (entry.name.find('?') != std::string::npos) {
+        if (entry.shortName.empty()) return std::nullopt;
+        return entry.shortName;
+    }
+    return entry.name;
+}
+
 } // namespace
+
+bool IsPlainReparseTag(std::uint32_t tag) {
+    constexpr std::uint32_t kMicrosoftTag = 0x80000000;
+    constexpr std::uint32_t kNameSurrogate = 0x20000000;
+    return (tag & kMicrosoftTag) != 0 && (tag & kNameSurrogate) == 0;
+}
 
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath) {
     if (fullPath.find("\\Outlook Express\\") != std::string::npos && EndsWith(fullPath, ".dbx")) {
@@ -60,6 +93,9 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
         pending.push_back(start);
     }
 
+    const std::string backupDirectory =
+        pending.empty() ? "" : BackupDirectoryBelow(state, disk, pending.back());
+
     std::vector<std::string> subdirectories;
     while (!pending.empty()) {
         const std::string directory = std::move(pending.back());
@@ -72,10 +108,12 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
         DiskEntry entry;
         while (reader->Next(entry)) {
             if (entry.attributes & kAttributeDirectory) {
-                if (entry.name == "." || entry.name == "..") continue;
-                // Junctions and directory links lead back into the tree: never followed.
-                if (entry.attributes & kAttributeReparsePoint) continue;
-                subdirectories.push_back(prefix + entry.name);
+                if (const std::optional<std::string> name = WalkableName(entry)) {
+                    std::string path = prefix + *name;
+                    if (backupDirectory.empty() || !SamePath(path, backupDirectory)) {
+                        subdirectories.push_back(std::move(path));
+                    }
+                }
                 continue;
             }
             const std::string fullPath = prefix + entry.name;

@@ -20,6 +20,11 @@ struct DataFileKind {
     const char* versionText;
 };
 
+// Whether a directory that is a reparse point of this tag is walked like a plain one: cloud
+// placeholders, deduplicated and other Microsoft tags are; links (name surrogates, which can
+// lead back into the tree) and tags of other makers are not.
+bool IsPlainReparseTag(std::uint32_t tag);
+
 // What kind of data file a full path names, if any. Byte for byte and case-sensitive.
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
 
@@ -28,7 +33,8 @@ std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
 std::string NextSpinnerMark(std::string& spinner);
 
 // Empties both lists, then walks every directory below the start in depth-first pre-order
-// and lists every data file it meets. Events that arrive meanwhile are thrown away.
+// and lists every data file it meets, leaving out the target path's own subtree. Events that
+// arrive meanwhile are thrown away.
 void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                      const std::string& startDirectory);
 

@@ -38,7 +38,9 @@ bool WriteProfile(const AppState& state, Disk& disk) {
 } // namespace
 
 std::string ProfileTemporaryPath(const AppState& state) {
-    return ProfilePath(state) + ".new";
+    // No longer than the profile's own name: a profile that fits a Windows path can always be
+    // written beside itself.
+    return state.startupDirectory + kProfileTemporaryName;
 }
 
 void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
@@ -57,6 +59,7 @@ void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
 
     ProfileLineReader lines(*bytes);
     state.targetPath = lines.NextLine();
+    state.profileTargetPath = state.targetPath;
     const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
     screen.SetGadgetText(kTargetPathField,
                          targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
@@ -76,7 +79,13 @@ void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
 }
 
 void SaveProfile(AppState& state, Disk& disk, Screen& screen) {
-    if (state.profileUnread) return;
+    if (state.profileUnread) {
+        // The profile is kept as it was; a target chosen in this run is lost with it.
+        if (state.targetPath != state.profileTargetPath) {
+            screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+        }
+        return;
+    }
     if (WriteProfile(state, disk)) return;
     // The window is closed by now: only a box can still tell the user.
     screen.ShowMessageBox("Error", kProfileNotSavedText, 0);

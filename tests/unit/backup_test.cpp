@@ -23,7 +23,8 @@ TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
         {"E:\\Save\\", "bare.pst|k|v", "E:\\Save\\", "E:\\Save\\bare.pst"},
         {"E:\\Save\\", "\\\\server\\share\\x.pst", "E:\\Save\\erver\\share\\",
          "E:\\Save\\erver\\share\\x.pst"},
-        {"E:\\Save", "D:\\Mail\\a.wab||", "E:\\SaveMail\\", "E:\\SaveMail\\a.wab"},
+        {"E:\\Save", "D:\\Mail\\a.wab||", "E:\\Save\\Mail\\", "E:\\Save\\Mail\\a.wab"},
+        {"E:\\Save/", "D:\\Mail\\a.wab||", "E:\\Save/Mail\\", "E:\\Save/Mail\\a.wab"},
         {"E:\\", "C:/Mail/a.pab|k|v", "E:\\Mail/", "E:\\Mail/a.pab"},
         {"E:\\Save\\", "|k|v", "E:\\Save\\", "E:\\Save\\"},
     };
@@ -84,7 +85,7 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
               "Information: All files seem to have been backed up okay!!");
 }
 
-TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedAfterTheirDirectoryIsMade) {
+TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMade) {
     const std::string dir = "C:\\" + std::string(200, 'd') + "\\";
     // Destination: "E:\Save\" (8) + 201 directory characters + the name.
     const std::string fits = std::string(255 - 8 - 201 - 4, 'n') + ".pst";
@@ -94,7 +95,7 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedAfterTheirDirectoryIsMad
     state.profileList = {dir + tooLong + "|k|v", dir + fits + "|k|v", "C:\\Mail\\gone.pst|k|v"};
     RunBackup(state, disk, screen);
     ASSERT_EQ(PlanBackup(state.targetPath, state.profileList[1]).destination.size(), 255u);
-    EXPECT_EQ(disk.madePaths.size(), 3u) << "every entry gets its directory, refused or missing";
+    EXPECT_EQ(disk.madePaths.size(), 2u) << "a refused entry makes nothing";
     EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
     EXPECT_EQ(
@@ -120,6 +121,51 @@ TEST_F(BackupTest, AnEarlierCopySurvivesAFailedCopyOrAFailedReplace) {
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+}
+
+TEST_F(BackupTest, DirectoriesOf248CharactersOrMoreAreNeverMade) {
+    // 8 + 239 = 247 characters of directory: made; one more is not (the copy then fails).
+    const std::string fits = "C:\\" + std::string(238, 'd') + "\\";
+    const std::string tooLong = "C:\\" + std::string(239, 'd') + "\\";
+    disk.files[fits + "a.pst"] = "ok";
+    disk.files[tooLong + "a.pst"] = "long";
+    state.profileList = {fits + "a.pst|k|v", tooLong + "a.pst|k|v"};
+    RunBackup(state, disk, screen);
+    ASSERT_EQ(disk.madePaths.size(), 1u);
+    EXPECT_EQ(disk.madePaths[0].size(), 247u);
+}
+
+TEST_F(BackupTest, ACopyOntoItsOwnSourceOrFromInsideTheTargetIsRefused) {
+    disk.files["C:\\Backup\\Mail\\a.pst"] = "an earlier copy";
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v"};
+    state.targetPath = "c:\\";
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
+    EXPECT_TRUE(disk.diskCalls.empty()) << "nothing is written beside the source";
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 2 of 2 files were NOT backed up!");
+
+    screen.calls.clear();
+    state.targetPath = "C:\\Backup\\";
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "first") << "the real file is backed up";
+    EXPECT_FALSE(disk.files.count("C:\\Backup\\Backup\\Mail\\a.pst")) << "the copy is not";
+    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 2 files were NOT backed up!");
+}
+
+TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    disk.readOnly.insert("C:\\Mail\\a.pst");
+    RunBackup(state, disk, screen);
+    ASSERT_TRUE(disk.readOnly.count("E:\\Save\\Mail\\a.pst")) << "carried from the source";
+    disk.files["C:\\Mail\\a.pst"] = "changed";
+    disk.files["E:\\Save\\Mail\\a.pst.~vt"] = "left by a crashed run";
+    disk.readOnly.insert("E:\\Save\\Mail\\a.pst.~vt");
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "changed");
+    EXPECT_TRUE(disk.readOnly.count("E:\\Save\\Mail\\a.pst"));
+    EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {

@@ -7,14 +7,6 @@
 
 namespace vintrel::test {
 
-void FakeDisk::AddFile(const std::string& path, std::uint64_t size) {
-    entries_[path] = DiskEntry{path.substr(path.find_last_of('\\') + 1), 0x20, size};
-}
-
-void FakeDisk::AddDirectory(const std::string& path) {
-    entries_[path] = DiskEntry{path.substr(path.find_last_of('\\') + 1), kAttributeDirectory, 0};
-}
-
 namespace {
 
 std::string Parent(const std::string& path) {
@@ -23,6 +15,25 @@ std::string Parent(const std::string& path) {
 std::string Name(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
+DiskEntry Entry(const std::string& name, std::uint32_t attributes, std::uint64_t size) {
+    DiskEntry entry;
+    entry.name = name;
+    entry.attributes = attributes;
+    entry.size = size;
+    return entry;
+}
+
+} // namespace
+
+void FakeDisk::AddFile(const std::string& path, std::uint64_t size) {
+    entries_[path] = Entry(Name(path), 0x20, size);
+}
+
+void FakeDisk::AddDirectory(const std::string& path) {
+    entries_[path] = Entry(Name(path), kAttributeDirectory, 0);
+}
+
+namespace {
 
 class FakeReader : public DirectoryReader {
 public:
@@ -46,15 +57,16 @@ private:
 } // namespace
 
 void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes) {
-    listings_[Parent(path)].push_back({Name(path), attributes, 10});
+    listings_[Parent(path)].push_back(Entry(Name(path), attributes, 10));
 }
 
-void FakeDisk::AddDirectoryIn(const std::string& path, std::uint32_t attributes) {
-    listings_[Parent(path)].push_back({Name(path), attributes, 0});
-    auto& own = listings_[path];
+void FakeDisk::AddDirectoryIn(const std::string& path, std::uint32_t attributes,
+                              std::uint32_t reparseTag, const std::string& shortName) {
+    listings_[Parent(path)].push_back({Name(path), attributes, 0, reparseTag, shortName});
+    auto& own = listings_[shortName.empty() ? path : Parent(path) + "\\" + shortName];
     if (own.empty()) {
-        own.push_back({".", kAttributeDirectory, 0});
-        own.push_back({"..", kAttributeDirectory, 0});
+        own.push_back(Entry(".", kAttributeDirectory, 0));
+        own.push_back(Entry("..", kAttributeDirectory, 0));
     }
 }
 
@@ -125,7 +137,8 @@ void FakeDisk::MakeDirectoryPath(const std::string& path) {
 bool FakeDisk::CopyFileTo(const std::string& source, const std::string& destination) {
     diskCalls.push_back("copy " + source + " > " + destination);
     auto from = files.find(source);
-    if (from == files.end()) return false;
+    if (from == files.end() || readOnly.count(destination)) return false;
+    if (readOnly.count(source)) readOnly.insert(destination); // the copy keeps the attribute
     if (failCopyTo.count(destination)) {
         files[destination] = from->second.substr(0, from->second.size() / 2); // cut off
         return false;
@@ -136,9 +149,10 @@ bool FakeDisk::CopyFileTo(const std::string& source, const std::string& destinat
 
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
-    if (failMoves || !files.count(file)) return false;
+    if (failMoves || !files.count(file) || readOnly.count(destination)) return false;
     files[destination] = files[file];
     files.erase(file);
+    if (readOnly.erase(file)) readOnly.insert(destination);
     return true;
 }
 
@@ -148,10 +162,15 @@ unsigned FakeDisk::DriveType(const std::string& root) {
     return it == drives_.end() ? 1 : it->second;
 }
 
+bool FakeDisk::Absent(const std::string& path) {
+    return !unlookable.count(path) && !FindEntry(path);
+}
+
 std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     lookups.push_back(path);
+    if (unlookable.count(path)) return std::nullopt;
     if (auto f = files.find(path); f != files.end()) {
-        return DiskEntry{Name(path), 0x20, f->second.size()};
+        return Entry(Name(path), 0x20, f->second.size());
     }
     auto it = entries_.find(path);
     if (it == entries_.end()) return std::nullopt;

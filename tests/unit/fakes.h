@@ -23,12 +23,17 @@ public:
     // Builds a tree: each entry also shows in its parent's listing, in the order added.
     // Directories other than drive roots list "." and ".." first, as Windows does.
     void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20);
-    void AddDirectoryIn(const std::string& path, std::uint32_t attributes = kAttributeDirectory);
+    // A short name, where given, is the one the directory's own entries are listed under.
+    void AddDirectoryIn(const std::string& path, std::uint32_t attributes = kAttributeDirectory,
+                        std::uint32_t reparseTag = 0, const std::string& shortName = "");
     void DenyListing(const std::string& directory) { denied_.insert(directory); }
 
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    bool Absent(const std::string& path) override;
+    std::string FullPath(const std::string& path) override { return path; }
+    void MakeWritable(const std::string& path) override { readOnly.erase(path); }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
@@ -46,6 +51,8 @@ public:
     // Files with contents, which the probe also sees.
     std::map<std::string, std::string> files;
     std::set<std::string> unopenable;               // ReadFile cannot open these
+    std::set<std::string> unlookable;               // there, but every lookup is denied
+    std::set<std::string> readOnly;                 // files that copies and moves refuse to replace
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, Flush, Close, Replace };
     Step failAt = Step::None;

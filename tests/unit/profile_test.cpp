@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ids.h"
+#include "app/paths.h"
+#include "app/program.h"
 #include "discovery/rows.h"
 #include "discovery/search.h"
 #include "fakes.h"
@@ -151,14 +153,34 @@ TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
     ProfileBytes() = original;
     disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
     LoadProfile(state, disk, screen);
+    screen.calls.clear();
     SaveProfile(state, disk, screen);
     EXPECT_EQ(ProfileBytes(), original);
+    EXPECT_TRUE(screen.calls.empty()) << "nothing of this run is lost";
+    // A target chosen in this run cannot be kept: the user is told, the file stays.
+    state.targetPath = "D:\\New\\";
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), original);
+    EXPECT_EQ(screen.calls, (Strings{"box Error: " + std::string(kProfileNotSavedText)}));
 
     disk.AddDrive("E:\\");
     disk.unopenable.clear();
     SearchDataFiles(state, disk, screen, "E:");
     SaveProfile(state, disk, screen);
-    EXPECT_EQ(ProfileBytes(), "\r\n") << "the search's (empty) list replaces it";
+    EXPECT_EQ(ProfileBytes(), "D:\\New\\\r\n") << "the search's (empty) list replaces it";
+}
+
+TEST_F(ProfileTest, AProfileThatIsThereButCannotBeLookedUpIsKeptNotTakenForMissing) {
+    const std::string original = "C:\\Save\\\r\nC:\\Mail\\box.pst||\r\n";
+    ProfileBytes() = original;
+    disk.unlookable.insert("C:\\Run\\Vintrel Profile.txt");
+    disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
+    Operations ops;
+    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), original);
 }
 
 TEST_F(ProfileTest, AReadFailingPartWayKeepsTheRowsButSaysSoAndProtectsTheFile) {
@@ -184,6 +206,9 @@ TEST_F(ProfileTest, SavesTheTargetAndEveryEntryWithCrLf) {
                               "D:\\Mail\\letters.pst|Outlook personal folders|[No idea]\r\n"
                               "D:\\Mail\\book.wab|Windows address book|[No idea]\r\n");
     EXPECT_FALSE(disk.files.count(ProfileTemporaryPath(state)));
+    // A profile whose path fits Windows' limit can always be written beside itself.
+    EXPECT_EQ(DirectoryPart(ProfileTemporaryPath(state)), "C:\\Run\\");
+    EXPECT_LE(ProfileTemporaryPath(state).size(), ProfilePath(state).size());
 }
 
 TEST_F(ProfileTest, TenThousandEntriesGoRoundByteForByte) {

@@ -113,7 +113,8 @@ TEST_F(SearchTest, EmptyStartWalksNothingButStillEmptiesAndReports) {
 
 TEST_F(SearchTest, UnopenableAndLinkedDirectoriesArePassedOverQuietly) {
     disk.DenyListing("C:\\R\\A");
-    disk.AddDirectoryIn("C:\\R\\Loop", kAttributeDirectory | kAttributeReparsePoint);
+    // As Wine reports a symbolic link: no real tag.
+    disk.AddDirectoryIn("C:\\R\\Loop", kAttributeDirectory | kAttributeReparsePoint, 1);
     disk.AddFileIn("C:\\R\\Loop\\looped.pst");
     disk.AddFileIn("C:\\R\\link.pst", 0x20 | kAttributeReparsePoint); // a linked file is a file
     SearchDataFiles(state, disk, screen, "C:\\R");
@@ -121,6 +122,53 @@ TEST_F(SearchTest, UnopenableAndLinkedDirectoriesArePassedOverQuietly) {
               (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\link.pst", "C:\\R\\B\\b.wab"}));
     EXPECT_EQ(disk.listed, (Strings{"C:\\R\\*.*", "C:\\R\\A\\*.*", "C:\\R\\B\\*.*"}));
     EXPECT_EQ(screen.statusFields[kMessageField], kSearchDoneText);
+}
+
+TEST_F(SearchTest, CloudAndOtherPlaceholderFoldersAreWalkedLinksAreNot) {
+    const std::uint32_t reparse = kAttributeDirectory | kAttributeReparsePoint;
+    disk.AddDirectoryIn("C:\\R\\OneDrive", reparse, 0x9000701A); // cloud files
+    disk.AddFileIn("C:\\R\\OneDrive\\cloud.pst");
+    disk.AddDirectoryIn("C:\\R\\Dedup", reparse, 0x80000013); // deduplication
+    disk.AddFileIn("C:\\R\\Dedup\\dedup.pst");
+    disk.AddDirectoryIn("C:\\R\\Junction", reparse, 0xA0000003); // mount point
+    disk.AddFileIn("C:\\R\\Junction\\junction.pst");
+    disk.AddDirectoryIn("C:\\R\\Symlink", reparse, 0xA000000C);
+    disk.AddFileIn("C:\\R\\Symlink\\symlink.pst");
+    disk.AddDirectoryIn("C:\\R\\Vendor", reparse, 0x00000123); // not a Microsoft tag
+    disk.AddFileIn("C:\\R\\Vendor\\vendor.pst");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    const Strings paths = Paths();
+    EXPECT_EQ(Strings(paths.end() - 2, paths.end()),
+              (Strings{"C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst"}));
+    EXPECT_EQ(paths.size(), 7u);
+}
+
+TEST_F(SearchTest, ADirectoryNamedOutsideTheCodePageIsWalkedThroughItsShortName) {
+    disk.AddDirectoryIn("C:\\R\\???", kAttributeDirectory, 0, "___~~4SY");
+    disk.AddFileIn("C:\\R\\___~~4SY\\inner.pst");
+    disk.AddDirectoryIn("C:\\R\\??", kAttributeDirectory); // no short name: passed over
+    disk.AddFileIn("C:\\R\\??\\lost.pst");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(Paths().back(), "C:\\R\\___~~4SY\\inner.pst");
+    EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
+}
+
+TEST_F(SearchTest, TheTargetPathsSubtreeOnTheSearchedDriveIsLeftOut) {
+    disk.AddDirectoryIn("C:\\R\\B\\Backup");
+    disk.AddFileIn("C:\\R\\B\\Backup\\top.pst"); // an earlier copy
+    disk.AddDirectoryIn("C:\\R\\B\\Backup2");
+    disk.AddFileIn("C:\\R\\B\\Backup2\\kept.pst");
+    state.targetPath = "c:\\r\\b\\BACKUP\\";
+    SearchDataFiles(state, disk, screen, "C:");
+    const Strings paths = Paths();
+    EXPECT_EQ(paths.size(), 6u);
+    EXPECT_EQ(paths.back(), "C:\\R\\B\\Backup2\\kept.pst") << "only that one directory";
+    // A target elsewhere, or the drive's root itself, leaves nothing out.
+    for (const char* target : {"D:\\R\\B\\Backup\\", "C:\\"}) {
+        state.targetPath = target;
+        SearchDataFiles(state, disk, screen, "C:");
+        EXPECT_EQ(state.profileList.size(), 7u) << target;
+    }
 }
 
 TEST_F(SearchTest, DirectoryNamedLikeADataFileIsWalkedNotListed) {

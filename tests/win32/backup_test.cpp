@@ -111,6 +111,43 @@ TEST_F(RealBackupTest, ATargetThatDoesNotExistYetIsCreated) {
     EXPECT_EQ(Contents(CopyOf("top.pab")), "top");
 }
 
+TEST_F(RealBackupTest, ATargetOfTheDriveRootCopiesNothingOntoItself) {
+    state.targetPath = "C:\\";
+    state.profileList = {src + "top.pab|k|v"};
+    test::DialogAnswerer answerer;
+    RunBackup(state, disk, screen);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. Source, target or disk error");
+    EXPECT_EQ(Status(), "Error: 1 of 1 files were NOT backed up!");
+    EXPECT_EQ(Contents(src + "top.pab"), "top");
+    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(src + "top.pab").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RealBackupTest, AHandWrittenTargetWithoutItsBackslashStillGetsTheCopiesInside) {
+    state.targetPath = target.path();
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Contents(target.path() + "\\" + (src + "top.pab").substr(3)), "top");
+    EXPECT_EQ(Status(), kAllBackedUpText);
+}
+
+TEST_F(RealBackupTest, ALongTargetIsRefusedWithItsBoxAndTheRunEnds) {
+    state.targetPath =
+        "D:\\Backups of the accounting department mailboxes\\" + std::string(127, 'x') + "\\";
+    ASSERT_EQ(state.targetPath.size(), 178u);
+    state.profileList = {
+        "C:\\Documents and Settings\\Administrator\\Local Settings\\Application Data\\"
+        "Identities\\{4A8B2C1D-0E3F-4A5B-8C7D-9E0F1A2B3C4D}\\Microsoft\\Outlook "
+        "Express\\Inbox.dbx|Outlook Express mailboxes|v6.0"};
+    test::DialogAnswerer answerer;
+    RunBackup(state, disk, screen);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].text, std::string("Inbox.dbx") + kTooLongSuffix);
+    EXPECT_EQ(Status(), "Error: 1 of 1 files were NOT backed up!");
+    // Handed to the platform directly, such a directory path is refused, not a crash.
+    disk.MakeDirectoryPath(PlanBackup(state.targetPath, state.profileList[0]).destinationDirectory);
+}
+
 class FolderDialogTest : public test::MainWindowTest {};
 
 TEST_F(FolderDialogTest, ConfirmingGivesThePathWithOneBackslash) {

@@ -63,7 +63,7 @@ TEST_F(RealProfileTest, LoadsRowsAndTargetAndSavesTheSameBytes) {
     ASSERT_EQ(state.profileList.size(), 2u);
     SaveProfile(state, disk, screen);
     EXPECT_EQ(test::Contents(profile), original);
-    EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((dir / "Vintrel Profile.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(screen.boxes.empty());
 }
 
@@ -125,6 +125,17 @@ TEST_F(RealProfileTest, AHiddenProfileIsReplacedAndStaysHidden) {
     EXPECT_TRUE(GetFileAttributesA(profile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
+TEST_F(RealProfileTest, AProfilePathOf258CharactersIsSavedWithTheChosenTarget) {
+    const std::string folder = dir.path() + "\\" + std::string(237 - dir.path().size(), 'f');
+    test::MakeDirectory(folder);
+    state.startupDirectory = folder + "\\";
+    ASSERT_EQ(ProfilePath(state).size(), 258u);
+    state.targetPath = dir / "Save\\"; // as the folder dialog gives it
+    SaveProfile(state, disk, screen);
+    EXPECT_TRUE(screen.boxes.empty());
+    EXPECT_EQ(test::Contents(ProfilePath(state)), dir / "Save\\" + "\r\n");
+}
+
 TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
     const std::string original = "C:\\Old\\\r\n";
     test::WriteFile(profile, original);
@@ -133,7 +144,7 @@ TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
     SaveProfile(state, disk, screen);
     SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::Contents(profile), original);
-    EXPECT_EQ(GetFileAttributesA((profile + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((dir / "Vintrel Profile.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(screen.boxes,
               std::vector<std::string>{"Error: " + std::string(kProfileNotSavedText)});
 }

@@ -188,6 +188,35 @@ TEST_F(RealSearchTest, SecondSearchReplacesTheRows) {
               static_cast<LRESULT>(listed.size() - 1));
 }
 
+TEST_F(RealSearchTest, ABackupTargetInsideTheTreeIsLeftOutAndAFolderNamedInJapaneseIsWalked) {
+    test::MakeDirectory(root / "Backup");
+    test::WriteFile(root / "Backup\\top.pst", "an earlier copy");
+    state.targetPath = root / "Backup\\";
+    // "メール": the ANSI listing shows it as "???", a wildcard.
+    const std::wstring japanese =
+        std::wstring(root.path().begin(), root.path().end()) + L"\\\x30E1\x30FC\x30EB";
+    ASSERT_TRUE(CreateDirectoryW(japanese.c_str(), nullptr));
+    HANDLE file = CreateFileW((japanese + L"\\inner.pst").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    Win32Screen screen(layer);
+    SearchDataFiles(state, disk, screen, root.path());
+    Strings inner;
+    for (const std::string& entry : state.profileList) {
+        EXPECT_EQ(entry.find(root / "Backup\\"), std::string::npos) << entry;
+        if (entry.find("\\inner.pst|") != std::string::npos) inner.push_back(entry);
+    }
+    ASSERT_EQ(inner.size(), 1u);
+    const std::string path = inner[0].substr(0, inner[0].find('|'));
+    EXPECT_EQ(path.find('?'), std::string::npos) << path;
+    EXPECT_EQ(test::Contents(path), "") << "the listed path opens the file";
+    // The clean-up, through ANSI names, cannot name it.
+    DeleteFileW((japanese + L"\\inner.pst").c_str());
+    RemoveDirectoryW(japanese.c_str());
+}
+
 TEST_F(RealSearchTest, EmptyAndUnopenableDirectoriesAndOverlongRequests) {
     EXPECT_NE(disk.OpenDirectory(root / "empty"), nullptr);
     EXPECT_EQ(disk.OpenDirectory(root / "no such"), nullptr);
