@@ -2,6 +2,7 @@
 // the unit tests record the calls.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/state.h"
@@ -43,6 +44,10 @@ public:
     // otherwise the kind of the event it produced (stored in *event) or, when the message
     // made no event, the message number (never 0).
     virtual int PollEvent(Event* event) = 0;
+
+    // A cheap clock in milliseconds (wrapping round), for pacing the window's upkeep during
+    // long work; reading it never waits on the window system.
+    virtual std::uint32_t Milliseconds() = 0;
 
     // A modal box that blocks the whole program; returns the button pressed.
     virtual int ShowMessageBox(const std::string& caption, const std::string& text,

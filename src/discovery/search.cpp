@@ -24,6 +24,24 @@ void HandlePendingMessages(Screen& screen) {
     }
 }
 
+// Handles the pending messages once the interval has passed since it last did. Looking for
+// messages is a round trip to the window system (under Wine, to its server) that costs more
+// than meeting a file; no eye or hand needs it more often than every few milliseconds.
+class WindowUpkeep {
+public:
+    explicit WindowUpkeep(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
+    void Tick() {
+        const std::uint32_t now = screen_.Milliseconds();
+        if (now - last_ < kSearchUpkeepIntervalMs) return;
+        HandlePendingMessages(screen_);
+        last_ = screen_.Milliseconds();
+    }
+
+private:
+    Screen& screen_;
+    std::uint32_t last_;
+};
+
 // The directory that earlier backups went to, when it lies below the start of the walk: its
 // copies are not data files of their own, and listing them would copy them again, one level
 // deeper each run. Empty when there is none.
@@ -97,6 +115,7 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
         pending.empty() ? "" : BackupDirectoryBelow(state, disk, pending.back());
 
     std::vector<std::string> subdirectories;
+    WindowUpkeep upkeep(screen);
     while (!pending.empty()) {
         const std::string directory = std::move(pending.back());
         pending.pop_back();
@@ -118,7 +137,7 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
             }
             const std::string fullPath = prefix + entry.name;
             screen.SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
-            HandlePendingMessages(screen);
+            upkeep.Tick();
             if (const std::optional<DataFileKind> kind = ClassifyDataFile(fullPath)) {
                 AddFileRow(state, screen, fullPath, kind->kindText, kind->versionText, kStatusOkay);
             }
@@ -127,6 +146,9 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
         pending.insert(pending.end(), subdirectories.rbegin(), subdirectories.rend());
     }
 
+    // What came in since the last handling (the newest rows and mark painted, presses
+    // dropped) is dealt with before the search says it is done.
+    HandlePendingMessages(screen);
     screen.SetStatusText(kMessageField, kSearchDoneText);
 }
 

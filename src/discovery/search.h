@@ -1,6 +1,7 @@
 // The walk over a drive that finds the mail and address-book data files.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,10 @@ struct DataFileKind {
     const char* kindText;
     const char* versionText;
 };
+
+// During the search, pending window messages are handled once this many milliseconds have
+// passed since the last handling (checked at every file), and once more at the end.
+inline constexpr std::uint32_t kSearchUpkeepIntervalMs = 10;
 
 // Whether a directory that is a reparse point of this tag is walked like a plain one: cloud
 // placeholders, deduplicated and other Microsoft tags are; links (name surrogates, which can

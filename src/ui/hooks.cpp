@@ -18,8 +18,6 @@ struct ListHeaderData {
     HBRUSH windowBrush;
 };
 
-constexpr const char* kListHeaderProperty = "VintrelListHeader";
-
 void PaintHeaderItem(const ListHeaderData& data, NMCUSTOMDRAW& draw) {
     char caption[101];
     std::memset(caption, ' ', 100);
@@ -47,11 +45,14 @@ void PaintHeaderItem(const ListHeaderData& data, NMCUSTOMDRAW& draw) {
 } // namespace
 
 LRESULT CALLBACK ListHeaderProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto* data = static_cast<const ListHeaderData*>(GetPropA(list, kListHeaderProperty));
+    // Kept in the list's user data: every message to the list passes here, and a window
+    // property would cost a trip to Wine's server each time.
+    const auto* data =
+        reinterpret_cast<const ListHeaderData*>(GetWindowLongPtrA(list, GWLP_USERDATA));
     if (data == nullptr) return DefWindowProcA(list, message, wParam, lParam);
     // The list's own procedure sees every message first.
     const LRESULT answer = CallWindowProcA(data->previous, list, message, wParam, lParam);
-    if (message == WM_NCDESTROY) RemovePropA(list, kListHeaderProperty);
+    if (message == WM_NCDESTROY) SetWindowLongPtrA(list, GWLP_USERDATA, 0);
     if (message != WM_NOTIFY) return answer;
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     // Only the header's drawing is ours: the list's own tooltips also draw through here.
@@ -77,7 +78,7 @@ void InstallListHeader(WindowLayer& layer, const AppState& state) {
     static ListHeaderData data{};
     data.windowBrush = CreateSolidBrush(state.windowColour);
     data.header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    SetPropA(list, kListHeaderProperty, &data);
+    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&data));
     data.previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListHeaderProc)));
 }

@@ -16,6 +16,9 @@ namespace {
 // A screen shows about sixty pictures a second: a mark shown sooner would never be seen.
 constexpr DWORD kMarkIntervalMs = 16;
 
+// Rows added during work that polls for messages reach the screen at most this long after.
+constexpr DWORD kListDrawIntervalMs = 200;
+
 // What PollEvent returns for a WM_NULL that made no event: never 0, never a message number.
 constexpr int kNullMessageMark = 0x10000;
 
@@ -109,12 +112,14 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
     for (const GadgetSpec& g : kGadgets) {
         HWND gadget = CreateGadget(g, window_, instance);
         if (gadget == nullptr) continue;
+        gadgets_[g.number] = gadget;
         const FontSpec font = SpecOf(g.font);
         HGDIOBJ fontObject = g.font == GadgetFont::Default ? GetStockObject(DEFAULT_GUI_FONT)
                                                            : MakeFont(font.points, font.weight);
         SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
 
         if (g.kind == GadgetKind::ListView) {
+            listProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(gadget, GWLP_WNDPROC));
             DrawUnthemed(gadget);
             DrawUnthemed(reinterpret_cast<HWND>(SendMessageA(gadget, LVM_GETHEADER, 0, 0)));
             SendMessageA(gadget, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
@@ -155,7 +160,8 @@ HWND WindowLayer::Window(int number) const {
 
 HWND WindowLayer::Gadget(int number) const {
     if (window_ == nullptr || number < 1 || number > kGadgetCount) return nullptr;
-    return GetDlgItem(window_, number);
+    // Kept from their creation: GetDlgItem asks Wine's server for the children every time.
+    return gadgets_[number];
 }
 
 void WindowLayer::ShowStatusText(int field, const std::string& text) {
@@ -183,22 +189,47 @@ void WindowLayer::SetStatusText(int field, const std::string& text) {
     ShowStatusText(field, text);
 }
 
-int WindowLayer::AddListRow(const std::string& rowText) {
+// Under Wine a list view that may draw repaints itself at every insert and every text set,
+// some milliseconds each. Rows are added with drawing held, and the list draws once, with
+// all of them, when messages are next handled.
+void WindowLayer::HoldListDrawing() {
+    if (listHeld_) return;
+    ListCall(WM_SETREDRAW, FALSE, 0);
+    listHeld_ = true;
+    listHeldSince_ = GetTickCount();
+}
+
+// The list's messages go straight to its own procedure: a message sent to the list passes
+// the tooltip's subclass, which under Wine looks up a window property through the server for
+// every message (0.13 ms), and the tooltip only wants the mouse messages.
+LRESULT WindowLayer::ListCall(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND list = Gadget(kFileList);
-    if (list == nullptr) return -1;
+    if (list == nullptr || listProc_ == nullptr) return 0;
+    return CallWindowProcA(listProc_, list, message, wParam, lParam);
+}
+
+void WindowLayer::ReleaseListDrawing() {
+    if (!listHeld_) return;
+    listHeld_ = false;
+    // Drawing again repaints the whole list (under Wine some milliseconds).
+    ListCall(WM_SETREDRAW, TRUE, 0);
+}
+
+int WindowLayer::AddListRow(const std::string& rowText) {
+    if (Gadget(kFileList) == nullptr) return -1;
+    HoldListDrawing();
     const std::vector<std::string> cells = SplitRowText(rowText);
     LVITEMA item{};
     item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = static_cast<int>(ListCall(LVM_GETITEMCOUNT, 0, 0));
     item.pszText = const_cast<char*>(cells[0].c_str());
-    const int row =
-        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row = static_cast<int>(ListCall(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return row;
     for (std::size_t column = 1; column < cells.size(); ++column) {
         LVITEMA cell{};
         cell.iSubItem = static_cast<int>(column);
         cell.pszText = const_cast<char*>(cells[column].c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+        ListCall(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
     }
     return row;
 }
@@ -206,13 +237,13 @@ int WindowLayer::AddListRow(const std::string& rowText) {
 void WindowLayer::SetListCellColour(int row, int column, Colour textColour) {
     if (row < 0) return;
     cellColours_[{row, column}] = textColour;
-    HWND list = Gadget(kFileList);
-    if (list) SendMessageA(list, LVM_REDRAWITEMS, row, row);
+    // While drawing is held the whole list is drawn anew when it is released.
+    if (!listHeld_) ListCall(LVM_REDRAWITEMS, row, row);
 }
 
 void WindowLayer::ClearListRows() {
     cellColours_.clear();
-    if (HWND list = Gadget(kFileList)) SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    ListCall(LVM_DELETEALLITEMS, 0, 0);
 }
 
 void WindowLayer::SetGadgetText(int number, const std::string& text) {
@@ -263,6 +294,7 @@ void WindowLayer::HandleWindowMessage(MSG& message) {
 }
 
 Event WindowLayer::WaitForEvent() {
+    ReleaseListDrawing();
     while (events_.empty()) {
         MSG message;
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -279,6 +311,8 @@ Event WindowLayer::WaitForEvent() {
 }
 
 int WindowLayer::PollEvent(Event* event) {
+    // Work that polls (the search) shows its new rows a few times a second, not at every poll.
+    if (listHeld_ && GetTickCount() - listHeldSince_ >= kListDrawIntervalMs) ReleaseListDrawing();
     if (events_.empty()) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
@@ -353,6 +387,9 @@ LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wPara
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         layer->window_ = nullptr;
         layer->statusBar_ = nullptr;
+        layer->listHeld_ = false;
+        layer->gadgets_.fill(nullptr);
+        layer->listProc_ = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     return layer->HandleMessage(message, wParam, lParam);
@@ -403,13 +440,12 @@ LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         // Only some cells have a colour of their own; every other cell is drawn in the
         // list's colours, not in whatever the cell before it used.
-        HWND list = draw->nmcd.hdr.hwndFrom;
         const auto it =
             cellColours_.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
         draw->clrText = it != cellColours_.end()
                             ? it->second
-                            : static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0));
-        draw->clrTextBk = static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0));
+                            : static_cast<COLORREF>(ListCall(LVM_GETTEXTCOLOR, 0, 0));
+        draw->clrTextBk = static_cast<COLORREF>(ListCall(LVM_GETTEXTBKCOLOR, 0, 0));
         return CDRF_NEWFONT;
     }
     case CDDS_POSTPAINT:

@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/ids.h"
 #include "app/screen.h"
 #include "app/state.h"
 
@@ -39,10 +41,14 @@ public:
     int SetGadgetColours(int number, Colour front, Colour back);
     void SetStatusBarColour(Colour colour);
 
-    // The file list. A row text holds the cells separated by line feeds.
+    // The file list. A row text holds the cells separated by line feeds. Rows are drawn
+    // together when the program next waits for an event, opens a box, or polls at least a
+    // tenth of a second after the first of them was added.
     int AddListRow(const std::string& rowText);
     void SetListCellColour(int row, int column, Colour textColour);
     void ClearListRows();
+    // Lets the list draw the rows added since messages were last handled.
+    void ReleaseListDrawing();
 
     // Adds a keyboard shortcut of the main window; it arrives as a command event.
     void AddShortcut(BYTE flags, WORD key, WORD command);
@@ -72,6 +78,9 @@ private:
     void RebuildShortcuts();
     void ShowStatusText(int field, const std::string& text);
     void ShowPendingMark();
+    void HoldListDrawing();
+    // Hands a message to the file list's own procedure, past the procedures that watch it.
+    LRESULT ListCall(UINT message, WPARAM wParam, LPARAM lParam);
 
     struct GadgetColours {
         Colour front;
@@ -81,6 +90,7 @@ private:
 
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;
+    std::array<HWND, kGadgetCount + 1> gadgets_{}; // by number; [0] unused
     std::deque<Event> events_;
     std::vector<ACCEL> shortcuts_;
     HACCEL accelerators_ = nullptr;
@@ -91,6 +101,9 @@ private:
     bool markPending_ = false;
     DWORD markShownAt_ = 0;
     bool markEverShown_ = false;
+    bool listHeld_ = false; // the list's drawing is held while rows are added
+    DWORD listHeldSince_ = 0;
+    WNDPROC listProc_ = nullptr; // the file list's own procedure
 };
 
 } // namespace vintrel

@@ -17,6 +17,7 @@ public:
     void ClearListRows() override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
+    std::uint32_t Milliseconds() override;
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     std::string FolderDialog(const std::string& title, const std::string& initialPath) override;
     void ActivateMainWindow() override;

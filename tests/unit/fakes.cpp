@@ -188,6 +188,7 @@ void FakeScreen::SetStatusText(int field, const std::string& text) {
     statusFields[field] = text;
     if (field == 1) {
         spinnerMarks.push_back(text);
+        clock += clockPerMark;
         return;
     }
     calls.push_back("status " + std::to_string(field) + ": " + text);
@@ -222,6 +223,7 @@ Event FakeScreen::WaitForEvent() {
 }
 
 int FakeScreen::PollEvent(Event* event) {
+    ++polls;
     if (onPoll) onPoll();
     if (events.empty()) return 0;
     *event = events.front();

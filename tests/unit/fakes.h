@@ -78,6 +78,7 @@ public:
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
+    std::uint32_t Milliseconds() override { return clock; }
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     std::string FolderDialog(const std::string& title, const std::string& initialPath) override {
         calls.push_back("folder dialog " + title + " [" + initialPath + "]");
@@ -98,6 +99,9 @@ public:
     std::map<std::pair<int, int>, Colour> cellColours;
     // Called at every poll, before it answers: lets a test act in the middle of a search.
     std::function<void()> onPoll;
+    int polls = 0;                  // PollEvent calls so far
+    std::uint32_t clock = 0;        // what Milliseconds says
+    std::uint32_t clockPerMark = 0; // how far the clock moves with every mark in field 1
 };
 
 } // namespace vintrel::test

@@ -194,7 +194,25 @@ TEST_F(SearchTest, SecondSearchReplacesTheRowsAndTheMarkTurnsOn) {
     EXPECT_EQ(state.spinnerString, "/-\\/-|");
 }
 
+TEST_F(SearchTest, MessagesAreHandledWhenTheIntervalHasPassedAndOnceAtTheEnd) {
+    // Six files, each a little over half the interval: it has passed at every second file.
+    screen.clockPerMark = kSearchUpkeepIntervalMs / 2 + 1;
+    std::vector<std::size_t> marksAtPoll;
+    screen.onPoll = [&] { marksAtPoll.push_back(screen.spinnerMarks.size()); };
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(marksAtPoll, (std::vector<std::size_t>{2, 4, 6, 6}));
+    EXPECT_EQ(screen.spinnerMarks.size(), 6u) << "one mark per file whatever the interval";
+
+    // A clock that stands still: the walk handles nothing, the end still does.
+    screen.clockPerMark = 0;
+    screen.polls = 0;
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(screen.polls, 1);
+    EXPECT_EQ(screen.spinnerMarks.size(), 12u);
+}
+
 TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
+    screen.clockPerMark = 10;
     // A press, Alt+X and the close box, made while the walk meets its first file.
     bool injected = false;
     screen.onPoll = [&] {
@@ -208,6 +226,12 @@ TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
     EXPECT_TRUE(screen.events.empty()) << "all taken";
     EXPECT_EQ(state.quitFlag, 0) << "and none acted on";
     EXPECT_EQ(state.profileList.size(), 5u);
+    // A press that comes in after the last handling is dropped by the final one.
+    screen.onPoll = nullptr;
+    screen.clockPerMark = 0;
+    screen.events = {{EventKind::Gadget, kBackupButton}};
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_TRUE(screen.events.empty());
 }
 
 } // namespace

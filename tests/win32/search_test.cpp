@@ -152,6 +152,7 @@ TEST_F(RealSearchTest, StatusCellAloneIsDrawnInItsColour) {
     SearchDataFiles(state, disk, screen, root.path());
     AddFileRow(state, screen, "C:\\gone\\lost.pst", "Outlook personal folders", "[No idea]",
                kStatusMissing);
+    layer.ReleaseListDrawing(); // as the event loop does when it waits for the next event
     const int last = static_cast<int>(state.profileList.size()) - 1;
     EXPECT_GT(PixelsIn(0, 3, kOkayColour), 0);
     EXPECT_EQ(PixelsIn(0, 0, kOkayColour), 0);
