@@ -2,8 +2,12 @@
 // (half of them missing) until its message and the painted list, saving it again, and a
 // search that lists N data files against one over a tree of the same shape that lists none.
 //
+// Then the real program is started with that profile and closed again, against a start without
+// one.
+//
 //   vintrel_rows_bench.exe <work folder on C:> [entries]
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -35,6 +39,59 @@ void PlantTree(const std::string& root, int files, const char* ending) {
         if (i % 500 == 0) CreateDirectoryA(dir.c_str(), nullptr);
         Write(dir + "\\f" + std::to_string(i) + ending, "");
     }
+}
+
+struct ProgramRun {
+    double untilIdle = 0; // from start until it waits for the first event
+    double untilExit = 0; // from the close request until the process has ended
+    std::string status;
+};
+
+HWND MainWindowOf(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM result) {
+            char cls[64] = "";
+            GetClassNameA(window, cls, sizeof cls);
+            if (std::string(cls) != "VintrelMainWindow") return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// vintrel.exe, started in a folder as a user would start it, then closed.
+ProgramRun RunProgramIn(const std::string& folder) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string folderOfSelf = self;
+    folderOfSelf.resize(folderOfSelf.find_last_of('\\') + 1);
+    std::string command = '"' + folderOfSelf + "vintrel.exe" + '"';
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION process{};
+    ProgramRun run;
+    double start = Seconds();
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &process)) {
+        return run;
+    }
+    WaitForInputIdle(process.hProcess, 600000);
+    run.untilIdle = Seconds() - start;
+    HWND window = MainWindowOf(process.dwThreadId);
+    char text[512] = "";
+    SendMessageA(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), WM_GETTEXT, sizeof text,
+                 reinterpret_cast<LPARAM>(text));
+    run.status = text;
+    start = Seconds();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 600000);
+    run.untilExit = Seconds() - start;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
 }
 
 // Handles every waiting message, as the event loop would right after: the list paints.
@@ -100,6 +157,17 @@ int main(int argc, char** argv) {
     std::printf("profile of %d entries: loaded in %.3f s (target: under 1 s), painted after "
                 "%.3f s; saved in %.3f s (target: under 0.5 s)\n",
                 entries, loaded, painted, saved);
+    const std::string empty = work + "\\empty";
+    CreateDirectoryA(empty.c_str(), nullptr);
+    DeleteFileA((empty + "\\Vintrel Profile.txt").c_str());
+    const ProgramRun bare = RunProgramIn(empty);
+    const ProgramRun full = RunProgramIn(work);
+    std::printf("vintrel.exe without a profile: waiting for input after %.3f s, ended %.3f s "
+                "after the close\n",
+                bare.untilIdle, bare.untilExit);
+    std::printf("vintrel.exe with the profile: waiting for input after %.3f s (\"%s\"), "
+                "ended %.3f s after the close\n",
+                full.untilIdle, full.status.c_str(), full.untilExit);
     std::printf("search listing %zu rows: %.3f s; the same tree listing none: %.3f s; the rows "
                 "cost %.3f s (target: under 1 s)\n",
                 found, searchAll, searchNone, searchAll - searchNone);

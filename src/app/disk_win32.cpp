@@ -120,17 +120,21 @@ unsigned Win32Disk::DriveType(const std::string& root) {
 std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
     // What the lookup would find for a path without wildcards, asked for directly: a lookup
     // lists the directory, which under Wine costs twenty times as much (a profile of 10,000
-    // entries probes every one of them at start-up). Whatever this cannot answer (access
-    // denied, not found, a pattern) goes to the lookup itself.
+    // entries probes every one of them at start-up). What this cannot answer for sure
+    // (access denied, a pattern) goes to the lookup itself.
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (path.find_first_of("*?") == std::string::npos &&
-        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
+    const bool pattern = path.find_first_of("*?") != std::string::npos;
+    if (!pattern && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
         DiskEntry entry;
         entry.name = path.substr(path.find_last_of("\\/") + 1);
         entry.attributes = attributes.dwFileAttributes;
         entry.size =
             (static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
         return entry;
+    }
+    if (!pattern &&
+        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)) {
+        return std::nullopt;
     }
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(path.c_str(), &data);
