@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "bench_support.h"
-#include "app/startup_win32.h"
+#include "win32/startup.h"
 #include "backup/backup.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     vintrel::WindowLayer layer;
     if (!vintrel::OpenAndDecorateMainWindow(layer, state, GetModuleHandleA(nullptr))) return 1;
     vintrel::Win32Disk disk;
-    vintrel::Win32Screen screen(layer);
+    vintrel::Screen& screen = layer;
     state.targetPath = root + "\\a\\";
     for (const std::string& f : files)
         state.profileList.push_back(f + "|Outlook personal folders|[No idea]");

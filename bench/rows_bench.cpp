@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/disk_win32.h"
-#include "app/startup_win32.h"
+#include "win32/win32_disk.h"
+#include "win32/startup.h"
 #include "bench_support.h"
 #include "discovery/search.h"
 #include "profile/profile.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     vintrel::WindowLayer layer;
     if (!vintrel::OpenAndDecorateMainWindow(layer, state, GetModuleHandleA(nullptr))) return 1;
     vintrel::Win32Disk disk;
-    vintrel::Win32Screen screen(layer);
+    vintrel::Screen& screen = layer;
     Settle(screen);
 
     double start = Seconds();

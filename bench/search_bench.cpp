@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "bench_support.h"
-#include "app/startup_win32.h"
+#include "win32/startup.h"
 #include "discovery/search.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -66,16 +66,15 @@ public:
     int rows = 0;
 };
 
-// The real screen, noting the longest time between two handlings of messages: a message
-// sent to the window waits at most that long for its answer.
-class GapScreen : public vintrel::Win32Screen {
+// The real window, noting the longest time between two handlings of messages: a message
+// sent to it waits at most that long for its answer.
+class GapScreen : public vintrel::WindowLayer {
 public:
-    using Win32Screen::Win32Screen;
     int PollEvent(vintrel::Event* event) override {
         const double now = Seconds();
         longestGap = std::max(longestGap, now - last);
         last = now;
-        return Win32Screen::PollEvent(event);
+        return WindowLayer::PollEvent(event);
     }
     void Start() { last = Seconds(); }
     double last = 0, longestGap = 0;
@@ -149,9 +148,8 @@ int main(int argc, char** argv) {
     vintrel::AppState state;
     const std::string here = "C:\\";
     vintrel::InitSharedState(state, &here);
-    vintrel::WindowLayer layer;
-    if (!vintrel::OpenAndDecorateMainWindow(layer, state, GetModuleHandleA(nullptr))) return 1;
-    GapScreen screen(layer);
+    GapScreen screen;
+    if (!vintrel::OpenAndDecorateMainWindow(screen, state, GetModuleHandleA(nullptr))) return 1;
     std::printf("== %s\n", argv[1]);
     TimeTree(state, screen, argv[1], rounds);
     if (argc > 3) {
@@ -159,6 +157,6 @@ int main(int argc, char** argv) {
         std::printf("== %s\n", argv[3]);
         TimeTree(state, screen, argv[3], bigRounds);
     }
-    layer.Release();
+    screen.Release();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "backup/backup.h"
 
+#include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/probe.h"
@@ -8,7 +9,7 @@ namespace vintrel {
 
 BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileEntry) {
     BackupPlan plan;
-    plan.source = profileEntry.substr(0, profileEntry.find('|'));
+    plan.source = EntryPath(profileEntry);
     plan.fileName = FileNamePart(plan.source);
     // The first three characters are the drive: its letter, colon and backslash.
     const std::string sourceDirectory = DirectoryPart(plan.source);

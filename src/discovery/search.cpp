@@ -4,7 +4,7 @@
 
 #include "app/ids.h"
 #include "app/paths.h"
-#include "discovery/rows.h"
+#include "app/file_list.h"
 
 namespace vintrel {
 

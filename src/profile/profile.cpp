@@ -4,7 +4,7 @@
 
 #include "app/ids.h"
 #include "app/probe.h"
-#include "discovery/rows.h"
+#include "app/file_list.h"
 #include "profile/profile_format.h"
 
 namespace vintrel {

@@ -20,18 +20,6 @@ std::string ProfileLineReader::NextLine() {
     return bytes_.substr(start);
 }
 
-std::array<std::string, 3> SplitProfileEntry(const std::string& line) {
-    std::array<std::string, 3> fields;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::size_t bar = line.find('|', start);
-        fields[i] = line.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
-        if (bar == std::string::npos) break;
-        start = bar + 1;
-    }
-    return fields;
-}
-
 std::string ProfileText(const std::string& targetPath, const std::vector<std::string>& entries) {
     std::size_t size = targetPath.size() + 2;
     for (const std::string& e : entries)

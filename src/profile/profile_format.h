@@ -31,10 +31,6 @@ private:
     std::size_t at_ = 0;
 };
 
-// The three fields of an entry: before the first "|", between the first and second, between
-// the second and third (or to the end). Missing fields are empty; a fourth and on are dropped.
-std::array<std::string, 3> SplitProfileEntry(const std::string& line);
-
 // The bytes of a profile: the target path and each entry, each followed by CR LF.
 std::string ProfileText(const std::string& targetPath, const std::vector<std::string>& entries);
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/modal_win32.h"
+#include "ui/modal_boxes.h"
 
 namespace vintrel {
 

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
-#include "app/ids.h"
-#include "discovery/rows.h"
+#include <iterator>
+
+#include "ui/folder_dialog.h"
 #include "ui/gadgets.h"
-#include "ui/list_grid.h"
+#include "ui/modal_boxes.h"
 
 namespace vintrel {
 
@@ -16,43 +17,12 @@ namespace {
 // A screen shows about sixty pictures a second: a mark shown sooner would never be seen.
 constexpr DWORD kMarkIntervalMs = 16;
 
-// Rows added during work that polls for messages reach the screen at most this long after.
-constexpr DWORD kListDrawIntervalMs = 200;
-
-// What PollEvent returns for a WM_NULL that made no event: never 0, never a message number.
-constexpr int kNullMessageMark = 0x10000;
-
 HWND CreateGadget(const GadgetSpec& g, HWND parent, HINSTANCE instance) {
     const KindSpec kind = SpecOf(g.kind);
     return CreateWindowExA(kind.exStyle, kind.className, g.text, WS_CHILD | WS_VISIBLE | kind.style,
                            g.x, g.y, g.width, g.height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.number)), instance,
                            nullptr);
-}
-
-void InsertColumn(HWND list, int index) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kColumns[index].width;
-    column.pszText = const_cast<char*>(kColumns[index].header);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
-}
-
-// Controls whose colours we set are drawn without the system's visual theme, which would
-// paint over those colours with its own. uxtheme is looked up when first needed, so that a
-// Windows or Wine without it still runs (the controls are then unthemed anyway).
-void DrawUnthemed(HWND control) {
-    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    static const SetWindowThemeFn setWindowTheme = [] {
-        HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
-        return uxtheme ? reinterpret_cast<SetWindowThemeFn>(
-                             reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
-                       : nullptr;
-    }();
-    // A single blank names no theme; empty texts would mean "the default theme".
-    if (control && setWindowTheme) setWindowTheme(control, L" ", L" ");
 }
 
 } // namespace
@@ -90,11 +60,13 @@ bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
         return false;
     }
 
-    // From here on the whole client area is erased in the window colour. Never deleted:
-    // the class keeps using it.
-    LOGBRUSH background{BS_SOLID, kWindowColour, 0};
-    SetClassLongPtrA(window_, GCLP_HBRBACKGROUND,
-                     reinterpret_cast<LONG_PTR>(CreateBrushIndirect(&background)));
+    // From here on the whole client area is erased in the window colour. One brush serves
+    // every window of the class as long as the program runs.
+    static const HBRUSH background = [] {
+        LOGBRUSH solid{BS_SOLID, kWindowColour, 0};
+        return CreateBrushIndirect(&solid);
+    }();
+    SetClassLongPtrA(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background));
 
     CreateGadgets(instance);
     CreateStatusBar();
@@ -117,19 +89,7 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
         HGDIOBJ fontObject = g.font == GadgetFont::Default ? GetStockObject(DEFAULT_GUI_FONT)
                                                            : MakeFont(font.points, font.weight);
         SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
-
-        if (g.kind == GadgetKind::ListView) {
-            listProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(gadget, GWLP_WNDPROC));
-            DrawUnthemed(gadget);
-            DrawUnthemed(reinterpret_cast<HWND>(SendMessageA(gadget, LVM_GETHEADER, 0, 0)));
-            SendMessageA(gadget, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
-                         LVS_EX_DOUBLEBUFFER);
-            InsertColumn(gadget, 0);
-            SendMessageA(gadget, LVM_SETBKCOLOR, 0, kWindowColour);
-            SendMessageA(gadget, LVM_SETTEXTBKCOLOR, 0, kWindowColour);
-            for (int column = 1; column < 4; ++column)
-                InsertColumn(gadget, column);
-        }
+        if (g.kind == GadgetKind::ListView) SetUpFileList(gadget);
     }
 }
 
@@ -137,10 +97,9 @@ void WindowLayer::CreateStatusBar() {
     statusBar_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", window_, kStatusBarId);
     if (statusBar_ == nullptr) return;
     DrawUnthemed(statusBar_);
-    SendMessageA(statusBar_, SB_SETMINHEIGHT, kStatusBarMinHeight, 0);
-    SendMessageA(statusBar_, WM_SIZE, 0, 0); // let it take its new height at the bottom
-    int edges[2] = {kStatusPartEdges[0], kStatusPartEdges[1]};
-    SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    const StatusBarControl bar(statusBar_);
+    bar.SetMinHeight(kStatusBarMinHeight);
+    bar.SetParts(static_cast<int>(std::size(kStatusPartEdges)), kStatusPartEdges);
 }
 
 HFONT WindowLayer::MakeFont(int points, int weight) {
@@ -165,9 +124,7 @@ HWND WindowLayer::Gadget(int number) const {
 }
 
 void WindowLayer::ShowStatusText(int field, const std::string& text) {
-    if (statusBar_ == nullptr) return;
-    SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(field),
-                 reinterpret_cast<LPARAM>(text.c_str()));
+    if (statusBar_) StatusBarControl(statusBar_).SetText(field, text);
 }
 
 void WindowLayer::ShowPendingMark() {
@@ -187,63 +144,6 @@ void WindowLayer::SetStatusText(int field, const std::string& text) {
     }
     ShowPendingMark();
     ShowStatusText(field, text);
-}
-
-// Under Wine a list view that may draw repaints itself at every insert and every text set,
-// some milliseconds each. Rows are added with drawing held, and the list draws once, with
-// all of them, when messages are next handled.
-void WindowLayer::HoldListDrawing() {
-    if (listHeld_) return;
-    ListCall(WM_SETREDRAW, FALSE, 0);
-    listHeld_ = true;
-    listHeldSince_ = GetTickCount();
-}
-
-// The list's messages go straight to its own procedure: a message sent to the list passes
-// the tooltip's subclass, which under Wine looks up a window property through the server for
-// every message (0.13 ms), and the tooltip only wants the mouse messages.
-LRESULT WindowLayer::ListCall(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND list = Gadget(kFileList);
-    if (list == nullptr || listProc_ == nullptr) return 0;
-    return CallWindowProcA(listProc_, list, message, wParam, lParam);
-}
-
-void WindowLayer::ReleaseListDrawing() {
-    if (!listHeld_) return;
-    listHeld_ = false;
-    // Drawing again repaints the whole list (under Wine some milliseconds).
-    ListCall(WM_SETREDRAW, TRUE, 0);
-}
-
-int WindowLayer::AddListRow(const std::string& rowText) {
-    if (Gadget(kFileList) == nullptr) return -1;
-    HoldListDrawing();
-    const std::vector<std::string> cells = SplitRowText(rowText);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(ListCall(LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(cells[0].c_str());
-    const int row = static_cast<int>(ListCall(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0) return row;
-    for (std::size_t column = 1; column < cells.size(); ++column) {
-        LVITEMA cell{};
-        cell.iSubItem = static_cast<int>(column);
-        cell.pszText = const_cast<char*>(cells[column].c_str());
-        ListCall(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
-    }
-    return row;
-}
-
-void WindowLayer::SetListCellColour(int row, int column, Colour textColour) {
-    if (row < 0) return;
-    cellColours_[{row, column}] = textColour;
-    // While drawing is held the whole list is drawn anew when it is released.
-    if (!listHeld_) ListCall(LVM_REDRAWITEMS, row, row);
-}
-
-void WindowLayer::ClearListRows() {
-    cellColours_.clear();
-    ListCall(LVM_DELETEALLITEMS, 0, 0);
 }
 
 void WindowLayer::SetGadgetText(int number, const std::string& text) {
@@ -270,88 +170,43 @@ int WindowLayer::SetGadgetColours(int number, Colour front, Colour back) {
 }
 
 void WindowLayer::SetStatusBarColour(Colour colour) {
-    if (statusBar_) SendMessageA(statusBar_, SB_SETBKCOLOR, 0, colour);
+    if (statusBar_) StatusBarControl(statusBar_).SetBackColour(colour);
 }
 
-void WindowLayer::AddShortcut(BYTE flags, WORD key, WORD command) {
-    shortcuts_.push_back({flags, key, command});
-    RebuildShortcuts();
+void WindowLayer::Forget() {
+    window_ = nullptr;
+    statusBar_ = nullptr;
+    gadgets_.fill(nullptr);
+    listProcedure_ = nullptr;
+    listHeld_ = false;
 }
 
-void WindowLayer::RebuildShortcuts() {
-    if (accelerators_) DestroyAcceleratorTable(accelerators_);
-    accelerators_ = CreateAcceleratorTableA(shortcuts_.data(), static_cast<int>(shortcuts_.size()));
+void WindowLayer::ActivateMainWindow() {
+    if (window_) SetActiveWindow(window_);
 }
 
-void WindowLayer::HandleWindowMessage(MSG& message) {
-    // Shortcuts belong to the main window and act only while it is the active one.
-    if (window_ && accelerators_ && GetActiveWindow() == window_ &&
-        TranslateAcceleratorA(window_, accelerators_, &message)) {
-        return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+int WindowLayer::ShowMessageBox(const std::string& caption, const std::string& text,
+                                unsigned type) {
+    ReleaseListDrawing(); // the box's own loop paints the window behind it
+    return ShowModalMessageBox(caption, text, type);
 }
 
-Event WindowLayer::WaitForEvent() {
+std::string WindowLayer::FolderDialog(const std::string& title, const std::string& initialPath) {
     ReleaseListDrawing();
-    while (events_.empty()) {
-        MSG message;
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            // Nobody here posts WM_QUIT; should it come anyway, end like a close request.
-            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
-            break;
-        }
-        HandleWindowMessage(message);
-    }
-    Event event = events_.front();
-    events_.pop_front();
-    return event;
+    return ShowFolderDialog(title, initialPath);
 }
 
-int WindowLayer::PollEvent(Event* event) {
-    // Work that polls (the search) shows its new rows a few times a second, not at every poll.
-    if (listHeld_ && GetTickCount() - listHeldSince_ >= kListDrawIntervalMs) ReleaseListDrawing();
-    if (events_.empty()) {
-        MSG message;
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
-        if (message.message == WM_QUIT) {
-            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
-        } else {
-            HandleWindowMessage(message);
-        }
-        if (events_.empty()) {
-            return message.message != 0 ? static_cast<int>(message.message) : kNullMessageMark;
-        }
-    }
-    *event = events_.front();
-    events_.pop_front();
-    return static_cast<int>(event->kind);
-}
-
-void WindowLayer::MoveFocus(bool forward) {
-    std::vector<HWND> stops;
-    for (const GadgetSpec& g : kGadgets) {
-        HWND gadget = Gadget(g.number);
-        if (gadget && IsWindowVisible(gadget) && IsWindowEnabled(gadget) &&
-            (GetWindowLongA(gadget, GWL_STYLE) & WS_TABSTOP)) {
-            stops.push_back(gadget);
-        }
-    }
-    if (stops.empty()) return;
-    HWND focus = GetFocus();
-    auto current = std::find_if(stops.begin(), stops.end(), [focus](HWND stop) {
-        return stop == focus || IsChild(stop, focus);
-    });
-    std::size_t next;
-    if (current == stops.end()) {
-        next = forward ? 0 : stops.size() - 1;
-    } else {
-        const std::size_t at = static_cast<std::size_t>(current - stops.begin());
-        next = forward ? (at + 1) % stops.size() : (at + stops.size() - 1) % stops.size();
-    }
-    SetFocus(stops[next]);
+std::uint32_t WindowLayer::Milliseconds() {
+    // The performance counter is read in the process (no trip to the window system, nor to
+    // Wine's server), and finer than GetTickCount's 10 to 16 ms.
+    static const LONGLONG perMillisecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint32_t>(now.QuadPart / perMillisecond);
 }
 
 void WindowLayer::CloseMainWindow() {
@@ -385,11 +240,7 @@ LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wPara
     if (layer == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        layer->window_ = nullptr;
-        layer->statusBar_ = nullptr;
-        layer->listHeld_ = false;
-        layer->gadgets_.fill(nullptr);
-        layer->listProc_ = nullptr;
+        layer->Forget();
         return DefWindowProcA(window, message, wParam, lParam);
     }
     return layer->HandleMessage(message, wParam, lParam);
@@ -429,31 +280,6 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     const int gadget = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
     events_.push_back({EventKind::Gadget, gadget});
-}
-
-LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        // Only some cells have a colour of their own; every other cell is drawn in the
-        // list's colours, not in whatever the cell before it used.
-        const auto it =
-            cellColours_.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
-        draw->clrText = it != cellColours_.end()
-                            ? it->second
-                            : static_cast<COLORREF>(ListCall(LVM_GETTEXTCOLOR, 0, 0));
-        draw->clrTextBk = static_cast<COLORREF>(ListCall(LVM_GETTEXTBKCOLOR, 0, 0));
-        return CDRF_NEWFONT;
-    }
-    case CDDS_POSTPAINT:
-        DrawListGrid(draw->nmcd.hdr.hwndFrom, draw->nmcd.hdc);
-        return CDRF_DODEFAULT;
-    default:
-        return CDRF_DODEFAULT;
-    }
 }
 
 LRESULT WindowLayer::OnCtlColor(UINT message, HDC dc, HWND control) {

@@ -1,5 +1,6 @@
 // The window layer: the main window with its gadgets and status bar, their texts and
-// colours, and the queue through which the window's messages become the program's events.
+// colours, the file list, and the queue through which the window's messages become the
+// program's events. It is the program's Screen.
 #pragma once
 
 #include <windows.h>
@@ -14,15 +15,16 @@
 #include "app/ids.h"
 #include "app/screen.h"
 #include "app/state.h"
+#include "ui/controls.h"
 
 namespace vintrel {
 
-class WindowLayer {
+class WindowLayer : public Screen {
 public:
     WindowLayer() = default;
     WindowLayer(const WindowLayer&) = delete;
     WindowLayer& operator=(const WindowLayer&) = delete;
-    ~WindowLayer();
+    ~WindowLayer() override;
 
     // Builds and shows the whole window. False when the window itself cannot be made;
     // a gadget, font or status bar that cannot be made is passed over.
@@ -36,32 +38,37 @@ public:
 
     // Texts of field 1 (the search's turning mark) reach the screen at most about sixty times
     // a second; the newest one is always shown before the next text of another field.
-    void SetStatusText(int field, const std::string& text);
-    void SetGadgetText(int number, const std::string& text);
+    void SetStatusText(int field, const std::string& text) override;
+    void SetGadgetText(int number, const std::string& text) override;
     int SetGadgetColours(int number, Colour front, Colour back);
     void SetStatusBarColour(Colour colour);
 
     // The file list. A row text holds the cells separated by line feeds. Rows are drawn
     // together when the program next waits for an event, opens a box, or polls at least a
-    // tenth of a second after the first of them was added.
-    int AddListRow(const std::string& rowText);
-    void SetListCellColour(int row, int column, Colour textColour);
-    void ClearListRows();
-    // Lets the list draw the rows added since messages were last handled.
+    // fifth of a second after the first of them was added.
+    int AddListRow(const std::string& rowText) override;
+    void SetListCellColour(int row, int column, Colour textColour) override;
+    void ClearListRows() override;
+    // Lets the list draw the rows added since it last drew.
     void ReleaseListDrawing();
 
     // Adds a keyboard shortcut of the main window; it arrives as a command event.
     void AddShortcut(BYTE flags, WORD key, WORD command);
     HACCEL Shortcuts() const { return accelerators_; }
 
-    Event WaitForEvent();
-    int PollEvent(Event* event);
+    Event WaitForEvent() override;
+    int PollEvent(Event* event) override;
+    std::uint32_t Milliseconds() override;
+
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    std::string FolderDialog(const std::string& title, const std::string& initialPath) override;
 
     // Moves the keyboard focus to the next or previous gadget that takes it, wrapping round.
     void MoveFocus(bool forward);
 
+    void ActivateMainWindow() override;
     // Destroys the window with its gadgets; operations on them then do nothing.
-    void CloseMainWindow();
+    void CloseMainWindow() override;
     // Gives back what the layer still holds: its window, fonts and brushes.
     void Release();
 
@@ -73,14 +80,16 @@ private:
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void HandleWindowMessage(MSG& message);
     void CreateGadgets(HINSTANCE instance);
+    void SetUpFileList(HWND list);
     void CreateStatusBar();
     HFONT MakeFont(int points, int weight);
     void RebuildShortcuts();
     void ShowStatusText(int field, const std::string& text);
     void ShowPendingMark();
+    // The file list, its messages going straight to its own procedure.
+    ListViewControl List() const;
     void HoldListDrawing();
-    // Hands a message to the file list's own procedure, past the procedures that watch it.
-    LRESULT ListCall(UINT message, WPARAM wParam, LPARAM lParam);
+    void Forget(); // the window is gone
 
     struct GadgetColours {
         Colour front;
@@ -91,6 +100,7 @@ private:
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;
     std::array<HWND, kGadgetCount + 1> gadgets_{}; // by number; [0] unused
+    HBRUSH background_ = nullptr;                  // the window class's, while the window lives
     std::deque<Event> events_;
     std::vector<ACCEL> shortcuts_;
     HACCEL accelerators_ = nullptr;
@@ -101,9 +111,9 @@ private:
     bool markPending_ = false;
     DWORD markShownAt_ = 0;
     bool markEverShown_ = false;
-    bool listHeld_ = false; // the list's drawing is held while rows are added
+    WNDPROC listProcedure_ = nullptr; // the file list's own procedure
+    bool listHeld_ = false;           // the list's drawing is held while rows are added
     DWORD listHeldSince_ = 0;
-    WNDPROC listProc_ = nullptr; // the file list's own procedure
 };
 
 } // namespace vintrel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_list.h"
 #include "profile/profile_format.h"
 
 namespace {

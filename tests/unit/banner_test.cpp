@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/banner.h"
+#include "app/banner.h"
 
 namespace vintrel {
 namespace {

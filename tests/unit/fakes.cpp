@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "discovery/rows.h"
+#include "app/file_list.h"
 
 namespace vintrel::test {
 

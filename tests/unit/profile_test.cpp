@@ -3,7 +3,7 @@
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/program.h"
-#include "discovery/rows.h"
+#include "app/file_list.h"
 #include "discovery/search.h"
 #include "fakes.h"
 #include "profile/profile.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/file_list.h"
 #include "app/ids.h"
 #include "discovery/search.h"
 #include "fakes.h"
@@ -64,7 +65,7 @@ protected:
     Strings Paths() const {
         Strings paths;
         for (const std::string& e : state.profileList)
-            paths.push_back(e.substr(0, e.find('|')));
+            paths.push_back(EntryPath(e));
         return paths;
     }
     AppState state;

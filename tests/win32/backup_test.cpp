@@ -4,13 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "app/ids.h"
 #include "backup/backup.h"
-#include "discovery/rows.h"
+#include "app/file_list.h"
 #include "test_support.h"
 #include "ui/folder_dialog.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 #include "window_fixture.h"
 
 namespace vintrel {
@@ -56,7 +56,7 @@ protected:
     test::TempDir target;
     std::string src;
     Win32Disk disk;
-    Win32Screen screen{layer};
+    Screen& screen = layer;
 };
 
 TEST_F(RealBackupTest, CopiesMatchTheirSourcesByteForByteWithAttributesAndTimes) {
@@ -165,10 +165,9 @@ TEST_F(FolderDialogTest, ConfirmingGivesThePathWithOneBackslash) {
 TEST_F(FolderDialogTest, CancellingEmptiesTheTargetButNotTheField) {
     layer.SetGadgetText(kTargetPathField, "D:\\Old\\");
     state.targetPath = "D:\\Old\\";
-    Win32Screen screen(layer);
     {
         test::DialogAnswerer answerer(IDCANCEL);
-        ChooseTargetPath(state, screen);
+        ChooseTargetPath(state, layer);
         EXPECT_EQ(answerer.seen.size(), 1u);
     }
     EXPECT_EQ(state.targetPath, "");

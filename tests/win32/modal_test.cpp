@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/modal_win32.h"
+#include "ui/modal_boxes.h"
 #include "test_support.h"
 
 namespace vintrel {
@@ -83,7 +83,7 @@ TEST_F(ModalTest, MessageBoxBlocksTheProgramUntilClosed) {
         stillTopmost = IsTopmost(topmost);
     };
     const int result =
-        ShowMessageBox("Error", "box.pst Not backed up. Source, target or disk error", 0);
+        ShowModalMessageBox("Error", "box.pst Not backed up. Source, target or disk error", 0);
     EXPECT_EQ(result, IDOK);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].caption, "Error");

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "app/probe.h"
 #include "test_support.h"
 

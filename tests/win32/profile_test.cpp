@@ -4,27 +4,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "app/ids.h"
 #include "profile/profile.h"
 #include "profile/profile_format.h"
 #include "test_support.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 #include "window_fixture.h"
 
 namespace vintrel {
 namespace {
-
-// The real window, with message boxes recorded instead of shown.
-class RecordingScreen : public Win32Screen {
-public:
-    using Win32Screen::Win32Screen;
-    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned) override {
-        boxes.push_back(caption + ": " + text);
-        return IDOK;
-    }
-    std::vector<std::string> boxes;
-};
 
 class RealProfileTest : public test::MainWindowTest {
 protected:
@@ -48,7 +37,8 @@ protected:
     test::TempDir dir;
     std::string profile;
     Win32Disk disk;
-    RecordingScreen screen{layer};
+    Screen& screen = layer;
+    test::DialogAnswerer answerer; // boxes are answered and recorded
 };
 
 TEST_F(RealProfileTest, LoadsRowsAndTargetAndSavesTheSameBytes) {
@@ -64,7 +54,7 @@ TEST_F(RealProfileTest, LoadsRowsAndTargetAndSavesTheSameBytes) {
     SaveProfile(state, disk, screen);
     EXPECT_EQ(test::Contents(profile), original);
     EXPECT_EQ(GetFileAttributesA((dir / "Vintrel Profile.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(screen.boxes.empty());
+    EXPECT_TRUE(answerer.seen.empty());
 }
 
 TEST_F(RealProfileTest, TargetFieldTellsAMissingTargetOrAPlainFile) {
@@ -120,7 +110,7 @@ TEST_F(RealProfileTest, AHiddenProfileIsReplacedAndStaysHidden) {
     LoadProfile(state, disk, screen);
     state.targetPath = "C:\\New\\";
     SaveProfile(state, disk, screen);
-    EXPECT_TRUE(screen.boxes.empty());
+    EXPECT_TRUE(answerer.seen.empty());
     EXPECT_EQ(test::Contents(profile), "C:\\New\\\r\n");
     EXPECT_TRUE(GetFileAttributesA(profile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
@@ -132,7 +122,7 @@ TEST_F(RealProfileTest, AProfilePathOf258CharactersIsSavedWithTheChosenTarget) {
     ASSERT_EQ(ProfilePath(state).size(), 258u);
     state.targetPath = dir / "Save\\"; // as the folder dialog gives it
     SaveProfile(state, disk, screen);
-    EXPECT_TRUE(screen.boxes.empty());
+    EXPECT_TRUE(answerer.seen.empty());
     EXPECT_EQ(test::Contents(ProfilePath(state)), dir / "Save\\" + "\r\n");
 }
 
@@ -145,8 +135,9 @@ TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
     SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::Contents(profile), original);
     EXPECT_EQ(GetFileAttributesA((dir / "Vintrel Profile.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(screen.boxes,
-              std::vector<std::string>{"Error: " + std::string(kProfileNotSavedText)});
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].caption, "Error");
+    EXPECT_EQ(answerer.seen[0].text, kProfileNotSavedText);
 }
 
 } // namespace

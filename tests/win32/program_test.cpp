@@ -8,12 +8,12 @@
 #include <cctype>
 #include <set>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "app/ids.h"
 #include "app/program.h"
 #include "profile/profile_format.h"
 #include "ui/gadgets.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 #include "test_support.h"
 #include "window_fixture.h"
 
@@ -34,7 +34,6 @@ protected:
     void Run() {
         state.startupDirectory = dir.path() + "\\";
         Win32Disk disk;
-        Win32Screen screen(layer);
         Operations ops;
         ops.searchDataFiles = [&] {
             log.push_back("search");
@@ -42,7 +41,7 @@ protected:
         };
         ops.loadProfile = [&] { log.push_back("load"); };
         ops.saveProfile = [&] { log.push_back(IsWindow(main) ? "save, window open" : "save"); };
-        RunProgram(state, disk, screen, ops);
+        RunProgram(state, disk, layer, ops);
     }
     void Click(int gadget) {
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(gadget, BN_CLICKED),

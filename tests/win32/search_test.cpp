@@ -7,12 +7,12 @@
 
 #include <set>
 
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 #include "app/ids.h"
-#include "discovery/rows.h"
+#include "app/file_list.h"
 #include "discovery/search.h"
 #include "test_support.h"
-#include "ui/screen.h"
+#include "ui/main_window.h"
 #include "window_fixture.h"
 
 namespace vintrel {
@@ -124,8 +124,7 @@ TEST_F(RealSearchTest, ListsEveryDataFileOnceInPreOrderWithOkayRows) {
     ExpectedPaths(root.path(), expected);
     ASSERT_EQ(expected.size(), listed.size());
 
-    Win32Screen screen(layer);
-    SearchDataFiles(state, disk, screen, root.path());
+    SearchDataFiles(state, disk, layer, root.path());
 
     ASSERT_EQ(state.profileList.size(), expected.size());
     ASSERT_EQ(SendMessageA(Gadget(kFileList), LVM_GETITEMCOUNT, 0, 0),
@@ -148,9 +147,8 @@ TEST_F(RealSearchTest, ListsEveryDataFileOnceInPreOrderWithOkayRows) {
 }
 
 TEST_F(RealSearchTest, StatusCellAloneIsDrawnInItsColour) {
-    Win32Screen screen(layer);
-    SearchDataFiles(state, disk, screen, root.path());
-    AddFileRow(state, screen, "C:\\gone\\lost.pst", "Outlook personal folders", "[No idea]",
+    SearchDataFiles(state, disk, layer, root.path());
+    AddFileRow(state, layer, "C:\\gone\\lost.pst", "Outlook personal folders", "[No idea]",
                kStatusMissing);
     layer.ReleaseListDrawing(); // as the event loop does when it waits for the next event
     const int last = static_cast<int>(state.profileList.size()) - 1;
@@ -163,12 +161,11 @@ TEST_F(RealSearchTest, StatusCellAloneIsDrawnInItsColour) {
 }
 
 TEST_F(RealSearchTest, PressesAndClosingDuringTheSearchAreLost) {
-    Win32Screen screen(layer);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(kBackupButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Gadget(kBackupButton)));
     PostMessageA(main, WM_CLOSE, 0, 0);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(kQuitCommand, 1), 0);
-    SearchDataFiles(state, disk, screen, root.path());
+    SearchDataFiles(state, disk, layer, root.path());
     Event e{};
     int got;
     while ((got = layer.PollEvent(&e)) != 0) {
@@ -180,10 +177,9 @@ TEST_F(RealSearchTest, PressesAndClosingDuringTheSearchAreLost) {
 }
 
 TEST_F(RealSearchTest, SecondSearchReplacesTheRows) {
-    Win32Screen screen(layer);
-    SearchDataFiles(state, disk, screen, root.path());
+    SearchDataFiles(state, disk, layer, root.path());
     DeleteFileA((root / "top.pst").c_str());
-    SearchDataFiles(state, disk, screen, root.path());
+    SearchDataFiles(state, disk, layer, root.path());
     EXPECT_EQ(state.profileList.size(), listed.size() - 1);
     EXPECT_EQ(SendMessageA(Gadget(kFileList), LVM_GETITEMCOUNT, 0, 0),
               static_cast<LRESULT>(listed.size() - 1));
@@ -202,15 +198,14 @@ TEST_F(RealSearchTest, ABackupTargetInsideTheTreeIsLeftOutAndAFolderNamedInJapan
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
 
-    Win32Screen screen(layer);
-    SearchDataFiles(state, disk, screen, root.path());
+    SearchDataFiles(state, disk, layer, root.path());
     Strings inner;
     for (const std::string& entry : state.profileList) {
         EXPECT_EQ(entry.find(root / "Backup\\"), std::string::npos) << entry;
         if (entry.find("\\inner.pst|") != std::string::npos) inner.push_back(entry);
     }
     ASSERT_EQ(inner.size(), 1u);
-    const std::string path = inner[0].substr(0, inner[0].find('|'));
+    const std::string path = EntryPath(inner[0]);
     EXPECT_EQ(path.find('?'), std::string::npos) << path;
     EXPECT_EQ(test::Contents(path), "") << "the listed path opens the file";
     // The clean-up, through ANSI names, cannot name it.

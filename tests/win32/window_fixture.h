@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/startup_win32.h"
+#include "win32/startup.h"
 #include "app/state.h"
 #include "ui/main_window.h"
 

@@ -1,7 +1,9 @@
-// The rows of the file list and their twins in the profile list, kept in step: row k and
-// entry k always describe the same file.
+// The file list: its rows on the screen and their twins in the profile list, kept in step
+// (row k and entry k always describe the same file), and the format of both. The search and
+// the profile fill it, the backup reads it, the window shows it.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,13 @@ std::vector<std::string> SplitRowText(const std::string& rowText);
 // A profile entry: full path "|" kind "|" version.
 std::string ProfileEntry(const std::string& fullPath, const std::string& kind,
                          const std::string& version);
+
+// The three fields of an entry: before the first "|", between the first and second, between
+// the second and third (or to the end). Missing fields are empty; a fourth and on are dropped.
+std::array<std::string, 3> SplitProfileEntry(const std::string& line);
+
+// The full path of an entry: the text before its first "|".
+std::string EntryPath(const std::string& entry);
 
 void ClearFileRows(AppState& state, Screen& screen);
 void AddFileRow(AppState& state, Screen& screen, const std::string& fullPath,

@@ -2,7 +2,7 @@
 // them up. No arguments, no settings beyond the backup profile; the exit code is always 0.
 #include <windows.h>
 
-#include "app/startup_win32.h"
+#include "win32/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     vintrel::RunVintrel(instance);

@@ -1,17 +1,19 @@
-#include "app/startup_win32.h"
+#include "win32/startup.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/disk_win32.h"
 #include "app/ids.h"
 #include "app/program.h"
 #include "backup/backup.h"
 #include "discovery/search.h"
 #include "profile/profile.h"
+#include "ui/balloon_tips.h"
 #include "ui/gadgets.h"
-#include "ui/hooks.h"
-#include "ui/screen.h"
+#include "ui/list_header.h"
+#include "ui/main_window.h"
+#include "ui/title_banner.h"
+#include "win32/win32_disk.h"
 
 namespace vintrel {
 
@@ -55,14 +57,13 @@ void RunVintrel(HINSTANCE instance) {
     if (!OpenAndDecorateMainWindow(layer, state, instance)) return;
 
     Win32Disk disk;
-    Win32Screen screen(layer);
     Operations ops;
-    ops.searchDataFiles = [&] { SearchDataFiles(state, disk, screen, "C:"); };
-    ops.chooseTargetPath = [&] { ChooseTargetPath(state, screen); };
-    ops.runBackup = [&] { RunBackup(state, disk, screen); };
-    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
-    ops.saveProfile = [&] { SaveProfile(state, disk, screen); };
-    RunProgram(state, disk, screen, ops);
+    ops.searchDataFiles = [&] { SearchDataFiles(state, disk, layer, "C:"); };
+    ops.chooseTargetPath = [&] { ChooseTargetPath(state, layer); };
+    ops.runBackup = [&] { RunBackup(state, disk, layer); };
+    ops.loadProfile = [&] { LoadProfile(state, disk, layer); };
+    ops.saveProfile = [&] { SaveProfile(state, disk, layer); };
+    RunProgram(state, disk, layer, ops);
     layer.Release();
 }
 

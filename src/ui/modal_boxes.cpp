@@ -1,4 +1,4 @@
-#include "app/modal_win32.h"
+#include "ui/modal_boxes.h"
 
 #include <vector>
 
@@ -73,7 +73,7 @@ HWND ModalOwner() {
     return process == GetCurrentProcessId() ? foreground : nullptr;
 }
 
-int ShowMessageBox(const std::string& caption, const std::string& text, UINT type) {
+int ShowModalMessageBox(const std::string& caption, const std::string& text, UINT type) {
     BeginModal();
     const int result = MessageBoxA(ModalOwner(), text.c_str(), caption.c_str(), type);
     EndModal();

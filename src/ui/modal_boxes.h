@@ -14,6 +14,6 @@ void EndModal();
 // The foreground window when it belongs to this process, otherwise none.
 HWND ModalOwner();
 
-int ShowMessageBox(const std::string& caption, const std::string& text, UINT type);
+int ShowModalMessageBox(const std::string& caption, const std::string& text, UINT type);
 
 } // namespace vintrel

@@ -1,4 +1,4 @@
-#include "app/disk_win32.h"
+#include "win32/win32_disk.h"
 
 #include <windows.h>
 #include <imagehlp.h>

@@ -1,4 +1,4 @@
-#include "discovery/rows.h"
+#include "app/file_list.h"
 
 #include "app/paths.h"
 
@@ -27,6 +27,22 @@ std::vector<std::string> SplitRowText(const std::string& rowText) {
 std::string ProfileEntry(const std::string& fullPath, const std::string& kind,
                          const std::string& version) {
     return fullPath + '|' + kind + '|' + version;
+}
+
+std::array<std::string, 3> SplitProfileEntry(const std::string& line) {
+    std::array<std::string, 3> fields;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::size_t bar = line.find('|', start);
+        fields[i] = line.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return fields;
+}
+
+std::string EntryPath(const std::string& entry) {
+    return entry.substr(0, entry.find('|'));
 }
 
 void ClearFileRows(AppState& state, Screen& screen) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "discovery/rows.h"
+#include "app/file_list.h"
 #include "fakes.h"
 
 namespace vintrel {

@@ -1,4 +1,4 @@
-#include "ui/banner.h"
+#include "app/banner.h"
 
 #include <cstdint>
 
