@@ -1,8 +1,7 @@
 #include "ui/balloon_tips.h"
 
-#include <commctrl.h>
-
 #include "app/ids.h"
+#include "ui/controls.h"
 
 namespace vintrel {
 
@@ -13,17 +12,17 @@ int AddBalloonTip(WindowLayer& layer, int windowNumber, int gadgetNumber, const 
                                0, 0, window, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (tip == nullptr) return 0;
     SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SendMessageA(tip, TTM_SETTIPTEXTCOLOR, 0, 0);
-    SendMessageA(tip, TTM_SETTIPBKCOLOR, 0xF58C0A, 0);
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 180);
+    const ToolTipControl tips(tip);
+    tips.SetColours(0, 0xF58C0A);
+    tips.SetMaxWidth(180);
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE; // 44: without the reserved last field
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(gadget);
     tool.lpszText = const_cast<char*>(text);
-    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(tip, TTM_UPDATE, 0, 0);
+    tips.AddTool(tool);
+    tips.Update();
     return 0;
 }
 

@@ -129,4 +129,21 @@ private:
     HWND header_;
 };
 
+class ToolTipControl {
+public:
+    explicit ToolTipControl(HWND tip) : tip_(tip) {}
+    void SetColours(COLORREF text, COLORREF back) const {
+        SendMessageA(tip_, TTM_SETTIPTEXTCOLOR, text, 0);
+        SendMessageA(tip_, TTM_SETTIPBKCOLOR, back, 0);
+    }
+    void SetMaxWidth(int width) const { SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, width); }
+    void AddTool(const TOOLINFOA& tool) const {
+        SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    void Update() const { SendMessageA(tip_, TTM_UPDATE, 0, 0); }
+
+private:
+    HWND tip_;
+};
+
 } // namespace vintrel

@@ -15,7 +15,7 @@ namespace {
 using BrowseForFolder = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
 using PathFromIdList = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
 
-constexpr UINT kBrowseFlags = 0x50; // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
+constexpr UINT kBrowseFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX; // 0x50
 
 // Pre-selects the initial path once the dialog is up.
 int CALLBACK OnBrowseEvent(HWND dialog, UINT message, LPARAM, LPARAM data) {

@@ -1,23 +1,21 @@
 #include "ui/list_grid.h"
 
-#include <commctrl.h>
+#include "ui/controls.h"
 
 namespace vintrel {
 
 int ListRowHeight(HWND list) {
-    RECT row{LVIR_BOUNDS, 0, 0, 0};
-    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0 &&
-        SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row))) {
-        return row.bottom - row.top;
-    }
+    const ListViewControl view(list);
+    RECT row{};
+    if (view.ItemCount() > 0 && view.ItemBounds(0, row)) return row.bottom - row.top;
     // Without rows, the small-item spacing of a report list is its row height.
-    return HIWORD(SendMessageA(list, LVM_GETITEMSPACING, TRUE, 0));
+    return view.SmallItemSpacing();
 }
 
 void DrawListGrid(HWND list, HDC dc) {
     RECT client;
     GetClientRect(list, &client);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    HWND header = ListViewControl(list).Header();
     int top = 0;
     if (header && IsWindowVisible(header)) {
         RECT r;
@@ -34,10 +32,11 @@ void DrawListGrid(HWND list, HDC dc) {
             FillRect(dc, &line, face);
         }
     }
-    const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    for (int i = 0; i < columns; ++i) {
+    const HeaderControl columns(header);
+    const int count = header ? columns.ItemCount() : 0;
+    for (int i = 0; i < count; ++i) {
         RECT item;
-        if (!SendMessageA(header, HDM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item))) continue;
+        if (!columns.ItemRect(i, item)) continue;
         MapWindowPoints(header, list, reinterpret_cast<POINT*>(&item), 2);
         RECT line{item.right - 1, top, item.right, client.bottom};
         FillRect(dc, &line, face);

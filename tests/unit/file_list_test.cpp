@@ -17,6 +17,20 @@ TEST(RowText, SplitsIntoPositionalCells) {
     EXPECT_EQ(SplitRowText("\n\n\n"), (Cells{"", "", ""}));
 }
 
+TEST(ProfileEntries, SplitIntoThreeFieldsMissingOnesEmptyExtraOnesDroppedThePathFirst) {
+    using Fields = std::array<std::string, 3>;
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|Outlook personal folders|[No idea]"),
+              (Fields{"C:\\a.pst", "Outlook personal folders", "[No idea]"}));
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst"), (Fields{"C:\\a.pst", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|kind"), (Fields{"C:\\a.pst", "kind", ""}));
+    EXPECT_EQ(SplitProfileEntry("a|b|c|d|e"), (Fields{"a", "b", "c"}));
+    EXPECT_EQ(SplitProfileEntry(""), (Fields{"", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("||"), (Fields{"", "", ""}));
+    EXPECT_EQ(SplitProfileEntry("|x|"), (Fields{"", "x", ""}));
+    EXPECT_EQ(EntryPath("C:\\a.pst|k|v"), "C:\\a.pst");
+    EXPECT_EQ(EntryPath("C:\\no fields"), "C:\\no fields");
+}
+
 TEST(FileRows, RowsAndProfileEntriesStayInStep) {
     AppState state;
     test::FakeScreen screen;

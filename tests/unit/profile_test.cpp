@@ -54,18 +54,6 @@ TEST(ProfileLines, LinesHaveNoLengthLimit) {
     EXPECT_EQ(ReadAllLines("T\r\n" + longLine + "\r\nz"), (Strings{"T", longLine, "z"}));
 }
 
-TEST(ProfileEntries, SplitIntoThreeFieldsMissingOnesEmptyExtraOnesDropped) {
-    using Fields = std::array<std::string, 3>;
-    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|Outlook personal folders|[No idea]"),
-              (Fields{"C:\\a.pst", "Outlook personal folders", "[No idea]"}));
-    EXPECT_EQ(SplitProfileEntry("C:\\a.pst"), (Fields{"C:\\a.pst", "", ""}));
-    EXPECT_EQ(SplitProfileEntry("C:\\a.pst|kind"), (Fields{"C:\\a.pst", "kind", ""}));
-    EXPECT_EQ(SplitProfileEntry("a|b|c|d|e"), (Fields{"a", "b", "c"}));
-    EXPECT_EQ(SplitProfileEntry(""), (Fields{"", "", ""}));
-    EXPECT_EQ(SplitProfileEntry("||"), (Fields{"", "", ""}));
-    EXPECT_EQ(SplitProfileEntry("|x|"), (Fields{"", "x", ""}));
-}
-
 class ProfileTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -47,11 +47,6 @@ protected:
     std::string CopyOf(const std::string& relative) const {
         return state.targetPath + (src + relative).substr(3);
     }
-    std::string Status() {
-        char text[300] = "";
-        SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
     test::TempDir source{"C:"};
     test::TempDir target;
     std::string src;
@@ -171,11 +166,8 @@ TEST_F(FolderDialogTest, CancellingEmptiesTheTargetButNotTheField) {
         EXPECT_EQ(answerer.seen.size(), 1u);
     }
     EXPECT_EQ(state.targetPath, "");
-    char text[100] = "";
-    GetWindowTextA(Gadget(kTargetPathField), text, sizeof text);
-    EXPECT_STREQ(text, "D:\\Old\\");
-    SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, kTargetEmptyText);
+    EXPECT_EQ(test::TextOf(Gadget(kTargetPathField)), "D:\\Old\\");
+    EXPECT_EQ(Status(), kTargetEmptyText);
 }
 
 } // namespace

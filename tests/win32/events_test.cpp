@@ -99,22 +99,6 @@ TEST_F(EventsTest, PollReturnsZeroWhenIdleAndTheMessageNumberWhenNoEventCame) {
     EXPECT_EQ(layer.PollEvent(&e), 0);
 }
 
-TEST_F(EventsTest, ShortcutTableHoldsTabShiftTabAndAltX) {
-    ACCEL table[8];
-    const int n = CopyAcceleratorTableA(layer.Shortcuts(), table, 8);
-    ASSERT_EQ(n, 3);
-    auto has = [&](BYTE flags, WORD key, WORD cmd) {
-        for (int i = 0; i < n; ++i) {
-            if ((table[i].fVirt & ~0x80) == flags && table[i].key == key && table[i].cmd == cmd)
-                return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(has(FVIRTKEY | FNOINVERT, VK_TAB, kNextGadgetCommand));
-    EXPECT_TRUE(has(FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kPreviousGadgetCommand));
-    EXPECT_TRUE(has(FVIRTKEY | FNOINVERT | FALT, 'X', kQuitCommand));
-}
-
 TEST_F(EventsTest, AltXTypedOnTheActiveWindowIsTheQuitCommand) {
     ASSERT_EQ(GetActiveWindow(), main);
     SetFocus(Gadget(kSearchButton));

@@ -24,16 +24,7 @@ protected:
         test::MakeDirectory(dir / "Save");
         test::WriteFile(dir / "box.pst", "mail");
     }
-    std::string Status() {
-        char text[300] = "";
-        SendMessageA(layer.StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
-    std::string TargetField() {
-        char text[600] = "";
-        GetWindowTextA(Gadget(kTargetPathField), text, sizeof text);
-        return text;
-    }
+    std::string TargetField() { return test::TextOf(Gadget(kTargetPathField)); }
     test::TempDir dir;
     std::string profile;
     Win32Disk disk;

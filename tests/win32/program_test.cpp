@@ -23,12 +23,6 @@ namespace {
 using test::MainWindowTest;
 using test::TempDir;
 
-std::string StatusText(HWND bar) {
-    char text[512] = "";
-    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 class ProgramRunTest : public MainWindowTest {
 protected:
     void Run() {
@@ -37,7 +31,7 @@ protected:
         Operations ops;
         ops.searchDataFiles = [&] {
             log.push_back("search");
-            statusAtSearch = StatusText(layer.StatusBar());
+            statusAtSearch = Status();
         };
         ops.loadProfile = [&] { log.push_back("load"); };
         ops.saveProfile = [&] { log.push_back(IsWindow(main) ? "save, window open" : "save"); };

@@ -108,12 +108,6 @@ protected:
         return count;
     }
 
-    std::string StatusField(int field) {
-        char text[300] = "";
-        SendMessageA(layer.StatusBar(), SB_GETTEXTA, field, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
-
     test::TempDir root{"C:"};
     std::set<std::string> listed;
     Win32Disk disk;
@@ -141,9 +135,9 @@ TEST_F(RealSearchTest, ListsEveryDataFileOnceInPreOrderWithOkayRows) {
         EXPECT_EQ(Cell(row, 2), kind->versionText);
         EXPECT_EQ(Cell(row, 3), "Okay");
     }
-    EXPECT_EQ(StatusField(0), kSearchDoneText);
+    EXPECT_EQ(Status(0), kSearchDoneText);
     // The last mark is on screen, whatever was skipped to keep up.
-    EXPECT_EQ(StatusField(1), std::string("-") + state.spinnerString.back() + "-");
+    EXPECT_EQ(Status(1), std::string("-") + state.spinnerString.back() + "-");
 }
 
 TEST_F(RealSearchTest, StatusCellAloneIsDrawnInItsColour) {

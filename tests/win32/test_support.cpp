@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 namespace vintrel::test {
@@ -25,6 +27,18 @@ TempDir::TempDir(const std::string& under) {
 
 TempDir::~TempDir() {
     RemoveTree(path_);
+}
+
+std::string TextOf(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string StatusFieldText(HWND bar, int field) {
+    char text[1024] = "";
+    SendMessageA(bar, SB_GETTEXTA, field, reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 void WriteFile(const std::string& path, const std::string& contents) {

@@ -30,6 +30,11 @@ void WriteFile(const std::string& path, const std::string& contents);
 void MakeDirectory(const std::string& path);
 void RemoveTree(const std::string& path);
 
+// The text of a window or control (at most 1,023 characters).
+std::string TextOf(HWND window);
+// The text of one field of a status bar.
+std::string StatusFieldText(HWND bar, int field);
+
 // A file's whole content, or "<unreadable>".
 std::string Contents(const std::string& path);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
 #include "win32/startup.h"
 #include "app/state.h"
 #include "ui/main_window.h"
@@ -31,6 +32,7 @@ protected:
         }
     }
     HWND Gadget(int n) const { return layer.Gadget(n); }
+    std::string Status(int field = 0) const { return StatusFieldText(layer.StatusBar(), field); }
 
     AppState state;
     WindowLayer layer;
