@@ -46,12 +46,9 @@ std::vector<std::string> PlantSources(const std::string& root, double& megabytes
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <work folder> [rounds]\n", argv[0]);
-        return 2;
-    }
+    if (vintrel::bench::MissingArguments(argc, argv, "<work folder> [rounds]")) return 2;
     const std::string root = argv[1];
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const int rounds = vintrel::bench::CountArgument(argc, argv, 2, 3);
     double megabytes = 0;
     const std::vector<std::string> files = PlantSources(root, megabytes);
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace vintrel::bench {
@@ -13,6 +15,18 @@ inline double Seconds() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The first argument is required; without it, says how to call the program.
+inline bool MissingArguments(int argc, char** argv, const char* usage) {
+    if (argc >= 2) return false;
+    std::fprintf(stderr, "usage: %s %s\n", argv[0], usage);
+    return true;
+}
+
+// A whole number of at least 1 from the arguments, or the fallback when it is not given.
+inline int CountArgument(int argc, char** argv, int index, int fallback) {
+    return argc > index ? std::max(1, std::atoi(argv[index])) : fallback;
 }
 
 inline double Median(std::vector<double> values) {

@@ -104,12 +104,9 @@ void Settle(vintrel::Screen& screen) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <work folder on C:> [entries]\n", argv[0]);
-        return 2;
-    }
+    if (vintrel::bench::MissingArguments(argc, argv, "<work folder on C:> [entries]")) return 2;
     const std::string work = argv[1];
-    const int entries = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
+    const int entries = vintrel::bench::CountArgument(argc, argv, 2, 10000);
     CreateDirectoryA(work.c_str(), nullptr);
     const std::string withData = work + "\\data", without = work + "\\none";
     if (GetFileAttributesA(withData.c_str()) == INVALID_FILE_ATTRIBUTES) {

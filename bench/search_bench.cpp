@@ -137,12 +137,10 @@ void TimeTree(vintrel::AppState& state, GapScreen& screen, const std::string& ro
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <tree root> [rounds] [second tree root] [its rounds]\n",
-                     argv[0]);
+    if (vintrel::bench::MissingArguments(argc, argv,
+                                         "<tree root> [rounds] [second tree root] [its rounds]"))
         return 2;
-    }
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int rounds = vintrel::bench::CountArgument(argc, argv, 2, 5);
 
     vintrel::InitPlatform();
     vintrel::AppState state;
@@ -153,7 +151,7 @@ int main(int argc, char** argv) {
     std::printf("== %s\n", argv[1]);
     TimeTree(state, screen, argv[1], rounds);
     if (argc > 3) {
-        const int bigRounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : rounds;
+        const int bigRounds = vintrel::bench::CountArgument(argc, argv, 4, rounds);
         std::printf("== %s\n", argv[3]);
         TimeTree(state, screen, argv[3], bigRounds);
     }

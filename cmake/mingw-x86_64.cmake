@@ -1,17 +1,4 @@
-# Cross-compiles the x86-64 twin of the Windows build with MinGW-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# The x86-64 twin of the Windows build, for machines that cannot run 32-bit programs.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(VINTREL_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VINTREL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VINTREL_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${VINTREL_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VINTREL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Tests of this tree run through Wine; CMakeLists.txt points this at a wrapper
-# that gives every build tree its own Wine prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -7,7 +7,7 @@
 namespace vintrel {
 namespace {
 
-using Strings = std::vector<std::string>;
+using test::Strings;
 
 TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
     struct Case {

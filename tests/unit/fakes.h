@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/disk.h"
 #include "app/screen.h"
+#include "app/state.h"
 
 namespace vintrel::test {
 
@@ -103,5 +106,19 @@ public:
     std::uint32_t clock = 0;        // what Milliseconds says
     std::uint32_t clockPerMark = 0; // how far the clock moves with every mark in field 1
 };
+
+// A program started in a folder, with the fake disk and screen: the base of the tests that
+// run the program's operations.
+class FakeProgramTest : public ::testing::Test {
+protected:
+    explicit FakeProgramTest(const std::string& startupDirectory) {
+        InitSharedState(state, &startupDirectory);
+    }
+    AppState state;
+    FakeDisk disk;
+    FakeScreen screen;
+};
+
+using Strings = std::vector<std::string>;
 
 } // namespace vintrel::test

@@ -20,16 +20,25 @@ protected:
     test::FakeDisk disk;
 };
 
-TEST_F(ProbeTest, FilesGiveTheirFullSize) {
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail\\box.pst"), 1234);
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail\\empty.wab"), 0);
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\big.pst"), 5LL * 1024 * 1024 * 1024 + 7);
-}
-
-TEST_F(ProbeTest, DirectoriesGiveMinusTwoWithAnyTrailingBackslashes) {
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail"), kProbeDirectory);
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail\\"), kProbeDirectory);
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail\\\\\\"), kProbeDirectory);
+TEST_F(ProbeTest, FilesGiveTheirSizeDirectoriesAndSharesMinusTwoNothingMinusOne) {
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"C:\\Mail\\box.pst", 1234},
+        {"C:\\Mail\\empty.wab", 0},
+        {"C:\\big.pst", 5LL * 1024 * 1024 * 1024 + 7},
+        {"C:\\Mail", kProbeDirectory},
+        {"C:\\Mail\\", kProbeDirectory},
+        {"C:\\Mail\\\\\\", kProbeDirectory},
+        {"\\\\server\\share", kProbeDirectory}, // found by its attributes only
+        {"\\\\server\\share\\", kProbeDirectory},
+        {"\\\\server\\other", kProbeNothing},
+        {"", kProbeNothing},
+        {"C:\\Mail\\gone.pst", kProbeNothing},
+        {"\\", kProbeNothing},
+    };
+    for (const auto& [path, expected] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(ProbeFileSize(disk, path), expected);
+    }
 }
 
 TEST_F(ProbeTest, DriveRootsAskOnlyTheDriveType) {
@@ -39,18 +48,6 @@ TEST_F(ProbeTest, DriveRootsAskOnlyTheDriveType) {
     EXPECT_EQ(ProbeFileSize(disk, "Q:"), kProbeNothing);
     EXPECT_EQ(ProbeFileSize(disk, "Q:\\"), kProbeNothing);
     EXPECT_EQ(disk.lookups, (std::vector<std::string>{"C:\\", "C:\\", "D:\\", "Q:\\", "Q:\\"}));
-}
-
-TEST_F(ProbeTest, NothingThereGivesMinusOne) {
-    EXPECT_EQ(ProbeFileSize(disk, ""), kProbeNothing);
-    EXPECT_EQ(ProbeFileSize(disk, "C:\\Mail\\gone.pst"), kProbeNothing);
-    EXPECT_EQ(ProbeFileSize(disk, "\\"), kProbeNothing);
-}
-
-TEST_F(ProbeTest, NetworkSharesAreFoundByTheirAttributes) {
-    EXPECT_EQ(ProbeFileSize(disk, "\\\\server\\share"), kProbeDirectory);
-    EXPECT_EQ(ProbeFileSize(disk, "\\\\server\\share\\"), kProbeDirectory);
-    EXPECT_EQ(ProbeFileSize(disk, "\\\\server\\other"), kProbeNothing);
 }
 
 TEST_F(ProbeTest, WildcardsNameNoFileAndAreNeverLookedUp) {

@@ -12,7 +12,7 @@
 namespace vintrel {
 namespace {
 
-using Strings = std::vector<std::string>;
+using test::Strings;
 using namespace std::string_literals;
 
 Strings ReadAllLines(const std::string& bytes) {
@@ -54,11 +54,10 @@ TEST(ProfileLines, LinesHaveNoLengthLimit) {
     EXPECT_EQ(ReadAllLines("T\r\n" + longLine + "\r\nz"), (Strings{"T", longLine, "z"}));
 }
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public test::FakeProgramTest {
 protected:
+    ProfileTest() : FakeProgramTest("C:\\Run") {}
     void SetUp() override {
-        const std::string dir = "C:\\Run";
-        InitSharedState(state, &dir);
         disk.AddDrive("C:\\");
         disk.AddDirectory("C:\\Save");
         disk.AddFile("C:\\Mail\\box.pst", 10);
@@ -72,9 +71,6 @@ protected:
         }
         return "<never set>";
     }
-    AppState state;
-    test::FakeDisk disk;
-    test::FakeScreen screen;
 };
 
 TEST_F(ProfileTest, LoadsTargetAndRowsMarkingWhatIsGone) {

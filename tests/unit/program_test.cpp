@@ -7,11 +7,10 @@
 namespace vintrel {
 namespace {
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public test::FakeProgramTest {
 protected:
+    ProgramTest() : FakeProgramTest("C:\\Work") {}
     void SetUp() override {
-        const std::string dir = "C:\\Work";
-        InitSharedState(state, &dir);
         disk.AddDrive("C:\\");
         disk.AddDirectory("C:\\Work");
         ops.searchDataFiles = [this] { log.push_back("search"); };
@@ -24,9 +23,6 @@ protected:
     static Event Command(int n) { return {EventKind::Command, n}; }
     static Event Close(int n = kMainWindowNumber) { return {EventKind::CloseRequest, n}; }
 
-    AppState state;
-    test::FakeDisk disk;
-    test::FakeScreen screen;
     Operations ops;
     std::vector<std::string> log;
 };

@@ -8,7 +8,7 @@
 namespace vintrel {
 namespace {
 
-using Strings = std::vector<std::string>;
+using test::Strings;
 
 TEST(Classify, KnowsTheFourKindsByTheirExactEndings) {
     struct Case {
@@ -45,11 +45,10 @@ TEST(Classify, KnowsTheFourKindsByTheirExactEndings) {
     EXPECT_STREQ(ClassifyDataFile("C:\\a.pab")->versionText, "[No idea]");
 }
 
-class SearchTest : public ::testing::Test {
+class SearchTest : public test::FakeProgramTest {
 protected:
+    SearchTest() : FakeProgramTest("C:\\") {}
     void SetUp() override {
-        const std::string dir = "C:\\";
-        InitSharedState(state, &dir);
         // R holds A (with A1) and B, in that order; data files all over.
         disk.AddDirectoryIn("C:\\R");
         disk.AddFileIn("C:\\R\\top.pst");
@@ -68,9 +67,6 @@ protected:
             paths.push_back(EntryPath(e));
         return paths;
     }
-    AppState state;
-    test::FakeDisk disk;
-    test::FakeScreen screen;
 };
 
 TEST_F(SearchTest, WalksDepthFirstInPreOrderListingFilesAsEachDirectoryIsRead) {
