@@ -54,7 +54,6 @@ public:
 
     // Adds a keyboard shortcut of the main window; it arrives as a command event.
     void AddShortcut(BYTE flags, WORD key, WORD command);
-    HACCEL Shortcuts() const { return accelerators_; }
 
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
