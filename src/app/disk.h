@@ -12,8 +12,6 @@ namespace vintrel {
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
-inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
-
 struct DiskEntry {
     std::string name; // the long name, as the platform reports it
     std::uint32_t attributes = 0;

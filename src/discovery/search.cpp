@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
-#include "app/file_list.h"
 
 namespace vintrel {
 
@@ -45,7 +45,7 @@ private:
 // The directory that earlier backups went to, when it lies below the start of the walk: its
 // copies are not data files of their own, and listing them would copy them again, one level
 // deeper each run. Empty when there is none.
-std::string BackupDirectoryBelow(AppState& state, Disk& disk, const std::string& start) {
+std::string BackupDirectoryBelow(const AppState& state, Disk& disk, const std::string& start) {
     if (state.targetPath.empty() || start.empty()) return "";
     std::string target = disk.FullPath(state.targetPath);
     while (!target.empty() && (target.back() == '\\' || target.back() == '/'))

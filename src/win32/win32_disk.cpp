@@ -11,11 +11,15 @@ namespace vintrel {
 
 namespace {
 
+std::uint64_t SizeOf(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
 DiskEntry EntryOf(const WIN32_FIND_DATAA& data) {
     DiskEntry entry;
     entry.name = data.cFileName;
     entry.attributes = data.dwFileAttributes;
-    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
     // The listing gives the reparse tag in this field, and only for reparse points.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.reparseTag = data.dwReserved0;
     return entry;
@@ -128,8 +132,7 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
         DiskEntry entry;
         entry.name = path.substr(path.find_last_of("\\/") + 1);
         entry.attributes = attributes.dwFileAttributes;
-        entry.size =
-            (static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+        entry.size = SizeOf(attributes.nFileSizeHigh, attributes.nFileSizeLow);
         return entry;
     }
     if (!pattern &&
