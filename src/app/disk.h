@@ -16,10 +16,19 @@ struct DiskEntry {
     std::string name; // the long name, as the platform reports it
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
-    std::uint32_t reparseTag = 0; // with the reparse-point attribute: what kind of point it is
+    std::uint64_t lastWriteTime = 0; // a FILETIME: 100-nanosecond steps since 1601
+    std::uint32_t reparseTag = 0;    // with the reparse-point attribute: what kind of point it is
     // The 8.3 name, where the listing gives one. Only asked for when the long name does not
     // fit the ANSI code page (it then holds "?").
     std::string shortName;
+};
+
+// What a file or folder is, whatever path names it: the volume's serial number and the file's
+// index on that volume. Two paths name the same thing exactly when their identities agree.
+struct FileIdentity {
+    std::uint32_t volume = 0;
+    std::uint64_t index = 0;
+    friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
 
 // The entries of one open directory, in the order the platform delivers them ("." and ".."
@@ -63,9 +72,13 @@ public:
     // is there, or may be there but cannot be looked at (access denied).
     virtual bool Absent(const std::string& path) = 0;
 
-    // The path made absolute and plain ("." and ".." resolved), as the platform would open it;
-    // the path itself when it cannot say.
-    virtual std::string FullPath(const std::string& path) = 0;
+    // The identity of the file or folder a path names (links followed); nothing when it
+    // cannot be opened.
+    virtual std::optional<FileIdentity> Identity(const std::string& path) = 0;
+
+    // The plain path of what a path names, every link and alias on the way resolved ("C:\x",
+    // "\\server\share\x"); empty when it cannot be opened or the platform cannot say.
+    virtual std::string FinalPath(const std::string& path) = 0;
 
     // Clears the read-only attribute of a file, where it has one, so that it can be replaced.
     virtual void MakeWritable(const std::string& path) = 0;

@@ -24,14 +24,6 @@ bool SamePath(const std::string& a, const std::string& b) {
     return a.size() == b.size() && SameText(a, 0, b);
 }
 
-bool IsInside(const std::string& path, const std::string& directory) {
-    std::string dir = directory;
-    while (!dir.empty() && IsSeparator(dir.back()))
-        dir.pop_back();
-    if (dir.empty() || path.size() <= dir.size() + 1) return false;
-    return SameText(path, 0, dir) && IsSeparator(path[dir.size()]);
-}
-
 std::string DirectoryPart(const std::string& path) {
     const std::size_t start = StartAfterQuote(path);
     std::size_t end = start;

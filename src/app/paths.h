@@ -13,10 +13,7 @@ std::string DirectoryPart(const std::string& path);
 // double quote after it; a leading double quote is skipped.
 std::string FileNamePart(const std::string& path);
 
-// Windows compares file names without regard to case: these fold the ASCII letters.
+// Windows compares file names without regard to case: this folds the ASCII letters.
 bool SamePath(const std::string& a, const std::string& b);
-// True when the path lies inside the directory (at any depth). The directory may end in a
-// separator or not; a path is not inside itself.
-bool IsInside(const std::string& path, const std::string& directory);
 
 } // namespace vintrel

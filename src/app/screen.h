@@ -20,7 +20,12 @@ enum class EventKind : int {
 struct Event {
     EventKind kind = EventKind::None;
     int number = 0;
-    friend bool operator==(const Event&, const Event&) = default;
+    // When the user made it: the time of the window message behind it, on the clock of
+    // Screen::Milliseconds.
+    std::uint32_t time = 0;
+    friend bool operator==(const Event& a, const Event& b) {
+        return a.kind == b.kind && a.number == b.number;
+    }
 };
 
 class Screen {
@@ -44,6 +49,9 @@ public:
     // otherwise the kind of the event it produced (stored in *event) or, when the message
     // made no event, the message number (never 0).
     virtual int PollEvent(Event* event) = 0;
+
+    // Puts an event taken by PollEvent back, behind any still queued, for the event loop.
+    virtual void ReturnEvent(const Event& event) = 0;
 
     // A cheap clock in milliseconds (wrapping round), for pacing the window's upkeep during
     // long work; reading it never waits on the window system.

@@ -1,5 +1,10 @@
 #include "backup/backup.h"
 
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
+
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
@@ -57,6 +62,68 @@ bool CopyOne(Disk& disk, const BackupPlan& plan) {
     return false;
 }
 
+// Directories are made at every "\"; a hand-written target may separate them with "/".
+std::string WithBackslashes(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// One run over the list. Places are known by identity: a destination that already is the
+// entry's own source, however the target spells it (another drive letter for the same drive,
+// a share, a link), would be replaced by a copy of itself, and no backup would exist; a
+// destination that is another listed file (mail kept in the target folder) is only replaced
+// once that file has been copied itself.
+class BackupRun {
+public:
+    BackupRun(const AppState& state, Disk& disk, Screen& screen)
+        : disk_(disk), screen_(screen), done_(state.profileList.size()) {
+        for (const std::string& entry : state.profileList) {
+            plans_.push_back(PlanBackup(state.targetPath, entry));
+            sources_.push_back(disk.Identity(plans_.back().source));
+            if (sources_.back()) listedAt_.emplace(*sources_.back(), plans_.size() - 1);
+        }
+    }
+
+    std::size_t Run() {
+        for (std::size_t i = 0; i < plans_.size(); ++i)
+            BackUp(i);
+        return failed_;
+    }
+
+private:
+    void BackUp(std::size_t i) {
+        if (done_[i]) return;
+        done_[i] = true;
+        const BackupPlan& plan = plans_[i];
+        // Refused before anything is made on the disk.
+        if (plan.destination.size() >= kDestinationLimit) return Fail(plan, kTooLongSuffix);
+        if (const std::optional<FileIdentity> there = disk_.Identity(plan.destination)) {
+            if (there == sources_[i]) return Fail(plan, kNotBackedUpSuffix);
+            auto [first, last] = listedAt_.equal_range(*there);
+            for (auto it = first; it != last; ++it)
+                BackUp(it->second);
+        }
+        // Longer directory paths are beyond what Windows creates; the copy then fails.
+        if (plan.destinationDirectory.size() < kDirectoryLimit) {
+            disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
+        }
+        if (!CopyOne(disk_, plan)) Fail(plan, kNotBackedUpSuffix);
+    }
+
+    void Fail(const BackupPlan& plan, const char* why) {
+        ++failed_;
+        screen_.ShowMessageBox("Error", plan.fileName + why, 0);
+    }
+
+    Disk& disk_;
+    Screen& screen_;
+    std::vector<BackupPlan> plans_;
+    std::vector<std::optional<FileIdentity>> sources_;
+    std::multimap<FileIdentity, std::size_t> listedAt_; // where each listed file stands
+    std::vector<bool> done_;
+    std::size_t failed_ = 0;
+};
+
 } // namespace
 
 void RunBackup(AppState& state, Disk& disk, Screen& screen) {
@@ -68,34 +135,7 @@ void RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField, kNothingToBackupText);
         return;
     }
-    const std::string target = disk.FullPath(state.targetPath);
-    std::size_t failed = 0;
-    for (const std::string& entry : state.profileList) {
-        const BackupPlan plan = PlanBackup(state.targetPath, entry);
-        // Refused before anything is made on the disk.
-        if (plan.destination.size() >= kDestinationLimit) {
-            ++failed;
-            screen.ShowMessageBox("Error", plan.fileName + kTooLongSuffix, 0);
-            continue;
-        }
-        // A copy onto the source itself, or of an earlier copy into the target again, is
-        // no backup.
-        const std::string source = disk.FullPath(plan.source);
-        const bool copyOfItself = SamePath(source, disk.FullPath(plan.destination));
-        if (copyOfItself || IsInside(source, target)) {
-            ++failed;
-            screen.ShowMessageBox("Error", plan.fileName + kNotBackedUpSuffix, 0);
-            continue;
-        }
-        // Longer directory paths are beyond what Windows creates; the copy then fails.
-        if (plan.destinationDirectory.size() < kDirectoryLimit) {
-            disk.MakeDirectoryPath(plan.destinationDirectory);
-        }
-        if (!CopyOne(disk, plan)) {
-            ++failed;
-            screen.ShowMessageBox("Error", plan.fileName + kNotBackedUpSuffix, 0);
-        }
-    }
+    const std::size_t failed = BackupRun(state, disk, screen).Run();
     // Success is only claimed when every file was copied.
     screen.SetStatusText(kMessageField, failed == 0
                                             ? kAllBackedUpText

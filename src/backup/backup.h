@@ -44,8 +44,8 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total);
 void ChooseTargetPath(AppState& state, Screen& screen);
 
 // Copies every listed file below the target path, in list order, one box per file that
-// cannot be copied, and says at the end how it went. A copy that would land on its own source,
-// or a source inside the target path, is refused like a failed copy.
+// cannot be copied, and says at the end how it went. A copy that would land on its own source
+// is refused like a failed copy.
 void RunBackup(AppState& state, Disk& disk, Screen& screen);
 
 } // namespace vintrel

@@ -33,13 +33,20 @@ bool IsPlainReparseTag(std::uint32_t tag);
 // What kind of data file a full path names, if any. Byte for byte and case-sensitive.
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
 
+// Whether a data file found at start\P\R (P one or more leading folders) is a copy that an
+// earlier backup made of start\R: that file exists with the same size and last-write time,
+// which copies keep.
+bool IsEarlierCopy(Disk& disk, const std::string& start, const std::string& fullPath,
+                   const DiskEntry& file);
+
 // The mark for the next file: a hyphen, the spinner's first character, a hyphen; the
 // spinner then turns by one.
 std::string NextSpinnerMark(std::string& spinner);
 
 // Empties both lists, then walks every directory below the start in depth-first pre-order
-// and lists every data file it meets, leaving out the target path's own subtree. Events that
-// arrive meanwhile are thrown away.
+// and lists every data file it meets, apart from earlier copies. Folder links are followed
+// once to folders off the walked tree. Events made while files are met are thrown away; those
+// made after the last one are left for the event loop.
 void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                      const std::string& startDirectory);
 

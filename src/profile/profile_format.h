@@ -22,13 +22,15 @@ inline constexpr const char* kTargetMissingSuffix = "  (Does not exist)";
 // or the end; the terminator is not part of the line.
 class ProfileLineReader {
 public:
-    explicit ProfileLineReader(const std::string& bytes) : bytes_(bytes) {}
+    // A UTF-8 byte-order mark that an editor put at the start is not part of the first line.
+    explicit ProfileLineReader(const std::string& bytes)
+        : bytes_(bytes), at_(bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0) {}
     bool AtEnd() const { return at_ >= bytes_.size(); }
     std::string NextLine();
 
 private:
     const std::string& bytes_;
-    std::size_t at_ = 0;
+    std::size_t at_;
 };
 
 // The bytes of a profile: the target path and each entry, each followed by CR LF.

@@ -45,7 +45,7 @@ Event WindowLayer::WaitForEvent() {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             // Nobody here posts WM_QUIT; should it come anyway, end like a close request.
-            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+            QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
             break;
         }
         HandleWindowMessage(message);
@@ -62,7 +62,7 @@ int WindowLayer::PollEvent(Event* event) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
         if (message.message == WM_QUIT) {
-            events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+            QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
         } else {
             HandleWindowMessage(message);
         }

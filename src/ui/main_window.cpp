@@ -197,16 +197,18 @@ std::string WindowLayer::FolderDialog(const std::string& title, const std::strin
 }
 
 std::uint32_t WindowLayer::Milliseconds() {
-    // The performance counter is read in the process (no trip to the window system, nor to
-    // Wine's server), and finer than GetTickCount's 10 to 16 ms.
-    static const LONGLONG perMillisecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<std::uint32_t>(now.QuadPart / perMillisecond);
+    // The clock of the window messages' own times, so that the work that polls can tell what
+    // the user did before a moment from what came after it. Read in the process.
+    return GetTickCount();
+}
+
+void WindowLayer::ReturnEvent(const Event& event) {
+    events_.push_back(event);
+}
+
+void WindowLayer::QueueEvent(EventKind kind, int number) {
+    // The time of the message being handled: when the user pressed, not when it was seen.
+    events_.push_back({kind, number, static_cast<std::uint32_t>(GetMessageTime())});
 }
 
 void WindowLayer::CloseMainWindow() {
@@ -250,7 +252,7 @@ LRESULT WindowLayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CLOSE:
         // Closing is the program's decision, after its loop has seen the request.
-        events_.push_back({EventKind::CloseRequest, kMainWindowNumber});
+        QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
         return 0;
     case WM_COMMAND:
         OnCommand(wParam, lParam);
@@ -275,11 +277,11 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
         const int command = LOWORD(wParam);
         if (command == kNextGadgetCommand) MoveFocus(true);
         if (command == kPreviousGadgetCommand) MoveFocus(false);
-        events_.push_back({EventKind::Command, command});
+        QueueEvent(EventKind::Command, command);
         return;
     }
     const int gadget = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-    events_.push_back({EventKind::Gadget, gadget});
+    QueueEvent(EventKind::Gadget, gadget);
 }
 
 LRESULT WindowLayer::OnCtlColor(UINT message, HDC dc, HWND control) {

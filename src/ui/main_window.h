@@ -57,6 +57,7 @@ public:
 
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
+    void ReturnEvent(const Event& event) override;
     std::uint32_t Milliseconds() override;
 
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
@@ -78,6 +79,7 @@ private:
     LRESULT OnListCustomDraw(NMLVCUSTOMDRAW* draw);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void HandleWindowMessage(MSG& message);
+    void QueueEvent(EventKind kind, int number);
     void CreateGadgets(HINSTANCE instance);
     void SetUpFileList(HWND list);
     void CreateStatusBar();

@@ -15,11 +15,16 @@ std::uint64_t SizeOf(DWORD high, DWORD low) {
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
+std::uint64_t TimeOf(const FILETIME& time) {
+    return SizeOf(time.dwHighDateTime, time.dwLowDateTime);
+}
+
 DiskEntry EntryOf(const WIN32_FIND_DATAA& data) {
     DiskEntry entry;
     entry.name = data.cFileName;
     entry.attributes = data.dwFileAttributes;
     entry.size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
+    entry.lastWriteTime = TimeOf(data.ftLastWriteTime);
     // The listing gives the reparse tag in this field, and only for reparse points.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.reparseTag = data.dwReserved0;
     return entry;
@@ -77,10 +82,9 @@ public:
         haveData_ = false;
         entry = EntryOf(data_);
         entry.shortName = data_.cAlternateFileName;
-        // A directory whose name the ANSI code page cannot hold ("?" in it) is only reachable
-        // through its short name.
-        if ((data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.shortName.empty() &&
-            entry.name.find('?') != std::string::npos) {
+        // A name that the ANSI code page cannot hold ("?" in it) is only reachable through
+        // its short name.
+        if (entry.shortName.empty() && entry.name.find('?') != std::string::npos) {
             entry.shortName = ShortNameOf(pattern_, entry.name, unreadableNames_[entry.name]++);
         }
         return true;
@@ -133,6 +137,7 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
         entry.name = path.substr(path.find_last_of("\\/") + 1);
         entry.attributes = attributes.dwFileAttributes;
         entry.size = SizeOf(attributes.nFileSizeHigh, attributes.nFileSizeLow);
+        entry.lastWriteTime = TimeOf(attributes.ftLastWriteTime);
         return entry;
     }
     if (!pattern &&
@@ -168,14 +173,71 @@ bool Win32Disk::Absent(const std::string& path) {
            error == ERROR_INVALID_DRIVE || error == ERROR_NOT_READY;
 }
 
-std::string Win32Disk::FullPath(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::string full(needed, '\0');
-    const DWORD got = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    if (got == 0 || got >= needed) return path;
-    full.resize(got);
-    return full;
+namespace {
+
+// Opens a file or folder only to ask about it: no access to its content, every kind of
+// sharing, so that it works whoever holds it open.
+class QueryHandle {
+public:
+    explicit QueryHandle(const std::string& path)
+        : handle_(path.size() > kMaxPathChars
+                      ? INVALID_HANDLE_VALUE
+                      : ::CreateFileA(
+                            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+    ~QueryHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    QueryHandle(const QueryHandle&) = delete;
+    QueryHandle& operator=(const QueryHandle&) = delete;
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Windows before Vista has no GetFinalPathNameByHandleA; there nothing can say where a link
+// leads.
+using FinalPathCall = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+FinalPathCall FinalPathFunction() {
+    static const FinalPathCall call = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    return call;
+}
+
+} // namespace
+
+std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
+    QueryHandle handle(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, SizeOf(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+std::string Win32Disk::FinalPath(const std::string& path) {
+    const FinalPathCall call = FinalPathFunction();
+    if (!call) return "";
+    QueryHandle handle(path);
+    if (!handle) return "";
+    std::string final(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD got = call(handle.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        if (got == 0) return "";
+        if (got < final.size()) {
+            final.resize(got);
+            break;
+        }
+        final.resize(got + 1);
+    }
+    // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
+    if (final.rfind("\\\\?\\UNC\\", 0) == 0) {
+        final.erase(0, 6);
+        final[0] = '\\';
+    } else if (final.rfind("\\\\?\\", 0) == 0) {
+        final.erase(0, 4);
+    }
+    return final;
 }
 
 void Win32Disk::MakeWritable(const std::string& path) {

@@ -11,7 +11,8 @@ public:
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     bool Absent(const std::string& path) override;
-    std::string FullPath(const std::string& path) override;
+    std::optional<FileIdentity> Identity(const std::string& path) override;
+    std::string FinalPath(const std::string& path) override;
     void MakeWritable(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;

@@ -135,22 +135,46 @@ TEST_F(BackupTest, DirectoriesOf248CharactersOrMoreAreNeverMade) {
     EXPECT_EQ(disk.madePaths[0].size(), 247u);
 }
 
-TEST_F(BackupTest, ACopyOntoItsOwnSourceOrFromInsideTheTargetIsRefused) {
-    disk.files["C:\\Backup\\Mail\\a.pst"] = "an earlier copy";
-    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v"};
-    state.targetPath = "c:\\";
-    RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
-    EXPECT_TRUE(disk.diskCalls.empty()) << "nothing is written beside the source";
-    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 2 of 2 files were NOT backed up!");
+TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive) {
+    disk.AddAlias("D:\\", "C:\\");                           // subst D: C:\ .
+    disk.AddAlias("\\\\localhost\\c$", "C:\\");              // the drive's admin share
+    disk.AddAlias("Z:\\home\\user\\.wine\\drive_c", "C:\\"); // Wine's own path to drive C:
+    disk.AddLink("E:\\Linked", "C:\\");
+    disk.currentDirectory = "C:\\Mail";
+    disk.readOnly.insert("C:\\Mail\\a.pst");
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    for (const char* target : {"C:\\", "c:\\", "C:", "C:/", "C:\\Mail\\..\\", "C:\\.\\", "D:\\",
+                               "d:", "\\\\localhost\\c$\\", "\\\\?\\C:\\", "\\\\.\\C:\\",
+                               "Z:\\home\\user\\.wine\\drive_c\\",
+                               "z:/home/user/.wine/drive_c/mail/../", "E:\\Linked\\", "..\\"}) {
+        SCOPED_TRACE(target);
+        state.targetPath = target;
+        disk.diskCalls.clear();
+        screen.calls.clear();
+        RunBackup(state, disk, screen);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
+        EXPECT_TRUE(disk.readOnly.count("C:\\Mail\\a.pst"));
+        EXPECT_TRUE(disk.diskCalls.empty()) << "nothing is written beside the source";
+        EXPECT_EQ(Boxes(),
+                  (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
+        EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+    }
+}
 
-    screen.calls.clear();
+TEST_F(BackupTest, MailInsideTheTargetIsBackedUpAndAHandWrittenSlashMakesItsFolders) {
+    disk.files["C:\\Backup\\Mail\\a.pst"] = "real mail kept in the target folder";
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v"};
     state.targetPath = "C:\\Backup\\";
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "first") << "the real file is backed up";
-    EXPECT_FALSE(disk.files.count("C:\\Backup\\Backup\\Mail\\a.pst")) << "the copy is not";
-    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
-    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 2 files were NOT backed up!");
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "first");
+    EXPECT_EQ(disk.files["C:\\Backup\\Backup\\Mail\\a.pst"], "real mail kept in the target folder");
+    EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+
+    state.profileList = {"C:\\Mail\\Deep\\b.wab|k|v"};
+    state.targetPath = "E:/Save/";
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
+    EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {

@@ -9,11 +9,27 @@ namespace vintrel::test {
 
 namespace {
 
+char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string Parent(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
+    const std::size_t last = path.find_last_of('\\');
+    if (last == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, last);
 }
 std::string Name(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
+}
+std::string Join(const std::string& directory, const std::string& name) {
+    return directory.back() == '\\' ? directory + name : directory + "\\" + name;
+}
+// Whether `path` is `place` or lies below it.
+bool AtOrBelow(const std::string& path, const std::string& place) {
+    if (path.size() < place.size()) return false;
+    for (std::size_t i = 0; i < place.size(); ++i) {
+        if (Fold(path[i]) != Fold(place[i])) return false;
+    }
+    return path.size() == place.size() || place.back() == '\\' || path[place.size()] == '\\';
 }
 DiskEntry Entry(const std::string& name, std::uint32_t attributes, std::uint64_t size) {
     DiskEntry entry;
@@ -23,7 +39,106 @@ DiskEntry Entry(const std::string& name, std::uint32_t attributes, std::uint64_t
     return entry;
 }
 
+// The path made absolute and plain, as GetFullPathNameA makes it: by its text alone.
+std::string Absolute(std::string path, const std::string& current) {
+    if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0) path = path.substr(4);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    std::string root;
+    std::string rest;
+    if (path.size() >= 2 && path[1] == ':') {
+        root = path.substr(0, 2) + "\\";
+        rest = path.substr(2);
+        // "C:x" starts from the current directory when that is on the same drive.
+        if ((rest.empty() || rest[0] != '\\') && Fold(current[0]) == Fold(path[0])) {
+            rest = current.substr(2) + "\\" + rest;
+        }
+    } else if (path.rfind("\\\\", 0) == 0) {
+        const std::size_t server = path.find('\\', 2);
+        const std::size_t share =
+            server == std::string::npos ? server : path.find('\\', server + 1);
+        root = path.substr(0, share);
+        rest = share == std::string::npos ? "" : path.substr(share);
+    } else if (!path.empty() && path[0] == '\\') {
+        root = current.substr(0, 3);
+        rest = path;
+    } else {
+        root = current.substr(0, 3);
+        rest = current.substr(2) + "\\" + path;
+    }
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at <= rest.size();) {
+        std::size_t end = rest.find('\\', at);
+        if (end == std::string::npos) end = rest.size();
+        const std::string part = rest.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string full = root;
+    for (const std::string& part : parts)
+        full = Join(full, part);
+    return full;
+}
+
 } // namespace
+
+bool PathLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Fold(x) < Fold(y); });
+}
+
+std::string FakeDisk::Unalias(const std::string& path) const {
+    for (const auto& [alias, place] : aliases_) {
+        if (AtOrBelow(path, alias)) {
+            const std::string rest = path.substr(std::min(path.size(), alias.size()));
+            return rest.empty() || rest == "\\" ? place : Join(place, rest.substr(rest[0] == '\\'));
+        }
+    }
+    return path;
+}
+
+std::string FakeDisk::ResolveFrom(const std::string& path, int hops) const {
+    if (hops > 16) return "";
+    const std::string full = Unalias(Absolute(path, currentDirectory));
+    // Each folder on the way that is a link leads on to its target.
+    std::size_t at = full.find('\\', 2);
+    if (full.rfind("\\\\", 0) == 0) at = full.find('\\', full.find('\\', 2) + 1);
+    std::string resolved = full.substr(0, at == std::string::npos ? full.size() : at + 1);
+    while (at != std::string::npos && at + 1 < full.size()) {
+        std::size_t end = full.find('\\', at + 1);
+        if (end == std::string::npos) end = full.size();
+        resolved = Unalias(Join(resolved, full.substr(at + 1, end - at - 1)));
+        if (auto link = links_.find(resolved); link != links_.end()) {
+            resolved = ResolveFrom(link->second, hops + 1);
+            if (resolved.empty()) return "";
+        }
+        at = end == full.size() ? std::string::npos : end;
+    }
+    return resolved;
+}
+
+std::string FakeDisk::Resolve(const std::string& path) const {
+    return path.empty() ? "" : ResolveFrom(path, 0);
+}
+
+bool FakeDisk::IsDirectory(const std::string& resolved) const {
+    if (resolved.size() == 3 && resolved[1] == ':') return true;
+    if (directories_.count(resolved) || listings_.count(resolved)) return true;
+    if (auto e = entries_.find(resolved); e != entries_.end()) {
+        return (e->second.attributes & kAttributeDirectory) != 0;
+    }
+    const std::string below = Join(resolved, "");
+    auto f = files.lower_bound(below);
+    return f != files.end() && AtOrBelow(f->first, resolved);
+}
+
+bool FakeDisk::Exists(const std::string& resolved) const {
+    return !resolved.empty() &&
+           (files.count(resolved) || entries_.count(resolved) || IsDirectory(resolved));
+}
 
 void FakeDisk::AddFile(const std::string& path, std::uint64_t size) {
     entries_[path] = Entry(Name(path), 0x20, size);
@@ -56,28 +171,53 @@ private:
 
 } // namespace
 
-void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes) {
-    listings_[Parent(path)].push_back(Entry(Name(path), attributes, 10));
+void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes, std::uint64_t size,
+                         std::uint64_t lastWriteTime, const std::string& shortName) {
+    DiskEntry entry = Entry(Name(path), attributes, size);
+    entry.lastWriteTime = lastWriteTime;
+    entry.shortName = shortName;
+    listings_[Parent(path)].push_back(entry);
+    entries_[shortName.empty() ? path : Join(Parent(path), shortName)] = entry;
 }
 
 void FakeDisk::AddDirectoryIn(const std::string& path, std::uint32_t attributes,
                               std::uint32_t reparseTag, const std::string& shortName) {
-    listings_[Parent(path)].push_back({Name(path), attributes, 0, reparseTag, shortName});
-    auto& own = listings_[shortName.empty() ? path : Parent(path) + "\\" + shortName];
+    listings_[Parent(path)].push_back({Name(path), attributes, 0, 0, reparseTag, shortName});
+    auto& own = listings_[shortName.empty() ? path : Join(Parent(path), shortName)];
     if (own.empty()) {
         own.push_back(Entry(".", kAttributeDirectory, 0));
         own.push_back(Entry("..", kAttributeDirectory, 0));
     }
 }
 
+void FakeDisk::AddLink(const std::string& path, const std::string& target,
+                       std::uint32_t reparseTag) {
+    listings_[Parent(path)].push_back(
+        {Name(path), kAttributeDirectory | kAttributeReparsePoint, 0, 0, reparseTag, ""});
+    links_[path] = target;
+}
+
 std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& directory) {
     listed.push_back(ListingPattern(directory));
-    if (denied_.count(directory)) return nullptr;
-    auto it = listings_.find(directory);
+    const std::string resolved = Resolve(directory);
+    if (denied_.count(resolved)) return nullptr;
+    auto it = listings_.find(resolved);
     if (it == listings_.end()) return nullptr;
     auto reader = std::make_unique<FakeReader>(it->second, openListings);
     mostOpenListings = std::max(mostOpenListings, openListings);
     return reader;
+}
+
+std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
+    const std::string resolved = Resolve(path);
+    if (!Exists(resolved) || unlookable.count(resolved)) return std::nullopt;
+    auto [it, added] = identities_.emplace(resolved, identities_.size() + 1);
+    return FileIdentity{7, it->second};
+}
+
+std::string FakeDisk::FinalPath(const std::string& path) {
+    const std::string resolved = Resolve(path);
+    return Exists(resolved) && !finalPathsUnknown ? resolved : "";
 }
 
 namespace {
@@ -105,54 +245,76 @@ private:
 } // namespace
 
 std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete) {
-    auto f = files.find(path);
-    if (f == files.end() || unopenable.count(path)) return std::nullopt;
+    const std::string resolved = Resolve(path);
+    auto f = files.find(resolved);
+    if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
     complete = readFailsAfter >= f->second.size();
     return f->second.substr(0, readFailsAfter);
 }
 
 std::unique_ptr<FileWriter> FakeDisk::OpenForWriting(const std::string& path) {
-    if (failAt == Step::Create) return nullptr;
-    files[path].clear();
-    return std::make_unique<FakeWriter>(*this, files[path]);
+    const std::string resolved = Resolve(path);
+    if (failAt == Step::Create || resolved.empty() || !IsDirectory(Parent(resolved))) {
+        return nullptr;
+    }
+    files[resolved].clear();
+    return std::make_unique<FakeWriter>(*this, files[resolved]);
 }
 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
-    if (failAt == Step::Replace || !files.count(replacement)) return false;
-    files[target] = files[replacement];
-    files.erase(replacement);
+    const std::string from = Resolve(replacement), to = Resolve(target);
+    if (failAt == Step::Replace || !files.count(from)) return false;
+    files[to] = files[from];
+    files.erase(from);
     return true;
 }
 
 bool FakeDisk::RemoveFile(const std::string& path) {
     diskCalls.push_back("remove " + path);
-    return files.erase(path) == 1;
+    return files.erase(Resolve(path)) == 1;
 }
 
 void FakeDisk::MakeDirectoryPath(const std::string& path) {
     madePaths.push_back(path);
     diskCalls.push_back("make " + path);
+    // Each directory up to the last "\", in turn; one whose parent is missing is not made.
+    for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
+        const std::string directory = Resolve(path.substr(0, at + 1));
+        if (directory.empty() || files.count(directory)) return;
+        if (!IsDirectory(directory)) {
+            if (!IsDirectory(Parent(directory))) return;
+            directories_.insert(directory);
+        }
+    }
 }
 
 bool FakeDisk::CopyFileTo(const std::string& source, const std::string& destination) {
     diskCalls.push_back("copy " + source + " > " + destination);
-    auto from = files.find(source);
-    if (from == files.end() || readOnly.count(destination)) return false;
-    if (readOnly.count(source)) readOnly.insert(destination); // the copy keeps the attribute
-    if (failCopyTo.count(destination)) {
-        files[destination] = from->second.substr(0, from->second.size() / 2); // cut off
+    const std::string from = Resolve(source), to = Resolve(destination);
+    auto file = files.find(from);
+    if (file == files.end() || to.empty() || readOnly.count(to) || !IsDirectory(Parent(to))) {
         return false;
     }
-    files[destination] = from->second;
+    const std::string contents = file->second;
+    if (readOnly.count(from)) readOnly.insert(to); // the copy keeps the attribute
+    if (failCopyTo.count(to)) {
+        files[to] = contents.substr(0, contents.size() / 2); // cut off
+        return false;
+    }
+    files[to] = contents;
     return true;
 }
 
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
-    if (failMoves || !files.count(file) || readOnly.count(destination)) return false;
-    files[destination] = files[file];
-    files.erase(file);
-    if (readOnly.erase(file)) readOnly.insert(destination);
+    const std::string from = Resolve(file), to = Resolve(destination);
+    if (failMoves || !files.count(from) || readOnly.count(to) || !IsDirectory(Parent(to))) {
+        return false;
+    }
+    const std::string contents = files[from];
+    files.erase(from);
+    files[to] = contents;
+    if (readOnly.erase(from)) readOnly.insert(to);
     return true;
 }
 
@@ -163,16 +325,17 @@ unsigned FakeDisk::DriveType(const std::string& root) {
 }
 
 bool FakeDisk::Absent(const std::string& path) {
-    return !unlookable.count(path) && !FindEntry(path);
+    return !unlookable.count(Resolve(path)) && !FindEntry(path);
 }
 
 std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     lookups.push_back(path);
-    if (unlookable.count(path)) return std::nullopt;
-    if (auto f = files.find(path); f != files.end()) {
-        return Entry(Name(path), 0x20, f->second.size());
+    const std::string resolved = Resolve(path);
+    if (unlookable.count(resolved)) return std::nullopt;
+    if (auto f = files.find(resolved); f != files.end()) {
+        return Entry(Name(resolved), 0x20, f->second.size());
     }
-    auto it = entries_.find(path);
+    auto it = entries_.find(resolved);
     if (it == entries_.end()) return std::nullopt;
     return it->second;
 }
@@ -180,7 +343,7 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
 std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
     lookups.push_back(path);
     if (auto it = shares_.find(path); it != shares_.end()) return it->second;
-    if (auto it = entries_.find(path); it != entries_.end()) return it->second.attributes;
+    if (auto it = entries_.find(Resolve(path)); it != entries_.end()) return it->second.attributes;
     return std::nullopt;
 }
 

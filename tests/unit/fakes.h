@@ -16,6 +16,17 @@
 
 namespace vintrel::test {
 
+// Orders paths as Windows compares them: without regard to the case of ASCII letters.
+struct PathLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+using PathSet = std::set<std::string, PathLess>;
+
+// A small file system in memory. Every path handed to it is resolved as Windows would:
+// made absolute ("." and ".." taken out, "/" as a separator, drive-relative "C:x" and rooted
+// "\\x" from the current directory, "\\?\" and "\\.\" prefixes dropped), drive aliases
+// replaced and folder links followed, so that every spelling of one place finds it. Names
+// compare without regard to case. The public maps are keyed by resolved paths.
 class FakeDisk : public Disk {
 public:
     void AddDrive(const std::string& root, unsigned type = 3) { drives_[root] = type; }
@@ -24,19 +35,31 @@ public:
     // Something that only answers to its attributes, as a network share does.
     void AddShare(const std::string& path) { shares_[path] = kAttributeDirectory; }
     // Builds a tree: each entry also shows in its parent's listing, in the order added.
-    // Directories other than drive roots list "." and ".." first, as Windows does.
-    void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20);
-    // A short name, where given, is the one the directory's own entries are listed under.
+    // Directories other than drive roots list "." and ".." first, as Windows does. A short
+    // name, where given, is the one the entry opens under.
+    void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20,
+                   std::uint64_t size = 10, std::uint64_t lastWriteTime = 0,
+                   const std::string& shortName = "");
     void AddDirectoryIn(const std::string& path, std::uint32_t attributes = kAttributeDirectory,
                         std::uint32_t reparseTag = 0, const std::string& shortName = "");
+    // A folder link at `path` (shown in its parent's listing as a reparse point with the tag)
+    // that leads to `target`; one whose target leads back to it resolves to nothing.
+    void AddLink(const std::string& path, const std::string& target, std::uint32_t reparseTag = 0);
+    // Another name for the same place: a drive letter ("D:", as subst makes), a share
+    // ("\\\\localhost\\c$") or a folder of another drive that holds this one.
+    void AddAlias(const std::string& alias, const std::string& place) { aliases_[alias] = place; }
     void DenyListing(const std::string& directory) { denied_.insert(directory); }
+
+    // The path as this disk resolves it; empty when links lead round in a circle.
+    std::string Resolve(const std::string& path) const;
 
     unsigned DriveType(const std::string& root) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     bool Absent(const std::string& path) override;
-    std::string FullPath(const std::string& path) override { return path; }
-    void MakeWritable(const std::string& path) override { readOnly.erase(path); }
+    std::optional<FileIdentity> Identity(const std::string& path) override;
+    std::string FinalPath(const std::string& path) override;
+    void MakeWritable(const std::string& path) override { readOnly.erase(Resolve(path)); }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
@@ -46,16 +69,21 @@ public:
     bool CopyFileTo(const std::string& source, const std::string& destination) override;
     bool MoveFileOver(const std::string& file, const std::string& destination) override;
 
-    std::vector<std::string> madePaths; // every MakeDirectoryPath, in order
-    std::vector<std::string> diskCalls; // make, copy, move, remove: in order
-    std::set<std::string> failCopyTo;   // copies to these destinations fail part-way
+    // Whether a directory exists: a drive root, one added or made, or one holding a file.
+    bool IsDirectory(const std::string& resolved) const;
+
+    std::string currentDirectory = "C:\\"; // where relative paths start
+    std::vector<std::string> madePaths;    // every MakeDirectoryPath, in order
+    std::vector<std::string> diskCalls;    // make, copy, move, remove: in order
+    PathSet failCopyTo;                    // copies to these destinations fail part-way
     bool failMoves = false;
+    bool finalPathsUnknown = false; // as on Windows XP, nothing says where a link leads
 
     // Files with contents, which the probe also sees.
-    std::map<std::string, std::string> files;
-    std::set<std::string> unopenable;               // ReadFile cannot open these
-    std::set<std::string> unlookable;               // there, but every lookup is denied
-    std::set<std::string> readOnly;                 // files that copies and moves refuse to replace
+    std::map<std::string, std::string, PathLess> files;
+    PathSet unopenable;                             // ReadFile cannot open these
+    PathSet unlookable;                             // there, but every lookup is denied
+    PathSet readOnly;                               // files that copies and moves refuse to replace
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, Flush, Close, Replace };
     Step failAt = Step::None;
@@ -68,11 +96,19 @@ public:
     int mostOpenListings = 0;
 
 private:
+    std::string Unalias(const std::string& path) const;
+    std::string ResolveFrom(const std::string& path, int hops) const;
+    bool Exists(const std::string& resolved) const;
+
     std::map<std::string, unsigned> drives_;
-    std::map<std::string, DiskEntry> entries_;
-    std::map<std::string, std::uint32_t> shares_;
-    std::map<std::string, std::vector<DiskEntry>> listings_;
-    std::set<std::string> denied_;
+    std::map<std::string, DiskEntry, PathLess> entries_;
+    std::map<std::string, std::uint32_t, PathLess> shares_;
+    std::map<std::string, std::vector<DiskEntry>, PathLess> listings_;
+    std::map<std::string, std::string, PathLess> links_;
+    std::map<std::string, std::string, PathLess> aliases_;
+    std::map<std::string, std::uint64_t, PathLess> identities_;
+    PathSet directories_;
+    PathSet denied_;
 };
 
 class FakeScreen : public Screen {
@@ -81,6 +117,7 @@ public:
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
+    void ReturnEvent(const Event& event) override { events.push_back(event); }
     std::uint32_t Milliseconds() override { return clock; }
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     std::string FolderDialog(const std::string& title, const std::string& initialPath) override {
@@ -113,6 +150,9 @@ class FakeProgramTest : public ::testing::Test {
 protected:
     explicit FakeProgramTest(const std::string& startupDirectory) {
         InitSharedState(state, &startupDirectory);
+        disk.MakeDirectoryPath(state.startupDirectory);
+        disk.madePaths.clear();
+        disk.diskCalls.clear();
     }
     AppState state;
     FakeDisk disk;

@@ -42,6 +42,15 @@ TEST(ProfileLines, EveryKindOfLineEndIsTaken) {
         {"\r\n", {""}},              // what an untouched first run writes
         {"T", {"T"}},
         {"", {""}},
+        {"\xEF\xBB\xBF"
+         "E:\\S\\\r\na",
+         {"E:\\S\\", "a"}}, // an editor's byte-order mark
+        {"\xEF\xBB\xBF", {""}},
+        {"\xEF\xBB", {"\xEF\xBB"}},
+        {"T\r\n\xEF\xBB\xBF"
+         "a",
+         {"T", "\xEF\xBB\xBF"
+               "a"}}, // only at the start
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));

@@ -108,64 +108,97 @@ TEST_F(SearchTest, EmptyStartWalksNothingButStillEmptiesAndReports) {
     EXPECT_EQ(screen.statusFields[kMessageField], kSearchDoneText);
 }
 
-TEST_F(SearchTest, UnopenableAndLinkedDirectoriesArePassedOverQuietly) {
+TEST_F(SearchTest, UnopenableDirectoriesAndLinksThatLeadNowhereNewArePassedOverQuietly) {
     disk.DenyListing("C:\\R\\A");
-    // As Wine reports a symbolic link: no real tag.
-    disk.AddDirectoryIn("C:\\R\\Loop", kAttributeDirectory | kAttributeReparsePoint, 1);
-    disk.AddFileIn("C:\\R\\Loop\\looped.pst");
+    disk.AddLink("C:\\R\\Loop", "C:\\R", 1);    // back to its own folder (Wine's tag)
+    disk.AddLink("C:\\R\\Here", "C:\\R\\.", 0); // a link to "."
+    disk.AddLink("C:\\R\\P", "C:\\R\\Q");       // two links that point at each other
+    disk.AddLink("C:\\R\\Q", "C:\\R\\P");
+    disk.AddLink("C:\\R\\Gone", "C:\\Nowhere");
     disk.AddFileIn("C:\\R\\link.pst", 0x20 | kAttributeReparsePoint); // a linked file is a file
     SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(Paths(),
               (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\link.pst", "C:\\R\\B\\b.wab"}));
     EXPECT_EQ(disk.listed, (Strings{"C:\\R\\*.*", "C:\\R\\A\\*.*", "C:\\R\\B\\*.*"}));
     EXPECT_EQ(screen.statusFields[kMessageField], kSearchDoneText);
+    // Where nothing can say where a link leads, none is followed.
+    disk.finalPathsUnknown = true;
+    disk.AddDirectoryIn("Z:\\Off");
+    disk.AddFileIn("Z:\\Off\\off.pst");
+    disk.AddLink("C:\\R\\Off", "Z:\\Off");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(state.profileList.size(), 4u);
 }
 
-TEST_F(SearchTest, CloudAndOtherPlaceholderFoldersAreWalkedLinksAreNot) {
+TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     const std::uint32_t reparse = kAttributeDirectory | kAttributeReparsePoint;
     disk.AddDirectoryIn("C:\\R\\OneDrive", reparse, 0x9000701A); // cloud files
     disk.AddFileIn("C:\\R\\OneDrive\\cloud.pst");
     disk.AddDirectoryIn("C:\\R\\Dedup", reparse, 0x80000013); // deduplication
     disk.AddFileIn("C:\\R\\Dedup\\dedup.pst");
-    disk.AddDirectoryIn("C:\\R\\Junction", reparse, 0xA0000003); // mount point
-    disk.AddFileIn("C:\\R\\Junction\\junction.pst");
-    disk.AddDirectoryIn("C:\\R\\Symlink", reparse, 0xA000000C);
-    disk.AddFileIn("C:\\R\\Symlink\\symlink.pst");
-    disk.AddDirectoryIn("C:\\R\\Vendor", reparse, 0x00000123); // not a Microsoft tag
+    disk.AddLink("C:\\R\\Junction", "c:\\r\\A", 0xA0000003); // into the tree: walked anyway
+    disk.AddLink("C:\\R\\Symlink", "C:\\R", 0xA000000C);
+    disk.AddDirectoryIn("C:\\R\\Vendor", reparse, 0x00000123); // marked, but leads nowhere else
     disk.AddFileIn("C:\\R\\Vendor\\vendor.pst");
+    // Wine's home folder, linked from Desktop and Documents with tag 0.
+    disk.AddDirectoryIn("Z:\\home");
+    disk.AddDirectoryIn("Z:\\home\\Outlook");
+    disk.AddFileIn("Z:\\home\\Outlook\\h.pst");
+    disk.AddLink("Z:\\home\\Outlook\\up", "Z:\\home"); // to its own ancestor
+    disk.AddLink("C:\\R\\Desktop", "Z:\\home");
+    disk.AddLink("C:\\R\\Documents", "Z:\\HOME\\");
+    // A folder off the drive that holds the walked tree itself.
+    disk.AddDirectoryIn("Z:\\pfx");
+    disk.AddDirectoryIn("Z:\\pfx\\drive_c");
+    disk.AddAlias("Z:\\pfx\\drive_c", "C:\\");
+    disk.AddLink("C:\\R\\Prefix", "Z:\\pfx");
     SearchDataFiles(state, disk, screen, "C:\\R");
-    const Strings paths = Paths();
-    EXPECT_EQ(Strings(paths.end() - 2, paths.end()),
-              (Strings{"C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst"}));
-    EXPECT_EQ(paths.size(), 7u);
+    EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                                "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",
+                                "C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst",
+                                "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst"}));
 }
 
-TEST_F(SearchTest, ADirectoryNamedOutsideTheCodePageIsWalkedThroughItsShortName) {
+TEST_F(SearchTest, EarlierCopiesAreKnownByTheirOriginalsAndAllOtherMailIsListed) {
+    // Copies keep size and last-write time; the originals here have 10 bytes and time 0.
+    disk.AddDirectoryIn("C:\\Bak");
+    disk.AddDirectoryIn("C:\\Bak\\R");
+    disk.AddFileIn("C:\\Bak\\R\\top.pst");            // a copy of C:\R\top.pst
+    disk.AddFileIn("C:\\Bak\\R\\z.wab", 0x20, 10, 5); // written since: its own file
+    disk.AddFileIn("C:\\Bak\\R\\b.wab", 0x20, 11, 0); // no original of that name there
+    disk.AddDirectoryIn("C:\\Bak\\R\\B");
+    disk.AddFileIn("C:\\Bak\\R\\B\\b.wab", 0x20, 11, 0); // another size
+    disk.AddDirectoryIn("C:\\Bak2");
+    disk.AddDirectoryIn("C:\\Bak2\\Bak");
+    disk.AddDirectoryIn("C:\\Bak2\\Bak\\R");
+    disk.AddDirectoryIn("C:\\Bak2\\Bak\\R\\A");
+    disk.AddFileIn("C:\\Bak2\\Bak\\R\\A\\a.pab"); // a copy of a copy, after the target moved
+    disk.AddDirectoryIn("C:\\R\\B\\Outlook");
+    disk.AddFileIn("C:\\R\\B\\Outlook\\mail.pst"); // real mail in the target folder
+    state.targetPath = "C:\\R\\B\\";
+    SearchDataFiles(state, disk, screen, "C:");
+    EXPECT_EQ(Paths(),
+              (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                       "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\R\\B\\Outlook\\mail.pst",
+                       "C:\\Bak\\R\\z.wab", "C:\\Bak\\R\\b.wab", "C:\\Bak\\R\\B\\b.wab"}));
+}
+
+TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     disk.AddDirectoryIn("C:\\R\\???", kAttributeDirectory, 0, "___~~4SY");
     disk.AddFileIn("C:\\R\\___~~4SY\\inner.pst");
     disk.AddDirectoryIn("C:\\R\\??", kAttributeDirectory); // no short name: passed over
     disk.AddFileIn("C:\\R\\??\\lost.pst");
+    // A file is known by its long name and listed under the short one, which opens it.
+    disk.AddFileIn("C:\\R\\??????.pst", 0x20, 10, 0, "___~~5HW.PST");
+    disk.AddFileIn("C:\\R\\????.txt", 0x20, 10, 0, "___~~6AB.PST");
     SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(Paths().back(), "C:\\R\\___~~4SY\\inner.pst");
-    EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
-}
-
-TEST_F(SearchTest, TheTargetPathsSubtreeOnTheSearchedDriveIsLeftOut) {
-    disk.AddDirectoryIn("C:\\R\\B\\Backup");
-    disk.AddFileIn("C:\\R\\B\\Backup\\top.pst"); // an earlier copy
-    disk.AddDirectoryIn("C:\\R\\B\\Backup2");
-    disk.AddFileIn("C:\\R\\B\\Backup2\\kept.pst");
-    state.targetPath = "c:\\r\\b\\BACKUP\\";
-    SearchDataFiles(state, disk, screen, "C:");
     const Strings paths = Paths();
-    EXPECT_EQ(paths.size(), 6u);
-    EXPECT_EQ(paths.back(), "C:\\R\\B\\Backup2\\kept.pst") << "only that one directory";
-    // A target elsewhere, or the drive's root itself, leaves nothing out.
-    for (const char* target : {"D:\\R\\B\\Backup\\", "C:\\"}) {
-        state.targetPath = target;
-        SearchDataFiles(state, disk, screen, "C:");
-        EXPECT_EQ(state.profileList.size(), 7u) << target;
-    }
+    EXPECT_EQ(paths[2], "C:\\R\\___~~5HW.PST");
+    EXPECT_EQ(screen.rows[2][0], "___~~5HW.PST");
+    EXPECT_EQ(screen.rows[2][1], "Outlook personal folders");
+    EXPECT_EQ(paths.back(), "C:\\R\\___~~4SY\\inner.pst");
+    EXPECT_EQ(paths.size(), 7u);
+    EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
 }
 
 TEST_F(SearchTest, DirectoryNamedLikeADataFileIsWalkedNotListed) {
@@ -223,12 +256,22 @@ TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
     EXPECT_TRUE(screen.events.empty()) << "all taken";
     EXPECT_EQ(state.quitFlag, 0) << "and none acted on";
     EXPECT_EQ(state.profileList.size(), 5u);
-    // A press that comes in after the last handling is dropped by the final one.
+    // The interval never passes: the end alone handles what came. A press made while files
+    // were met is dropped all the same; what came after the last file waits for the loop.
     screen.onPoll = nullptr;
     screen.clockPerMark = 0;
-    screen.events = {{EventKind::Gadget, kBackupButton}};
+    screen.clock = 50;
+    screen.events = {{EventKind::Gadget, kBackupButton, 50},
+                     {EventKind::Command, kQuitCommand, 51},
+                     {EventKind::CloseRequest, kMainWindowNumber, 52}};
     SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_TRUE(screen.events.empty());
+    EXPECT_EQ(screen.events, (std::deque<Event>{{EventKind::Command, kQuitCommand},
+                                                {EventKind::CloseRequest, kMainWindowNumber}}));
+    // With no file met at all, nothing was made while files were met.
+    disk.AddDirectoryIn("C:\\Empty");
+    screen.events = {{EventKind::Gadget, kBackupButton, 10}};
+    SearchDataFiles(state, disk, screen, "C:\\Empty");
+    EXPECT_EQ(screen.events.size(), 1u);
 }
 
 } // namespace

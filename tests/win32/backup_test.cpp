@@ -1,6 +1,8 @@
 // The backup run and the folder dialog against real files, real boxes and the real dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -106,17 +108,46 @@ TEST_F(RealBackupTest, ATargetThatDoesNotExistYetIsCreated) {
     EXPECT_EQ(Contents(CopyOf("top.pab")), "top");
 }
 
-TEST_F(RealBackupTest, ATargetOfTheDriveRootCopiesNothingOntoItself) {
-    state.targetPath = "C:\\";
+TEST_F(RealBackupTest, ATargetThatIsDriveCUnderAnySpellingCopiesNothingOntoItself) {
     state.profileList = {src + "top.pab|k|v"};
-    test::DialogAnswerer answerer;
+    SetFileAttributesA((src + "top.pab").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::string> targets = {"C:\\",        "c:/",         test::kAliasOfDriveC,
+                                        "\\\\?\\C:\\", "\\\\.\\C:\\", src + "Mail\\..\\..\\..\\"};
+    if (!test::DriveCFromOutside().empty()) targets.push_back(test::DriveCFromOutside());
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        state.targetPath = target;
+        test::DialogAnswerer answerer;
+        RunBackup(state, disk, screen);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. Source, target or disk error");
+        EXPECT_EQ(Status(), "Error: 1 of 1 files were NOT backed up!");
+        EXPECT_EQ(Contents(src + "top.pab"), "top");
+        EXPECT_TRUE(GetFileAttributesA((src + "top.pab").c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(src + "top.pab").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+    }
+    SetFileAttributesA((src + "top.pab").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpAndSlashesMakeFolders) {
+    test::MakeDirectory(src + "Data");
+    test::MakeDirectory(src + "Data\\Outlook");
+    test::WriteFile(src + "Data\\Outlook\\mail.pst", "kept in the target folder");
+    state.targetPath = src + "Data\\";
+    state.profileList = {src + "top.pab|k|v", src + "Data\\Outlook\\mail.pst|k|v"};
     RunBackup(state, disk, screen);
-    ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. Source, target or disk error");
-    EXPECT_EQ(Status(), "Error: 1 of 1 files were NOT backed up!");
-    EXPECT_EQ(Contents(src + "top.pab"), "top");
-    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(src + "top.pab").c_str()),
-              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Status(), kAllBackedUpText);
+    EXPECT_EQ(Contents(CopyOf("Data\\Outlook\\mail.pst")), "kept in the target folder");
+    EXPECT_EQ(Contents(CopyOf("top.pab")), "top");
+
+    std::string slashed = target.path() + "/";
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    state.targetPath = slashed;
+    state.profileList = {src + "Mail\\book.wab|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Status(), kAllBackedUpText);
+    EXPECT_EQ(Contents(target.path() + "\\" + (src + "Mail\\book.wab").substr(3)), "address book");
 }
 
 TEST_F(RealBackupTest, AHandWrittenTargetWithoutItsBackslashStillGetsTheCopiesInside) {

@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <set>
 
 #include "win32/win32_disk.h"
 #include "app/ids.h"
 #include "app/file_list.h"
+#include "backup/backup.h"
 #include "discovery/search.h"
 #include "test_support.h"
 #include "ui/main_window.h"
@@ -45,8 +47,9 @@ protected:
         SetFileAttributesA((t + "\\sys").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM |
                                                       FILE_ATTRIBUTE_HIDDEN);
         // A link back to the top: followed, the walk would never end.
-        ASSERT_TRUE(CreateSymbolicLinkA((t + "\\Mail\\loop").c_str(), t.c_str(),
-                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
+        ASSERT_TRUE(test::MakeFolderLink(t + "\\Mail\\loop", t));
+        ASSERT_TRUE(GetFileAttributesA((t + "\\Mail\\loop").c_str()) &
+                    FILE_ATTRIBUTE_REPARSE_POINT);
         listed = {"top.pst",
                   "hidden.wab",
                   "Outlook Express\\Inbox.dbx",
@@ -170,6 +173,52 @@ TEST_F(RealSearchTest, PressesAndClosingDuringTheSearchAreLost) {
     EXPECT_EQ(state.profileList.size(), listed.size());
 }
 
+// Presses a button of the window when the walk opens a given folder.
+class PressingDisk : public Win32Disk {
+public:
+    struct Press {
+        std::string folder;
+        int button;
+        bool afterATick; // posted only once the clock has moved on
+    };
+    PressingDisk(WindowLayer& layer, std::vector<Press> presses)
+        : layer_(layer), presses_(std::move(presses)) {}
+    std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override {
+        for (const Press& press : presses_) {
+            if (press.folder != directory) continue;
+            const DWORD now = GetTickCount();
+            while (press.afterATick && GetTickCount() == now) {
+            }
+            PostMessageA(layer_.Window(1), WM_COMMAND, MAKEWPARAM(press.button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(layer_.Gadget(press.button)));
+        }
+        return Win32Disk::OpenDirectory(directory);
+    }
+
+private:
+    WindowLayer& layer_;
+    std::vector<Press> presses_;
+};
+
+TEST_F(RealSearchTest, APressAfterTheLastFileReachesTheLoopAndOneBeforeItDoesNot) {
+    test::TempDir tree{"C:"};
+    test::MakeDirectory(tree / "y");
+    test::WriteFile(tree / "y\\last.pst", "the last file of the walk");
+    test::MakeDirectory(tree / "y\\deeper");
+    test::MakeDirectory(tree / "y\\deeper\\deepest");
+    PressingDisk pressing(
+        layer, {{tree / "y", kSearchButton, false}, {tree / "y\\deeper", kBackupButton, true}});
+    SearchDataFiles(state, pressing, layer, tree.path());
+    ASSERT_EQ(state.profileList.size(), 1u);
+    std::vector<Event> left;
+    Event e{};
+    while (layer.PollEvent(&e) != 0) {
+        if (e.kind != EventKind::None) left.push_back(e);
+        e = Event{};
+    }
+    EXPECT_EQ(left, (std::vector<Event>{{EventKind::Gadget, kBackupButton}}));
+}
+
 TEST_F(RealSearchTest, SecondSearchReplacesTheRows) {
     SearchDataFiles(state, disk, layer, root.path());
     DeleteFileA((root / "top.pst").c_str());
@@ -179,32 +228,91 @@ TEST_F(RealSearchTest, SecondSearchReplacesTheRows) {
               static_cast<LRESULT>(listed.size() - 1));
 }
 
-TEST_F(RealSearchTest, ABackupTargetInsideTheTreeIsLeftOutAndAFolderNamedInJapaneseIsWalked) {
-    test::MakeDirectory(root / "Backup");
-    test::WriteFile(root / "Backup\\top.pst", "an earlier copy");
+TEST_F(RealSearchTest, EarlierCopiesAreLeftOutButMailInTheTargetAndNamesInJapaneseAreListed) {
+    // A backup into a folder of the tree, as a user would make it.
     state.targetPath = root / "Backup\\";
+    state.profileList = {root / "top.pst|k|v", root / "hidden.wab|k|v"};
+    RunBackup(state, disk, layer);
+    ASSERT_EQ(Status(), kAllBackedUpText);
+    test::WriteFile(root / "hidden.wab", "written since the backup");
+    test::MakeDirectory(root / "Backup\\Outlook");
+    test::WriteFile(root / "Backup\\Outlook\\mail.pst", "real mail kept in the target folder");
     // "メール": the ANSI listing shows it as "???", a wildcard.
     const std::wstring japanese =
         std::wstring(root.path().begin(), root.path().end()) + L"\\\x30E1\x30FC\x30EB";
     ASSERT_TRUE(CreateDirectoryW(japanese.c_str(), nullptr));
-    HANDLE file = CreateFileW((japanese + L"\\inner.pst").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    for (const std::wstring& file : {japanese + L"\\inner.pst", japanese + L".pst"}) {
+        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        CloseHandle(handle);
+    }
 
     SearchDataFiles(state, disk, layer, root.path());
-    Strings inner;
+    const std::string copies = root / "Backup\\" + root.path().substr(3);
+    Strings inBackup, japaneseNamed;
     for (const std::string& entry : state.profileList) {
-        EXPECT_EQ(entry.find(root / "Backup\\"), std::string::npos) << entry;
-        if (entry.find("\\inner.pst|") != std::string::npos) inner.push_back(entry);
+        const std::string path = EntryPath(entry);
+        if (path.rfind(root / "Backup\\", 0) == 0) inBackup.push_back(path);
+        if (path.find('~') != std::string::npos) japaneseNamed.push_back(path);
     }
-    ASSERT_EQ(inner.size(), 1u);
-    const std::string path = EntryPath(inner[0]);
-    EXPECT_EQ(path.find('?'), std::string::npos) << path;
-    EXPECT_EQ(test::Contents(path), "") << "the listed path opens the file";
-    // The clean-up, through ANSI names, cannot name it.
+    std::sort(inBackup.begin(), inBackup.end());
+    EXPECT_EQ(inBackup, (Strings{root / "Backup\\Outlook\\mail.pst", copies + "\\hidden.wab"}))
+        << "the copy of top.pst is left out; the stale copy and the real mail are not";
+    ASSERT_EQ(japaneseNamed.size(), 2u);
+    for (const std::string& path : japaneseNamed) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(path.find('?'), std::string::npos);
+        EXPECT_EQ(test::Contents(path), "") << "the listed path opens the file";
+    }
+    // The clean-up, through ANSI names, cannot name them.
     DeleteFileW((japanese + L"\\inner.pst").c_str());
+    DeleteFileW((japanese + L".pst").c_str());
     RemoveDirectoryW(japanese.c_str());
+}
+
+TEST_F(RealSearchTest, FolderLinksLeadOnceOffTheDriveAndNeverBackIntoTheTree) {
+    const std::string outside = test::DriveCFromOutside();
+    if (outside.empty()) GTEST_SKIP() << "no Linux side to link to";
+    // A folder off drive C:, reached through two links, with a link back to itself inside.
+    test::TempDir off{"Z:\\tmp"};
+    test::MakeDirectory(off / "Outlook");
+    test::WriteFile(off / "Outlook\\off.pst", "off the drive");
+    ASSERT_TRUE(test::MakeFolderLink(off / "Outlook\\up", off.path()));
+    ASSERT_TRUE(test::MakeFolderLink(root / "first", off.path()));
+    ASSERT_TRUE(test::MakeFolderLink(root / "second", off.path()));
+    // Back into the tree, to "." and round in a circle: nothing new.
+    ASSERT_TRUE(test::MakeFolderLink(root / "here", "."));
+    ASSERT_TRUE(test::MakeFolderLink(root / "Mail\\again", root / "sys"));
+    ASSERT_TRUE(test::MakeFolderLink(root / "p", "q"));
+    ASSERT_TRUE(test::MakeFolderLink(root / "q", "p"));
+
+    SearchDataFiles(state, disk, layer, root.path());
+    Strings offDrive;
+    for (const std::string& entry : state.profileList) {
+        if (entry.find("\\off.pst|") != std::string::npos) offDrive.push_back(EntryPath(entry));
+    }
+    ASSERT_EQ(offDrive.size(), 1u);
+    EXPECT_EQ(test::Contents(offDrive[0]), "off the drive");
+    EXPECT_EQ(state.profileList.size(), listed.size() + 1) << "nothing of the tree twice";
+}
+
+TEST_F(RealSearchTest, WinesOwnDocumentsFolderIsSearchedOnce) {
+    char profile[MAX_PATH] = "";
+    ASSERT_TRUE(GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile));
+    const std::string documents = std::string(profile) + "\\Documents";
+    if (!(GetFileAttributesA(documents.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "Documents is no link here";
+    test::TempDir outlook{documents};
+    const std::string name = "vintrel-" + std::to_string(GetCurrentProcessId()) + ".pst";
+    test::WriteFile(outlook / name, "mail in Documents");
+    SearchDataFiles(state, disk, layer, profile);
+    Strings found;
+    for (const std::string& entry : state.profileList) {
+        if (entry.find("\\" + name + "|") != std::string::npos) found.push_back(EntryPath(entry));
+    }
+    ASSERT_EQ(found.size(), 1u) << "Desktop, Documents and Downloads lead to one folder";
+    EXPECT_EQ(test::Contents(found[0]), "mail in Documents");
 }
 
 TEST_F(RealSearchTest, EmptyAndUnopenableDirectoriesAndOverlongRequests) {

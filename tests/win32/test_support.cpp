@@ -63,6 +63,11 @@ void RemoveTree(const std::string& path) {
             const std::string name = data.cFileName;
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
+            // A link goes, never what it leads to.
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveFolderLink(child);
+                continue;
+            }
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);
@@ -72,6 +77,70 @@ void RemoveTree(const std::string& path) {
         FindClose(find);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+
+// Wine's own call for the Linux name of a Windows path; nothing on Windows.
+using UnixNameCall = char*(CDECL*)(LPCWSTR);
+UnixNameCall UnixNameFunction() {
+    static const UnixNameCall call = reinterpret_cast<UnixNameCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    return call;
+}
+
+std::string UnixName(const std::string& path) {
+    std::wstring wide(path.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    char* name = UnixNameFunction()(wide.c_str());
+    if (!name) return "";
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a Linux program under Wine and waits for it to end; false when it cannot be started.
+// (Wine does not pass such a program's exit code on: what it did is checked by its result.)
+bool RunUnix(const std::string& program, std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
+} // namespace
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+    if (!UnixNameFunction()) {
+        return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    }
+    const bool absolute = target.find(':') != std::string::npos || target.rfind("\\\\", 0) == 0;
+    const std::string to = absolute ? UnixName(target) : target;
+    return !to.empty() && RunUnix("Z:\\bin\\ln", "ln -s \"" + to + "\" \"" + UnixName(link) + "\"");
+}
+
+void RemoveFolderLink(const std::string& link) {
+    if (RemoveDirectoryA(link.c_str()) &&
+        GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    if (UnixNameFunction()) RunUnix("Z:\\bin\\rm", "rm -f \"" + UnixName(link) + "\"");
+}
+
+std::string DriveCFromOutside() {
+    char prefix[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return "";
+    std::string path = std::string("Z:") + prefix + "\\drive_c\\";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
 }
 
 std::string Contents(const std::string& path) {

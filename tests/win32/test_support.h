@@ -35,6 +35,20 @@ std::string TextOf(HWND window);
 // The text of one field of a status bar.
 std::string StatusFieldText(HWND bar, int field);
 
+// A link to a folder (a relative target is taken from the link's own folder). Wine makes none
+// through CreateSymbolicLinkA, so there it is a Linux symbolic link, which Wine shows as a
+// folder link with the reparse attribute. False when it could not be asked for. Removing one
+// never touches what it leads to.
+bool MakeFolderLink(const std::string& link, const std::string& target);
+void RemoveFolderLink(const std::string& link);
+
+// Drive C: as Wine's Z: drive reaches it from the Linux side ("Z:\\...\\drive_c\\"), or
+// empty outside Wine.
+std::string DriveCFromOutside();
+
+// A drive letter that the test prefix links to drive C:, as subst would.
+inline constexpr const char* kAliasOfDriveC = "S:\\";
+
 // A file's whole content, or "<unreadable>".
 std::string Contents(const std::string& path);
 
