@@ -58,6 +58,8 @@ public:
     void ClearListRows() override { rows = 0; }
     vintrel::Event WaitForEvent() override { return {}; }
     int PollEvent(vintrel::Event*) override { return 0; }
+    void ReturnEvent(const vintrel::Event&) override {}
+    void KeepPainted() override {}
     std::uint32_t Milliseconds() override { return 0; }
     int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 0; }
     std::string FolderDialog(const std::string&, const std::string&) override { return ""; }

@@ -9,7 +9,9 @@
 
 namespace vintrel {
 
+inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 struct DiskEntry {
@@ -44,14 +46,49 @@ public:
 // in one, and "*.*", which matches every name.
 std::string ListingPattern(const std::string& directory);
 
+// Why a file operation failed.
+enum class DiskError {
+    None,
+    NotFound,     // nothing of that name, or a folder on the way is missing
+    InUse,        // another program holds it (a sharing or lock violation)
+    AccessDenied, // not allowed, or something that is no file stands there
+    DiskFull,
+    TooLarge, // more than the drive's file system holds in one file (FAT32: 4 GiB)
+    Other,
+};
+
+// What a copy keeps of its source, and what tells that the source changed.
+struct FileFacts {
+    std::uint64_t size = 0;
+    std::uint64_t lastWriteTime = 0; // a FILETIME: 100-nanosecond steps since 1601
+    std::uint32_t attributes = 0;
+    friend bool operator==(const FileFacts&, const FileFacts&) = default;
+};
+
+// A file open for copying: read from the start to the end, shared with readers only.
+class FileSource {
+public:
+    virtual ~FileSource() = default;
+    // What the open file is now; nothing when that cannot be asked.
+    virtual std::optional<FileFacts> Facts() = 0;
+    // Up to `size` bytes from where the last read ended; `got` is 0 at the end. False when
+    // the read failed.
+    virtual bool Read(char* buffer, std::size_t size, std::size_t& got) = 0;
+    // Why the last step failed.
+    virtual DiskError Failure() = 0;
+};
+
 // A file being written. Every step reports whether it worked.
 class FileWriter {
 public:
     virtual ~FileWriter() = default;
     virtual bool Write(const char* data, std::size_t size) = 0;
+    virtual bool SetLastWriteTime(std::uint64_t time) = 0;
     // Forces what was written onto the disk.
     virtual bool Flush() = 0;
     virtual bool Close() = 0;
+    // Why the last step failed.
+    virtual DiskError Failure() = 0;
 };
 
 class Disk {
@@ -76,6 +113,11 @@ public:
     // cannot be opened.
     virtual std::optional<FileIdentity> Identity(const std::string& path) = 0;
 
+    // The file's index on its volume (links followed): a quick first look, since asking for
+    // the volume can be slow. Paths whose indexes differ name different files; equal indexes
+    // are only the same file when the identities agree. Nothing when it cannot be opened.
+    virtual std::optional<std::uint64_t> FileIndex(const std::string& path) = 0;
+
     // The plain path of what a path names, every link and alias on the way resolved ("C:\x",
     // "\\server\share\x"); empty when it cannot be opened or the platform cannot say.
     virtual std::string FinalPath(const std::string& path) = 0;
@@ -92,22 +134,28 @@ public:
     // is returned.
     virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete) = 0;
 
-    // Creates (or empties) a file for writing; nothing when that fails.
-    virtual std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) = 0;
+    // Opens a file to copy it: for reading, shared with other readers only, so that no
+    // writer can change it meanwhile; a file that a writer holds cannot be opened. Nothing
+    // when it cannot be opened, and why.
+    virtual std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) = 0;
+
+    // Creates a file that is not there yet: never opens what is there, nor follows a link
+    // that stands in its place. Nothing when it cannot be created, and why.
+    virtual std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) = 0;
 
     // Puts a complete file in the place of another in one step, keeping the attributes of the
     // one replaced (a hidden file stays hidden). The replacement is gone afterwards.
     virtual bool ReplaceFileWith(const std::string& replacement, const std::string& target) = 0;
 
+    // Removes a file, a read-only one too, or a link in a file's place (never what the link
+    // leads to); false when nothing was removed (nothing there, a folder, refused).
     virtual bool RemoveFile(const std::string& path) = 0;
+
+    virtual void SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
     // Creates every directory of a path, up to its last "\", that does not exist yet.
     // Whether it worked shows in what follows, not here.
     virtual void MakeDirectoryPath(const std::string& path) = 0;
-
-    // Copies a file with its attributes and times, replacing a file of the destination's name
-    // unless that one is read-only.
-    virtual bool CopyFileTo(const std::string& source, const std::string& destination) = 0;
 
     // Moves a complete file over another in one step, unless that one is read-only; the moved
     // file keeps its own attributes.

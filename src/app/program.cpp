@@ -16,7 +16,8 @@ void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operatio
     // cannot be looked at: loading either reports its own failure and keeps it from being
     // overwritten.
     const std::string path = ProfilePath(state);
-    if (ProbeFileSize(disk, path) == kProbeNothing && disk.Absent(path)) {
+    if (!ProfilePathFits(state) ||
+        (ProbeFileSize(disk, path) == kProbeNothing && disk.Absent(path))) {
         screen.SetStatusText(kMessageField, kProfileNotFoundText);
         return;
     }

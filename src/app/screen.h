@@ -50,6 +50,10 @@ public:
     // made no event, the message number (never 0).
     virtual int PollEvent(Event* event) = 0;
 
+    // Lets the window paint and answer what other programs send it, during long work that
+    // takes no input: presses and keys stay queued for later.
+    virtual void KeepPainted() = 0;
+
     // Puts an event taken by PollEvent back, behind any still queued, for the event loop.
     virtual void ReturnEvent(const Event& event) = 0;
 

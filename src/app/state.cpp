@@ -1,5 +1,7 @@
 #include "app/state.h"
 
+#include "app/probe.h"
+
 namespace vintrel {
 
 std::string StartupDirectoryFrom(const std::string* currentDirectory) {
@@ -24,6 +26,10 @@ void InitSharedState(AppState& state, const std::string* currentDirectory) {
 
 std::string ProfilePath(const AppState& state) {
     return state.startupDirectory + kProfileFileName;
+}
+
+bool ProfilePathFits(const AppState& state) {
+    return ProfilePath(state).size() <= kMaxPathChars;
 }
 
 } // namespace vintrel

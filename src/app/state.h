@@ -43,4 +43,8 @@ std::string StartupDirectoryFrom(const std::string* currentDirectory);
 // Where the backup profile lives: the start-up directory followed by its file name.
 std::string ProfilePath(const AppState& state);
 
+// Whether the profile's path fits the Windows path limit: a longer one is neither looked up
+// nor read, and so never written either.
+bool ProfilePathFits(const AppState& state);
+
 } // namespace vintrel

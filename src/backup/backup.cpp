@@ -48,18 +48,99 @@ void ChooseTargetPath(AppState& state, Screen& screen) {
 
 namespace {
 
-// Copies beside the destination first, so that an earlier good copy is only replaced by a
-// complete new one.
-bool CopyOne(Disk& disk, const BackupPlan& plan) {
+CopyOutcome SourceOutcome(DiskError error) {
+    switch (error) {
+    case DiskError::NotFound:
+        return CopyOutcome::SourceMissing;
+    case DiskError::InUse:
+        return CopyOutcome::InUse;
+    case DiskError::AccessDenied:
+        return CopyOutcome::AccessDenied;
+    default:
+        return CopyOutcome::Failed;
+    }
+}
+
+CopyOutcome TargetOutcome(DiskError error) {
+    switch (error) {
+    case DiskError::InUse:
+        return CopyOutcome::InUse;
+    case DiskError::AccessDenied:
+        return CopyOutcome::AccessDenied;
+    case DiskError::DiskFull:
+        return CopyOutcome::DiskFull;
+    case DiskError::TooLarge:
+        return CopyOutcome::TooLarge;
+    default:
+        return CopyOutcome::Failed;
+    }
+}
+
+// Lets the window paint between the pieces of a copy, when the interval has passed.
+class PaintPacer {
+public:
+    explicit PaintPacer(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
+    void Tick() {
+        if (screen_.Milliseconds() - last_ < kCopyPaintIntervalMs) return;
+        screen_.KeepPainted();
+        last_ = screen_.Milliseconds();
+    }
+
+private:
+    Screen& screen_;
+    std::uint32_t last_;
+};
+
+// Reads the whole source into the copy. The source must end as it began: same size, same
+// last-write time, and every byte of it read.
+CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& before,
+                     PaintPacer& pacer, std::vector<char>& buffer) {
+    std::uint64_t copied = 0;
+    for (;;) {
+        std::size_t got = 0;
+        if (!source.Read(buffer.data(), buffer.size(), got)) return SourceOutcome(source.Failure());
+        if (got == 0) break;
+        if (!copy.Write(buffer.data(), got)) return TargetOutcome(copy.Failure());
+        copied += got;
+        pacer.Tick();
+    }
+    const std::optional<FileFacts> after = source.Facts();
+    if (!after || *after != before || copied != before.size) return CopyOutcome::SourceChanged;
+    // Not flushed: like the system's own copy, it reaches the disk in the system's time.
+    if (!copy.SetLastWriteTime(before.lastWriteTime) || !copy.Close()) {
+        return TargetOutcome(copy.Failure());
+    }
+    return CopyOutcome::Copied;
+}
+
+// A copy is whole or it is not made: the source is read while no writer can change it, into
+// a temporary file made anew beside the destination (whatever stood at that name, a leftover
+// or a link, is removed first, never what a link leads to), and only a complete copy of an
+// unchanged source, with its times and attributes, replaces the earlier copy.
+CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
+                      std::vector<char>& buffer) {
+    DiskError why = DiskError::None;
+    std::unique_ptr<FileSource> source = disk.OpenToCopy(plan.source, why);
+    if (!source) return SourceOutcome(why);
+    const std::optional<FileFacts> before = source->Facts();
+    if (!before) return CopyOutcome::Failed;
     const std::string temporary = TemporaryCopyPath(plan.destination);
-    // A copy carries its source's read-only mark, which would block every later replace.
-    disk.MakeWritable(temporary);
-    if (disk.CopyFileTo(plan.source, temporary)) {
+    disk.RemoveFile(temporary);
+    std::unique_ptr<FileWriter> copy = disk.CreateNewFile(temporary, why);
+    if (!copy) return TargetOutcome(why);
+    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
+    copy.reset();
+    source.reset();
+    if (outcome == CopyOutcome::Copied) {
+        // A new file is archive-marked already; only other marks cost a call.
+        if (before->attributes & ~kAttributeArchive)
+            disk.SetAttributes(temporary, before->attributes);
         disk.MakeWritable(plan.destination);
-        if (disk.MoveFileOver(temporary, plan.destination)) return true;
+        if (disk.MoveFileOver(temporary, plan.destination)) return CopyOutcome::Copied;
+        outcome = CopyOutcome::Failed;
     }
     disk.RemoveFile(temporary);
-    return false;
+    return outcome;
 }
 
 // Directories are made at every "\"; a hand-written target may separate them with "/".
@@ -76,30 +157,36 @@ std::string WithBackslashes(std::string path) {
 class BackupRun {
 public:
     BackupRun(const AppState& state, Disk& disk, Screen& screen)
-        : disk_(disk), screen_(screen), done_(state.profileList.size()) {
-        for (const std::string& entry : state.profileList) {
+        : disk_(disk), screen_(screen), pacer_(screen), done_(state.profileList.size()) {
+        for (const std::string& entry : state.profileList)
             plans_.push_back(PlanBackup(state.targetPath, entry));
-            sources_.push_back(disk.Identity(plans_.back().source));
-            if (sources_.back()) listedAt_.emplace(*sources_.back(), plans_.size() - 1);
-        }
     }
 
-    std::size_t Run() {
+    BackupResult Run() {
         for (std::size_t i = 0; i < plans_.size(); ++i)
             BackUp(i);
-        return failed_;
+        return std::move(result_);
     }
 
 private:
     void BackUp(std::size_t i) {
         if (done_[i]) return;
         done_[i] = true;
+        Done(plans_[i], Copy(i));
+    }
+
+    CopyOutcome Copy(std::size_t i) {
         const BackupPlan& plan = plans_[i];
         // Refused before anything is made on the disk.
-        if (plan.destination.size() >= kDestinationLimit) return Fail(plan, kTooLongSuffix);
-        if (const std::optional<FileIdentity> there = disk_.Identity(plan.destination)) {
-            if (there == sources_[i]) return Fail(plan, kNotBackedUpSuffix);
-            auto [first, last] = listedAt_.equal_range(*there);
+        if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
+        if (const std::optional<std::uint64_t> there = disk_.FileIndex(plan.destination)) {
+            if (there == SourceIndexes()[i] &&
+                disk_.Identity(plan.destination) == disk_.Identity(plan.source)) {
+                return CopyOutcome::OntoItself;
+            }
+            // Another listed file may stand there; one of another volume with the same
+            // index is only copied a little earlier than its turn.
+            auto [first, last] = listedAt_->equal_range(*there);
             for (auto it = first; it != last; ++it)
                 BackUp(it->second);
         }
@@ -107,39 +194,67 @@ private:
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
             disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
         }
-        if (!CopyOne(disk_, plan)) Fail(plan, kNotBackedUpSuffix);
+        if (buffer_.empty()) buffer_.resize(kCopyChunk);
+        return CopyWhole(disk_, pacer_, plan, buffer_);
     }
 
-    void Fail(const BackupPlan& plan, const char* why) {
-        ++failed_;
-        screen_.ShowMessageBox("Error", plan.fileName + why, 0);
+    void Done(const BackupPlan& plan, CopyOutcome outcome) {
+        result_.files.push_back({plan.source, plan.fileName, outcome});
+        if (outcome == CopyOutcome::Copied) return;
+        screen_.ShowMessageBox("Error",
+                               plan.fileName + (outcome == CopyOutcome::PathTooLong
+                                                    ? kTooLongSuffix
+                                                    : kNotBackedUpSuffix),
+                               0);
     }
 
     Disk& disk_;
     Screen& screen_;
+    PaintPacer pacer_;
     std::vector<BackupPlan> plans_;
-    std::vector<std::optional<FileIdentity>> sources_;
-    std::multimap<FileIdentity, std::size_t> listedAt_; // where each listed file stands
+    // The listed files' indexes and where each stands in the list, asked for once the first
+    // destination that exists is met (a first backup never needs them).
+    const std::vector<std::optional<std::uint64_t>>& SourceIndexes() {
+        if (!listedAt_) {
+            listedAt_.emplace();
+            for (std::size_t i = 0; i < plans_.size(); ++i) {
+                sources_.push_back(disk_.FileIndex(plans_[i].source));
+                if (sources_.back()) listedAt_->emplace(*sources_.back(), i);
+            }
+        }
+        return sources_;
+    }
+
+    std::vector<std::optional<std::uint64_t>> sources_;
+    std::optional<std::multimap<std::uint64_t, std::size_t>> listedAt_;
     std::vector<bool> done_;
-    std::size_t failed_ = 0;
+    std::vector<char> buffer_;
+    BackupResult result_;
 };
 
 } // namespace
 
-void RunBackup(AppState& state, Disk& disk, Screen& screen) {
+std::size_t BackupResult::Failed() const {
+    return static_cast<std::size_t>(
+        std::count_if(files.begin(), files.end(),
+                      [](const FileResult& f) { return f.outcome != CopyOutcome::Copied; }));
+}
+
+BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
     if (state.targetPath.empty()) {
         screen.SetStatusText(kMessageField, kTargetEmptyText);
-        return;
+        return {};
     }
     if (state.profileList.empty()) {
         screen.SetStatusText(kMessageField, kNothingToBackupText);
-        return;
+        return {};
     }
-    const std::size_t failed = BackupRun(state, disk, screen).Run();
+    BackupResult result = BackupRun(state, disk, screen).Run();
     // Success is only claimed when every file was copied.
-    screen.SetStatusText(kMessageField, failed == 0
-                                            ? kAllBackedUpText
-                                            : NotBackedUpText(failed, state.profileList.size()));
+    const std::size_t failed = result.Failed();
+    screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText
+                                                    : NotBackedUpText(failed, result.files.size()));
+    return result;
 }
 
 } // namespace vintrel

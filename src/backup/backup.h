@@ -1,7 +1,9 @@
 // Choosing the target path and copying every listed file below it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/disk.h"
 #include "app/screen.h"
@@ -22,6 +24,37 @@ inline constexpr const char* kNotBackedUpSuffix = " Not backed up. Source, targe
 
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;
+
+// A copy reads and writes in pieces of this size; between two, the window paints when this
+// many milliseconds have passed.
+inline constexpr std::size_t kCopyChunk = 2 * 1024 * 1024;
+inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
+
+// How one listed file fared.
+enum class CopyOutcome {
+    Copied,
+    SourceMissing,
+    InUse, // another program holds the source
+    AccessDenied,
+    DiskFull,
+    TooLarge, // beyond what the target drive's file system holds in one file
+    PathTooLong,
+    OntoItself,
+    SourceChanged, // written to while it was copied
+    Failed,        // any other source, target or disk error
+};
+
+struct FileResult {
+    std::string source;
+    std::string fileName;
+    CopyOutcome outcome = CopyOutcome::Copied;
+};
+
+// What a run did, one result per listed file, in the order they were handled.
+struct BackupResult {
+    std::vector<FileResult> files;
+    std::size_t Failed() const;
+};
 
 // Where one listed file goes.
 struct BackupPlan {
@@ -45,7 +78,8 @@ void ChooseTargetPath(AppState& state, Screen& screen);
 
 // Copies every listed file below the target path, in list order, one box per file that
 // cannot be copied, and says at the end how it went. A copy that would land on its own source
-// is refused like a failed copy.
-void RunBackup(AppState& state, Disk& disk, Screen& screen);
+// is refused like a failed copy. The window keeps painting while large files are copied;
+// input waits until the run ends.
+BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen);
 
 } // namespace vintrel

@@ -21,10 +21,14 @@ bool WriteAll(FileWriter& file, const std::string& bytes) {
 }
 
 // Writes the new profile beside the old one and swaps it in; on any failure the old one is
-// untouched and the temporary file is gone.
+// untouched and the temporary file is gone. Whatever stood at the temporary name (a leftover,
+// a read-only one too, or a link planted there) is removed first, never what a link leads to,
+// and the file is made anew.
 bool WriteProfile(const AppState& state, Disk& disk) {
     const std::string temporary = ProfileTemporaryPath(state);
-    std::unique_ptr<FileWriter> file = disk.OpenForWriting(temporary);
+    disk.RemoveFile(temporary);
+    DiskError why = DiskError::None;
+    std::unique_ptr<FileWriter> file = disk.CreateNewFile(temporary, why);
     if (!file) return false;
     bool written = WriteAll(*file, ProfileText(state.targetPath, state.profileList));
     written = written && file->Flush();
@@ -79,6 +83,11 @@ void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
 }
 
 void SaveProfile(AppState& state, Disk& disk, Screen& screen) {
+    // A name that the loader cannot take is never written: the next start could not read it.
+    if (!ProfilePathFits(state)) {
+        screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+        return;
+    }
     if (state.profileUnread) {
         // The profile is kept as it was; a target chosen in this run is lost with it.
         if (state.targetPath != state.profileTargetPath) {

@@ -202,6 +202,15 @@ std::uint32_t WindowLayer::Milliseconds() {
     return GetTickCount();
 }
 
+void WindowLayer::KeepPainted() {
+    // Only paint messages and those sent by other threads or programs: presses, keys and
+    // close requests stay queued for the event loop.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+        DispatchMessageA(&message);
+    }
+}
+
 void WindowLayer::ReturnEvent(const Event& event) {
     events_.push_back(event);
 }

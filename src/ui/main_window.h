@@ -57,6 +57,7 @@ public:
 
     Event WaitForEvent() override;
     int PollEvent(Event* event) override;
+    void KeepPainted() override;
     void ReturnEvent(const Event& event) override;
     std::uint32_t Milliseconds() override;
 

@@ -12,16 +12,22 @@ public:
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     bool Absent(const std::string& path) override;
     std::optional<FileIdentity> Identity(const std::string& path) override;
+    std::optional<std::uint64_t> FileIndex(const std::string& path) override;
     std::string FinalPath(const std::string& path) override;
     void MakeWritable(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
-    std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
+    std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
+    std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
+    void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
-    bool CopyFileTo(const std::string& source, const std::string& destination) override;
     bool MoveFileOver(const std::string& file, const std::string& destination) override;
+
+private:
+    // Whether the path, opened, reaches a file of another name: a link.
+    bool LeadsElsewhere(const std::string& path);
 };
 
 } // namespace vintrel

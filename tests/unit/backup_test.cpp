@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/ids.h"
 #include "backup/backup.h"
 #include "fakes.h"
@@ -76,7 +78,7 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
     EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\Mail\\");
-    EXPECT_EQ(disk.diskCalls[1], "copy C:\\Mail\\a.pst > E:\\Save\\Mail\\a.pst.~vt");
+    EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Mail\\a.pst.~vt");
     EXPECT_EQ(disk.diskCalls[2], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
     EXPECT_EQ(disk.diskCalls.size(), 9u) << "the same file twice is copied twice";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
@@ -190,6 +192,103 @@ TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsThe
     EXPECT_TRUE(disk.readOnly.count("E:\\Save\\Mail\\a.pst"));
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        CopyOutcome outcome;
+    };
+    const std::string source = "C:\\Mail\\a.pst";
+    auto writes = [&](std::function<void(std::string&)> change) {
+        disk.readPiece = 2;
+        disk.whileCopying = [&, change, done = false](const std::string&) mutable {
+            if (!done) change(disk.files[source]);
+            done = true;
+        };
+    };
+    const Case cases[] = {
+        {"copied in pieces", [&] { disk.readPiece = 2; }, CopyOutcome::Copied},
+        {"rewritten in place",
+         [&] {
+             writes([&](std::string& f) {
+                 f[4] = 'X';
+                 disk.lastWrite[source] = 9;
+             });
+         },
+         CopyOutcome::SourceChanged},
+        {"grown", [&] { writes([&](std::string& f) { f += "more"; }); },
+         CopyOutcome::SourceChanged},
+        {"cut short", [&] { writes([&](std::string& f) { f.resize(1); }); },
+         CopyOutcome::SourceChanged},
+        {"cut short, then put back as it was",
+         [&] {
+             disk.readPiece = 2;
+             disk.whileCopying = [&, calls = 0](const std::string&) mutable {
+                 if (++calls == 1) disk.files[source].resize(1);
+                 if (calls == 2) disk.files[source] = "first";
+             };
+         },
+         CopyOutcome::SourceChanged},
+        {"held by a writer", [&] { disk.heldByWriter.insert(source); }, CopyOutcome::InUse},
+        {"not allowed", [&] { disk.unopenable.insert(source); }, CopyOutcome::AccessDenied},
+        {"gone", [&] { disk.files.erase(source); }, CopyOutcome::SourceMissing},
+        {"disk full", [&] { disk.failCopyTo.insert("E:\\Save\\Mail\\a.pst.~vt"); },
+         CopyOutcome::DiskFull},
+        {"a folder at the temporary name",
+         [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::AccessDenied},
+        {"the earlier copy cannot be replaced", [&] { disk.failMoves = true; },
+         CopyOutcome::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeDisk fresh;
+        disk = fresh;
+        screen.calls.clear();
+        disk.files[source] = "first";
+        disk.lastWrite[source] = 5;
+        disk.files["E:\\Save\\Mail\\a.pst"] = "earlier good copy";
+        state.profileList = {source + "|k|v"};
+        c.arrange();
+        const BackupResult result = RunBackup(state, disk, screen);
+        ASSERT_EQ(result.files.size(), 1u);
+        EXPECT_EQ(result.files[0].outcome, c.outcome);
+        EXPECT_EQ(result.files[0].source, source);
+        if (c.outcome == CopyOutcome::Copied) {
+            EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
+            EXPECT_EQ(disk.lastWrite["E:\\Save\\Mail\\a.pst"], 5u) << "the copy keeps the time";
+            EXPECT_TRUE(Boxes().empty());
+        } else {
+            EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "earlier good copy");
+            EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotBackedUpSuffix)}));
+        }
+        EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+    }
+}
+
+TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
+    disk.files["C:\\Other\\victim.pst"] = "not to be touched";
+    disk.readOnly.insert("C:\\Other\\victim.pst");
+    disk.MakeDirectoryPath("E:\\Save\\Mail\\");
+    disk.AddLink("E:\\Save\\Mail\\a.pst.~vt", "C:\\Other\\victim.pst");
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["C:\\Other\\victim.pst"], "not to be touched");
+    EXPECT_TRUE(disk.readOnly.count("C:\\Other\\victim.pst"));
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
+    EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+}
+
+TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
+    disk.files["C:\\Mail\\a.pst"] = std::string(20, 'x'); // ten pieces of two
+    disk.readPiece = 2;
+    disk.whileCopying = [&](const std::string&) { screen.clock += kCopyPaintIntervalMs / 2; };
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(screen.paints, 5) << "every second piece, when the interval has passed";
+    EXPECT_EQ(screen.calls, (Strings{"status 0: " + std::string(kAllBackedUpText)}));
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], std::string(20, 'x'));
 }
 
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {

@@ -211,8 +211,25 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
 std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
     const std::string resolved = Resolve(path);
     if (!Exists(resolved) || unlookable.count(resolved)) return std::nullopt;
-    auto [it, added] = identities_.emplace(resolved, identities_.size() + 1);
-    return FileIdentity{7, it->second};
+    // Each volume numbers its own files from 1, so indexes meet across volumes.
+    const std::uint32_t volume = static_cast<unsigned char>(Fold(resolved[0])) * 256u +
+                                 static_cast<unsigned char>(Fold(resolved[2]));
+    auto it = identities_.find(resolved);
+    if (it == identities_.end()) {
+        const auto onVolume =
+            std::count_if(identities_.begin(), identities_.end(), [&](const auto& e) {
+                return Fold(e.first[0]) == Fold(resolved[0]) &&
+                       Fold(e.first[2]) == Fold(resolved[2]);
+            });
+        it = identities_.emplace(resolved, onVolume + 1).first;
+    }
+    return FileIdentity{volume, it->second};
+}
+
+std::optional<std::uint64_t> FakeDisk::FileIndex(const std::string& path) {
+    const std::optional<FileIdentity> identity = Identity(path);
+    if (!identity) return std::nullopt;
+    return identity->index;
 }
 
 std::string FakeDisk::FinalPath(const std::string& path) {
@@ -224,22 +241,63 @@ namespace {
 
 class FakeWriter : public FileWriter {
 public:
-    FakeWriter(FakeDisk& disk, std::string& contents) : disk_(disk), contents_(contents) {}
+    FakeWriter(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
     bool Write(const char* data, std::size_t size) override {
         ++disk_.writes;
-        if (disk_.failAt == FakeDisk::Step::Write && disk_.writes == disk_.failingWrite) {
-            contents_.append(data, size / 2); // a disk that fills up part-way
+        std::string& contents = disk_.files[path_];
+        if ((disk_.failAt == FakeDisk::Step::Write && disk_.writes == disk_.failingWrite) ||
+            disk_.failCopyTo.count(path_)) {
+            contents.append(data, size / 2); // a disk that fills up part-way
+            failure_ = DiskError::DiskFull;
             return false;
         }
-        contents_.append(data, size);
+        contents.append(data, size);
         return true;
     }
-    bool Flush() override { return disk_.failAt != FakeDisk::Step::Flush; }
-    bool Close() override { return disk_.failAt != FakeDisk::Step::Close; }
+    bool SetLastWriteTime(std::uint64_t time) override {
+        disk_.lastWrite[path_] = time;
+        return true;
+    }
+    bool Flush() override { return Step(disk_.failAt != FakeDisk::Step::Flush); }
+    bool Close() override { return Step(disk_.failAt != FakeDisk::Step::Close); }
+    DiskError Failure() override { return failure_; }
+
+private:
+    bool Step(bool done) {
+        if (!done) failure_ = DiskError::Other;
+        return done;
+    }
+    FakeDisk& disk_;
+    std::string path_;
+    DiskError failure_ = DiskError::None;
+};
+
+class FakeSource : public FileSource {
+public:
+    FakeSource(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+    std::optional<FileFacts> Facts() override {
+        auto file = disk_.files.find(path_);
+        if (file == disk_.files.end()) return std::nullopt;
+        return FileFacts{file->second.size(), disk_.lastWrite[path_],
+                         0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u)};
+    }
+    bool Read(char* buffer, std::size_t size, std::size_t& got) override {
+        got = 0;
+        auto file = disk_.files.find(path_);
+        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
+        if (at_ < file->second.size()) {
+            got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
+            at_ += got;
+        }
+        if (disk_.whileCopying) disk_.whileCopying(path_);
+        return true;
+    }
+    DiskError Failure() override { return DiskError::Other; }
 
 private:
     FakeDisk& disk_;
-    std::string& contents_;
+    std::string path_;
+    std::size_t at_ = 0;
 };
 
 } // namespace
@@ -252,17 +310,58 @@ std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& com
     return f->second.substr(0, readFailsAfter);
 }
 
-std::unique_ptr<FileWriter> FakeDisk::OpenForWriting(const std::string& path) {
+std::string FakeDisk::ResolveParent(const std::string& path) const {
+    const std::string full = Absolute(path, currentDirectory);
+    if (full.size() <= 3) return Resolve(full);
+    const std::string parent = Resolve(Parent(full));
+    return parent.empty() ? "" : Join(parent, Name(full));
+}
+
+std::unique_ptr<FileSource> FakeDisk::OpenToCopy(const std::string& path, DiskError& why) {
     const std::string resolved = Resolve(path);
-    if (failAt == Step::Create || resolved.empty() || !IsDirectory(Parent(resolved))) {
+    why = DiskError::None;
+    if (!files.count(resolved)) {
+        why = IsDirectory(resolved) ? DiskError::AccessDenied : DiskError::NotFound;
+    } else if (heldByWriter.count(resolved)) {
+        why = DiskError::InUse;
+    } else if (unopenable.count(resolved)) {
+        why = DiskError::AccessDenied;
+    }
+    if (why != DiskError::None) return nullptr;
+    return std::make_unique<FakeSource>(*this, resolved);
+}
+
+std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, DiskError& why) {
+    const std::string name = ResolveParent(path);
+    if (failAt == Step::Create) {
+        why = DiskError::Other;
         return nullptr;
     }
-    files[resolved].clear();
-    return std::make_unique<FakeWriter>(*this, files[resolved]);
+    if (name.empty() || !IsDirectory(Parent(name))) {
+        why = DiskError::NotFound;
+        return nullptr;
+    }
+    if (files.count(name) || links_.count(name) || IsDirectory(name)) {
+        why = DiskError::AccessDenied; // something stands there: never opened, never followed
+        return nullptr;
+    }
+    files[name].clear();
+    lastWrite.erase(name);
+    readOnly.erase(name);
+    return std::make_unique<FakeWriter>(*this, name);
+}
+
+void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    const std::string resolved = Resolve(path);
+    if (attributes & kAttributeReadOnly) {
+        readOnly.insert(resolved);
+    } else {
+        readOnly.erase(resolved);
+    }
 }
 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
-    const std::string from = Resolve(replacement), to = Resolve(target);
+    const std::string from = Resolve(replacement), to = ResolveParent(target);
     if (failAt == Step::Replace || !files.count(from)) return false;
     files[to] = files[from];
     files.erase(from);
@@ -271,7 +370,11 @@ bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string
 
 bool FakeDisk::RemoveFile(const std::string& path) {
     diskCalls.push_back("remove " + path);
-    return files.erase(Resolve(path)) == 1;
+    const std::string name = ResolveParent(path);
+    if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
+    readOnly.erase(name);
+    lastWrite.erase(name);
+    return files.erase(name) == 1;
 }
 
 void FakeDisk::MakeDirectoryPath(const std::string& path) {
@@ -288,32 +391,18 @@ void FakeDisk::MakeDirectoryPath(const std::string& path) {
     }
 }
 
-bool FakeDisk::CopyFileTo(const std::string& source, const std::string& destination) {
-    diskCalls.push_back("copy " + source + " > " + destination);
-    const std::string from = Resolve(source), to = Resolve(destination);
-    auto file = files.find(from);
-    if (file == files.end() || to.empty() || readOnly.count(to) || !IsDirectory(Parent(to))) {
-        return false;
-    }
-    const std::string contents = file->second;
-    if (readOnly.count(from)) readOnly.insert(to); // the copy keeps the attribute
-    if (failCopyTo.count(to)) {
-        files[to] = contents.substr(0, contents.size() / 2); // cut off
-        return false;
-    }
-    files[to] = contents;
-    return true;
-}
-
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
-    const std::string from = Resolve(file), to = Resolve(destination);
+    const std::string from = Resolve(file), to = ResolveParent(destination);
     if (failMoves || !files.count(from) || readOnly.count(to) || !IsDirectory(Parent(to))) {
         return false;
     }
     const std::string contents = files[from];
     files.erase(from);
+    links_.erase(to);
     files[to] = contents;
+    lastWrite[to] = lastWrite[from];
+    lastWrite.erase(from);
     if (readOnly.erase(from)) readOnly.insert(to);
     return true;
 }

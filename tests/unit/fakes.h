@@ -58,15 +58,17 @@ public:
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     bool Absent(const std::string& path) override;
     std::optional<FileIdentity> Identity(const std::string& path) override;
+    std::optional<std::uint64_t> FileIndex(const std::string& path) override;
     std::string FinalPath(const std::string& path) override;
     void MakeWritable(const std::string& path) override { readOnly.erase(Resolve(path)); }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
-    std::unique_ptr<FileWriter> OpenForWriting(const std::string& path) override;
+    std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
+    std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
+    void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
-    bool CopyFileTo(const std::string& source, const std::string& destination) override;
     bool MoveFileOver(const std::string& file, const std::string& destination) override;
 
     // Whether a directory exists: a drive root, one added or made, or one holding a file.
@@ -81,9 +83,15 @@ public:
 
     // Files with contents, which the probe also sees.
     std::map<std::string, std::string, PathLess> files;
-    PathSet unopenable;                             // ReadFile cannot open these
-    PathSet unlookable;                             // there, but every lookup is denied
-    PathSet readOnly;                               // files that copies and moves refuse to replace
+    PathSet unopenable; // ReadFile cannot open these
+    PathSet unlookable; // there, but every lookup is denied
+    PathSet readOnly;   // files that copies and moves refuse to replace
+    std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
+    PathSet heldByWriter;                                     // another program writes to these
+    std::size_t readPiece = std::string::npos;                // the most one read of a copy gives
+    // Called after every read of a file being copied: a writer that got past the sharing
+    // (a Linux program under Wine, a mapped view) changes it here.
+    std::function<void(const std::string& path)> whileCopying;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, Flush, Close, Replace };
     Step failAt = Step::None;
@@ -97,6 +105,9 @@ public:
 
 private:
     std::string Unalias(const std::string& path) const;
+    // The path resolved up to its last name, which is taken as it is (a link there is the
+    // link itself, as when a file is created, removed or replaced).
+    std::string ResolveParent(const std::string& path) const;
     std::string ResolveFrom(const std::string& path, int hops) const;
     bool Exists(const std::string& resolved) const;
 
@@ -120,6 +131,7 @@ public:
     void ReturnEvent(const Event& event) override { events.push_back(event); }
     std::uint32_t Milliseconds() override { return clock; }
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    void KeepPainted() override { ++paints; }
     std::string FolderDialog(const std::string& title, const std::string& initialPath) override {
         calls.push_back("folder dialog " + title + " [" + initialPath + "]");
         return folderAnswer;
@@ -140,6 +152,7 @@ public:
     // Called at every poll, before it answers: lets a test act in the middle of a search.
     std::function<void()> onPoll;
     int polls = 0;                  // PollEvent calls so far
+    int paints = 0;                 // KeepPainted calls so far
     std::uint32_t clock = 0;        // what Milliseconds says
     std::uint32_t clockPerMark = 0; // how far the clock moves with every mark in field 1
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/program.h"
@@ -240,6 +242,60 @@ TEST_F(ProfileTest, AFailedSaveLeavesTheOldProfileAndNoTemporaryFile) {
         EXPECT_EQ(screen.calls, (Strings{"box Error: " + std::string(kProfileNotSavedText)}));
     }
     EXPECT_GE(disk.writes, 3) << "the profile is written in several pieces";
+}
+
+TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
+    const std::string temporary = ProfileTemporaryPath(state);
+    disk.files["C:\\Other\\victim.txt"] = "not to be touched";
+    state.targetPath = "E:\\Save\\";
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"a link", [&] { disk.AddLink(temporary, "C:\\Other\\victim.txt"); }, true},
+        {"a read-only leftover",
+         [&] {
+             disk.files[temporary] = "left by a run that died";
+             disk.readOnly.insert(temporary);
+         },
+         true},
+        {"a folder", [&] { disk.MakeDirectoryPath(temporary + "\\"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProfileBytes() = "old\r\n";
+        screen.calls.clear();
+        c.plant();
+        SaveProfile(state, disk, screen);
+        EXPECT_EQ(ProfileBytes(), c.saved ? "E:\\Save\\\r\n" : "old\r\n");
+        EXPECT_EQ(screen.calls.empty(), c.saved);
+        EXPECT_EQ(disk.files["C:\\Other\\victim.txt"], "not to be touched");
+    }
+}
+
+TEST(ProfilePath, ANameTheLoaderCannotTakeIsNeverWritten) {
+    // The start-up folder of 241 characters makes a profile path of exactly 260.
+    const std::string folder = "C:\\" + std::string(237, 'p') + "\\";
+    AppState state;
+    InitSharedState(state, &folder);
+    ASSERT_EQ(ProfilePath(state).size(), 260u);
+    test::FakeDisk disk;
+    test::FakeScreen screen;
+    disk.MakeDirectoryPath(state.startupDirectory);
+    disk.files[ProfilePath(state)] = "E:\\Save\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    Operations ops;
+    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
+    CheckForProfile(state, disk, screen, ops);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileNotFoundText);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(disk.files[ProfilePath(state)], "E:\\Save\\\r\nC:\\Mail\\a.pst|k|v\r\n");
+    EXPECT_EQ(screen.calls.back(), "box Error: " + std::string(kProfileNotSavedText));
+    // One character less, and both go.
+    const std::string shorter = "C:\\" + std::string(236, 'p') + "\\";
+    InitSharedState(state, &shorter);
+    EXPECT_TRUE(ProfilePathFits(state));
 }
 
 } // namespace

@@ -131,5 +131,23 @@ TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
     EXPECT_EQ(answerer.seen[0].text, kProfileNotSavedText);
 }
 
+TEST_F(RealProfileTest, ALinkAtTheTemporaryNameIsRemovedNeverFollowed) {
+    test::WriteFile(dir / "victim.txt", "not to be touched");
+    ASSERT_TRUE(test::MakeLink(dir / "Vintrel Profile.tmp", dir / "victim.txt"));
+    state.targetPath = dir / "Save\\";
+    test::WriteFile(profile, "old\r\n");
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(test::Contents(dir / "victim.txt"), "not to be touched");
+    if (test::LinuxName(profile).empty()) {
+        EXPECT_EQ(test::Contents(profile), dir / "Save\\" + "\r\n");
+        EXPECT_TRUE(answerer.seen.empty());
+    } else {
+        // Under Wine the link cannot be removed without its target: the save fails, says so,
+        // and keeps the old profile.
+        EXPECT_EQ(test::Contents(profile), "old\r\n");
+        EXPECT_EQ(answerer.seen.size(), 1u);
+    }
+}
+
 } // namespace
 } // namespace vintrel

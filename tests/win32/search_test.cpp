@@ -47,7 +47,7 @@ protected:
         SetFileAttributesA((t + "\\sys").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM |
                                                       FILE_ATTRIBUTE_HIDDEN);
         // A link back to the top: followed, the walk would never end.
-        ASSERT_TRUE(test::MakeFolderLink(t + "\\Mail\\loop", t));
+        ASSERT_TRUE(test::MakeLink(t + "\\Mail\\loop", t));
         ASSERT_TRUE(GetFileAttributesA((t + "\\Mail\\loop").c_str()) &
                     FILE_ATTRIBUTE_REPARSE_POINT);
         listed = {"top.pst",
@@ -278,14 +278,14 @@ TEST_F(RealSearchTest, FolderLinksLeadOnceOffTheDriveAndNeverBackIntoTheTree) {
     test::TempDir off{"Z:\\tmp"};
     test::MakeDirectory(off / "Outlook");
     test::WriteFile(off / "Outlook\\off.pst", "off the drive");
-    ASSERT_TRUE(test::MakeFolderLink(off / "Outlook\\up", off.path()));
-    ASSERT_TRUE(test::MakeFolderLink(root / "first", off.path()));
-    ASSERT_TRUE(test::MakeFolderLink(root / "second", off.path()));
+    ASSERT_TRUE(test::MakeLink(off / "Outlook\\up", off.path()));
+    ASSERT_TRUE(test::MakeLink(root / "first", off.path()));
+    ASSERT_TRUE(test::MakeLink(root / "second", off.path()));
     // Back into the tree, to "." and round in a circle: nothing new.
-    ASSERT_TRUE(test::MakeFolderLink(root / "here", "."));
-    ASSERT_TRUE(test::MakeFolderLink(root / "Mail\\again", root / "sys"));
-    ASSERT_TRUE(test::MakeFolderLink(root / "p", "q"));
-    ASSERT_TRUE(test::MakeFolderLink(root / "q", "p"));
+    ASSERT_TRUE(test::MakeLink(root / "here", "."));
+    ASSERT_TRUE(test::MakeLink(root / "Mail\\again", root / "sys"));
+    ASSERT_TRUE(test::MakeLink(root / "p", "q"));
+    ASSERT_TRUE(test::MakeLink(root / "q", "p"));
 
     SearchDataFiles(state, disk, layer, root.path());
     Strings offDrive;

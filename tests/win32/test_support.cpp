@@ -65,7 +65,7 @@ void RemoveTree(const std::string& path) {
             const std::string child = path + "\\" + name;
             // A link goes, never what it leads to.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                RemoveFolderLink(child);
+                RemoveLink(child);
                 continue;
             }
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -117,21 +117,33 @@ bool RunUnix(const std::string& program, std::string commandLine) {
 
 } // namespace
 
-bool MakeFolderLink(const std::string& link, const std::string& target) {
+bool MakeLink(const std::string& link, const std::string& target) {
     if (!UnixNameFunction()) {
-        return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+        const DWORD attributes = GetFileAttributesA(target.c_str());
+        const bool folder =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                                   folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
     }
     const bool absolute = target.find(':') != std::string::npos || target.rfind("\\\\", 0) == 0;
     const std::string to = absolute ? UnixName(target) : target;
     return !to.empty() && RunUnix("Z:\\bin\\ln", "ln -s \"" + to + "\" \"" + UnixName(link) + "\"");
 }
 
-void RemoveFolderLink(const std::string& link) {
+void RemoveLink(const std::string& link) {
     if (RemoveDirectoryA(link.c_str()) &&
         GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return;
     }
     if (UnixNameFunction()) RunUnix("Z:\\bin\\rm", "rm -f \"" + UnixName(link) + "\"");
+}
+
+bool RunLinuxShell(const std::string& command) {
+    return UnixNameFunction() && RunUnix("Z:\\bin\\sh", "sh -c \"" + command + "\"");
+}
+
+std::string LinuxName(const std::string& path) {
+    return UnixNameFunction() ? UnixName(path) : "";
 }
 
 std::string DriveCFromOutside() {

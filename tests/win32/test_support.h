@@ -35,12 +35,17 @@ std::string TextOf(HWND window);
 // The text of one field of a status bar.
 std::string StatusFieldText(HWND bar, int field);
 
-// A link to a folder (a relative target is taken from the link's own folder). Wine makes none
-// through CreateSymbolicLinkA, so there it is a Linux symbolic link, which Wine shows as a
+// A link to a file or folder (a relative target is taken from the link's own folder). Wine makes
+// none through CreateSymbolicLinkA, so there it is a Linux symbolic link, which Wine shows as a
 // folder link with the reparse attribute. False when it could not be asked for. Removing one
 // never touches what it leads to.
-bool MakeFolderLink(const std::string& link, const std::string& target);
-void RemoveFolderLink(const std::string& link);
+bool MakeLink(const std::string& link, const std::string& target);
+void RemoveLink(const std::string& link);
+
+// Under Wine: runs a Linux shell command and waits for it (false elsewhere); the Linux name
+// of a Windows path (empty elsewhere). A Linux program is held by no Windows sharing mode.
+bool RunLinuxShell(const std::string& command);
+std::string LinuxName(const std::string& path);
 
 // Drive C: as Wine's Z: drive reaches it from the Linux side ("Z:\\...\\drive_c\\"), or
 // empty outside Wine.
