@@ -153,6 +153,9 @@ public:
 
     virtual void SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
+    // Cuts up to `bytes` off the end of a file; false when it is empty or cannot be opened.
+    virtual bool ShrinkFile(const std::string& path, std::uint64_t bytes) = 0;
+
     // Creates every directory of a path, up to its last "\", that does not exist yet.
     // Whether it worked shows in what follows, not here.
     virtual void MakeDirectoryPath(const std::string& path) = 0;

@@ -31,6 +31,10 @@ std::string TemporaryCopyPath(const std::string& destination) {
     return destination + ".~vt";
 }
 
+std::string ReleasedCopyPath(const std::string& destination) {
+    return destination + ".~old";
+}
+
 std::string NotBackedUpText(std::size_t failed, std::size_t total) {
     return "Error: " + std::to_string(failed) + " of " + std::to_string(total) +
            " files were NOT backed up!";
@@ -113,6 +117,22 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
     return CopyOutcome::Copied;
 }
 
+// A large earlier copy is moved aside before the new one takes its name: replacing a file
+// makes some file systems (ext4, under Wine) write the whole new copy out there and then,
+// and freeing gigabytes at once takes a second or more. False when it is small, or stays.
+bool MoveAside(Disk& disk, const std::string& destination) {
+    const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
+    if (!earlier || earlier->size < kReleaseStep) return false;
+    return disk.MoveFileOver(destination, ReleasedCopyPath(destination));
+}
+
+// Gives the earlier copy's space back a piece at a time, the window painting in between.
+void Release(Disk& disk, PaintPacer& pacer, const std::string& aside) {
+    while (disk.ShrinkFile(aside, kReleaseStep))
+        pacer.Tick();
+    disk.RemoveFile(aside);
+}
+
 // A copy is whole or it is not made: the source is read while no writer can change it, into
 // a temporary file made anew beside the destination (whatever stood at that name, a leftover
 // or a link, is removed first, never what a link leads to), and only a complete copy of an
@@ -136,7 +156,12 @@ CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
         if (before->attributes & ~kAttributeArchive)
             disk.SetAttributes(temporary, before->attributes);
         disk.MakeWritable(plan.destination);
-        if (disk.MoveFileOver(temporary, plan.destination)) return CopyOutcome::Copied;
+        const bool aside = MoveAside(disk, plan.destination);
+        if (disk.MoveFileOver(temporary, plan.destination)) {
+            if (aside) Release(disk, pacer, ReleasedCopyPath(plan.destination));
+            return CopyOutcome::Copied;
+        }
+        if (aside) disk.MoveFileOver(ReleasedCopyPath(plan.destination), plan.destination);
         outcome = CopyOutcome::Failed;
     }
     disk.RemoveFile(temporary);

@@ -29,6 +29,10 @@ inline constexpr std::size_t kDestinationLimit = 256;
 // many milliseconds have passed.
 inline constexpr std::size_t kCopyChunk = 2 * 1024 * 1024;
 inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
+// An earlier copy this large is moved aside before it is replaced and given back to the disk
+// in pieces of this size, the window painting in between: replacing or freeing gigabytes at
+// once takes some file systems a second or more.
+inline constexpr std::uint64_t kReleaseStep = 64ULL * 1024 * 1024;
 
 // How one listed file fared.
 enum class CopyOutcome {
@@ -67,8 +71,10 @@ struct BackupPlan {
 
 BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileEntry);
 
-// The temporary file a copy is made in before it replaces an earlier copy.
+// The temporary file a copy is made in before it replaces an earlier copy, and the second
+// name a large earlier copy keeps while its space is given back.
 std::string TemporaryCopyPath(const std::string& destination);
+std::string ReleasedCopyPath(const std::string& destination);
 
 // "Error: N of M files were NOT backed up!"
 std::string NotBackedUpText(std::size_t failed, std::size_t total);

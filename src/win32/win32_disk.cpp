@@ -402,6 +402,21 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
     return std::make_unique<Win32FileWriter>(file);
 }
 
+bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size;
+    bool cut = GetFileSizeEx(file, &size) && size.QuadPart > 0;
+    if (cut) {
+        LARGE_INTEGER end;
+        end.QuadPart = size.QuadPart > static_cast<LONGLONG>(bytes) ? size.QuadPart - bytes : 0;
+        cut = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    }
+    CloseHandle(file);
+    return cut;
+}
+
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     SetFileAttributesA(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }

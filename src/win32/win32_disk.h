@@ -20,6 +20,7 @@ public:
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;

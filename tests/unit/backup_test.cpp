@@ -291,6 +291,40 @@ TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], std::string(20, 'x'));
 }
 
+TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWindowPaints) {
+    const std::string copy = "E:\\Save\\Mail\\a.pst";
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    // Every piece read or given back takes the interval.
+    disk.whileCopying = [&](const std::string&) { screen.clock += kCopyPaintIntervalMs; };
+    for (const std::uint64_t size : {3 * kReleaseStep + 1, kReleaseStep - 1}) {
+        SCOPED_TRACE(size);
+        const bool large = size >= kReleaseStep;
+        disk.files[copy] = "earlier copy";
+        disk.sizes[copy] = size;
+        disk.files[ReleasedCopyPath(copy)] = "left by a run that died";
+        disk.diskCalls.clear();
+        screen.paints = 0;
+        RunBackup(state, disk, screen);
+        EXPECT_EQ(disk.files[copy], "first");
+        EXPECT_EQ(disk.files.count(ReleasedCopyPath(copy)), large ? 0u : 1u);
+        const auto shrinks =
+            std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
+                          [](const std::string& c) { return c.rfind("shrink", 0) == 0; });
+        EXPECT_EQ(shrinks, large ? 4 : 0) << "four pieces";
+        EXPECT_EQ(screen.paints, large ? 5 : 1);
+        EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+    }
+    // A swap that fails puts the earlier copy back under its own name.
+    disk.files[copy] = "earlier copy";
+    disk.sizes[copy] = 3 * kReleaseStep;
+    disk.moves = 0;
+    disk.failingMove = 2; // the first moves the earlier copy aside
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files[copy], "earlier copy");
+    EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
+    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+}
+
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {
     AppState state;
     test::FakeScreen screen;

@@ -351,6 +351,16 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
     return std::make_unique<FakeWriter>(*this, name);
 }
 
+bool FakeDisk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
+    const std::string name = Resolve(path);
+    auto size = sizes.find(name);
+    if (!files.count(name) || size == sizes.end() || size->second == 0) return false;
+    diskCalls.push_back("shrink " + path);
+    size->second -= std::min(size->second, bytes);
+    if (whileCopying) whileCopying(name);
+    return true;
+}
+
 void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     const std::string resolved = Resolve(path);
     if (attributes & kAttributeReadOnly) {
@@ -374,6 +384,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
     readOnly.erase(name);
     lastWrite.erase(name);
+    sizes.erase(name);
     return files.erase(name) == 1;
 }
 
@@ -394,13 +405,20 @@ void FakeDisk::MakeDirectoryPath(const std::string& path) {
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
-    if (failMoves || !files.count(from) || readOnly.count(to) || !IsDirectory(Parent(to))) {
+    if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
+        !IsDirectory(Parent(to))) {
         return false;
     }
     const std::string contents = files[from];
     files.erase(from);
     links_.erase(to);
     files[to] = contents;
+    if (auto size = sizes.find(from); size != sizes.end()) {
+        sizes[to] = size->second;
+        sizes.erase(from);
+    } else {
+        sizes.erase(to);
+    }
     lastWrite[to] = lastWrite[from];
     lastWrite.erase(from);
     if (readOnly.erase(from)) readOnly.insert(to);
@@ -422,7 +440,8 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     const std::string resolved = Resolve(path);
     if (unlookable.count(resolved)) return std::nullopt;
     if (auto f = files.find(resolved); f != files.end()) {
-        return Entry(Name(resolved), 0x20, f->second.size());
+        auto size = sizes.find(resolved);
+        return Entry(Name(resolved), 0x20, size != sizes.end() ? size->second : f->second.size());
     }
     auto it = entries_.find(resolved);
     if (it == entries_.end()) return std::nullopt;

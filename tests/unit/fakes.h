@@ -66,6 +66,7 @@ public:
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
@@ -79,7 +80,10 @@ public:
     std::vector<std::string> diskCalls;    // make, copy, move, remove: in order
     PathSet failCopyTo;                    // copies to these destinations fail part-way
     bool failMoves = false;
+    int moves = 0;                  // MoveFileOver calls so far
+    int failingMove = 0;            // which of them fails, counted from 1; 0: none
     bool finalPathsUnknown = false; // as on Windows XP, nothing says where a link leads
+    std::map<std::string, std::uint64_t, PathLess> sizes; // files known by size alone
 
     // Files with contents, which the probe also sees.
     std::map<std::string, std::string, PathLess> files;
@@ -89,8 +93,9 @@ public:
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
     std::size_t readPiece = std::string::npos;                // the most one read of a copy gives
-    // Called after every read of a file being copied: a writer that got past the sharing
-    // (a Linux program under Wine, a mapped view) changes it here.
+    // Called after every read of a file being copied, and every piece cut off a file: a
+    // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
+    // it here, or a test moves the clock on.
     std::function<void(const std::string& path)> whileCopying;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, Flush, Close, Replace };
