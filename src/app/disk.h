@@ -153,6 +153,13 @@ public:
 
     virtual void SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
+    // The program that holds a file open, where the system can tell; empty otherwise.
+    virtual std::string HolderOf(const std::string& path) = 0;
+
+    // The largest file that the file system of a folder holds, where it has a limit of its
+    // own (FAT32: 4 GiB less one byte); nothing when it has none or cannot be asked.
+    virtual std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) = 0;
+
     // Cuts up to `bytes` off the end of a file; false when it is empty or cannot be opened.
     virtual bool ShrinkFile(const std::string& path, std::uint64_t bytes) = 0;
 
@@ -164,5 +171,12 @@ public:
     // file keeps its own attributes.
     virtual bool MoveFileOver(const std::string& file, const std::string& destination) = 0;
 };
+
+// Writes a whole file beside the old one, under a temporary name, and swaps it in; on any
+// failure the old one is untouched and the temporary file is gone. Whatever stood at the
+// temporary name (a leftover, a read-only one too, or a link planted there) is removed
+// first, never what a link leads to, and the file is made anew.
+bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& temporary,
+                      const std::string& bytes);
 
 } // namespace vintrel

@@ -144,6 +144,12 @@ CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
     if (!source) return SourceOutcome(why);
     const std::optional<FileFacts> before = source->Facts();
     if (!before) return CopyOutcome::Failed;
+    // Known before a byte is written: more than the target's file system holds in one file.
+    constexpr std::uint64_t kLargestFat32File = 0xFFFFFFFFu;
+    if (before->size > kLargestFat32File) {
+        const std::optional<std::uint64_t> limit = disk.FileSizeLimit(plan.destinationDirectory);
+        if (limit && before->size > *limit) return CopyOutcome::TooLarge;
+    }
     const std::string temporary = TemporaryCopyPath(plan.destination);
     disk.RemoveFile(temporary);
     std::unique_ptr<FileWriter> copy = disk.CreateNewFile(temporary, why);
@@ -181,10 +187,11 @@ std::string WithBackslashes(std::string path) {
 // once that file has been copied itself.
 class BackupRun {
 public:
-    BackupRun(const AppState& state, Disk& disk, Screen& screen)
-        : disk_(disk), screen_(screen), pacer_(screen), done_(state.profileList.size()) {
-        for (const std::string& entry : state.profileList)
-            plans_.push_back(PlanBackup(state.targetPath, entry));
+    BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
+              Screen& screen, BackupReporter& reporter)
+        : disk_(disk), reporter_(reporter), pacer_(screen), done_(entries.size()) {
+        for (const std::string& entry : entries)
+            plans_.push_back(PlanBackup(targetPath, entry));
     }
 
     BackupResult Run() {
@@ -224,17 +231,14 @@ private:
     }
 
     void Done(const BackupPlan& plan, CopyOutcome outcome) {
-        result_.files.push_back({plan.source, plan.fileName, outcome});
-        if (outcome == CopyOutcome::Copied) return;
-        screen_.ShowMessageBox("Error",
-                               plan.fileName + (outcome == CopyOutcome::PathTooLong
-                                                    ? kTooLongSuffix
-                                                    : kNotBackedUpSuffix),
-                               0);
+        FileResult file{plan.source, plan.fileName, outcome, ""};
+        if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
+        reporter_.FileDone(file);
+        result_.files.push_back(std::move(file));
     }
 
     Disk& disk_;
-    Screen& screen_;
+    BackupReporter& reporter_;
     PaintPacer pacer_;
     std::vector<BackupPlan> plans_;
     // The listed files' indexes and where each stands in the list, asked for once the first
@@ -265,6 +269,32 @@ std::size_t BackupResult::Failed() const {
                       [](const FileResult& f) { return f.outcome != CopyOutcome::Copied; }));
 }
 
+BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
+                           Disk& disk, Screen& screen, BackupReporter& reporter) {
+    return BackupRun(targetPath, entries, disk, screen, reporter).Run();
+}
+
+namespace {
+
+// The window's way: one box per file that was not copied.
+class BoxReporter : public BackupReporter {
+public:
+    explicit BoxReporter(Screen& screen) : screen_(screen) {}
+    void FileDone(const FileResult& file) override {
+        if (file.outcome == CopyOutcome::Copied) return;
+        screen_.ShowMessageBox("Error",
+                               file.fileName + (file.outcome == CopyOutcome::PathTooLong
+                                                    ? kTooLongSuffix
+                                                    : kNotBackedUpSuffix),
+                               0);
+    }
+
+private:
+    Screen& screen_;
+};
+
+} // namespace
+
 BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
     if (state.targetPath.empty()) {
         screen.SetStatusText(kMessageField, kTargetEmptyText);
@@ -274,7 +304,8 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField, kNothingToBackupText);
         return {};
     }
-    BackupResult result = BackupRun(state, disk, screen).Run();
+    BoxReporter boxes(screen);
+    BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, screen, boxes);
     // Success is only claimed when every file was copied.
     const std::size_t failed = result.Failed();
     screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText

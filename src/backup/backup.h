@@ -52,6 +52,7 @@ struct FileResult {
     std::string source;
     std::string fileName;
     CopyOutcome outcome = CopyOutcome::Copied;
+    std::string holder; // with InUse: the program holding the source, where Windows can tell
 };
 
 // What a run did, one result per listed file, in the order they were handled.
@@ -79,13 +80,24 @@ std::string ReleasedCopyPath(const std::string& destination);
 // "Error: N of M files were NOT backed up!"
 std::string NotBackedUpText(std::size_t failed, std::size_t total);
 
+// Hears how each file fared, as the run goes.
+class BackupReporter {
+public:
+    virtual ~BackupReporter() = default;
+    virtual void FileDone(const FileResult& file) = 0;
+};
+
+// The run itself: copies every entry below the target path, in list order (a listed file
+// that stands at another's destination goes first), and tells the reporter of each. The
+// window keeps painting while large files are copied; input waits until the run ends.
+BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
+                           Disk& disk, Screen& screen, BackupReporter& reporter);
+
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);
 
-// Copies every listed file below the target path, in list order, one box per file that
-// cannot be copied, and says at the end how it went. A copy that would land on its own source
-// is refused like a failed copy. The window keeps painting while large files are copied;
-// input waits until the run ends.
+// The backup button: copies every listed file below the target path, one box per file that
+// cannot be copied, and says at the end how it went.
 BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen);
 
 } // namespace vintrel

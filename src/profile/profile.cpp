@@ -9,38 +9,6 @@
 
 namespace vintrel {
 
-namespace {
-
-constexpr std::size_t kWriteChunk = 4096;
-
-bool WriteAll(FileWriter& file, const std::string& bytes) {
-    for (std::size_t at = 0; at < bytes.size(); at += kWriteChunk) {
-        if (!file.Write(bytes.data() + at, std::min(kWriteChunk, bytes.size() - at))) return false;
-    }
-    return true;
-}
-
-// Writes the new profile beside the old one and swaps it in; on any failure the old one is
-// untouched and the temporary file is gone. Whatever stood at the temporary name (a leftover,
-// a read-only one too, or a link planted there) is removed first, never what a link leads to,
-// and the file is made anew.
-bool WriteProfile(const AppState& state, Disk& disk) {
-    const std::string temporary = ProfileTemporaryPath(state);
-    disk.RemoveFile(temporary);
-    DiskError why = DiskError::None;
-    std::unique_ptr<FileWriter> file = disk.CreateNewFile(temporary, why);
-    if (!file) return false;
-    bool written = WriteAll(*file, ProfileText(state.targetPath, state.profileList));
-    written = written && file->Flush();
-    written = file->Close() && written;
-    file.reset();
-    if (written && disk.ReplaceFileWith(temporary, ProfilePath(state))) return true;
-    disk.RemoveFile(temporary);
-    return false;
-}
-
-} // namespace
-
 std::string ProfileTemporaryPath(const AppState& state) {
     // No longer than the profile's own name: a profile that fits a Windows path can always be
     // written beside itself.
@@ -61,14 +29,14 @@ void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
         return;
     }
 
-    ProfileLineReader lines(*bytes);
-    state.targetPath = lines.NextLine();
+    const ProfileContents contents = ParseProfile(*bytes);
+    state.targetPath = contents.targetPath;
     state.profileTargetPath = state.targetPath;
     const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
     screen.SetGadgetText(kTargetPathField,
                          targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
-    while (!lines.AtEnd()) {
-        const std::array<std::string, 3> fields = SplitProfileEntry(lines.NextLine());
+    for (const std::string& entry : contents.entries) {
+        const std::array<std::string, 3> fields = SplitProfileEntry(entry);
         const bool present = ProbeFileSize(disk, fields[0]) != kProbeNothing;
         AddFileRow(state, screen, fields[0], fields[1], fields[2],
                    present ? kStatusOkay : kStatusMissing);
@@ -95,7 +63,8 @@ void SaveProfile(AppState& state, Disk& disk, Screen& screen) {
         }
         return;
     }
-    if (WriteProfile(state, disk)) return;
+    const std::string text = ProfileText(state.targetPath, state.profileList);
+    if (ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)) return;
     // The window is closed by now: only a box can still tell the user.
     screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
 }

@@ -1,5 +1,7 @@
 #include "profile/profile_format.h"
 
+#include "app/file_list.h"
+
 namespace vintrel {
 
 std::string ProfileLineReader::NextLine() {
@@ -18,6 +20,17 @@ std::string ProfileLineReader::NextLine() {
         ++at_;
     }
     return bytes_.substr(start);
+}
+
+ProfileContents ParseProfile(const std::string& bytes) {
+    ProfileLineReader lines(bytes);
+    ProfileContents contents;
+    contents.targetPath = lines.NextLine();
+    while (!lines.AtEnd()) {
+        const std::array<std::string, 3> fields = SplitProfileEntry(lines.NextLine());
+        contents.entries.push_back(ProfileEntry(fields[0], fields[1], fields[2]));
+    }
+    return contents;
 }
 
 std::string ProfileText(const std::string& targetPath, const std::vector<std::string>& entries) {

@@ -33,6 +33,14 @@ private:
     std::size_t at_;
 };
 
+// What a profile holds: line 1, the target path; then one entry per line, normalised to the
+// three fields of a profile entry.
+struct ProfileContents {
+    std::string targetPath;
+    std::vector<std::string> entries;
+};
+ProfileContents ParseProfile(const std::string& bytes);
+
 // The bytes of a profile: the target path and each entry, each followed by CR LF.
 std::string ProfileText(const std::string& targetPath, const std::vector<std::string>& entries);
 

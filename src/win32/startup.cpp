@@ -13,6 +13,7 @@
 #include "ui/list_header.h"
 #include "ui/main_window.h"
 #include "ui/title_banner.h"
+#include "unattended/unattended.h"
 #include "win32/win32_disk.h"
 
 namespace vintrel {
@@ -65,6 +66,74 @@ void RunVintrel(HINSTANCE instance) {
     ops.saveProfile = [&] { SaveProfile(state, disk, layer); };
     RunProgram(state, disk, layer, ops);
     layer.Release();
+}
+
+namespace {
+
+// The console of the program that started this one, where there is one: its output, or
+// the file or pipe that output goes to.
+class ParentConsole {
+public:
+    ParentConsole() {
+        // Already attached (as Wine starts a program from a console) counts as attached.
+        if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return;
+        out_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) {
+            out_ = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+            opened_ = out_ != INVALID_HANDLE_VALUE;
+        }
+    }
+    ~ParentConsole() {
+        if (opened_) CloseHandle(out_);
+    }
+    ParentConsole(const ParentConsole&) = delete;
+    ParentConsole& operator=(const ParentConsole&) = delete;
+    bool Present() const { return out_ != nullptr && out_ != INVALID_HANDLE_VALUE; }
+    void Write(const std::string& text) {
+        DWORD written = 0;
+        if (Present())
+            WriteFile(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+
+private:
+    HANDLE out_ = INVALID_HANDLE_VALUE;
+    bool opened_ = false;
+};
+
+std::string LocalTimeText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+              now.wMinute, now.wSecond);
+    return text;
+}
+
+} // namespace
+
+int RunWithoutWindow(const CommandLine& line) {
+    ParentConsole console;
+    if (line.mode == CommandLine::Mode::Usage) {
+        if (console.Present()) {
+            console.Write(std::string("\r\n") + kUsageText);
+        } else {
+            MessageBoxA(nullptr, kUsageText, "Vintrel", MB_OK | MB_ICONINFORMATION);
+        }
+        return 0;
+    }
+    UnattendedSetting setting;
+    const std::optional<std::string> here = CurrentDirectory();
+    setting.currentDirectory = here.value_or("");
+    setting.localTime = LocalTimeText();
+    if (console.Present()) {
+        console.Write("\r\n");
+        setting.echo = [&](const std::string& text) { console.Write(text + "\r\n"); };
+    }
+    Win32Disk disk;
+    const int code = RunScheduledBackup(line, disk, setting);
+    if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
+    return code;
 }
 
 } // namespace vintrel

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/state.h"
+#include "unattended/command_line.h"
 #include "ui/main_window.h"
 
 namespace vintrel {
@@ -23,5 +24,9 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
 
 // The whole program, from start-up to the saved profile; the caller ends the process.
 void RunVintrel(HINSTANCE instance);
+
+// A scheduled backup, the usage text or a wrong argument: no window, the lines on the
+// console that started the program, if any. Gives the exit code.
+int RunWithoutWindow(const CommandLine& line);
 
 } // namespace vintrel

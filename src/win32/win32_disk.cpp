@@ -417,6 +417,70 @@ bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
     return cut;
 }
 
+std::string Win32Disk::HolderOf(const std::string& path) {
+    // The Restart Manager (Vista and later) knows which program holds a file; it is looked up
+    // at run time, so that the program still starts where it is missing.
+    struct ProcessInfo {
+        DWORD processId;
+        FILETIME startTime;
+        WCHAR appName[256];
+        WCHAR serviceName[64];
+        DWORD type;
+        DWORD status;
+        DWORD session;
+        BOOL restartable;
+    };
+    using Start = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
+    using Register = DWORD(WINAPI*)(DWORD, UINT, const WCHAR**, UINT, void*, UINT, const WCHAR**);
+    using List = DWORD(WINAPI*)(DWORD, UINT*, UINT*, ProcessInfo*, DWORD*);
+    using End = DWORD(WINAPI*)(DWORD);
+    HMODULE library = LoadLibraryA("rstrtmgr.dll");
+    if (!library) return "";
+    const auto start =
+        reinterpret_cast<Start>(reinterpret_cast<void*>(GetProcAddress(library, "RmStartSession")));
+    const auto add = reinterpret_cast<Register>(
+        reinterpret_cast<void*>(GetProcAddress(library, "RmRegisterResources")));
+    const auto list =
+        reinterpret_cast<List>(reinterpret_cast<void*>(GetProcAddress(library, "RmGetList")));
+    const auto end =
+        reinterpret_cast<End>(reinterpret_cast<void*>(GetProcAddress(library, "RmEndSession")));
+    std::string holder;
+    DWORD session = 0;
+    WCHAR key[64] = {};
+    if (start && add && list && end && start(&session, 0, key) == ERROR_SUCCESS) {
+        std::wstring wide(path.size() + 1, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                            static_cast<int>(wide.size()));
+        const WCHAR* files[] = {wide.c_str()};
+        ProcessInfo found[4] = {};
+        UINT needed = 0, count = 4;
+        DWORD reasons = 0;
+        if (add(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
+            list(session, &needed, &count, found, &reasons) == ERROR_SUCCESS && count > 0) {
+            char name[512] = "";
+            WideCharToMultiByte(CP_ACP, 0, found[0].appName, -1, name, sizeof name, nullptr,
+                                nullptr);
+            holder = name;
+        }
+        end(session);
+    }
+    FreeLibrary(library);
+    return holder;
+}
+
+std::optional<std::uint64_t> Win32Disk::FileSizeLimit(const std::string& directory) {
+    char root[MAX_PATH + 1] = "";
+    char system[MAX_PATH + 1] = "";
+    if (!GetVolumePathNameA(directory.c_str(), root, sizeof root) ||
+        !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, system,
+                               sizeof system)) {
+        return std::nullopt;
+    }
+    // FAT and FAT32 keep a file's size in 32 bits.
+    if (std::string(system).rfind("FAT", 0) == 0) return 0xFFFFFFFFull;
+    return std::nullopt;
+}
+
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     SetFileAttributesA(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }

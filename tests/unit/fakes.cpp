@@ -306,6 +306,10 @@ std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& com
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
+    if (cutShort.count(resolved)) {
+        complete = false;
+        return f->second.substr(0, f->second.size() / 2);
+    }
     complete = readFailsAfter >= f->second.size();
     return f->second.substr(0, readFailsAfter);
 }

@@ -67,6 +67,10 @@ public:
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
+    std::string HolderOf(const std::string& path) override {
+        return heldByWriter.count(Resolve(path)) ? holderName : "";
+    }
+    std::optional<std::uint64_t> FileSizeLimit(const std::string&) override { return sizeLimit; }
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
@@ -88,11 +92,14 @@ public:
     // Files with contents, which the probe also sees.
     std::map<std::string, std::string, PathLess> files;
     PathSet unopenable; // ReadFile cannot open these
+    PathSet cutShort;   // ReadFile fails half-way through these
     PathSet unlookable; // there, but every lookup is denied
     PathSet readOnly;   // files that copies and moves refuse to replace
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
-    std::size_t readPiece = std::string::npos;                // the most one read of a copy gives
+    std::string holderName;                    // that program, where the system can tell
+    std::optional<std::uint64_t> sizeLimit;    // of the target's file system
+    std::size_t readPiece = std::string::npos; // the most one read of a copy gives
     // Called after every read of a file being copied, and every piece cut off a file: a
     // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
     // it here, or a test moves the clock on.

@@ -211,6 +211,100 @@ TEST_F(ExecutableTest, SearchingDriveCListsPlantedFilesAndClosingSavesThem) {
         std::string::npos);
 }
 
+// The real program started for a scheduled backup: no window, no box, an exit code and a log.
+class ScheduledRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::MakeDirectory(mail / "Mail");
+        test::WriteFile(mail / "Mail\\a.pst", "mailbox");
+        test::WriteFile(mail / "Mail\\b.wab", "address book");
+        Profile(target.path() + "\\", {mail / "Mail\\a.pst", mail / "Mail\\b.wab"});
+    }
+    void Profile(const std::string& targetPath, const std::vector<std::string>& files) {
+        std::string text = targetPath + "\r\n";
+        for (const std::string& f : files)
+            text += f + "|Outlook personal folders|[No idea]\r\n";
+        test::WriteFile(jobs / "Vintrel Profile.txt", text);
+    }
+    std::string CopyOf(const std::string& file) const {
+        return target.path() + "\\" + file.substr(3);
+    }
+    // Starts vintrel.exe with the arguments from a folder and waits for it to end by itself.
+    DWORD Run(const std::string& arguments, const std::string& from) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string command = test::ProgramDirectory();
+        command.insert(0, 1, '"');
+        command += "\\vintrel.exe\" ";
+        command += arguments;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   from.c_str(), &si, &process));
+        const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+        EXPECT_EQ(waited, WAIT_OBJECT_0) << "a window or a box is waiting";
+        if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+        DWORD code = 12345;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        return code;
+    }
+    std::string Log() const { return test::Contents(jobs / "Vintrel Backup.log"); }
+    static std::string Quoted(std::string switchName, const std::string& folder) {
+        switchName += " \"";
+        switchName += folder;
+        switchName += '"';
+        return switchName;
+    }
+
+    test::TempDir mail{"C:"};
+    test::TempDir jobs;
+    test::TempDir target;
+};
+
+TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
+    EXPECT_EQ(Run(Quoted("/BACKUP", jobs.path()), "C:\\"), 0u);
+    EXPECT_EQ(test::Contents(CopyOf(mail / "Mail\\a.pst")), "mailbox");
+    EXPECT_NE(Log().find(mail / "Mail\\b.wab" + ": copied\r\n2 of 2 files copied\r\n"),
+              std::string::npos)
+        << Log();
+
+    // Held open without sharing by another program: in use, the earlier copy kept.
+    test::WriteFile(mail / "Mail\\a.pst", "mailbox, newer");
+    HANDLE held = CreateFileA((mail / "Mail\\a.pst").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Run("-backup", jobs.path()), 1u);
+    CloseHandle(held);
+    EXPECT_EQ(test::Contents(CopyOf(mail / "Mail\\a.pst")), "mailbox");
+    EXPECT_NE(Log().find(mail / "Mail\\a.pst" +
+                         ": not copied: the file is in use by another program\r\n"),
+              std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("1 of 2 files copied\r\n"), std::string::npos);
+
+    // Nothing to be done: no profile, an argument out of place.
+    test::TempDir empty;
+    EXPECT_EQ(Run(Quoted("/backup", empty.path()), "C:\\"), 2u);
+    EXPECT_NE(
+        test::Contents(empty / "Vintrel Backup.log").find("Nothing was done: there is no profile."),
+        std::string::npos);
+    EXPECT_EQ(Run("/backup /search", jobs.path()), 2u);
+    EXPECT_NE(Log().find("\"/search\" is an unknown or misplaced argument"), std::string::npos);
+}
+
+TEST_F(ScheduledRunTest, SearchThenBackupSavesTheNewListAndCopiesIt) {
+    test::WriteFile(mail / "found.pab", "found by the search");
+    Profile(target.path() + "\\", {});
+    EXPECT_EQ(Run("/Search /Backup", jobs.path()), 0u) << Log();
+    const std::string profile = test::Contents(jobs / "Vintrel Profile.txt");
+    EXPECT_EQ(profile.rfind(target.path() + "\\\r\n", 0), 0u) << "the target is kept";
+    for (const std::string& file : {mail / "found.pab", mail / "Mail\\a.pst"}) {
+        EXPECT_NE(profile.find(file + "|Outlook"), std::string::npos) << file;
+        EXPECT_EQ(test::Contents(CopyOf(file)), test::Contents(file));
+    }
+}
+
 // What the file holds: a 32-bit GUI program that needs only what Windows ships, with its
 // icon, manifest and version.
 class ExecutableImageTest : public ::testing::Test {

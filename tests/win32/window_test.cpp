@@ -44,7 +44,8 @@ TEST_F(MainWindowTest, WindowIsFixedSizeCentredWithA639By480ClientArea) {
               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0); // cannot be maximised or resized
     EXPECT_TRUE(IsWindowVisible(main));
-    EXPECT_EQ(test::TextOf(main).substr(0, 10), "<\xB0)))o><\xB2\xB3") << "start-up has dated the title";
+    EXPECT_EQ(test::TextOf(main).substr(0, 10), "<\xB0)))o><\xB2\xB3")
+        << "start-up has dated the title";
     EXPECT_EQ(GetClassLongA(main, GCL_STYLE) & CS_DBLCLKS, static_cast<DWORD>(CS_DBLCLKS));
 }
 

@@ -1,0 +1,41 @@
+// The command line of a scheduled backup. Without arguments the program opens its window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vintrel {
+
+struct CommandLine {
+    enum class Mode {
+        Window,  // no arguments
+        Backup,  // /backup [FOLDER], or /search /backup [FOLDER]
+        Usage,   // /?
+        Invalid, // anything else: an unknown or misplaced argument
+    };
+    Mode mode = Mode::Window;
+    bool search = false;
+    std::string folder;  // where the profile is; empty: the current directory
+    std::string problem; // with Invalid: the argument at fault
+};
+
+// Switches are case-insensitive, and "-" works like "/". The arguments come without the
+// program's own name.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+inline constexpr const char* kUsageText =
+    "Vintrel backs up the mail and address books of Outlook and Outlook Express.\r\n"
+    "\r\n"
+    "  vintrel.exe                        opens the window\r\n"
+    "  vintrel.exe /backup [FOLDER]       copies every file listed in the profile below its\r\n"
+    "                                     target, without a window\r\n"
+    "  vintrel.exe /search /backup [FOLDER]\r\n"
+    "                                     searches drive C: first and saves the new list\r\n"
+    "  vintrel.exe /?                     shows this text\r\n"
+    "\r\n"
+    "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"
+    "\"Vintrel Backup.log\", is kept beside it.\r\n"
+    "Exit codes: 0 every listed file was copied; 1 one or more were not; 2 nothing could be\r\n"
+    "done (no profile, an unreadable one, no target, an empty list, a wrong argument).\r\n";
+
+} // namespace vintrel

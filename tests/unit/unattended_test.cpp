@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes.h"
+#include "unattended/command_line.h"
+#include "unattended/unattended.h"
+
+namespace vintrel {
+namespace {
+
+using test::Strings;
+using Mode = CommandLine::Mode;
+
+TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
+    struct Case {
+        Strings arguments;
+        Mode mode;
+        bool search = false;
+        const char* folder = "";
+    };
+    const Case cases[] = {
+        {{}, Mode::Window},
+        {{"/?"}, Mode::Usage},
+        {{"-?"}, Mode::Usage},
+        {{"/backup"}, Mode::Backup},
+        {{"-BACKUP"}, Mode::Backup},
+        {{"/Backup", "C:\\Program Files\\Vintrel"},
+         Mode::Backup,
+         false,
+         "C:\\Program Files\\Vintrel"},
+        {{"/search", "/backup"}, Mode::Backup, true},
+        {{"-Search", "/BACKUP", "D:\\p\\"}, Mode::Backup, true, "D:\\p\\"},
+        {{"/search"}, Mode::Invalid},
+        {{"/backup", "/search"}, Mode::Invalid},
+        {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
+        {{"/backup", "-x"}, Mode::Invalid},
+        {{"/backup", ""}, Mode::Invalid},
+        {{"/restore"}, Mode::Invalid},
+        {{"C:\\folder"}, Mode::Invalid},
+        {{"/?", "/backup"}, Mode::Invalid},
+        {{"/search", "/search", "/backup"}, Mode::Invalid},
+        {{"backup"}, Mode::Invalid},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const CommandLine line = ParseCommandLine(c.arguments);
+        EXPECT_EQ(line.mode, c.mode);
+        EXPECT_EQ(line.search, c.search && c.mode == Mode::Backup);
+        EXPECT_EQ(line.folder, c.folder);
+    }
+    EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
+}
+
+TEST(UnattendedLog, EachReasonInWords) {
+    const std::pair<CopyOutcome, const char*> cases[] = {
+        {CopyOutcome::Copied, "copied"},
+        {CopyOutcome::SourceMissing, "not copied: the source is missing"},
+        {CopyOutcome::InUse, "not copied: the file is in use by another program"},
+        {CopyOutcome::AccessDenied, "not copied: access is denied"},
+        {CopyOutcome::DiskFull, "not copied: the target disk is full"},
+        {CopyOutcome::TooLarge,
+         "not copied: the file is too large for the target drive's file system"},
+        {CopyOutcome::PathTooLong, "not copied: the destination path has 256 characters or more"},
+        {CopyOutcome::OntoItself, "not copied: it would be copied onto itself"},
+        {CopyOutcome::SourceChanged, "not copied: the source changed while it was copied"},
+        {CopyOutcome::Failed, "not copied: source, target or disk error"},
+    };
+    for (const auto& [outcome, text] : cases) {
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, ""}), text);
+    }
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook"}),
+              "not copied: the file is in use by Microsoft Outlook");
+}
+
+TEST(UnattendedLog, NeverGrowsPastTheLimitAndTheOldestLinesGoFirst) {
+    std::string old, run;
+    for (int i = 0; i < 44000; ++i)
+        (i < 43000 ? old : run) += "line " + std::to_string(i) + " of the log\r\n";
+    ASSERT_LE(old.size(), kLogLimit);
+    ASSERT_GT(old.size() + run.size(), kLogLimit);
+    const std::string log = AppendToLog(old, run);
+    EXPECT_LE(log.size(), kLogLimit);
+    EXPECT_GT(log.size(), kLogLimit / 2);
+    EXPECT_EQ(log.rfind("line 43999 of the log\r\n"), log.size() - 23) << "the newest stays";
+    EXPECT_EQ(log.rfind("line ", 0), 0u) << "cut at a line's start";
+    EXPECT_EQ(AppendToLog("a\r\n", "b\r\n"), "a\r\nb\r\n");
+}
+
+class ScheduledBackupTest : public test::FakeProgramTest {
+protected:
+    ScheduledBackupTest() : FakeProgramTest("C:\\Jobs") {
+        setting.currentDirectory = "C:\\Windows\\System32";
+        setting.localTime = "2026-12-08 14:03:05";
+        setting.echo = [this](const std::string& line) { echoed.push_back(line); };
+        disk.MakeDirectoryPath("C:\\Windows\\System32\\");
+        disk.files["C:\\Mail\\a.pst"] = "mail";
+        disk.files["C:\\Mail\\b.wab"] = "book";
+    }
+    std::string& Profile() { return disk.files["C:\\Jobs\\Vintrel Profile.txt"]; }
+    std::string Log() { return disk.files["C:\\Jobs\\Vintrel Backup.log"]; }
+    int Run(const Strings& arguments) {
+        return RunScheduledBackup(ParseCommandLine(arguments), disk, setting);
+    }
+
+    UnattendedSetting setting;
+    Strings echoed;
+};
+
+TEST_F(ScheduledBackupTest, CopiesTheListAndSaysInTheLogAndTheExitCodeHowItWent) {
+    const std::string profile = "E:\\Bak\\\r\nC:\\Mail\\a.pst|Outlook personal folders|[No "
+                                "idea]\r\nC:\\Mail\\b.wab|k|v\r\n";
+    Profile() = profile;
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
+    EXPECT_EQ(Log(), "2026-12-08 14:03:05 backup with the profile C:\\Jobs\\Vintrel Profile.txt\r\n"
+                     "  C:\\Mail\\a.pst: copied\r\n"
+                     "  C:\\Mail\\b.wab: copied\r\n"
+                     "2 of 2 files copied\r\n");
+    EXPECT_EQ(echoed.size(), 4u) << "the same lines go to the console";
+    EXPECT_EQ(Profile(), profile) << "a backup alone never rewrites the profile";
+
+    disk.heldByWriter.insert("C:\\Mail\\b.wab");
+    disk.holderName = "Microsoft Outlook";
+    disk.files["E:\\Bak\\Mail\\b.wab"] = "earlier copy";
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs\\"}), kSomeNotCopied);
+    EXPECT_NE(
+        Log().find("  C:\\Mail\\b.wab: not copied: the file is in use by Microsoft Outlook\r\n"
+                   "1 of 2 files copied\r\n"),
+        std::string::npos);
+    EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "earlier copy");
+    EXPECT_EQ(Log().rfind("2026-12-08 14:03:05 backup", 0), 0u) << "appended to";
+}
+
+TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo) {
+    // Its profile's path has 260 characters; its log's, 259.
+    const std::string tooLong = "C:\\" + std::string(237, 'j') + "\\";
+    disk.files[tooLong + "Vintrel Profile.txt"] = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        Strings arguments;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"no profile",
+         [&] { disk.files.erase("C:\\Jobs\\Vintrel Profile.txt"); },
+         {"/backup", "C:\\Jobs"},
+         "there is no profile"},
+        {"unreadable",
+         [&] { disk.unopenable.insert("C:\\Jobs\\Vintrel Profile.txt"); },
+         {"/backup", "C:\\Jobs"},
+         "the profile cannot be read"},
+        {"read in part",
+         [&] { disk.cutShort.insert("C:\\Jobs\\Vintrel Profile.txt"); },
+         {"/backup", "C:\\Jobs"},
+         "the profile cannot be read"},
+        {"a profile path Windows cannot take",
+         [&] { disk.MakeDirectoryPath(tooLong); },
+         {"/backup", tooLong},
+         "there is no profile"},
+        {"no target",
+         [&] { Profile() = "\r\nC:\\Mail\\a.pst|k|v\r\n"; },
+         {"/search", "/backup", "C:\\Jobs"},
+         "the profile names no target folder"},
+        {"empty list",
+         [&] { Profile() = "E:\\Bak\\\r\n"; },
+         {"/backup", "C:\\Jobs"},
+         "the profile lists no file"},
+        {"search finds nothing",
+         [] {},
+         {"/search", "/backup", "C:\\Jobs"},
+         "the search found no file"},
+        {"wrong argument",
+         [] {},
+         {"/backup", "C:\\Jobs", "now"},
+         "\"now\" is an unknown or misplaced argument"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk.unopenable.clear();
+        disk.cutShort.clear();
+        Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+        disk.files.erase("C:\\Windows\\System32\\Vintrel Backup.log");
+        disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+        c.arrange();
+        const bool hadProfile = disk.files.count("C:\\Jobs\\Vintrel Profile.txt") > 0;
+        const std::string before = hadProfile ? Profile() : "";
+        EXPECT_EQ(Run(c.arguments), kNothingDone);
+        EXPECT_FALSE(disk.files.count("E:\\Bak\\Mail\\a.pst")) << "nothing copied";
+        if (hadProfile) {
+            EXPECT_EQ(Profile(), before) << "no profile written";
+        }
+        const std::string log =
+            c.arguments.size() > 2 && c.arguments[2] == "now"
+                ? disk.files["C:\\Windows\\System32\\Vintrel Backup.log"]
+                : disk.files[(c.arguments[1] == tooLong ? tooLong : "C:\\Jobs\\") + kLogFileName];
+        EXPECT_NE(log.find("Nothing was done: " + std::string(c.logged) + ".\r\n"),
+                  std::string::npos)
+            << log;
+    }
+}
+
+TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
+    disk.AddDirectoryIn("C:\\Mail");
+    disk.AddFileIn("C:\\Mail\\a.pst");
+    Profile() = "E:\\Bak\\\r\nC:\\Old\\gone.pst|k|v\r\n";
+    setting.currentDirectory = "C:\\Jobs";
+    EXPECT_EQ(Run({"/search", "/backup"}), kAllCopied);
+    EXPECT_EQ(Profile(), "E:\\Bak\\\r\nC:\\Mail\\a.pst|Outlook personal folders|[No idea]\r\n");
+    EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
+    EXPECT_NE(Log().find("search and backup"), std::string::npos);
+
+    // A new list that cannot be saved is no full success; a log that cannot be read in full
+    // is kept as it is, not cut down to what could be read.
+    disk.cutShort.insert("C:\\Jobs\\Vintrel Backup.log");
+    const std::string log = Log();
+    EXPECT_EQ(Run({"/backup"}), kAllCopied);
+    EXPECT_EQ(Log(), log);
+    disk.failAt = test::FakeDisk::Step::Replace;
+    EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "1 of 1 files copied");
+}
+
+} // namespace
+} // namespace vintrel
