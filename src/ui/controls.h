@@ -25,13 +25,31 @@ inline void DrawUnthemed(HWND control) {
     if (control && setWindowTheme) setWindowTheme(control, L" ", L" ");
 }
 
-class ListViewControl {
+// What every control shares: its handle, and one way to send it a message, which returns what
+// the message returns. The plain controls (buttons, edit fields, captions) need nothing more:
+// their text is the window text. With `ownProcedure`, messages go straight to the control's own
+// procedure, past the procedures that subclass it.
+class Control {
 public:
-    // With `ownProcedure`, messages go straight to the list's own procedure, past the
-    // procedures that subclass it.
-    explicit ListViewControl(HWND list, WNDPROC ownProcedure = nullptr)
-        : list_(list), own_(ownProcedure) {}
-    HWND Handle() const { return list_; }
+    explicit Control(HWND handle, WNDPROC ownProcedure = nullptr)
+        : handle_(handle), own_(ownProcedure) {}
+    HWND Handle() const { return handle_; }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+        return own_ ? CallWindowProcA(own_, handle_, message, wParam, lParam)
+                    : SendMessageA(handle_, message, wParam, lParam);
+    }
+    void SetFont(HFONT font, bool redraw = true) const {
+        Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    }
+
+private:
+    HWND handle_;
+    WNDPROC own_;
+};
+
+class ListViewControl : public Control {
+public:
+    using Control::Control;
 
     int ItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
     // Appends a row with the text of its first cell; its index, or -1.
@@ -42,28 +60,28 @@ public:
         item.pszText = const_cast<char*>(text);
         return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }
-    void SetItemText(int row, int column, const char* text) const {
+    bool SetItemText(int row, int column, const char* text) const {
         LVITEMA cell{};
         cell.iSubItem = column;
         cell.pszText = const_cast<char*>(text);
-        Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+        return Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell)) != 0;
     }
-    void DeleteAllItems() const { Send(LVM_DELETEALLITEMS, 0, 0); }
-    void RedrawItems(int first, int last) const { Send(LVM_REDRAWITEMS, first, last); }
+    bool DeleteAllItems() const { return Send(LVM_DELETEALLITEMS, 0, 0) != 0; }
+    bool RedrawItems(int first, int last) const { return Send(LVM_REDRAWITEMS, first, last) != 0; }
     void SetRedraw(bool on) const { Send(WM_SETREDRAW, on, 0); }
-    void InsertColumn(int index, const char* header, int width) const {
+    int InsertColumn(int index, const char* header, int width) const {
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.cx = width;
         column.pszText = const_cast<char*>(header);
         column.iSubItem = index;
-        Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+        return static_cast<int>(Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
     }
     void SetExtendedStyle(DWORD style) const { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, style, style); }
-    void SetBackColours(COLORREF colour) const {
-        Send(LVM_SETBKCOLOR, 0, colour);
-        Send(LVM_SETTEXTBKCOLOR, 0, colour);
+    bool SetBackColours(COLORREF colour) const {
+        const bool back = Send(LVM_SETBKCOLOR, 0, colour) != 0;
+        return Send(LVM_SETTEXTBKCOLOR, 0, colour) != 0 && back;
     }
     COLORREF TextColour() const { return static_cast<COLORREF>(Send(LVM_GETTEXTCOLOR, 0, 0)); }
     COLORREF TextBackColour() const {
@@ -76,74 +94,61 @@ public:
     }
     // The vertical spacing of small items, which in a report list is its row height.
     int SmallItemSpacing() const { return HIWORD(Send(LVM_GETITEMSPACING, TRUE, 0)); }
-
-private:
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
-        return own_ ? CallWindowProcA(own_, list_, message, wParam, lParam)
-                    : SendMessageA(list_, message, wParam, lParam);
-    }
-    HWND list_;
-    WNDPROC own_;
 };
 
-class StatusBarControl {
+class StatusBarControl : public Control {
 public:
-    explicit StatusBarControl(HWND bar) : bar_(bar) {}
-    void SetText(int field, const std::string& text) const {
-        SendMessageA(bar_, SB_SETTEXTA, static_cast<WPARAM>(field),
-                     reinterpret_cast<LPARAM>(text.c_str()));
+    using Control::Control;
+    bool SetText(int field, const std::string& text) const {
+        return Send(SB_SETTEXTA, static_cast<WPARAM>(field),
+                    reinterpret_cast<LPARAM>(text.c_str())) != 0;
     }
     // The fields, given by the right edge of each, in order.
-    void SetParts(int count, const int* rightEdges) const {
-        SendMessageA(bar_, SB_SETPARTS, count, reinterpret_cast<LPARAM>(rightEdges));
+    bool SetParts(int count, const int* rightEdges) const {
+        return Send(SB_SETPARTS, count, reinterpret_cast<LPARAM>(rightEdges)) != 0;
     }
     void SetMinHeight(int height) const {
-        SendMessageA(bar_, SB_SETMINHEIGHT, height, 0);
-        SendMessageA(bar_, WM_SIZE, 0, 0); // it takes its new height at the bottom
+        Send(SB_SETMINHEIGHT, height, 0);
+        Send(WM_SIZE, 0, 0); // it takes its new height at the bottom
     }
-    void SetBackColour(COLORREF colour) const { SendMessageA(bar_, SB_SETBKCOLOR, 0, colour); }
-
-private:
-    HWND bar_;
+    // The colour it had before.
+    COLORREF SetBackColour(COLORREF colour) const {
+        return static_cast<COLORREF>(Send(SB_SETBKCOLOR, 0, colour));
+    }
 };
 
-class HeaderControl {
+class HeaderControl : public Control {
 public:
-    explicit HeaderControl(HWND header) : header_(header) {}
-    int ItemCount() const {
-        return static_cast<int>(SendMessageA(header_, HDM_GETITEMCOUNT, 0, 0));
-    }
+    using Control::Control;
+    int ItemCount() const { return static_cast<int>(Send(HDM_GETITEMCOUNT, 0, 0)); }
     bool ItemRect(int index, RECT& rect) const {
-        return SendMessageA(header_, HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) != 0;
+        return Send(HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) != 0;
     }
     // Reads an item's caption into a buffer of at least `limit` + 1 characters.
-    void GetItemText(int index, char* buffer, int limit) const {
+    bool GetItemText(int index, char* buffer, int limit) const {
         HDITEMA item{};
         item.mask = HDI_TEXT;
         item.pszText = buffer;
         item.cchTextMax = limit;
-        SendMessageA(header_, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+        return Send(HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item)) != 0;
     }
-
-private:
-    HWND header_;
 };
 
-class ToolTipControl {
+class ToolTipControl : public Control {
 public:
-    explicit ToolTipControl(HWND tip) : tip_(tip) {}
+    using Control::Control;
     void SetColours(COLORREF text, COLORREF back) const {
-        SendMessageA(tip_, TTM_SETTIPTEXTCOLOR, text, 0);
-        SendMessageA(tip_, TTM_SETTIPBKCOLOR, back, 0);
+        Send(TTM_SETTIPTEXTCOLOR, text, 0);
+        Send(TTM_SETTIPBKCOLOR, back, 0);
     }
-    void SetMaxWidth(int width) const { SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, width); }
-    void AddTool(const TOOLINFOA& tool) const {
-        SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    // The width it had before.
+    int SetMaxWidth(int width) const {
+        return static_cast<int>(Send(TTM_SETMAXTIPWIDTH, 0, width));
     }
-    void Update() const { SendMessageA(tip_, TTM_UPDATE, 0, 0); }
-
-private:
-    HWND tip_;
+    bool AddTool(const TOOLINFOA& tool) const {
+        return Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    }
+    void Update() const { Send(TTM_UPDATE, 0, 0); }
 };
 
 } // namespace vintrel

@@ -57,7 +57,7 @@ Event WindowLayer::WaitForEvent() {
 
 int WindowLayer::PollEvent(Event* event) {
     // Work that polls (the search) shows its new rows a few times a second, not at every poll.
-    if (listHeld_ && GetTickCount() - listHeldSince_ >= kListDrawIntervalMs) ReleaseListDrawing();
+    if (fileList_.HeldFor(Milliseconds(), kListDrawIntervalMs)) ReleaseListDrawing();
     if (events_.empty()) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;

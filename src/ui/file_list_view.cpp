@@ -1,72 +1,80 @@
-// The file list of the window layer: its columns and colours, rows added and removed, and
-// the colour of single cells, drawn through the list's custom drawing.
+#include "ui/file_list_view.h"
+
+#include <cstring>
+#include <vector>
+
 #include "app/file_list.h"
 #include "ui/gadgets.h"
 #include "ui/list_grid.h"
-#include "ui/main_window.h"
 
 namespace vintrel {
 
-void WindowLayer::SetUpFileList(HWND list) {
-    listProcedure_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_WNDPROC));
-    const ListViewControl view(list);
+FileListView::~FileListView() {
+    if (headerBrush_) DeleteObject(headerBrush_);
+}
+
+void FileListView::Attach(HWND list, Colour windowColour) {
+    list_ = list;
+    own_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_WNDPROC));
+    const ListViewControl view = View();
+    header_ = view.Header();
     DrawUnthemed(list);
-    DrawUnthemed(view.Header());
+    DrawUnthemed(header_);
     view.SetExtendedStyle(LVS_EX_DOUBLEBUFFER);
     view.InsertColumn(0, kColumns[0].header, kColumns[0].width);
-    view.SetBackColours(kWindowColour);
+    view.SetBackColours(windowColour);
     for (int column = 1; column < static_cast<int>(std::size(kColumns)); ++column)
         view.InsertColumn(column, kColumns[column].header, kColumns[column].width);
+    if (headerBrush_ == nullptr) headerBrush_ = CreateSolidBrush(windowColour);
+    // Kept in the list's user data: every message to the list passes the subclass, and a
+    // window property would cost a trip to Wine's server each time.
+    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    previous_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HeaderDrawingProc)));
 }
 
-// A message sent to the list passes the tooltip's subclass, which under Wine looks up a window
-// property through the server for every message (0.13 ms); the tooltip only wants the mouse
-// messages, so the list's own messages go straight to its own procedure.
-ListViewControl WindowLayer::List() const {
-    return ListViewControl(Gadget(kFileList), listProcedure_);
+void FileListView::Forget() {
+    list_ = header_ = nullptr;
+    own_ = nullptr;
+    held_ = false;
+    cellColours_.clear();
 }
 
-// Under Wine a list view that may draw repaints itself at every insert and every text set,
-// some milliseconds each. Rows are added with drawing held, and the list draws once, with
-// all of them, when messages are next handled.
-void WindowLayer::HoldListDrawing() {
-    if (listHeld_) return;
-    List().SetRedraw(false);
-    listHeld_ = true;
-    listHeldSince_ = GetTickCount();
-}
-
-void WindowLayer::ReleaseListDrawing() {
-    if (!listHeld_) return;
-    listHeld_ = false;
-    if (Gadget(kFileList)) List().SetRedraw(true); // repaints the whole list
-}
-
-int WindowLayer::AddListRow(const std::string& rowText) {
-    if (Gadget(kFileList) == nullptr) return -1;
-    HoldListDrawing();
-    const ListViewControl list = List();
+int FileListView::AddRow(const std::string& rowText, std::uint32_t now) {
+    if (list_ == nullptr) return -1;
+    if (!held_) {
+        View().SetRedraw(false);
+        held_ = true;
+        heldSince_ = now;
+    }
+    const ListViewControl view = View();
     const std::vector<std::string> cells = SplitRowText(rowText);
-    const int row = list.AppendItem(cells[0].c_str());
+    const int row = view.AppendItem(cells[0].c_str());
     if (row < 0) return row;
     for (std::size_t column = 1; column < cells.size(); ++column)
-        list.SetItemText(row, static_cast<int>(column), cells[column].c_str());
+        view.SetItemText(row, static_cast<int>(column), cells[column].c_str());
     return row;
 }
 
-void WindowLayer::SetListCellColour(int row, int column, Colour textColour) {
+void FileListView::ReleaseDrawing() {
+    if (!held_) return;
+    held_ = false;
+    if (list_) View().SetRedraw(true); // repaints the whole list
+}
+
+void FileListView::SetCellColour(int row, int column, Colour textColour) {
     if (row < 0) return;
     cellColours_[{row, column}] = textColour;
     // While drawing is held the whole list is drawn anew when it is released.
-    if (Gadget(kFileList) && !listHeld_) List().RedrawItems(row, row);
+    if (list_ && !held_) View().RedrawItems(row, row);
 }
 
-void WindowLayer::ClearListRows() {
+void FileListView::Clear() {
     cellColours_.clear();
-    if (Gadget(kFileList)) List().DeleteAllItems();
+    if (list_) View().DeleteAllItems();
 }
 
-LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
+LRESULT FileListView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
@@ -75,11 +83,11 @@ LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         // Only some cells have a colour of their own; every other cell is drawn in the
         // list's colours, not in whatever the cell before it used.
-        const ListViewControl list = List();
+        const ListViewControl view = View();
         const auto it =
             cellColours_.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
-        draw->clrText = it != cellColours_.end() ? it->second : list.TextColour();
-        draw->clrTextBk = list.TextBackColour();
+        draw->clrText = it != cellColours_.end() ? it->second : view.TextColour();
+        draw->clrTextBk = view.TextBackColour();
         return CDRF_NEWFONT;
     }
     case CDDS_POSTPAINT:
@@ -87,6 +95,52 @@ LRESULT WindowLayer::OnListCustomDraw(NMLVCUSTOMDRAW* draw) {
         return CDRF_DODEFAULT;
     default:
         return CDRF_DODEFAULT;
+    }
+}
+
+void FileListView::PaintHeaderItem(NMCUSTOMDRAW& draw) const {
+    char caption[101];
+    std::memset(caption, ' ', 100);
+    caption[100] = '\0';
+    HeaderControl(header_).GetItemText(static_cast<int>(draw.dwItemSpec), caption, 100);
+
+    if (draw.uItemState & CDIS_SELECTED) {
+        DrawFrameControl(draw.hdc, &draw.rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
+        InflateRect(&draw.rc, -1, -1);
+    } else {
+        DrawFrameControl(draw.hdc, &draw.rc, DFC_BUTTON, DFCS_BUTTONPUSH);
+    }
+    InflateRect(&draw.rc, -1, -1);
+    SetBkMode(draw.hdc, TRANSPARENT);
+    FillRect(draw.hdc, &draw.rc, headerBrush_);
+    SetTextColor(draw.hdc, 0);
+    DrawTextA(draw.hdc, caption, static_cast<int>(std::strlen(caption)), &draw.rc,
+              DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
+}
+
+LRESULT CALLBACK FileListView::HeaderDrawingProc(HWND list, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    const auto* view =
+        reinterpret_cast<const FileListView*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    if (view == nullptr) return DefWindowProcA(list, message, wParam, lParam);
+    // The list's own procedure sees every message first.
+    const LRESULT answer = CallWindowProcA(view->previous_, list, message, wParam, lParam);
+    if (message == WM_NCDESTROY) SetWindowLongPtrA(list, GWLP_USERDATA, 0);
+    if (message != WM_NOTIFY) return answer;
+    auto* from = reinterpret_cast<NMHDR*>(lParam);
+    // Only the header's drawing is ours: the list's own tooltips also draw through here.
+    if (from->code != static_cast<UINT>(NM_CUSTOMDRAW) || from->hwndFrom != view->header_) {
+        return answer;
+    }
+    auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lParam);
+    switch (draw->dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        view->PaintHeaderItem(*draw);
+        return CDRF_SKIPDEFAULT;
+    default:
+        return answer;
     }
 }
 

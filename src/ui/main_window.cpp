@@ -88,8 +88,8 @@ void WindowLayer::CreateGadgets(HINSTANCE instance) {
         const FontSpec font = SpecOf(g.font);
         HGDIOBJ fontObject = g.font == GadgetFont::Default ? GetStockObject(DEFAULT_GUI_FONT)
                                                            : MakeFont(font.points, font.weight);
-        SendMessageA(gadget, WM_SETFONT, reinterpret_cast<WPARAM>(fontObject), TRUE);
-        if (g.kind == GadgetKind::ListView) SetUpFileList(gadget);
+        Control(gadget).SetFont(static_cast<HFONT>(fontObject));
+        if (g.kind == GadgetKind::ListView) fileList_.Attach(gadget, kWindowColour);
     }
 }
 
@@ -130,7 +130,7 @@ void WindowLayer::ShowStatusText(int field, const std::string& text) {
 void WindowLayer::ShowPendingMark() {
     if (!markPending_) return;
     markPending_ = false;
-    markShownAt_ = GetTickCount();
+    markShownAt_ = Milliseconds();
     markEverShown_ = true;
     ShowStatusText(kSpinnerField, pendingMark_);
 }
@@ -139,7 +139,7 @@ void WindowLayer::SetStatusText(int field, const std::string& text) {
     if (field == kSpinnerField) {
         pendingMark_ = text;
         markPending_ = true;
-        if (!markEverShown_ || GetTickCount() - markShownAt_ >= kMarkIntervalMs) ShowPendingMark();
+        if (!markEverShown_ || Milliseconds() - markShownAt_ >= kMarkIntervalMs) ShowPendingMark();
         return;
     }
     ShowPendingMark();
@@ -177,8 +177,7 @@ void WindowLayer::Forget() {
     window_ = nullptr;
     statusBar_ = nullptr;
     gadgets_.fill(nullptr);
-    listProcedure_ = nullptr;
-    listHeld_ = false;
+    fileList_.Forget();
 }
 
 void WindowLayer::ActivateMainWindow() {
@@ -197,8 +196,10 @@ std::string WindowLayer::FolderDialog(const std::string& title, const std::strin
 }
 
 std::uint32_t WindowLayer::Milliseconds() {
-    // The clock of the window messages' own times, so that the work that polls can tell what
-    // the user did before a moment from what came after it. Read in the process.
+    // The one clock of the screen's work (the turning mark, the list's drawing, the search's
+    // upkeep, the copy's painting): that of the window messages' own times, so that the work
+    // that polls can tell what the user did before a moment from what came after it. Read in
+    // the process.
     return GetTickCount();
 }
 
@@ -209,6 +210,22 @@ void WindowLayer::KeepPainted() {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
         DispatchMessageA(&message);
     }
+}
+
+int WindowLayer::AddListRow(const std::string& rowText) {
+    return fileList_.AddRow(rowText, Milliseconds());
+}
+
+void WindowLayer::SetListCellColour(int row, int column, Colour textColour) {
+    fileList_.SetCellColour(row, column, textColour);
+}
+
+void WindowLayer::ClearListRows() {
+    fileList_.Clear();
+}
+
+void WindowLayer::ReleaseListDrawing() {
+    fileList_.ReleaseDrawing();
 }
 
 void WindowLayer::ReturnEvent(const Event& event) {
@@ -230,7 +247,6 @@ void WindowLayer::Release() {
         if (colours.brush) DeleteObject(colours.brush);
     }
     colours_.clear();
-    cellColours_.clear();
     for (HFONT font : fonts_)
         DeleteObject(font);
     fonts_.clear();
@@ -269,7 +285,7 @@ LRESULT WindowLayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == kFileList && header->code == NM_CUSTOMDRAW) {
-            return OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+            return fileList_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
         }
         return DefWindowProcA(window_, message, wParam, lParam);
     }

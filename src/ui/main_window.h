@@ -16,6 +16,7 @@
 #include "app/screen.h"
 #include "app/state.h"
 #include "ui/controls.h"
+#include "ui/file_list_view.h"
 
 namespace vintrel {
 
@@ -77,20 +78,15 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
-    LRESULT OnListCustomDraw(NMLVCUSTOMDRAW* draw);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void HandleWindowMessage(MSG& message);
     void QueueEvent(EventKind kind, int number);
     void CreateGadgets(HINSTANCE instance);
-    void SetUpFileList(HWND list);
     void CreateStatusBar();
     HFONT MakeFont(int points, int weight);
     void RebuildShortcuts();
     void ShowStatusText(int field, const std::string& text);
     void ShowPendingMark();
-    // The file list, its messages going straight to its own procedure.
-    ListViewControl List() const;
-    void HoldListDrawing();
     void Forget(); // the window is gone
 
     struct GadgetColours {
@@ -102,20 +98,16 @@ private:
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;
     std::array<HWND, kGadgetCount + 1> gadgets_{}; // by number; [0] unused
-    HBRUSH background_ = nullptr;                  // the window class's, while the window lives
     std::deque<Event> events_;
     std::vector<ACCEL> shortcuts_;
     HACCEL accelerators_ = nullptr;
     std::map<int, GadgetColours> colours_;
     std::vector<HFONT> fonts_;
-    std::map<std::pair<int, int>, Colour> cellColours_; // (row, column) -> text colour
     std::string pendingMark_;
     bool markPending_ = false;
     DWORD markShownAt_ = 0;
     bool markEverShown_ = false;
-    WNDPROC listProcedure_ = nullptr; // the file list's own procedure
-    bool listHeld_ = false;           // the list's drawing is held while rows are added
-    DWORD listHeldSince_ = 0;
+    FileListView fileList_;
 };
 
 } // namespace vintrel

@@ -10,7 +10,6 @@
 #include "profile/profile.h"
 #include "ui/balloon_tips.h"
 #include "ui/gadgets.h"
-#include "ui/list_header.h"
 #include "ui/main_window.h"
 #include "ui/title_banner.h"
 #include "unattended/unattended.h"
@@ -37,7 +36,6 @@ std::optional<std::string> CurrentDirectory() {
 bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE instance) {
     if (!layer.OpenMainWindow(instance)) return false;
     layer.AddShortcut(FVIRTKEY | FNOINVERT | FALT, 'X', kQuitCommand);
-    InstallListHeader(layer, state);
     layer.SetStatusBarColour(state.windowColour);
     for (const GadgetColourSpec& c : kGadgetColours) {
         layer.SetGadgetColours(c.gadget, c.front, state.windowColour);

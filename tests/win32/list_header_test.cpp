@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "app/ids.h"
-#include "ui/list_header.h"
+#include "ui/main_window.h"
 #include "window_fixture.h"
 
 namespace vintrel {

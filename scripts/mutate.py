@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""A small mutation pass over the portable core: puts single-line faults into src/app,
+src/discovery, src/profile, src/backup and src/unattended one at a time, rebuilds the native
+tree and runs the unit tests. A fault that no test notices is printed; the score is the share
+of faults caught among those that still build.
+
+    python3 scripts/mutate.py [--sample N] [--seed S] [--build DIR]
+Works on a copy of the sources, so the tree itself is never touched."""
+import argparse
+import pathlib
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+FOLDERS = ["src/app", "src/discovery", "src/profile", "src/backup", "src/unattended"]
+
+# Each rewrites one occurrence in a line.
+OPERATORS = [
+    (r"==", "!="), (r"!=", "=="), (r"<=", "<"), (r">=", ">"), (r"(?<![<-])<(?![<=])", "<="),
+    (r"(?<![>-])>(?![>=])", ">="), (r"&&", "||"), (r"\|\|", "&&"), (r"\btrue\b", "false"),
+    (r"\bfalse\b", "true"), (r"\+ 1\b", "- 1"), (r"- 1\b", "+ 1"), (r"\b0\b", "1"),
+    (r"\breturn ([^;]+);", r"return {};"), (r"!(?=[A-Za-z_(])", ""), (r"\+\+", "--"),
+]
+
+
+def mutants(path):
+    lines = path.read_text().split("\n")
+    for number, line in enumerate(lines):
+        code = line.strip()
+        if (not code or code.startswith(("//", "#", "namespace", "}")) or "constexpr" in code
+                or code.startswith(("inline", "struct", "class", "enum"))):
+            continue
+        for pattern, replacement in OPERATORS:
+            for match in re.finditer(pattern, line):
+                changed = line[:match.start()] + re.sub(pattern, replacement, line[match.start():], count=1)
+                if changed != line:
+                    yield number, changed
+        # A statement left out.
+        if code.endswith(";") and not code.startswith(("return", "case", "default", "break")):
+            yield number, re.sub(r"\S.*", "", line) + ";"
+
+
+def main():
+    options = argparse.ArgumentParser()
+    options.add_argument("--sample", type=int, default=0, help="try this many, chosen at random")
+    options.add_argument("--seed", type=int, default=1)
+    options.add_argument("--build", default="")
+    args = options.parse_args()
+
+    work = pathlib.Path(tempfile.mkdtemp(prefix="vintrel-mutate-"))
+    for part in ["src", "tests", "cmake", "CMakeLists.txt", "CMakePresets.json"]:
+        source = ROOT / part
+        (shutil.copytree if source.is_dir() else shutil.copy)(source, work / part)
+    build = pathlib.Path(args.build) if args.build else work / "build"
+    configure = ["cmake", "-S", str(work), "-B", str(build), "-G", "Ninja",
+                 "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_FLAGS=-O0"]
+    subprocess.run(configure, check=True, stdout=subprocess.DEVNULL)
+    target = ["cmake", "--build", str(build), "--target", "vintrel_unit_tests"]
+    subprocess.run(target, check=True, stdout=subprocess.DEVNULL)
+    tests = build / "bin" / "vintrel_unit_tests"
+
+    candidates = []
+    for folder in FOLDERS:
+        for path in sorted((work / folder).glob("*.cpp")) + sorted((work / folder).glob("*.h")):
+            candidates += [(path, n, changed) for n, changed in mutants(path)]
+    random.seed(args.seed)
+    if args.sample and args.sample < len(candidates):
+        candidates = random.sample(candidates, args.sample)
+
+    caught = survived = broken = 0
+    for path, number, changed in candidates:
+        original = path.read_text()
+        lines = original.split("\n")
+        lines[number] = changed
+        path.write_text("\n".join(lines))
+        try:
+            built = subprocess.run(target, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+            if not built:
+                broken += 1
+                continue
+            try:
+                ran = subprocess.run([str(tests), "--gtest_brief=1"], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, timeout=60).returncode
+            except subprocess.TimeoutExpired:
+                ran = 1  # a hang is noticed too
+            if ran == 0:
+                survived += 1
+                print(f"SURVIVED {path.relative_to(work)}:{number + 1}: {changed.strip()}", flush=True)
+            else:
+                caught += 1
+        finally:
+            path.write_text(original)
+    total = caught + survived
+    print(f"{caught} of {total} faults that build caught ({100 * caught / max(total, 1):.1f}%); "
+          f"{broken} did not build", flush=True)
+    shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
