@@ -1,7 +1,7 @@
 # make run   builds vintrel.exe and starts it (under Wine on Linux)
 # make test  builds both trees and runs every test
 # Both install whatever is missing first.
-.PHONY: run test screenshot bench fuzz clean
+.PHONY: run test screenshot bench fuzz dist clean
 
 run:
 	bash scripts/run.sh
@@ -20,3 +20,6 @@ fuzz:
 
 clean:
 	rm -rf build
+
+dist:
+	bash scripts/dist.sh

@@ -19,6 +19,9 @@ for preset in win32 win64; do
     cmake --build --preset $preset
 done
 
+echo "== the release zip (make dist): contents, checksum, a second build byte for byte"
+bash scripts/test-dist.sh
+
 echo "== $wine_reason"
 for tree in "${wine_trees[@]}"; do
     echo "== Wine tests of $tree"

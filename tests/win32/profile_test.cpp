@@ -138,15 +138,13 @@ TEST_F(RealProfileTest, ALinkAtTheTemporaryNameIsRemovedNeverFollowed) {
     test::WriteFile(profile, "old\r\n");
     SaveProfile(state, disk, screen);
     EXPECT_EQ(test::Contents(dir / "victim.txt"), "not to be touched");
-    if (test::LinuxName(profile).empty()) {
-        EXPECT_EQ(test::Contents(profile), dir / "Save\\" + "\r\n");
-        EXPECT_TRUE(answerer.seen.empty());
-    } else {
-        // Under Wine the link cannot be removed without its target: the save fails, says so,
-        // and keeps the old profile.
-        EXPECT_EQ(test::Contents(profile), "old\r\n");
-        EXPECT_EQ(answerer.seen.size(), 1u);
-    }
+    // Windows removes the link itself and saves. Wine reaches through a Linux link with
+    // every call: where it cannot remove the link alone, it is left standing, and the save
+    // fails, says so and keeps the old profile.
+    const bool saved = answerer.seen.empty();
+    EXPECT_TRUE(saved || !test::LinuxName(profile).empty());
+    EXPECT_EQ(test::Contents(profile), saved ? dir / "Save\\" + "\r\n" : "old\r\n");
+    EXPECT_LE(answerer.seen.size(), 1u);
 }
 
 } // namespace
