@@ -222,7 +222,6 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
             if (IsEarlierCopy(disk, start, fullPath, entry)) continue;
             AddFileRow(state, screen, fullPath, kind->kindText, kind->versionText, kStatusOkay);
         }
-        reader.reset(); // one listing open at a time
         pending.insert(pending.end(), subdirectories.rbegin(), subdirectories.rend());
     }
 

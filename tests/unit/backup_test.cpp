@@ -240,6 +240,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::AccessDenied},
         {"the earlier copy cannot be replaced", [&] { disk.failMoves = true; },
          CopyOutcome::Failed},
+        {"the copy cannot be closed", [&] { disk.failAt = test::FakeDisk::Step::Close; },
+         CopyOutcome::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

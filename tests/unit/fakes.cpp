@@ -506,8 +506,10 @@ int FakeScreen::PollEvent(Event* event) {
     return static_cast<int>(event->kind);
 }
 
-int FakeScreen::ShowMessageBox(const std::string& caption, const std::string& text, unsigned) {
-    calls.push_back("box " + caption + ": " + text);
+int FakeScreen::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) {
+    // Type 0, an OK button and no icon, is every box's; any other is written out.
+    calls.push_back("box " + caption + ": " + text +
+                    (type != 0 ? " [type " + std::to_string(type) + "]" : ""));
     return 1;
 }
 

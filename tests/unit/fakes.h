@@ -33,7 +33,9 @@ public:
     void AddFile(const std::string& path, std::uint64_t size);
     void AddDirectory(const std::string& path);
     // Something that only answers to its attributes, as a network share does.
-    void AddShare(const std::string& path) { shares_[path] = kAttributeDirectory; }
+    void AddShare(const std::string& path, std::uint32_t attributes = kAttributeDirectory) {
+        shares_[path] = attributes;
+    }
     // Builds a tree: each entry also shows in its parent's listing, in the order added.
     // Directories other than drive roots list "." and ".." first, as Windows does. A short
     // name, where given, is the one the entry opens under.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/paths.h"
 
 namespace vintrel {
@@ -50,6 +52,25 @@ TEST(PathParts, DirectoryAndNameRebuildAnUnquotedPath) {
     for (const char* path : {"C:\\Mail\\box.pst", "D:\\x\\y\\z\\w.wab", "n.pab", "C:\\"}) {
         SCOPED_TRACE(path);
         EXPECT_EQ(DirectoryPart(path) + FileNamePart(path), path);
+    }
+}
+
+TEST(PathParts, SamePathFoldsTheCaseOfAsciiLettersOnly) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"C:\\Backup", "c:\\BACKUP", true},
+        {"C:\\Backup", "C:\\Backup2", false},
+        {"C:\\Backup\\", "C:\\Backup", false},
+        {"C:\\Backup\\\\", "C:\\Backup\\", false},
+        {"dir\\", "DIR\\", true},
+        {"C:\\\xc4", "C:\\\xe4", false}, // beyond ASCII the bytes must agree
+        {"", "", true},
+        {"@", "`", false}, // the neighbours of the letters
+        {"[", "{", false},
+    };
+    for (const auto& [a, b, same] : cases) {
+        SCOPED_TRACE(std::string(a) + " / " + b);
+        EXPECT_EQ(SamePath(a, b), same);
+        EXPECT_EQ(SamePath(b, a), same);
     }
 }
 

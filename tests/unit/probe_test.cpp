@@ -16,6 +16,7 @@ protected:
         disk.AddFile("C:\\Mail\\empty.wab", 0);
         disk.AddFile("C:\\big.pst", 5ULL * 1024 * 1024 * 1024 + 7);
         disk.AddShare("\\\\server\\share");
+        disk.AddShare("\\\\server\\file.pst", 0x20);
     }
     test::FakeDisk disk;
 };
@@ -31,6 +32,7 @@ TEST_F(ProbeTest, FilesGiveTheirSizeDirectoriesAndSharesMinusTwoNothingMinusOne)
         {"\\\\server\\share", kProbeDirectory}, // found by its attributes only
         {"\\\\server\\share\\", kProbeDirectory},
         {"\\\\server\\other", kProbeNothing},
+        {"\\\\server\\file.pst", kProbeNothing}, // its attributes are a file's
         {"", kProbeNothing},
         {"C:\\Mail\\gone.pst", kProbeNothing},
         {"\\", kProbeNothing},

@@ -188,6 +188,12 @@ TEST_F(ProfileTest, AReadFailingPartWayKeepsTheRowsButSaysSoAndProtectsTheFile) 
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
     SaveProfile(state, disk, screen);
     EXPECT_EQ(ProfileBytes(), original);
+    EXPECT_TRUE(screen.calls.back().rfind("box", 0) != 0) << "the target it read is unchanged";
+    // A target chosen since would be lost with the list: the box says so.
+    state.targetPath = "D:\\Elsewhere\\";
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), original);
+    EXPECT_EQ(screen.calls.back(), "box Error: " + std::string(kProfileNotSavedText));
 }
 
 TEST_F(ProfileTest, SavesTheTargetAndEveryEntryWithCrLf) {

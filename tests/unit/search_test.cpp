@@ -233,12 +233,19 @@ TEST_F(SearchTest, MessagesAreHandledWhenTheIntervalHasPassedAndOnceAtTheEnd) {
     EXPECT_EQ(marksAtPoll, (std::vector<std::size_t>{2, 4, 6, 6}));
     EXPECT_EQ(screen.spinnerMarks.size(), 6u) << "one mark per file whatever the interval";
 
+    // Exactly the interval between two files: it has passed at every one.
+    screen.clockPerMark = kSearchUpkeepIntervalMs;
+    marksAtPoll.clear();
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(marksAtPoll, (std::vector<std::size_t>{7, 8, 9, 10, 11, 12, 12}));
+    screen.spinnerMarks.clear();
+
     // A clock that stands still: the walk handles nothing, the end still does.
     screen.clockPerMark = 0;
     screen.polls = 0;
     SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(screen.polls, 1);
-    EXPECT_EQ(screen.spinnerMarks.size(), 12u);
+    EXPECT_EQ(screen.spinnerMarks.size(), 6u);
 }
 
 TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
