@@ -276,7 +276,7 @@ TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
                                                 {EventKind::CloseRequest, kMainWindowNumber}}));
     // With no file met at all, nothing was made while files were met.
     disk.AddDirectoryIn("C:\\Empty");
-    screen.events = {{EventKind::Gadget, kBackupButton, 10}};
+    screen.events = {{EventKind::Gadget, kBackupButton, 0}};
     SearchDataFiles(state, disk, screen, "C:\\Empty");
     EXPECT_EQ(screen.events.size(), 1u);
 }
