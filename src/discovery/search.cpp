@@ -88,7 +88,8 @@ public:
         if (target.empty()) return false; // where it leads cannot be told
         if (SamePath(target, path)) return true;
         for (std::string at = target; !at.empty(); at = ParentFolder(at)) {
-            if (disk_.Identity(at) == RootIdentity()) return false;
+            const std::optional<FileIdentity> folder = disk_.Identity(at);
+            if (folder && folder == RootIdentity()) return false;
         }
         return true;
     }

@@ -157,6 +157,11 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",
                                 "C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst",
                                 "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst"}));
+    // Folders that cannot be asked who they are are not taken for the walk's start.
+    disk.unlookable.insert("C:\\R");
+    disk.unlookable.insert("Z:\\");
+    SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(Paths().back(), "C:\\R\\Desktop\\Outlook\\h.pst");
 }
 
 TEST_F(SearchTest, EarlierCopiesAreKnownByTheirOriginalsAndAllOtherMailIsListed) {
