@@ -242,6 +242,12 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::Failed},
         {"the copy cannot be closed", [&] { disk.failAt = test::FakeDisk::Step::Close; },
          CopyOutcome::Failed},
+        {"the temporary name held by another program",
+         [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::InUse; },
+         CopyOutcome::InUse},
+        {"the target drive refuses a file that large",
+         [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::TooLarge; },
+         CopyOutcome::TooLarge},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -341,6 +341,10 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
         why = DiskError::Other;
         return nullptr;
     }
+    if (auto fails = createFails.find(name); fails != createFails.end()) {
+        why = fails->second;
+        return nullptr;
+    }
     if (name.empty() || !IsDirectory(Parent(name))) {
         why = DiskError::NotFound;
         return nullptr;

@@ -50,6 +50,9 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.folder, c.folder);
     }
     EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
+    EXPECT_NE(
+        std::string(kUsageText).find("Exit codes: 0 every listed file was copied; 1 one or more"),
+        std::string::npos);
 }
 
 TEST(UnattendedLog, EachReasonInWords) {
