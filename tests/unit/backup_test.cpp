@@ -245,6 +245,12 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"the temporary name held by another program",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::InUse; },
          CopyOutcome::InUse},
+        {"more than the target's file system holds in one file",
+         [&] {
+             disk.sizes[source] = 5ULL << 30;
+             disk.sizeLimit = 0xFFFFFFFFu;
+         },
+         CopyOutcome::TooLarge},
         {"the target drive refuses a file that large",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::TooLarge; },
          CopyOutcome::TooLarge},

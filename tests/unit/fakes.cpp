@@ -278,7 +278,9 @@ public:
     std::optional<FileFacts> Facts() override {
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end()) return std::nullopt;
-        return FileFacts{file->second.size(), disk_.lastWrite[path_],
+        auto size = disk_.sizes.find(path_);
+        return FileFacts{size != disk_.sizes.end() ? size->second : file->second.size(),
+                         disk_.lastWrite[path_],
                          0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u)};
     }
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
