@@ -180,6 +180,7 @@ TEST_F(SearchTest, EarlierCopiesAreKnownByTheirOriginalsAndAllOtherMailIsListed)
     disk.AddFileIn("C:\\Bak2\\Bak\\R\\A\\a.pab"); // a copy of a copy, after the target moved
     disk.AddDirectoryIn("C:\\R\\B\\Outlook");
     disk.AddFileIn("C:\\R\\B\\Outlook\\mail.pst"); // real mail in the target folder
+    disk.AddLink("C:\\R\\B\\Again", "C:\\R\\A", 0xA0000003); // a junction into the drive
     state.targetPath = "C:\\R\\B\\";
     SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(),
@@ -227,6 +228,8 @@ TEST_F(SearchTest, SecondSearchReplacesTheRowsAndTheMarkTurnsOn) {
     EXPECT_EQ(screen.spinnerMarks[6], "-|-") << "goes on from where it stood";
     EXPECT_EQ(screen.spinnerMarks[12], "-|-");
     EXPECT_EQ(state.spinnerString, "/-\\/-|");
+    std::string none;
+    EXPECT_EQ(NextSpinnerMark(none), "--") << "no spinner, no mark of it";
 }
 
 TEST_F(SearchTest, MessagesAreHandledWhenTheIntervalHasPassedAndOnceAtTheEnd) {
