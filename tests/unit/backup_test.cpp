@@ -242,6 +242,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::Failed},
         {"the copy cannot be closed", [&] { disk.failAt = test::FakeDisk::Step::Close; },
          CopyOutcome::Failed},
+        {"its size and time cannot be asked", [&] { disk.factsUnknown.insert(source); },
+         CopyOutcome::Failed},
         {"the temporary name held by another program",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::InUse; },
          CopyOutcome::InUse},

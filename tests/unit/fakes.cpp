@@ -277,7 +277,7 @@ public:
     FakeSource(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
     std::optional<FileFacts> Facts() override {
         auto file = disk_.files.find(path_);
-        if (file == disk_.files.end()) return std::nullopt;
+        if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;
         auto size = disk_.sizes.find(path_);
         return FileFacts{size != disk_.sizes.end() ? size->second : file->second.size(),
                          disk_.lastWrite[path_],

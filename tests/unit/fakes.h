@@ -100,6 +100,7 @@ public:
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
     std::map<std::string, DiskError, PathLess> createFails;   // creating these fails so
+    PathSet factsUnknown;                      // an open file whose size and time cannot be asked
     std::string holderName;                    // that program, where the system can tell
     std::optional<std::uint64_t> sizeLimit;    // of the target's file system
     std::size_t readPiece = std::string::npos; // the most one read of a copy gives

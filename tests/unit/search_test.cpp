@@ -179,7 +179,7 @@ TEST_F(SearchTest, EarlierCopiesAreKnownByTheirOriginalsAndAllOtherMailIsListed)
     disk.AddDirectoryIn("C:\\Bak2\\Bak\\R\\A");
     disk.AddFileIn("C:\\Bak2\\Bak\\R\\A\\a.pab"); // a copy of a copy, after the target moved
     disk.AddDirectoryIn("C:\\R\\B\\Outlook");
-    disk.AddFileIn("C:\\R\\B\\Outlook\\mail.pst"); // real mail in the target folder
+    disk.AddFileIn("C:\\R\\B\\Outlook\\mail.pst");           // real mail in the target folder
     disk.AddLink("C:\\R\\B\\Again", "C:\\R\\A", 0xA0000003); // a junction into the drive
     state.targetPath = "C:\\R\\B\\";
     SearchDataFiles(state, disk, screen, "C:");
