@@ -47,18 +47,18 @@ struct ProgramRun {
     std::string status;
 };
 
+// A window procedure's callback is stdcall on 32-bit Windows: a plain function, not a lambda.
+BOOL CALLBACK KeepIfMain(HWND window, LPARAM result) {
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::string(cls) != "VintrelMainWindow") return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
 HWND MainWindowOf(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM result) {
-            char cls[64] = "";
-            GetClassNameA(window, cls, sizeof cls);
-            if (std::string(cls) != "VintrelMainWindow") return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, KeepIfMain, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
