@@ -47,7 +47,7 @@ struct ProgramRun {
     std::string status;
 };
 
-// A window procedure's callback is stdcall on 32-bit Windows: a plain function, not a lambda.
+// EnumThreadWindows calls back with stdcall on 32-bit Windows: a plain function, not a lambda.
 BOOL CALLBACK KeepIfMain(HWND window, LPARAM result) {
     char cls[64] = "";
     GetClassNameA(window, cls, sizeof cls);
