@@ -9,7 +9,9 @@ bash scripts/install-deps.sh
 cmake --preset "${run_tree#build/}" >/dev/null
 cmake --build --preset "${run_tree#build/}" --target vintrel_search_bench vintrel_rows_bench \
     vintrel_backup_bench vintrel_win32_tests
-prefix_c="$root/$run_tree/wineprefix/drive_c"
+# The benchmarks' trees live in a prefix of their own: the tests search all of drive C:.
+export VINTREL_BENCH_PREFIX=1
+prefix_c="$root/$run_tree/wineprefix-bench/drive_c"
 # Make the prefix (its drive_c takes the tree), then stop its server: the benchmark's own
 # Wine session must start on the virtual display.
 "$root/$run_tree/wine-run" wineboot -i >/dev/null 2>&1 || true

@@ -160,7 +160,12 @@ public:
     // own (FAT32: 4 GiB less one byte); nothing when it has none or cannot be asked.
     virtual std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) = 0;
 
-    // Cuts up to `bytes` off the end of a file; false when it is empty or cannot be opened.
+    // Whether the path is the one name of a plain file: not a link, nor a file that other
+    // names share (a hard link). Only such a file is the caller's alone to move and cut down.
+    virtual bool SoleName(const std::string& path) = 0;
+
+    // Cuts up to `bytes` off the end of a file; false when it is empty, cannot be opened, or
+    // has other names too (cutting it would cut them).
     virtual bool ShrinkFile(const std::string& path, std::uint64_t bytes) = 0;
 
     // Creates every directory of a path, up to its last "\", that does not exist yet.

@@ -120,9 +120,11 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
 // A large earlier copy is moved aside before the new one takes its name: replacing a file
 // makes some file systems (ext4, under Wine) write the whole new copy out there and then,
 // and freeing gigabytes at once takes a second or more. False when it is small, or stays.
+// A link, or a file with other names too, is another file's as well: the swap replaces only
+// the name, and nothing is moved or cut (a move under Wine would take the linked file along).
 bool MoveAside(Disk& disk, const std::string& destination) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
-    if (!earlier || earlier->size < kReleaseStep) return false;
+    if (!earlier || earlier->size < kReleaseStep || !disk.SoleName(destination)) return false;
     return disk.MoveFileOver(destination, ReleasedCopyPath(destination));
 }
 

@@ -402,12 +402,25 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
     return std::make_unique<Win32FileWriter>(file);
 }
 
+bool Win32Disk::SoleName(const std::string& path) {
+    QueryHandle handle(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        return false;
+    }
+    // A Linux link under Wine opens as the file it leads to, with that file's facts.
+    return !LeadsElsewhere(path);
+}
+
 bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
     LARGE_INTEGER size;
-    bool cut = GetFileSizeEx(file, &size) && size.QuadPart > 0;
+    bool cut = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+               GetFileSizeEx(file, &size) && size.QuadPart > 0;
     if (cut) {
         LARGE_INTEGER end;
         end.QuadPart = size.QuadPart > static_cast<LONGLONG>(bytes) ? size.QuadPart - bytes : 0;

@@ -339,6 +339,32 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     EXPECT_EQ(disk.files[copy], "earlier copy");
     EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
     EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+    // An earlier copy that is a link, or a file with another name too, is another file's as
+    // well: only the name is replaced, nothing moved aside or cut.
+    disk.failingMove = 0;
+    const std::string victim = "C:\\Other\\victim.pst";
+    disk.files[victim] = "victim";
+    disk.sizes[victim] = 3 * kReleaseStep;
+    for (const bool link : {true, false}) {
+        SCOPED_TRACE(link);
+        disk.files.erase(copy);
+        if (link) {
+            disk.AddLink(copy, victim);
+        } else {
+            disk.files[copy] = "shared";
+            disk.sizes[copy] = 3 * kReleaseStep;
+            disk.otherNames.insert(copy);
+        }
+        disk.diskCalls.clear();
+        RunBackup(state, disk, screen);
+        EXPECT_EQ(disk.files[copy], "first");
+        EXPECT_EQ(disk.files[victim], "victim");
+        EXPECT_EQ(disk.sizes[victim], 3 * kReleaseStep);
+        EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
+                                [](const std::string& c) { return c.rfind("move", 0) == 0; }),
+                  1)
+            << "the swap alone";
+    }
 }
 
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {

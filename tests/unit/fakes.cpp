@@ -361,10 +361,17 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
     return std::make_unique<FakeWriter>(*this, name);
 }
 
+bool FakeDisk::SoleName(const std::string& path) {
+    const std::string name = ResolveParent(path);
+    return files.count(name) && !links_.count(name) && !otherNames.count(name);
+}
+
 bool FakeDisk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
     const std::string name = Resolve(path);
     auto size = sizes.find(name);
-    if (!files.count(name) || size == sizes.end() || size->second == 0) return false;
+    if (!files.count(name) || otherNames.count(name) || size == sizes.end() || size->second == 0) {
+        return false;
+    }
     diskCalls.push_back("shrink " + path);
     size->second -= std::min(size->second, bytes);
     if (whileCopying) whileCopying(name);

@@ -68,6 +68,7 @@ public:
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool SoleName(const std::string& path) override;
     bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     std::string HolderOf(const std::string& path) override {
         return heldByWriter.count(Resolve(path)) ? holderName : "";
@@ -97,6 +98,7 @@ public:
     PathSet cutShort;   // ReadFile fails half-way through these
     PathSet unlookable; // there, but every lookup is denied
     PathSet readOnly;   // files that copies and moves refuse to replace
+    PathSet otherNames; // files known by other names too (hard links)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
     std::map<std::string, DiskError, PathLess> createFails;   // creating these fails so

@@ -253,6 +253,40 @@ TEST_F(RealBackupTest,
     EXPECT_EQ(Contents(CopyOf("Mail\\book.wab")), copied ? "newer book" : "address book");
 }
 
+// A large earlier copy is moved aside and cut down piece by piece; one that is a link, or a
+// file with another name too, is not the earlier copy's alone: what it leads to stays whole.
+TEST_F(RealBackupTest, ALargeEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhole) {
+    const std::string hard = CopyOf("Mail\\book.wab"), soft = CopyOf("top.pab");
+    disk.MakeDirectoryPath(hard.substr(0, hard.rfind('\\') + 1));
+    std::vector<std::string> victims;
+    for (const char* name : {"hard-victim.bin", "soft-victim.bin"}) {
+        victims.push_back(target / name);
+        test::WriteFile(victims.back(), "KEEP");
+        HANDLE file = CreateFileA(victims.back().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = static_cast<LONGLONG>(kReleaseStep) * 2;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(CreateHardLinkA(hard.c_str(), victims[0].c_str(), nullptr));
+    const bool linked = test::MakeLink(soft, victims[1]);
+    state.profileList = {src + "Mail\\book.wab|k|v", src + "top.pab|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Status(), kAllBackedUpText);
+    EXPECT_EQ(Contents(hard), "address book");
+    if (linked) {
+        EXPECT_EQ(Contents(soft), "top");
+    }
+    for (const std::string& victim : victims) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ASSERT_TRUE(GetFileAttributesExA(victim.c_str(), GetFileExInfoStandard, &data)) << victim;
+        EXPECT_EQ(data.nFileSizeLow, kReleaseStep * 2) << victim;
+        EXPECT_EQ(Contents(victim).substr(0, 4), "KEEP") << victim;
+    }
+}
+
 TEST_F(RealBackupTest, FilesOver4GiBAreCopiedExactly) {
     // Some 25 s under Wine: make bench runs it.
     if (!GetEnvironmentVariableA("VINTREL_BIG_FILES", nullptr, 0)) GTEST_SKIP() << "make bench";
