@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "linux_command.h"
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -79,44 +81,6 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-namespace {
-
-// Wine's own call for the Linux name of a Windows path; nothing on Windows.
-using UnixNameCall = char*(CDECL*)(LPCWSTR);
-UnixNameCall UnixNameFunction() {
-    static const UnixNameCall call = reinterpret_cast<UnixNameCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    return call;
-}
-
-std::string UnixName(const std::string& path) {
-    std::wstring wide(path.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    char* name = UnixNameFunction()(wide.c_str());
-    if (!name) return "";
-    std::string result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-// Runs a Linux program under Wine and waits for it to end; false when it cannot be started.
-// (Wine does not pass such a program's exit code on: what it did is checked by its result.)
-bool RunUnix(const std::string& program, std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return false;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return true;
-}
-
-} // namespace
-
 bool MakeLink(const std::string& link, const std::string& target) {
     if (!UnixNameFunction()) {
         const DWORD attributes = GetFileAttributesA(target.c_str());
@@ -127,7 +91,7 @@ bool MakeLink(const std::string& link, const std::string& target) {
     }
     const bool absolute = target.find(':') != std::string::npos || target.rfind("\\\\", 0) == 0;
     const std::string to = absolute ? UnixName(target) : target;
-    return !to.empty() && RunUnix("Z:\\bin\\ln", "ln -s \"" + to + "\" \"" + UnixName(link) + "\"");
+    return !to.empty() && RunLinuxCommand("ln -s '" + to + "' '" + UnixName(link) + "'");
 }
 
 void RemoveLink(const std::string& link) {
@@ -135,15 +99,15 @@ void RemoveLink(const std::string& link) {
         GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return;
     }
-    if (UnixNameFunction()) RunUnix("Z:\\bin\\rm", "rm -f \"" + UnixName(link) + "\"");
+    if (UnixNameFunction()) RunLinuxCommand("rm -f '" + UnixName(link) + "'");
 }
 
 bool RunLinuxShell(const std::string& command) {
-    return UnixNameFunction() && RunUnix("Z:\\bin\\sh", "sh -c \"" + command + "\"");
+    return RunLinuxCommand(command);
 }
 
 std::string LinuxName(const std::string& path) {
-    return UnixNameFunction() ? UnixName(path) : "";
+    return UnixName(path);
 }
 
 std::string DriveCFromOutside() {

@@ -42,8 +42,9 @@ std::string StatusFieldText(HWND bar, int field);
 bool MakeLink(const std::string& link, const std::string& target);
 void RemoveLink(const std::string& link);
 
-// Under Wine: runs a Linux shell command and waits for it (false elsewhere); the Linux name
-// of a Windows path (empty elsewhere). A Linux program is held by no Windows sharing mode.
+// Under Wine: runs a Linux shell command and waits for it to end, true when it succeeded
+// (false elsewhere); the Linux name of a Windows path (empty elsewhere). A Linux program is
+// held by no Windows sharing mode.
 bool RunLinuxShell(const std::string& command);
 std::string LinuxName(const std::string& path);
 
