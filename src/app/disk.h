@@ -86,6 +86,10 @@ public:
     virtual bool SetLastWriteTime(std::uint64_t time) = 0;
     // Forces what was written onto the disk.
     virtual bool Flush() = 0;
+    // Puts the file, still open, in the place of `destination` in one step, replacing what
+    // is there unless that is a folder or read-only (a link there is replaced, never
+    // followed). It stays open under its new name.
+    virtual bool MoveOver(const std::string& destination) = 0;
     virtual bool Close() = 0;
     // Why the last step failed.
     virtual DiskError Failure() = 0;

@@ -111,9 +111,7 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
     const std::optional<FileFacts> after = source.Facts();
     if (!after || *after != before || copied != before.size) return CopyOutcome::SourceChanged;
     // Not flushed: like the system's own copy, it reaches the disk in the system's time.
-    if (!copy.SetLastWriteTime(before.lastWriteTime) || !copy.Close()) {
-        return TargetOutcome(copy.Failure());
-    }
+    if (!copy.SetLastWriteTime(before.lastWriteTime)) return TargetOutcome(copy.Failure());
     return CopyOutcome::Copied;
 }
 
@@ -157,7 +155,6 @@ CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
     std::unique_ptr<FileWriter> copy = disk.CreateNewFile(temporary, why);
     if (!copy) return TargetOutcome(why);
     CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
-    copy.reset();
     source.reset();
     if (outcome == CopyOutcome::Copied) {
         // A new file is archive-marked already; only other marks cost a call.
@@ -165,13 +162,16 @@ CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
             disk.SetAttributes(temporary, before->attributes);
         disk.MakeWritable(plan.destination);
         const bool aside = MoveAside(disk, plan.destination);
-        if (disk.MoveFileOver(temporary, plan.destination)) {
+        // Swapped in while still open: nothing is opened by name again.
+        if (copy->MoveOver(plan.destination)) {
+            copy.reset();
             if (aside) Release(disk, pacer, ReleasedCopyPath(plan.destination));
             return CopyOutcome::Copied;
         }
         if (aside) disk.MoveFileOver(ReleasedCopyPath(plan.destination), plan.destination);
-        outcome = CopyOutcome::Failed;
+        outcome = TargetOutcome(copy->Failure());
     }
+    copy.reset();
     disk.RemoveFile(temporary);
     return outcome;
 }
@@ -184,14 +184,20 @@ std::string WithBackslashes(std::string path) {
 
 // One run over the list. Places are known by identity: a destination that already is the
 // entry's own source, however the target spells it (another drive letter for the same drive,
-// a share, a link), would be replaced by a copy of itself, and no backup would exist; a
-// destination that is another listed file (mail kept in the target folder) is only replaced
-// once that file has been copied itself.
+// a share, a folder link), would be replaced by a copy of itself, and no backup would exist;
+// a destination that is another listed file (mail kept in the target folder) is only
+// replaced once that file has been copied itself.
+//
+// A copy replaces a name in a folder, so a listed file can only be harmed from its own
+// folder: folders are compared by identity once each, and the files themselves only where a
+// destination's folder is a listed file's folder. (A file known by another name elsewhere, a
+// hard link, keeps that name and its content when this one is replaced.)
 class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               Screen& screen, BackupReporter& reporter)
-        : disk_(disk), reporter_(reporter), pacer_(screen), done_(entries.size()) {
+        : disk_(disk), reporter_(reporter), pacer_(screen), done_(entries.size()),
+          sourceIndexes_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
     }
@@ -213,16 +219,21 @@ private:
         const BackupPlan& plan = plans_[i];
         // Refused before anything is made on the disk.
         if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
-        if (const std::optional<std::uint64_t> there = disk_.FileIndex(plan.destination)) {
-            if (there == SourceIndexes()[i] &&
-                disk_.Identity(plan.destination) == disk_.Identity(plan.source)) {
-                return CopyOutcome::OntoItself;
+        if (disk_.Attributes(plan.destination)) {
+            std::optional<std::optional<std::uint64_t>> there; // asked for once, when needed
+            for (const std::size_t k : ListedBeside(plan.destinationDirectory)) {
+                if (!there) there = disk_.FileIndex(plan.destination);
+                if (!*there || *there != SourceIndex(k)) continue;
+                if (k == i) {
+                    if (disk_.Identity(plan.destination) == disk_.Identity(plan.source)) {
+                        return CopyOutcome::OntoItself;
+                    }
+                    continue;
+                }
+                // One of another volume with the same index is only copied a little earlier
+                // than its turn.
+                BackUp(k);
             }
-            // Another listed file may stand there; one of another volume with the same
-            // index is only copied a little earlier than its turn.
-            auto [first, last] = listedAt_->equal_range(*there);
-            for (auto it = first; it != last; ++it)
-                BackUp(it->second);
         }
         // Longer directory paths are beyond what Windows creates; the copy then fails.
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
@@ -239,26 +250,59 @@ private:
         result_.files.push_back(std::move(file));
     }
 
+    // The index of a folder, asked for once a run.
+    std::optional<std::uint64_t> FolderIndex(const std::string& folder) {
+        auto known = folders_.find(folder);
+        if (known == folders_.end())
+            known = folders_.emplace(folder, disk_.FileIndex(folder)).first;
+        return known->second;
+    }
+
+    const std::optional<std::uint64_t>& SourceIndex(std::size_t k) {
+        if (!sourceIndexes_[k]) sourceIndexes_[k] = disk_.FileIndex(plans_[k].source);
+        return *sourceIndexes_[k];
+    }
+
+    // The listed files whose folder may be the given one: those in a folder of the same index,
+    // and those whose folder cannot be asked; every one when the given folder cannot be.
+    std::vector<std::size_t> ListedBeside(const std::string& folder) {
+        if (!listedIn_) {
+            listedIn_.emplace();
+            for (std::size_t k = 0; k < plans_.size(); ++k) {
+                const std::optional<std::uint64_t> index =
+                    FolderIndex(DirectoryPart(plans_[k].source));
+                if (index) {
+                    listedIn_->emplace(*index, k);
+                } else {
+                    unknownFolders_.push_back(k);
+                }
+            }
+        }
+        const std::optional<std::uint64_t> index = FolderIndex(folder);
+        std::vector<std::size_t> listed = unknownFolders_;
+        if (!index) {
+            listed.resize(plans_.size());
+            for (std::size_t k = 0; k < listed.size(); ++k)
+                listed[k] = k;
+            return listed;
+        }
+        auto [first, last] = listedIn_->equal_range(*index);
+        for (auto it = first; it != last; ++it)
+            listed.push_back(it->second);
+        return listed;
+    }
+
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
     std::vector<BackupPlan> plans_;
-    // The listed files' indexes and where each stands in the list, asked for once the first
-    // destination that exists is met (a first backup never needs them).
-    const std::vector<std::optional<std::uint64_t>>& SourceIndexes() {
-        if (!listedAt_) {
-            listedAt_.emplace();
-            for (std::size_t i = 0; i < plans_.size(); ++i) {
-                sources_.push_back(disk_.FileIndex(plans_[i].source));
-                if (sources_.back()) listedAt_->emplace(*sources_.back(), i);
-            }
-        }
-        return sources_;
-    }
-
-    std::vector<std::optional<std::uint64_t>> sources_;
-    std::optional<std::multimap<std::uint64_t, std::size_t>> listedAt_;
     std::vector<bool> done_;
+    std::map<std::string, std::optional<std::uint64_t>> folders_;
+    std::vector<std::optional<std::optional<std::uint64_t>>> sourceIndexes_;
+    // Where each listed file stands by its folder's index, made when a destination first
+    // exists (a first backup never needs it).
+    std::optional<std::multimap<std::uint64_t, std::size_t>> listedIn_;
+    std::vector<std::size_t> unknownFolders_;
     std::vector<char> buffer_;
     BackupResult result_;
 };

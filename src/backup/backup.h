@@ -27,7 +27,7 @@ inline constexpr std::size_t kDestinationLimit = 256;
 
 // A copy reads and writes in pieces of this size; between two, the window paints when this
 // many milliseconds have passed.
-inline constexpr std::size_t kCopyChunk = 2 * 1024 * 1024;
+inline constexpr std::size_t kCopyChunk = 1024 * 1024;
 inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
 // An earlier copy this large is moved aside before it is replaced and given back to the disk
 // in pieces of this size, the window painting in between: replacing or freeing gigabytes at

@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <imagehlp.h>
 
+#include <cstddef>
+#include <cstring>
 #include <map>
+#include <vector>
 
 #include "app/paths.h"
 #include "app/probe.h"
@@ -171,6 +174,57 @@ private:
     DWORD attributes_;
 };
 
+// Renames an open file (opened with delete access) through its own handle, over whatever
+// stands at the new name: a move by name would open both files again, which costs Wine a
+// third of a millisecond a file. ntdll has both calls on every Windows NT.
+DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
+    struct UnicodeString {
+        USHORT length;
+        USHORT maximumLength;
+        WCHAR* buffer;
+    };
+    struct IoStatus {
+        void* status;
+        ULONG_PTR information;
+    };
+    struct RenameInformation {
+        BOOLEAN replaceIfExists;
+        HANDLE rootDirectory;
+        ULONG fileNameLength;
+        WCHAR fileName[1];
+    };
+    using ToNtPath = BOOLEAN(WINAPI*)(const WCHAR*, UnicodeString*, WCHAR**, void*);
+    using SetInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    using StatusToError = ULONG(WINAPI*)(LONG);
+    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    static const auto toNtPath = reinterpret_cast<ToNtPath>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
+    static const auto setInformation = reinterpret_cast<SetInformation>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+    static const auto statusToError = reinterpret_cast<StatusToError>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (!toNtPath || !setInformation || !statusToError) return ERROR_CALL_NOT_IMPLEMENTED;
+    // The name the way the ANSI calls read it; then as the system names it ("\??\C:\...").
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, nullptr, 0);
+    if (wideLength == 0) return ERROR_INVALID_NAME;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, wide.data(), wideLength);
+    UnicodeString ntPath{};
+    if (!toNtPath(wide.c_str(), &ntPath, nullptr, nullptr)) return ERROR_INVALID_NAME;
+    std::vector<char> buffer(offsetof(RenameInformation, fileName) + ntPath.length);
+    auto* info = reinterpret_cast<RenameInformation*>(buffer.data());
+    info->replaceIfExists = TRUE;
+    info->rootDirectory = nullptr;
+    info->fileNameLength = ntPath.length;
+    std::memcpy(info->fileName, ntPath.buffer, ntPath.length);
+    HeapFree(GetProcessHeap(), 0, ntPath.buffer);
+    constexpr int kFileRenameInformation = 10;
+    IoStatus io{};
+    const LONG status =
+        setInformation(file, &io, info, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+    return status >= 0 ? ERROR_SUCCESS : statusToError(status);
+}
+
 class Win32FileWriter : public FileWriter, HandleSteps {
 public:
     explicit Win32FileWriter(HANDLE file) : HandleSteps(file) {}
@@ -188,6 +242,17 @@ public:
         return Step(SetFileTime(file_, nullptr, nullptr, &when));
     }
     bool Flush() override { return Step(FlushFileBuffers(file_)); }
+    bool MoveOver(const std::string& destination) override {
+        // Windows' own move refuses to replace a read-only file; Wine's rename would not.
+        const DWORD there = GetFileAttributesA(destination.c_str());
+        if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY)) {
+            failure_ = DiskError::AccessDenied;
+            return false;
+        }
+        const DWORD error = RenameOpenFile(file_, destination);
+        if (error != ERROR_SUCCESS) failure_ = ErrorOf(error);
+        return error == ERROR_SUCCESS;
+    }
     bool Close() override {
         if (file_ == INVALID_HANDLE_VALUE) return true;
         const BOOL closed = CloseHandle(file_);
@@ -393,7 +458,8 @@ std::unique_ptr<FileSource> Win32Disk::OpenToCopy(const std::string& path, DiskE
 }
 
 std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, DiskError& why) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // Delete access: a finished copy is renamed into place through this handle.
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         why = ErrorOf(GetLastError());

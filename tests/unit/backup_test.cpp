@@ -240,8 +240,6 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::AccessDenied},
         {"the earlier copy cannot be replaced", [&] { disk.failMoves = true; },
          CopyOutcome::Failed},
-        {"the copy cannot be closed", [&] { disk.failAt = test::FakeDisk::Step::Close; },
-         CopyOutcome::Failed},
         {"its size and time cannot be asked", [&] { disk.factsUnknown.insert(source); },
          CopyOutcome::Failed},
         {"the temporary name held by another program",

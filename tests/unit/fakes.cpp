@@ -259,6 +259,11 @@ public:
         return true;
     }
     bool Flush() override { return Step(disk_.failAt != FakeDisk::Step::Flush); }
+    bool MoveOver(const std::string& destination) override {
+        if (!Step(disk_.MoveFileOver(path_, destination))) return false;
+        path_ = disk_.Resolve(destination);
+        return true;
+    }
     bool Close() override { return Step(disk_.failAt != FakeDisk::Step::Close); }
     DiskError Failure() override { return failure_; }
 
@@ -468,7 +473,11 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
 std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
     lookups.push_back(path);
     if (auto it = shares_.find(path); it != shares_.end()) return it->second;
-    if (auto it = entries_.find(Resolve(path)); it != entries_.end()) return it->second.attributes;
+    const std::string resolved = Resolve(path);
+    if (unlookable.count(resolved)) return std::nullopt;
+    if (files.count(resolved)) return 0x20u | (readOnly.count(resolved) ? kAttributeReadOnly : 0u);
+    if (auto it = entries_.find(resolved); it != entries_.end()) return it->second.attributes;
+    if (IsDirectory(resolved)) return kAttributeDirectory;
     return std::nullopt;
 }
 

@@ -86,16 +86,24 @@ TEST_F(RealBackupTest, LockedAndMissingSourcesEachGetABoxAndTheRunGoesOn) {
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     test::WriteFile(src + "Mail\\empty.pst", "new data");
+    // A folder where a copy goes is not replaced.
+    DeleteFileA(CopyOf("Mail\\book.wab").c_str());
+    test::MakeDirectory(CopyOf("Mail\\book.wab"));
+    test::WriteFile(CopyOf("Mail\\book.wab") + "\\inside.txt", "kept");
 
     test::DialogAnswerer answerer;
     RunBackup(state, disk, screen);
     CloseHandle(locked);
 
-    ASSERT_EQ(answerer.seen.size(), 2u);
+    ASSERT_EQ(answerer.seen.size(), 3u);
     EXPECT_EQ(answerer.seen[0].caption, "Error");
     EXPECT_EQ(answerer.seen[0].text, "gone.pst Not backed up. Source, target or disk error");
-    EXPECT_EQ(answerer.seen[1].text, "top.pab Not backed up. Source, target or disk error");
-    EXPECT_EQ(Status(), "Error: 2 of 5 files were NOT backed up!");
+    EXPECT_EQ(answerer.seen[1].text, "book.wab Not backed up. Source, target or disk error");
+    EXPECT_EQ(answerer.seen[2].text, "top.pab Not backed up. Source, target or disk error");
+    EXPECT_EQ(Status(), "Error: 3 of 5 files were NOT backed up!");
+    EXPECT_EQ(Contents(CopyOf("Mail\\book.wab") + "\\inside.txt"), "kept");
+    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf("Mail\\book.wab")).c_str()),
+              INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Contents(CopyOf("Mail\\empty.pst")), "new data") << "the run went on";
     EXPECT_EQ(Contents(CopyOf("top.pab")), "top") << "the earlier copy is kept";
     EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf("top.pab")).c_str()),
@@ -255,7 +263,7 @@ TEST_F(RealBackupTest,
 
 // A large earlier copy is moved aside and cut down piece by piece; one that is a link, or a
 // file with another name too, is not the earlier copy's alone: what it leads to stays whole.
-TEST_F(RealBackupTest, ALargeEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhole) {
+TEST_F(RealBackupTest, AnEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhole) {
     const std::string hard = CopyOf("Mail\\book.wab"), soft = CopyOf("top.pab");
     disk.MakeDirectoryPath(hard.substr(0, hard.rfind('\\') + 1));
     std::vector<std::string> victims;
@@ -272,9 +280,16 @@ TEST_F(RealBackupTest, ALargeEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFile
     }
     ASSERT_TRUE(CreateHardLinkA(hard.c_str(), victims[0].c_str(), nullptr));
     const bool linked = test::MakeLink(soft, victims[1]);
-    state.profileList = {src + "Mail\\book.wab|k|v", src + "top.pab|k|v"};
+    // A hard link to the very source: the copy takes the name, the source keeps its own.
+    const std::string inbox = src + "Mail\\Outlook Express\\Inbox.dbx";
+    disk.MakeDirectoryPath(CopyOf("Mail\\Outlook Express\\"));
+    ASSERT_TRUE(CreateHardLinkA(CopyOf("Mail\\Outlook Express\\Inbox.dbx").c_str(), inbox.c_str(),
+                                nullptr));
+    state.profileList = {src + "Mail\\book.wab|k|v", src + "top.pab|k|v", inbox + "|k|v"};
     RunBackup(state, disk, screen);
     EXPECT_EQ(Status(), kAllBackedUpText);
+    test::WriteFile(inbox, "written after the backup");
+    EXPECT_EQ(Contents(CopyOf("Mail\\Outlook Express\\Inbox.dbx")), std::string(70000, 'i'));
     EXPECT_EQ(Contents(hard), "address book");
     if (linked) {
         EXPECT_EQ(Contents(soft), "top");
