@@ -37,7 +37,7 @@ bash scripts/with-display.sh "$root/$run_tree/wine-run" \
 
 echo "== backup under Wine: 300 mail files, four of 256 MiB, the window during 2 GiB"
 bash scripts/with-display.sh "$root/$run_tree/wine-run" \
-    "$root/$run_tree/bin/vintrel_backup_bench.exe" 'C:\vintrel-backup-bench' "${BACKUP_ROUNDS:-3}"
+    "$root/$run_tree/bin/vintrel_backup_bench.exe" 'C:\vintrel-backup-bench' "${BACKUP_ROUNDS:-5}"
 
 echo "== a file over 4 GiB copied exactly (a Wine test too slow for make test)"
 VINTREL_BIG_FILES=1 bash scripts/with-display.sh "$root/$run_tree/wine-run" \
