@@ -242,6 +242,12 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::Failed},
         {"its size and time cannot be asked", [&] { disk.factsUnknown.insert(source); },
          CopyOutcome::Failed},
+        {"a read fails part-way",
+         [&] {
+             disk.readPiece = 2;
+             disk.readFailsAfter = 2;
+         },
+         CopyOutcome::Failed},
         {"the temporary name held by another program",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::InUse; },
          CopyOutcome::InUse},
