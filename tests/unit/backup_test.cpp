@@ -161,6 +161,17 @@ TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive)
                   (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
         EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
     }
+    // A folder that cannot be asked about by one spelling (the destination's, the source's)
+    // leaves the files compared one by one.
+    state.targetPath = "D:\\";
+    for (const char* hidden : {"D:\\Mail\\", "C:\\Mail\\"}) {
+        SCOPED_TRACE(hidden);
+        disk.unlookable = {hidden};
+        screen.calls.clear();
+        RunBackup(state, disk, screen);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
+        EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+    }
 }
 
 TEST_F(BackupTest, MailInsideTheTargetIsBackedUpAndAHandWrittenSlashMakesItsFolders) {

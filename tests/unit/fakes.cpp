@@ -210,7 +210,9 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
 
 std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
     const std::string resolved = Resolve(path);
-    if (!Exists(resolved) || unlookable.count(resolved)) return std::nullopt;
+    if (!Exists(resolved) || unlookable.count(resolved) || unlookable.count(path)) {
+        return std::nullopt;
+    }
     // Each volume numbers its own files from 1, so indexes meet across volumes.
     const std::uint32_t volume = static_cast<unsigned char>(Fold(resolved[0])) * 256u +
                                  static_cast<unsigned char>(Fold(resolved[2]));

@@ -96,7 +96,7 @@ public:
     std::map<std::string, std::string, PathLess> files;
     PathSet unopenable; // ReadFile cannot open these
     PathSet cutShort;   // ReadFile fails half-way through these
-    PathSet unlookable; // there, but every lookup is denied
+    PathSet unlookable; // there, but every lookup is denied (by any spelling, or this one)
     PathSet readOnly;   // files that copies and moves refuse to replace
     PathSet otherNames; // files known by other names too (hard links)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
