@@ -220,10 +220,11 @@ private:
         // Refused before anything is made on the disk.
         if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
         if (disk_.Attributes(plan.destination)) {
-            std::optional<std::optional<std::uint64_t>> there; // asked for once, when needed
-            for (const std::size_t k : ListedBeside(plan.destinationDirectory)) {
-                if (!there) there = disk_.FileIndex(plan.destination);
-                if (!*there || *there != SourceIndex(k)) continue;
+            const std::vector<std::size_t> listed = ListedBeside(plan.destinationDirectory);
+            const std::optional<std::uint64_t> there =
+                listed.empty() ? std::nullopt : disk_.FileIndex(plan.destination);
+            for (const std::size_t k : listed) {
+                if (!there || *there != SourceIndex(k)) continue;
                 if (k == i) {
                     if (disk_.Identity(plan.destination) == disk_.Identity(plan.source)) {
                         return CopyOutcome::OntoItself;
