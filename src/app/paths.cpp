@@ -3,9 +3,6 @@
 namespace vintrel {
 
 namespace {
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
 std::size_t StartAfterQuote(const std::string& path) {
     return (!path.empty() && path[0] == '"') ? 1 : 0;
 }
@@ -24,11 +21,24 @@ bool SamePath(const std::string& a, const std::string& b) {
     return a.size() == b.size() && SameText(a, 0, b);
 }
 
+bool IsUnsafeName(const std::string& name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '|') return true;
+    }
+    return false;
+}
+
+std::string PathKey(std::string path) {
+    for (char& c : path)
+        c = IsPathSeparator(c) ? '\\' : FoldCase(c);
+    return path;
+}
+
 std::string DirectoryPart(const std::string& path) {
     const std::size_t start = StartAfterQuote(path);
     std::size_t end = start;
     for (std::size_t i = start; i < path.size() && path[i] != '|'; ++i) {
-        if (IsSeparator(path[i])) end = i + 1;
+        if (IsPathSeparator(path[i])) end = i + 1;
     }
     return path.substr(start, end - start);
 }
@@ -37,7 +47,7 @@ std::string FileNamePart(const std::string& path) {
     const std::size_t start = StartAfterQuote(path);
     std::size_t nameStart = start;
     for (std::size_t i = start; i < path.size(); ++i) {
-        if (IsSeparator(path[i])) nameStart = i + 1;
+        if (IsPathSeparator(path[i])) nameStart = i + 1;
     }
     std::size_t nameEnd = path.find('"', nameStart);
     if (nameEnd == std::string::npos) nameEnd = path.size();

@@ -13,7 +13,20 @@ std::string DirectoryPart(const std::string& path);
 // double quote after it; a leading double quote is skipped.
 std::string FileNamePart(const std::string& path);
 
+// "\" and "/" both separate the names of a path.
+inline bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// A name that would forge a line of the profile, the log or the console if written as it is:
+// one holding a control character (a line break) or the profile's "|".
+bool IsUnsafeName(const std::string& name);
+
 // Windows compares file names without regard to case: this folds the ASCII letters.
 bool SamePath(const std::string& a, const std::string& b);
+
+// The path as a key under which every spelling that differs only in the case of ASCII letters
+// or in "/" for "\" is one: letters folded to lower case, "/" made "\".
+std::string PathKey(std::string path);
 
 } // namespace vintrel

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/probe.h"
+#include "profile/copy_record.h"
 
 namespace vintrel {
 
@@ -24,6 +26,7 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
         targetPath.empty() || targetPath.back() == '\\' || targetPath.back() == '/';
     plan.destinationDirectory = targetPath + (endsInSeparator ? "" : "\\") + relative;
     plan.destination = plan.destinationDirectory + plan.fileName;
+    plan.belowTarget = relative + plan.fileName;
     return plan;
 }
 
@@ -182,11 +185,17 @@ std::string WithBackslashes(std::string path) {
     return path;
 }
 
-// One run over the list. Places are known by identity: a destination that already is the
-// entry's own source, however the target spells it (another drive letter for the same drive,
-// a share, a folder link), would be replaced by a copy of itself, and no backup would exist;
-// a destination that is another listed file (mail kept in the target folder) is only
-// replaced once that file has been copied itself.
+// The target folder as the record's home: "\" between its names, one at the end.
+std::string TargetFolder(const std::string& targetPath) {
+    std::string folder = WithBackslashes(targetPath);
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+// One run over the list. Places are known by path and by identity: a destination that is a
+// listed file's own source, however the target spells it (another drive letter for the same
+// drive, a share, a folder link), would be replaced by a copy of itself or of another file,
+// and live mail would be lost; one written already in this run would lose the first copy.
 //
 // A copy replaces a name in a folder, so a listed file can only be harmed from its own
 // folder: folders are compared by identity once each, and the files themselves only where a
@@ -196,52 +205,128 @@ class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               Screen& screen, BackupReporter& reporter)
-        : disk_(disk), reporter_(reporter), pacer_(screen), done_(entries.size()),
+        : disk_(disk), reporter_(reporter), pacer_(screen), targetFolder_(TargetFolder(targetPath)),
           sourceIndexes_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
+        for (std::size_t k = 0; k < plans_.size(); ++k)
+            sourceKeys_.emplace(PathKey(plans_[k].source), k);
     }
 
     BackupResult Run() {
+        std::vector<std::optional<CopyOutcome>> refused(plans_.size());
+        std::vector<std::string> recorded;
+        for (std::size_t i = 0; i < plans_.size(); ++i) {
+            refused[i] = Refusal(i);
+            if (!refused[i]) recorded.push_back(*PathBelow(plans_[i].belowTarget));
+        }
+        // No copy takes its name before the record names it.
+        if (!recorded.empty() && !Record(recorded)) {
+            for (std::optional<CopyOutcome>& outcome : refused)
+                outcome = outcome.value_or(CopyOutcome::NotRecorded);
+        }
         for (std::size_t i = 0; i < plans_.size(); ++i)
-            BackUp(i);
+            Done(plans_[i], refused[i] ? *refused[i] : Copy(i));
         return std::move(result_);
     }
 
 private:
-    void BackUp(std::size_t i) {
-        if (done_[i]) return;
-        done_[i] = true;
-        Done(plans_[i], Copy(i));
+    // Why an entry is not to be copied at all, known before anything is made on the disk.
+    std::optional<CopyOutcome> Refusal(std::size_t i) {
+        const BackupPlan& plan = plans_[i];
+        if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
+        if (!PathBelow(plan.belowTarget)) return CopyOutcome::OutsideTarget;
+        // A listed file at the destination by its spelling...
+        const std::string destination = PathKey(plan.destination);
+        if (sourceKeys_.count(destination)) {
+            return PathKey(plan.source) == destination ? CopyOutcome::OntoItself
+                                                       : CopyOutcome::OverwritesListed;
+        }
+        if (!disk_.Attributes(plan.destination)) return std::nullopt;
+        // ...or by what it is.
+        const std::vector<std::size_t> listed = ListedBeside(plan.destinationDirectory);
+        const std::optional<std::uint64_t> there =
+            listed.empty() ? std::nullopt : disk_.FileIndex(plan.destination);
+        std::optional<FileIdentity> identity;
+        for (const std::size_t k : listed) {
+            if (!there || *there != SourceIndex(k)) continue;
+            // One of another volume may have the same index.
+            if (!identity) identity = disk_.Identity(plan.destination);
+            if (!identity) continue;
+            if (identity == disk_.Identity(plan.source)) return CopyOutcome::OntoItself;
+            if (identity == disk_.Identity(plans_[k].source)) return CopyOutcome::OverwritesListed;
+        }
+        return std::nullopt;
+    }
+
+    // Adds the destinations to the target's record of its copies; false when the record
+    // cannot be read in full or written. Lines it holds already stay: their copies are there.
+    bool Record(const std::vector<std::string>& destinations) {
+        disk_.MakeDirectoryPath(targetFolder_);
+        const std::string path = targetFolder_ + kCopyRecordName;
+        bool complete = true;
+        const std::optional<std::string> old = disk_.ReadFile(path, complete);
+        if (old ? !complete : !disk_.Absent(path)) return false;
+        std::vector<std::string> lines = old ? ReadCopyRecord(*old) : std::vector<std::string>{};
+        std::set<std::string> known;
+        for (const std::string& line : lines)
+            known.insert(PathKey(line));
+        const std::size_t before = lines.size();
+        for (const std::string& destination : destinations) {
+            if (known.insert(PathKey(destination)).second) lines.push_back(destination);
+        }
+        if (old && lines.size() == before) return true;
+        return ReplaceWholeFile(disk_, path, targetFolder_ + kCopyRecordTemporaryName,
+                                CopyRecordText(lines));
     }
 
     CopyOutcome Copy(std::size_t i) {
         const BackupPlan& plan = plans_[i];
-        // Refused before anything is made on the disk.
-        if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
-        if (disk_.Attributes(plan.destination)) {
-            const std::vector<std::size_t> listed = ListedBeside(plan.destinationDirectory);
-            const std::optional<std::uint64_t> there =
-                listed.empty() ? std::nullopt : disk_.FileIndex(plan.destination);
-            for (const std::size_t k : listed) {
-                if (!there || *there != SourceIndex(k)) continue;
-                if (k == i) {
-                    if (disk_.Identity(plan.destination) == disk_.Identity(plan.source)) {
-                        return CopyOutcome::OntoItself;
-                    }
-                    continue;
-                }
-                // One of another volume with the same index is only copied a little earlier
-                // than its turn.
-                BackUp(k);
-            }
-        }
+        if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
         // Longer directory paths are beyond what Windows creates; the copy then fails.
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
             disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
         }
         if (buffer_.empty()) buffer_.resize(kCopyChunk);
-        return CopyWhole(disk_, pacer_, plan, buffer_);
+        const CopyOutcome outcome = CopyWhole(disk_, pacer_, plan, buffer_);
+        if (outcome == CopyOutcome::Copied) Written(i);
+        return outcome;
+    }
+
+    // Whether this run copied another source to the destination already: by its spelling, or
+    // by what it is where the destination's folder is the folder of one written.
+    bool WrittenFromAnotherSource(std::size_t i) {
+        const BackupPlan& plan = plans_[i];
+        if (auto it = writtenKeys_.find(PathKey(plan.destination)); it != writtenKeys_.end()) {
+            return !SameSource(i, it->second);
+        }
+        if (writtenIn_.empty() || !disk_.Attributes(plan.destination)) return false;
+        const std::optional<std::uint64_t> folder = FolderIndex(plan.destinationDirectory);
+        if (!folder) return false;
+        auto [first, last] = writtenIn_.equal_range(*folder);
+        std::optional<FileIdentity> identity;
+        for (auto it = first; it != last; ++it) {
+            if (!identity) identity = disk_.Identity(plan.destination);
+            if (identity && identity == disk_.Identity(plans_[it->second].destination)) {
+                return !SameSource(i, it->second);
+            }
+        }
+        return false;
+    }
+
+    // The same file listed twice is copied twice. (Paths that differ in case only may name two
+    // files: on a Linux drive under Wine they do.)
+    bool SameSource(std::size_t i, std::size_t k) {
+        if (plans_[i].source == plans_[k].source) return true;
+        const std::optional<FileIdentity> source = disk_.Identity(plans_[i].source);
+        return source && source == disk_.Identity(plans_[k].source);
+    }
+
+    void Written(std::size_t i) {
+        writtenKeys_.emplace(PathKey(plans_[i].destination), i);
+        if (const std::optional<std::uint64_t> folder = FolderIndex(plans_[i].destinationDirectory)) {
+            writtenIn_.emplace(*folder, i);
+        }
     }
 
     void Done(const BackupPlan& plan, CopyOutcome outcome) {
@@ -251,12 +336,12 @@ private:
         result_.files.push_back(std::move(file));
     }
 
-    // The index of a folder, asked for once a run.
+    // The index of a folder, asked for once a run where it is there.
     std::optional<std::uint64_t> FolderIndex(const std::string& folder) {
-        auto known = folders_.find(folder);
-        if (known == folders_.end())
-            known = folders_.emplace(folder, disk_.FileIndex(folder)).first;
-        return known->second;
+        if (auto known = folders_.find(folder); known != folders_.end()) return known->second;
+        const std::optional<std::uint64_t> index = disk_.FileIndex(folder);
+        if (index) folders_.emplace(folder, *index);
+        return index;
     }
 
     const std::optional<std::uint64_t>& SourceIndex(std::size_t k) {
@@ -296,14 +381,18 @@ private:
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
+    std::string targetFolder_;
     std::vector<BackupPlan> plans_;
-    std::vector<bool> done_;
-    std::map<std::string, std::optional<std::uint64_t>> folders_;
+    std::multimap<std::string, std::size_t> sourceKeys_;
+    std::map<std::string, std::uint64_t> folders_;
     std::vector<std::optional<std::optional<std::uint64_t>>> sourceIndexes_;
     // Where each listed file stands by its folder's index, made when a destination first
     // exists (a first backup never needs it).
     std::optional<std::multimap<std::uint64_t, std::size_t>> listedIn_;
     std::vector<std::size_t> unknownFolders_;
+    // The destinations written so far, by spelling and by their folder's index.
+    std::map<std::string, std::size_t> writtenKeys_;
+    std::multimap<std::uint64_t, std::size_t> writtenIn_;
     std::vector<char> buffer_;
     BackupResult result_;
 };
@@ -329,14 +418,22 @@ public:
     explicit BoxReporter(Screen& screen) : screen_(screen) {}
     void FileDone(const FileResult& file) override {
         if (file.outcome == CopyOutcome::Copied) return;
-        screen_.ShowMessageBox("Error",
-                               file.fileName + (file.outcome == CopyOutcome::PathTooLong
-                                                    ? kTooLongSuffix
-                                                    : kNotBackedUpSuffix),
-                               0);
+        screen_.ShowMessageBox("Error", file.fileName + Suffix(file.outcome), 0);
     }
 
 private:
+    static const char* Suffix(CopyOutcome outcome) {
+        switch (outcome) {
+        case CopyOutcome::PathTooLong:
+            return kTooLongSuffix;
+        case CopyOutcome::OverwritesListed:
+            return kOverwritesListedSuffix;
+        case CopyOutcome::SameDestination:
+            return kSameDestinationSuffix;
+        default:
+            return kNotBackedUpSuffix;
+        }
+    }
     Screen& screen_;
 };
 

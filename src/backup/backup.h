@@ -21,6 +21,10 @@ inline constexpr const char* kAllBackedUpText =
 inline constexpr const char* kTooLongSuffix =
     " Will NOT be backed up. Combined windows path length exceeds 256 characters";
 inline constexpr const char* kNotBackedUpSuffix = " Not backed up. Source, target or disk error";
+inline constexpr const char* kOverwritesListedSuffix =
+    " Not backed up. It would overwrite another listed file";
+inline constexpr const char* kSameDestinationSuffix =
+    " Not backed up. Another listed file was copied to the same place";
 
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;
@@ -44,8 +48,12 @@ enum class CopyOutcome {
     TooLarge, // beyond what the target drive's file system holds in one file
     PathTooLong,
     OntoItself,
-    SourceChanged, // written to while it was copied
-    Failed,        // any other source, target or disk error
+    SourceChanged,   // written to while it was copied
+    OverwritesListed, // its destination is another listed file
+    SameDestination,  // another listed file was copied to that destination in this run
+    OutsideTarget,    // its destination names no file below the target folder
+    NotRecorded,      // the target's record of its copies cannot be written
+    Failed,           // any other source, target or disk error
 };
 
 struct FileResult {
@@ -68,6 +76,7 @@ struct BackupPlan {
     std::string destinationDirectory; // target path, a "\" if it lacks one, then the source
                                       // directory less 3 characters
     std::string destination;          // destination directory, then the file name
+    std::string belowTarget;          // the destination's path below the target
 };
 
 BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileEntry);
@@ -87,9 +96,11 @@ public:
     virtual void FileDone(const FileResult& file) = 0;
 };
 
-// The run itself: copies every entry below the target path, in list order (a listed file
-// that stands at another's destination goes first), and tells the reporter of each. The
-// window keeps painting while large files are copied; input waits until the run ends.
+// The run itself: copies every entry below the target path, in list order, and tells the
+// reporter of each. Before a copy takes its name, the destination is in the target's record
+// of copies. A listed file is never a destination, and no destination is written from two
+// sources in one run. The window keeps painting while large files are copied; input waits
+// until the run ends.
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, Screen& screen, BackupReporter& reporter);
 

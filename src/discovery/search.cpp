@@ -1,20 +1,27 @@
 #include "discovery/search.h"
 
+#include <algorithm>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
+#include "profile/copy_record.h"
 
 namespace vintrel {
 
 namespace {
 
-bool EndsWith(const std::string& text, const char* ending) {
-    const std::string tail = ending;
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+// Whether the text ends in `ending` (given in lower case), ASCII letters of any case.
+bool EndsWithAnyCase(const std::string& text, std::string_view ending) {
+    if (text.size() < ending.size()) return false;
+    return SamePath(text.substr(text.size() - ending.size()), std::string(ending));
+}
+
+bool ContainsAnyCase(const std::string& text, std::string_view part) {
+    return PathKey(text).find(part) != std::string::npos;
 }
 
 bool IsEventKind(int polled) {
@@ -72,6 +79,16 @@ std::string ParentFolder(const std::string& path) {
     return path.substr(0, last);
 }
 
+// Whether a path is the root of a drive or of a share ("Z:\\", "\\\\server\\share").
+bool IsVolumeRoot(std::string path) {
+    while (path.size() > 1 && IsPathSeparator(path.back()))
+        path.pop_back();
+    if (path.size() <= 2) return true;
+    if (path.rfind("\\\\", 0) != 0) return false;
+    const std::size_t server = path.find('\\', 2);
+    return server == std::string::npos || path.find('\\', server + 1) == std::string::npos;
+}
+
 // Where folder links may lead the walk. A link is followed to a folder off the walked tree
 // (another volume, a cloud or Wine's home folder) once, whatever its name; never back into the
 // walked tree, which the walk reaches anyway, nor to a folder that a link already led to or one
@@ -87,6 +104,7 @@ public:
         const std::string target = disk_.FinalPath(path);
         if (target.empty()) return false; // where it leads cannot be told
         if (SamePath(target, path)) return true;
+        if (IsVolumeRoot(target)) return false; // a whole drive, or the whole machine under Wine
         for (std::string at = target; !at.empty(); at = ParentFolder(at)) {
             const std::optional<FileIdentity> folder = disk_.Identity(at);
             if (folder && folder == RootIdentity()) return false;
@@ -118,12 +136,48 @@ private:
     std::set<FileIdentity> visited_;
 };
 
-// The name under which an entry can be opened: a name that the ANSI code page cannot hold
-// comes with "?" in it, which would be taken as a wildcard; its short name opens the same
-// file or folder. Empty when there is no such name.
+// The name under which an entry is opened and listed: a name that the ANSI code page cannot
+// hold comes with "?" in it, which would be taken as a wildcard, and an unsafe one must not be
+// written anywhere; the short name opens the same file or folder. Empty when there is none.
 std::string OpenableName(const DiskEntry& entry) {
-    if (entry.name.find('?') == std::string::npos) return entry.name;
+    if (entry.name.find('?') == std::string::npos && !IsUnsafeName(entry.name)) return entry.name;
+    if (entry.shortName.find('?') != std::string::npos || IsUnsafeName(entry.shortName)) return "";
     return entry.shortName;
+}
+
+// The copies that the backups' records name, as the walk has met the records so far.
+class KnownCopies {
+public:
+    // Takes in the record of a folder: what it names below that folder.
+    void Read(Disk& disk, const std::string& folder) {
+        bool complete = true;
+        const std::optional<std::string> bytes = disk.ReadFile(folder + kCopyRecordName, complete);
+        if (!bytes) return; // a record that cannot be read hides nothing
+        std::vector<std::string> paths = ReadCopyRecord(*bytes);
+        // A read that failed part-way may have cut the last line short.
+        if (!complete && !paths.empty()) paths.pop_back();
+        for (const std::string& path : paths)
+            keys_.insert(PathKey(folder + path));
+    }
+    bool Names(const std::string& path) const { return !keys_.empty() && keys_.count(PathKey(path)); }
+
+private:
+    std::set<std::string> keys_;
+};
+
+// A data file met in the folder being read: listed once the folder's record is known.
+struct FoundFile {
+    std::string path;     // under the name that opens it
+    std::string longPath; // under its long name
+    DataFileKind kind;
+};
+
+// How a path that cannot be written anywhere is shown: control characters as "?".
+std::string Shown(std::string path) {
+    for (char& c : path) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    }
+    return path;
 }
 
 struct PendingDirectory {
@@ -140,32 +194,17 @@ bool IsPlainReparseTag(std::uint32_t tag) {
 }
 
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath) {
-    if (fullPath.find("\\Outlook Express\\") != std::string::npos && EndsWith(fullPath, ".dbx")) {
+    if (EndsWithAnyCase(fullPath, ".dbx") && ContainsAnyCase(fullPath, "\\outlook express\\")) {
         return DataFileKind{"Outlook Express mailboxes", "v6.0"};
     }
-    if (EndsWith(fullPath, ".wab")) return DataFileKind{"Windows address book", "[No idea]"};
-    if (EndsWith(fullPath, ".pst")) return DataFileKind{"Outlook personal folders", "[No idea]"};
-    if (EndsWith(fullPath, ".pab")) {
+    if (EndsWithAnyCase(fullPath, ".wab")) return DataFileKind{"Windows address book", "[No idea]"};
+    if (EndsWithAnyCase(fullPath, ".pst")) {
+        return DataFileKind{"Outlook personal folders", "[No idea]"};
+    }
+    if (EndsWithAnyCase(fullPath, ".pab")) {
         return DataFileKind{"Outlook personal address book", "[No idea]"};
     }
     return std::nullopt;
-}
-
-bool IsEarlierCopy(Disk& disk, const std::string& start, const std::string& fullPath,
-                   const DiskEntry& file) {
-    if (fullPath.size() <= start.size() + 1) return false;
-    // Below the start: P\R, with P one or more leading folders; the original is at start\R.
-    const std::string below = fullPath.substr(start.size() + 1);
-    for (std::size_t cut = below.find('\\'); cut != std::string::npos;
-         cut = below.find('\\', cut + 1)) {
-        const std::optional<DiskEntry> original =
-            disk.FindEntry(start + "\\" + below.substr(cut + 1));
-        if (original && !(original->attributes & kAttributeDirectory) &&
-            original->size == file.size && original->lastWriteTime == file.lastWriteTime) {
-            return true;
-        }
-    }
-    return false;
 }
 
 std::string NextSpinnerMark(std::string& spinner) {
@@ -175,8 +214,8 @@ std::string NextSpinnerMark(std::string& spinner) {
     return mark;
 }
 
-void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
-                     const std::string& startDirectory) {
+SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+                             const std::string& startDirectory) {
     ClearFileRows(state, screen);
     state.profileUnread = false; // the profile now gets this search's list
     screen.SetStatusText(kMessageField, kSearchStartText);
@@ -190,8 +229,12 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
     std::vector<PendingDirectory> pending;
     if (!startDirectory.empty()) pending.push_back({start, false});
 
+    SearchResult result;
     LinkGuard links(disk, start);
+    KnownCopies copies;
+    const std::string recordName = kCopyRecordName;
     std::vector<PendingDirectory> subdirectories;
+    std::vector<FoundFile> found;
     WindowUpkeep upkeep(screen);
     while (!pending.empty()) {
         const PendingDirectory directory = std::move(pending.back());
@@ -202,32 +245,54 @@ void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
 
         const std::string prefix = directory.path + '\\';
         subdirectories.clear();
+        found.clear();
+        bool hasRecord = false;
         DiskEntry entry;
         while (reader->Next(entry)) {
-            const std::string name = OpenableName(entry);
+            std::string name = OpenableName(entry);
             if (entry.attributes & kAttributeDirectory) {
-                if (name.empty() || name == "." || name == "..") continue;
+                if (entry.name == "." || entry.name == "..") continue;
+                if (name.empty()) {
+                    if (IsUnsafeName(entry.name)) result.leftOut.push_back(Shown(prefix + entry.name + "\\"));
+                    continue;
+                }
                 std::string path = prefix + name;
                 const bool link = (entry.attributes & kAttributeReparsePoint) &&
                                   !IsPlainReparseTag(entry.reparseTag);
-                if (link && !links.Follow(path)) continue;
+                // Links are followed off the tree, but not on from a tree a link led to.
+                if (link && (directory.throughLink || !links.Follow(path))) continue;
                 subdirectories.push_back({std::move(path), link || directory.throughLink});
                 continue;
             }
             screen.SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
             upkeep.FileMet();
+            if (!hasRecord && SamePath(entry.name, recordName)) hasRecord = true;
             // Known by its long name; listed under a name that opens it.
-            const std::optional<DataFileKind> kind = ClassifyDataFile(prefix + entry.name);
+            std::string longPath = prefix + entry.name;
+            const std::optional<DataFileKind> kind = ClassifyDataFile(longPath);
             if (!kind) continue;
-            const std::string fullPath = prefix + (name.empty() ? entry.name : name);
-            if (IsEarlierCopy(disk, start, fullPath, entry)) continue;
-            AddFileRow(state, screen, fullPath, kind->kindText, kind->versionText, kStatusOkay);
+            if (name.empty()) {
+                if (IsUnsafeName(entry.name)) {
+                    result.leftOut.push_back(Shown(longPath));
+                    continue;
+                }
+                name = entry.name;
+            }
+            found.push_back({prefix + name, std::move(longPath), *kind});
+        }
+        reader.reset();
+        if (hasRecord) copies.Read(disk, prefix);
+        for (const FoundFile& file : found) {
+            if (copies.Names(file.path) || copies.Names(file.longPath)) continue;
+            AddFileRow(state, screen, file.path, file.kind.kindText, file.kind.versionText,
+                       kStatusOkay);
         }
         pending.insert(pending.end(), subdirectories.rbegin(), subdirectories.rend());
     }
 
     upkeep.Finish();
     screen.SetStatusText(kMessageField, kSearchDoneText);
+    return result;
 }
 
 } // namespace vintrel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/disk.h"
 #include "app/screen.h"
@@ -30,24 +31,27 @@ inline constexpr std::uint32_t kSearchUpkeepIntervalMs = 10;
 // lead back into the tree) and tags of other makers are not.
 bool IsPlainReparseTag(std::uint32_t tag);
 
-// What kind of data file a full path names, if any. Byte for byte and case-sensitive.
+// What kind of data file a full path names, if any. Endings and the "Outlook Express" folder
+// are compared without regard to the case of ASCII letters, as Windows names them.
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
-
-// Whether a data file found at start\P\R (P one or more leading folders) is a copy that an
-// earlier backup made of start\R: that file exists with the same size and last-write time,
-// which copies keep.
-bool IsEarlierCopy(Disk& disk, const std::string& start, const std::string& fullPath,
-                   const DiskEntry& file);
 
 // The mark for the next file: a hyphen, the spinner's first character, a hyphen; the
 // spinner then turns by one.
 std::string NextSpinnerMark(std::string& spinner);
 
+// What a search could not list.
+struct SearchResult {
+    // Files and folders whose names would forge a line of the profile or the log (a line
+    // break, a "|") and that have no short name to go by; control characters shown as "?".
+    std::vector<std::string> leftOut;
+};
+
 // Empties both lists, then walks every directory below the start in depth-first pre-order
-// and lists every data file it meets, apart from earlier copies. Folder links are followed
-// once to folders off the walked tree. Events made while files are met are thrown away; those
-// made after the last one are left for the event loop.
-void SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
-                     const std::string& startDirectory);
+// and lists every data file it meets, apart from the copies that a backup's record names
+// below its folder. Folder links are followed once to folders off the walked tree, never to
+// the root of a drive and never on from a tree a link led to. Events made while files are met
+// are thrown away; those made after the last one are left for the event loop.
+SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+                             const std::string& startDirectory);
 
 } // namespace vintrel

@@ -25,7 +25,11 @@ CommandLine Invalid(const std::string& argument) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    if (arguments.empty()) return line;
+    // A file dropped on the program, or "Open with", opens the window as if nothing was given.
+    if (arguments.empty() || arguments[0].empty() ||
+        (arguments[0][0] != '/' && arguments[0][0] != '-')) {
+        return line;
+    }
     if (arguments.size() == 1 && SwitchName(arguments[0]) == "?") {
         line.mode = CommandLine::Mode::Usage;
         return line;

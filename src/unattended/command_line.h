@@ -8,7 +8,7 @@ namespace vintrel {
 
 struct CommandLine {
     enum class Mode {
-        Window,  // no arguments
+        Window,  // no arguments, or a first one that is no switch
         Backup,  // /backup [FOLDER], or /search /backup [FOLDER]
         Usage,   // /?
         Invalid, // anything else: an unknown or misplaced argument
@@ -19,8 +19,8 @@ struct CommandLine {
     std::string problem; // with Invalid: the argument at fault
 };
 
-// Switches are case-insensitive, and "-" works like "/". The arguments come without the
-// program's own name.
+// Switches are case-insensitive, and "-" works like "/". Only a first argument that begins
+// with one of them runs without a window. The arguments come without the program's own name.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsageText =

@@ -41,7 +41,11 @@ public:
 class RunLog : public BackupReporter {
 public:
     explicit RunLog(const UnattendedSetting& setting) : setting_(setting) {}
-    void Line(const std::string& line) {
+    // A control character in a name (a line break) would forge a line: it is shown as "?".
+    void Line(std::string line) {
+        for (char& c : line) {
+            if (static_cast<unsigned char>(c) < 0x20) c = '?';
+        }
         text_ += line + "\r\n";
         if (setting_.echo) setting_.echo(line);
     }
@@ -98,6 +102,14 @@ std::string OutcomeText(const FileResult& file) {
         return "not copied: it would be copied onto itself";
     case CopyOutcome::SourceChanged:
         return "not copied: the source changed while it was copied";
+    case CopyOutcome::OverwritesListed:
+        return "not copied: it would overwrite another listed file";
+    case CopyOutcome::SameDestination:
+        return "not copied: another listed file was copied to the same place";
+    case CopyOutcome::OutsideTarget:
+        return "not copied: its destination is no file below the target folder";
+    case CopyOutcome::NotRecorded:
+        return "not copied: the target folder's record of its copies cannot be written";
     case CopyOutcome::Failed:
         break;
     }
@@ -144,7 +156,9 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     QuietScreen quiet;
     bool profileSaved = true;
     if (line.search) {
-        SearchDataFiles(state, disk, quiet, "C:");
+        const SearchResult found = SearchDataFiles(state, disk, quiet, "C:");
+        for (const std::string& path : found.leftOut)
+            log.Line("  " + path + ": left out of the list: its name holds a line break or \"|\"");
         if (state.profileList.empty())
             return NothingDone(log, disk, folder, "the search found no file");
         SaveProfile(state, disk, quiet);

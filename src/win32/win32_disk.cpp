@@ -87,8 +87,9 @@ public:
         entry = EntryOf(data_);
         entry.shortName = data_.cAlternateFileName;
         // A name that the ANSI code page cannot hold ("?" in it) is only reachable through
-        // its short name.
-        if (entry.shortName.empty() && entry.name.find('?') != std::string::npos) {
+        // its short name, and one that would forge a line is only written as that.
+        if (entry.shortName.empty() &&
+            (entry.name.find('?') != std::string::npos || IsUnsafeName(entry.name))) {
             entry.shortName = ShortNameOf(pattern_, entry.name, unreadableNames_[entry.name]++);
         }
         return true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/ids.h"
@@ -77,10 +78,14 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     RunBackup(state, disk, screen);
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
-    EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\Mail\\");
-    EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Mail\\a.pst.~vt");
-    EXPECT_EQ(disk.diskCalls[2], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
-    EXPECT_EQ(disk.diskCalls.size(), 9u) << "the same file twice is copied twice";
+    // The target's record names every destination before the first copy takes its name.
+    EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"], "Mail\\a.pst\r\nMail\\Deep\\b.wab\r\n");
+    EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\");
+    EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Vintrel Copies.tmp");
+    EXPECT_EQ(disk.diskCalls[2], "make E:\\Save\\Mail\\");
+    EXPECT_EQ(disk.diskCalls[3], "remove E:\\Save\\Mail\\a.pst.~vt");
+    EXPECT_EQ(disk.diskCalls[4], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
+    EXPECT_EQ(disk.diskCalls.size(), 11u) << "the same file twice is copied twice";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(screen.statusFields[kMessageField],
@@ -97,7 +102,7 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMa
     state.profileList = {dir + tooLong + "|k|v", dir + fits + "|k|v", "C:\\Mail\\gone.pst|k|v"};
     RunBackup(state, disk, screen);
     ASSERT_EQ(PlanBackup(state.targetPath, state.profileList[1]).destination.size(), 255u);
-    EXPECT_EQ(disk.madePaths.size(), 2u) << "a refused entry makes nothing";
+    EXPECT_EQ(disk.madePaths.size(), 3u) << "the target, and nothing for a refused entry";
     EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
     EXPECT_EQ(
@@ -133,8 +138,8 @@ TEST_F(BackupTest, DirectoriesOf248CharactersOrMoreAreNeverMade) {
     disk.files[tooLong + "a.pst"] = "long";
     state.profileList = {fits + "a.pst|k|v", tooLong + "a.pst|k|v"};
     RunBackup(state, disk, screen);
-    ASSERT_EQ(disk.madePaths.size(), 1u);
-    EXPECT_EQ(disk.madePaths[0].size(), 247u);
+    ASSERT_EQ(disk.madePaths.size(), 2u);
+    EXPECT_EQ(disk.madePaths[1].size(), 247u);
 }
 
 TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive) {
@@ -174,20 +179,98 @@ TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive)
     }
 }
 
-TEST_F(BackupTest, MailInsideTheTargetIsBackedUpAndAHandWrittenSlashMakesItsFolders) {
-    disk.files["C:\\Backup\\Mail\\a.pst"] = "real mail kept in the target folder";
-    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v"};
+TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoSources) {
+    using O = CopyOutcome;
+    struct Case {
+        const char* what;
+        const char* target;
+        Strings sources;
+        std::function<void()> arrange;
+        std::vector<CopyOutcome> outcomes;
+    };
+    const Case cases[] = {
+        {"mail kept in the target", "C:\\Backup\\", {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"},
+         [] {}, {O::OverwritesListed, O::Copied}},
+        {"the target by another drive letter", "D:\\Backup\\",
+         {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"}, [&] { disk.AddAlias("D:\\", "C:\\"); },
+         {O::OverwritesListed, O::Copied}},
+        {"a listed file that is missing", "C:\\Backup\\", {"C:\\Mail\\a.pst", "c:/backup/MAIL/a.pst"},
+         [&] { disk.files.erase("C:\\Backup\\Mail\\a.pst"); }, {O::OverwritesListed, O::SourceMissing}},
+        {"two drives mirrored to one place", "E:\\Save\\", {"C:\\Mail\\a.pst", "D:\\Mail\\a.pst"},
+         [] {}, {O::Copied, O::SameDestination}},
+        {"a folder link in the target", "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
+         [&] {
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\");
+             disk.AddLink("E:\\Save\\Other", "E:\\Save\\Mail");
+         },
+         {O::Copied, O::SameDestination}},
+        {"one file by two spellings", "E:\\Save\\", {"C:\\Mail\\a.pst", "c:\\mail\\A.pst"}, [] {},
+         {O::Copied, O::Copied}},
+        {"a destination that leaves the target", "E:\\Save\\", {"C:\\..\\..\\Other\\a.pst"}, [] {},
+         {O::OutsideTarget}},
+        {"a record that cannot be written", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.txt\\"); }, {O::NotRecorded}},
+        {"a record that cannot be read in full", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
+             disk.cutShort.insert("E:\\Save\\Vintrel Copies.txt");
+         },
+         {O::NotRecorded}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeDisk fresh;
+        disk = fresh;
+        screen.calls.clear();
+        disk.files["C:\\Mail\\a.pst"] = "first";
+        disk.files["D:\\Mail\\a.pst"] = "other drive";
+        disk.files["C:\\Other\\a.pst"] = "other";
+        disk.files["C:\\Backup\\Mail\\a.pst"] = "live mail";
+        state.targetPath = c.target;
+        state.profileList.clear();
+        for (const std::string& source : c.sources)
+            state.profileList.push_back(source + "|k|v");
+        c.arrange();
+        const auto before = disk.files;
+        const BackupResult result = RunBackup(state, disk, screen);
+        std::vector<CopyOutcome> outcomes;
+        for (const FileResult& file : result.files)
+            outcomes.push_back(file.outcome);
+        EXPECT_EQ(outcomes, c.outcomes);
+        for (const auto& [path, bytes] : before) {
+            EXPECT_EQ(disk.files[path], bytes) << path;
+        }
+        EXPECT_FALSE(disk.files.count("C:\\Other\\a.pst.~vt"));
+    }
+    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
+    screen.calls.clear();
     state.targetPath = "C:\\Backup\\";
+    disk.files["D:\\Other\\a.pst"] = "other drive";
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Other\\a.pst|k|v", "D:\\Other\\a.pst|k|v",
+                         "C:\\Backup\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "first");
-    EXPECT_EQ(disk.files["C:\\Backup\\Backup\\Mail\\a.pst"], "real mail kept in the target folder");
-    EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. It would overwrite another listed file",
+                                "box Error: a.pst Not backed up. Another listed file was copied to the "
+                                "same place"}));
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "live mail");
+    EXPECT_EQ(disk.files["C:\\Backup\\Other\\a.pst"], "other");
+}
 
-    state.profileList = {"C:\\Mail\\Deep\\b.wab|k|v"};
-    state.targetPath = "E:/Save/";
+TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
+    disk.files["C:\\Backup\\Mail\\a.pst"] = "live mail";
+    disk.files["C:\\Backup\\Vintrel Copies.txt"] = "Old\\x.pst\r\nbackup\\MAIL\\a.pst\r\n";
+    state.targetPath = "C:\\Backup";
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v", "C:/Mail/Deep/b.wab|k|v"};
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
-    EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+    EXPECT_EQ(disk.files["C:\\Backup\\Vintrel Copies.txt"],
+              "Old\\x.pst\r\nbackup\\MAIL\\a.pst\r\nMail\\Deep\\b.wab\r\n");
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "second") << "a hand-written slash";
+    // Nothing new to name: the record is not written again.
+    disk.diskCalls.clear();
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(std::count(disk.diskCalls.begin(), disk.diskCalls.end(),
+                         "remove C:\\Backup\\Vintrel Copies.tmp"),
+              0);
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {

@@ -396,7 +396,7 @@ void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) 
 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const std::string from = Resolve(replacement), to = ResolveParent(target);
-    if (failAt == Step::Replace || !files.count(from)) return false;
+    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to)) return false;
     files[to] = files[from];
     files.erase(from);
     return true;
@@ -468,8 +468,11 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
         return Entry(Name(resolved), 0x20, size != sizes.end() ? size->second : f->second.size());
     }
     auto it = entries_.find(resolved);
-    if (it == entries_.end()) return std::nullopt;
-    return it->second;
+    if (it != entries_.end()) return it->second;
+    if (!resolved.empty() && resolved.size() > 3 && IsDirectory(resolved)) {
+        return Entry(Name(resolved), kAttributeDirectory, 0);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {

@@ -10,7 +10,7 @@ namespace {
 
 using test::Strings;
 
-TEST(Classify, KnowsTheFourKindsByTheirExactEndings) {
+TEST(Classify, KnowsTheFourKindsByTheirEndingsInAnyCase) {
     struct Case {
         const char* path;
         const char* kind; // nullptr: not a data file
@@ -19,16 +19,19 @@ TEST(Classify, KnowsTheFourKindsByTheirExactEndings) {
         {"C:\\Outlook Express\\Inbox.dbx", "Outlook Express mailboxes"},
         {"C:\\a\\Outlook Express\\b\\c\\Inbox.dbx", "Outlook Express mailboxes"},
         {"C:\\Mail\\Inbox.dbx", nullptr},
-        {"C:\\outlook express\\Inbox.dbx", nullptr},
-        {"C:\\Outlook Express\\Inbox.DBX", nullptr},
+        {"C:\\outlook express\\Inbox.dbx", "Outlook Express mailboxes"},
+        {"C:\\OUTLOOK EXPRESS\\sub\\Inbox.DBX", "Outlook Express mailboxes"},
+        {"C:\\OutlookExpress\\Inbox.dbx", nullptr},
         {"C:\\Outlook Express.dbx", nullptr},
         {"C:\\Outlook Express\\", nullptr},
         {"C:\\x\\Book.wab", "Windows address book"},
-        {"C:\\x\\Book.WAB", nullptr},
+        {"C:\\x\\Book.WAB", "Windows address book"},
         {"C:\\x\\box.pst", "Outlook personal folders"},
         {"C:\\x\\.pst", "Outlook personal folders"},
         {"C:\\x\\box.pst.bak", nullptr},
-        {"C:\\x\\box.Pst", nullptr},
+        {"C:\\x\\OUTLOOK.PST", "Outlook personal folders"},
+        {"C:\\x\\names.PaB", "Outlook personal address book"},
+        {"C:\\x\\box.Ps", nullptr},
         {"C:\\x\\names.pab", "Outlook personal address book"},
         {"C:\\Outlook Express\\names.pab", "Outlook personal address book"},
         {"pst", nullptr},
@@ -152,6 +155,11 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     disk.AddDirectoryIn("Z:\\pfx\\drive_c");
     disk.AddAlias("Z:\\pfx\\drive_c", "C:\\");
     disk.AddLink("C:\\R\\Prefix", "Z:\\pfx");
+    // The whole machine, and a link on from a tree a link led to, are never walked.
+    disk.AddDirectoryIn("Z:\\other");
+    disk.AddFileIn("Z:\\other\\far.pst");
+    disk.AddLink("C:\\R\\Machine", "Z:\\");
+    disk.AddLink("Z:\\home\\Outlook\\prefix", "Z:\\other");
     SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",
@@ -164,29 +172,31 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     EXPECT_EQ(Paths().back(), "C:\\R\\Desktop\\Outlook\\h.pst");
 }
 
-TEST_F(SearchTest, EarlierCopiesAreKnownByTheirOriginalsAndAllOtherMailIsListed) {
-    // Copies keep size and last-write time; the originals here have 10 bytes and time 0.
-    disk.AddDirectoryIn("C:\\Bak");
-    disk.AddDirectoryIn("C:\\Bak\\R");
-    disk.AddFileIn("C:\\Bak\\R\\top.pst");            // a copy of C:\R\top.pst
-    disk.AddFileIn("C:\\Bak\\R\\z.wab", 0x20, 10, 5); // written since: its own file
-    disk.AddFileIn("C:\\Bak\\R\\b.wab", 0x20, 11, 0); // no original of that name there
-    disk.AddDirectoryIn("C:\\Bak\\R\\B");
-    disk.AddFileIn("C:\\Bak\\R\\B\\b.wab", 0x20, 11, 0); // another size
-    disk.AddDirectoryIn("C:\\Bak2");
-    disk.AddDirectoryIn("C:\\Bak2\\Bak");
-    disk.AddDirectoryIn("C:\\Bak2\\Bak\\R");
-    disk.AddDirectoryIn("C:\\Bak2\\Bak\\R\\A");
-    disk.AddFileIn("C:\\Bak2\\Bak\\R\\A\\a.pab"); // a copy of a copy, after the target moved
-    disk.AddDirectoryIn("C:\\R\\B\\Outlook");
-    disk.AddFileIn("C:\\R\\B\\Outlook\\mail.pst");           // real mail in the target folder
-    disk.AddLink("C:\\R\\B\\Again", "C:\\R\\A", 0xA0000003); // a junction into the drive
-    state.targetPath = "C:\\R\\B\\";
+TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) {
+    // A target moved since its backups: the record went with it. Its copies are left out
+    // whatever their sizes and times; lines that leave the folder name nothing.
+    disk.AddDirectoryIn("C:\\Moved");
+    disk.AddFileIn("C:\\Moved\\top.pst"); // met before the record
+    disk.AddFileIn("C:\\Moved\\Vintrel Copies.txt");
+    disk.files["C:\\Moved\\Vintrel Copies.txt"] =
+        "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/x.pst";
+    disk.AddDirectoryIn("C:\\Moved\\R");
+    disk.AddFileIn("C:\\Moved\\R\\x.pst");
+    disk.AddFileIn("C:\\Moved\\R\\mail.pst"); // mail the user keeps in the target
+    disk.AddDirectoryIn("C:\\Moved\\R\\A");
+    disk.AddFileIn("C:\\Moved\\R\\A\\a.pab", 0x20, 999, 12345); // changed since
+    // A copy made by hand at the drive's root is mail, and hides nothing.
+    disk.AddFileIn("C:\\top.pst");
+    // A record that cannot be read hides nothing.
+    disk.AddDirectoryIn("C:\\Locked");
+    disk.AddFileIn("C:\\Locked\\Vintrel Copies.txt");
+    disk.files["C:\\Locked\\Vintrel Copies.txt"] = "box.pst\r\n";
+    disk.unopenable.insert("C:\\Locked\\Vintrel Copies.txt");
+    disk.AddFileIn("C:\\Locked\\box.pst");
     SearchDataFiles(state, disk, screen, "C:");
-    EXPECT_EQ(Paths(),
-              (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
-                       "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\R\\B\\Outlook\\mail.pst",
-                       "C:\\Bak\\R\\z.wab", "C:\\Bak\\R\\b.wab", "C:\\Bak\\R\\B\\b.wab"}));
+    EXPECT_EQ(Paths(), (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                                "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
+                                "C:\\Locked\\box.pst"}));
 }
 
 TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
@@ -197,13 +207,20 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     // A file is known by its long name and listed under the short one, which opens it.
     disk.AddFileIn("C:\\R\\??????.pst", 0x20, 10, 0, "___~~5HW.PST");
     disk.AddFileIn("C:\\R\\????.txt", 0x20, 10, 0, "___~~6AB.PST");
-    SearchDataFiles(state, disk, screen, "C:\\R");
+    // A name that would forge a profile line goes by its short name, or is left out and said.
+    disk.AddFileIn("C:\\R\\q\nC:|Outlook personal folders|x.pst", 0x20, 10, 0, "Q_C_~1.PST");
+    disk.AddFileIn("C:\\R\\a|b.pst");
+    disk.AddDirectoryIn("C:\\R\\line\rbreak");
+    disk.AddFileIn("C:\\R\\tab\t.txt");
+    const SearchResult result = SearchDataFiles(state, disk, screen, "C:\\R");
+    EXPECT_EQ(result.leftOut, (Strings{"C:\\R\\a|b.pst", "C:\\R\\line?break\\"}));
     const Strings paths = Paths();
+    EXPECT_EQ(paths[3], "C:\\R\\Q_C_~1.PST");
     EXPECT_EQ(paths[2], "C:\\R\\___~~5HW.PST");
     EXPECT_EQ(screen.rows[2][0], "___~~5HW.PST");
     EXPECT_EQ(screen.rows[2][1], "Outlook personal folders");
     EXPECT_EQ(paths.back(), "C:\\R\\___~~4SY\\inner.pst");
-    EXPECT_EQ(paths.size(), 7u);
+    EXPECT_EQ(paths.size(), 8u);
     EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
 }
 

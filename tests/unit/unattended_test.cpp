@@ -37,10 +37,12 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
         {{"/restore"}, Mode::Invalid},
-        {{"C:\\folder"}, Mode::Invalid},
+        {{"C:\\Mail\\box.pst"}, Mode::Window}, // a file dropped on the program
+        {{"C:\\folder", "/backup"}, Mode::Window},
+        {{""}, Mode::Window},
         {{"/?", "/backup"}, Mode::Invalid},
         {{"/search", "/search", "/backup"}, Mode::Invalid},
-        {{"backup"}, Mode::Invalid},
+        {{"backup"}, Mode::Window},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -207,12 +209,17 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
 TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     disk.AddDirectoryIn("C:\\Mail");
     disk.AddFileIn("C:\\Mail\\a.pst");
+    disk.AddFileIn("C:\\Mail\\q\nC:|forged|x.pst"); // no short name to go by
     Profile() = "E:\\Bak\\\r\nC:\\Old\\gone.pst|k|v\r\n";
     setting.currentDirectory = "C:\\Jobs";
     EXPECT_EQ(Run({"/search", "/backup"}), kAllCopied);
     EXPECT_EQ(Profile(), "E:\\Bak\\\r\nC:\\Mail\\a.pst|Outlook personal folders|[No idea]\r\n");
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
     EXPECT_NE(Log().find("search and backup"), std::string::npos);
+    EXPECT_NE(Log().find("\r\n  C:\\Mail\\q?C:|forged|x.pst: left out of the list: its name holds "
+                         "a line break or \"|\"\r\n"),
+              std::string::npos)
+        << Log();
 
     // A new list that cannot be saved is no full success; a log that cannot be read in full
     // is kept as it is, not cut down to what could be read.
@@ -223,6 +230,12 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
     EXPECT_EQ(echoed.back(), "1 of 1 files copied");
+
+    // A control character from a hand-written profile reaches neither the log nor the console.
+    disk.failAt = test::FakeDisk::Step::None;
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\\x1b[2Jx.pst|k|v\r\n";
+    EXPECT_EQ(Run({"/backup"}), kSomeNotCopied);
+    EXPECT_EQ(echoed[echoed.size() - 2], "  C:\\Mail\\?[2Jx.pst: not copied: the source is missing");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "app/ids.h"
 #include "backup/backup.h"
 #include "app/file_list.h"
+#include "app/paths.h"
 #include "test_support.h"
 #include "ui/folder_dialog.h"
 #include "ui/main_window.h"
@@ -138,16 +139,41 @@ TEST_F(RealBackupTest, ATargetThatIsDriveCUnderAnySpellingCopiesNothingOntoItsel
     SetFileAttributesA((src + "top.pab").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpAndSlashesMakeFolders) {
+TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpNeverOverwrittenAndSlashesMakeFolders) {
     test::MakeDirectory(src + "Data");
     test::MakeDirectory(src + "Data\\Outlook");
     test::WriteFile(src + "Data\\Outlook\\mail.pst", "kept in the target folder");
     state.targetPath = src + "Data\\";
-    state.profileList = {src + "top.pab|k|v", src + "Data\\Outlook\\mail.pst|k|v"};
+    // Live mail at the very place another listed file's copy would go.
+    const std::string live = CopyOf("top.pab");
+    disk.MakeDirectoryPath(live);
+    test::WriteFile(live, "live mail");
+    state.profileList = {src + "top.pab|k|v", src + "Data\\Outlook\\mail.pst|k|v", live + "|k|v"};
+    test::DialogAnswerer answerer;
     RunBackup(state, disk, screen);
-    EXPECT_EQ(Status(), kAllBackedUpText);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. It would overwrite another listed file");
+    EXPECT_EQ(Contents(live), "live mail");
     EXPECT_EQ(Contents(CopyOf("Data\\Outlook\\mail.pst")), "kept in the target folder");
-    EXPECT_EQ(Contents(CopyOf("top.pab")), "top");
+    EXPECT_EQ(Contents(CopyOf(live.substr(src.size()))), "live mail");
+
+    // Two folders that differ in case only (a Linux drive under Wine) go to one destination:
+    // the first is copied, the second says why not.
+    const std::string unix = test::LinuxName(src);
+    if (!unix.empty()) {
+        ASSERT_TRUE(test::RunLinuxShell("mkdir -p '" + unix + "/cs/Mail' '" + unix +
+                                        "/cs/mail' && echo one > '" + unix +
+                                        "/cs/Mail/box.pst' && echo two > '" + unix +
+                                        "/cs/mail/box.pst'"));
+        state.targetPath = target.path() + "\\";
+        state.profileList = {src + "cs\\Mail\\box.pst|k|v", src + "cs\\mail\\box.pst|k|v"};
+        answerer.seen.clear();
+        RunBackup(state, disk, screen);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_EQ(answerer.seen[0].text,
+                  "box.pst Not backed up. Another listed file was copied to the same place");
+        EXPECT_EQ(Contents(CopyOf("cs\\Mail\\box.pst")), "one\n");
+    }
 
     std::string slashed = target.path() + "/";
     std::replace(slashed.begin(), slashed.end(), '\\', '/');

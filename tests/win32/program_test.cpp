@@ -73,12 +73,12 @@ class ExecutableTest : public ::testing::Test {
 protected:
     std::string Exe() const { return test::ProgramDirectory() + "\\vintrel.exe"; }
 
-    void Start(const std::string& directory) {
+    void Start(const std::string& directory, const std::string& arguments = "") {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         std::string command = Exe();
         command.insert(command.begin(), '"');
-        command.push_back('"');
+        command += "\" " + arguments;
         ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    directory.c_str(), &si, &process_))
             << Exe();
@@ -125,12 +125,20 @@ protected:
 };
 
 TEST_F(ExecutableTest, FirstStartSaysTheProfileIsMissingAndCloseExitsWithZero) {
-    Start(dir.path());
-    EXPECT_EQ(Status(), kProfileNotFoundText);
-    EXPECT_TRUE(IsWindowVisible(window_));
-    PostMessageA(window_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForExit(), 0u);
-    EXPECT_FALSE(IsWindow(window_));
+    // A file dropped on the program opens the window as if nothing was given.
+    for (const char* arguments : {"", "\"C:\\Mail\\box.pst\""}) {
+        SCOPED_TRACE(arguments);
+        TearDown();
+        process_ = {};
+        DeleteFileA((dir / "Vintrel Profile.txt").c_str());
+        Start(dir.path(), arguments);
+        EXPECT_EQ(Status(), kProfileNotFoundText);
+        EXPECT_TRUE(IsWindowVisible(window_));
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForExit(), 0u);
+        EXPECT_FALSE(IsWindow(window_));
+        EXPECT_EQ(GetFileAttributesA((dir / "Vintrel Backup.log").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 TEST_F(ExecutableTest, AltXCommandExitsWithZero) {

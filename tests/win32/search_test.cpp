@@ -52,6 +52,9 @@ protected:
                     FILE_ATTRIBUTE_REPARSE_POINT);
         listed = {"top.pst",
                   "hidden.wab",
+                  "UPPER.PST",
+                  "lower\\outlook express\\x.dbx",
+                  "Mail\\book.WAB",
                   "Outlook Express\\Inbox.dbx",
                   "Outlook Express\\nested\\Outlook Express\\Sent.dbx",
                   "Outlook Express\\deeper\\Drafts.dbx",
@@ -228,15 +231,44 @@ TEST_F(RealSearchTest, SecondSearchReplacesTheRows) {
               static_cast<LRESULT>(listed.size() - 1));
 }
 
-TEST_F(RealSearchTest, EarlierCopiesAreLeftOutButMailInTheTargetAndNamesInJapaneseAreListed) {
-    // A backup into a folder of the tree, as a user would make it.
-    state.targetPath = root / "Backup\\";
-    state.profileList = {root / "top.pst|k|v", root / "hidden.wab|k|v"};
-    RunBackup(state, disk, layer);
-    ASSERT_EQ(Status(), kAllBackedUpText);
-    test::WriteFile(root / "hidden.wab", "written since the backup");
+TEST_F(RealSearchTest, TheTargetsCopiesAreLeftOutNightAfterNightAndAllOtherMailIsListed) {
+    // A mailbox, and a copy of it made by hand nearer the root with its size and time.
+    test::MakeDirectory(root / "Users");
+    test::MakeDirectory(root / "Users\\Mail");
+    test::WriteFile(root / "Users\\Mail\\box.pst", "live mailbox");
+    ASSERT_TRUE(CopyFileA((root / "Users\\Mail\\box.pst").c_str(), (root / "Mail\\box.pst").c_str(),
+                          FALSE));
+    test::MakeDirectory(root / "Backup");
     test::MakeDirectory(root / "Backup\\Outlook");
     test::WriteFile(root / "Backup\\Outlook\\mail.pst", "real mail kept in the target folder");
+    state.targetPath = root / "Backup\\";
+    // Nightly search and backup while the mail changes: the copies are never listed again.
+    for (int night = 0; night < 3; ++night) {
+        SearchDataFiles(state, disk, layer, root.path());
+        RunBackup(state, disk, layer);
+        ASSERT_EQ(Status(), kAllBackedUpText) << night;
+        test::WriteFile(root / "top.pst", "changed on night " + std::to_string(night));
+    }
+    SearchDataFiles(state, disk, layer, root.path());
+    Strings inBackup;
+    std::set<std::string> all;
+    for (const std::string& entry : state.profileList) {
+        const std::string path = EntryPath(entry);
+        all.insert(path);
+        if (path.rfind(root / "Backup\\", 0) == 0) inBackup.push_back(path);
+    }
+    EXPECT_EQ(inBackup, (Strings{root / "Backup\\Outlook\\mail.pst"}));
+    EXPECT_TRUE(all.count(root / "Users\\Mail\\box.pst") && all.count(root / "Mail\\box.pst"));
+    const std::string copies = root / "Backup\\" + root.path().substr(3);
+    EXPECT_EQ(test::Contents(copies + "\\top.pst"), "changed on night 1");
+    EXPECT_EQ(test::Contents(copies + "\\Backup\\Outlook\\mail.pst"),
+              "real mail kept in the target folder");
+    EXPECT_EQ(GetFileAttributesA((copies + "\\Backup\\" + root.path().substr(3)).c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "no copy of a copy";
+}
+
+TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortNames) {
     // "メール": the ANSI listing shows it as "???", a wildcard.
     const std::wstring japanese =
         std::wstring(root.path().begin(), root.path().end()) + L"\\\x30E1\x30FC\x30EB";
@@ -248,17 +280,23 @@ TEST_F(RealSearchTest, EarlierCopiesAreLeftOutButMailInTheTargetAndNamesInJapane
         CloseHandle(handle);
     }
 
-    SearchDataFiles(state, disk, layer, root.path());
-    const std::string copies = root / "Backup\\" + root.path().substr(3);
-    Strings inBackup, japaneseNamed;
+    // A Linux name with a line break and "|" in it, which would be two profile lines.
+    const bool forged = test::RunLinuxShell("cd '" + test::LinuxName(root.path()) +
+                                            "' && printf 'q\\nC:|Outlook personal folders|x.pst"
+                                            "\\0' | xargs -0 touch");
+
+    const SearchResult result = SearchDataFiles(state, disk, layer, root.path());
+    Strings japaneseNamed;
     for (const std::string& entry : state.profileList) {
         const std::string path = EntryPath(entry);
-        if (path.rfind(root / "Backup\\", 0) == 0) inBackup.push_back(path);
+        EXPECT_EQ(std::count(entry.begin(), entry.end(), '|'), 2) << entry;
+        EXPECT_EQ(entry.find_first_of("\r\n"), std::string::npos) << entry;
         if (path.find('~') != std::string::npos) japaneseNamed.push_back(path);
     }
-    std::sort(inBackup.begin(), inBackup.end());
-    EXPECT_EQ(inBackup, (Strings{root / "Backup\\Outlook\\mail.pst", copies + "\\hidden.wab"}))
-        << "the copy of top.pst is left out; the stale copy and the real mail are not";
+    // Wine's short name keeps the line break: the file is left out, and said to be.
+    if (forged) {
+        EXPECT_EQ(result.leftOut, (Strings{root / "q?C:|Outlook personal folders|x.pst"}));
+    }
     ASSERT_EQ(japaneseNamed.size(), 2u);
     for (const std::string& path : japaneseNamed) {
         SCOPED_TRACE(path);
@@ -266,6 +304,7 @@ TEST_F(RealSearchTest, EarlierCopiesAreLeftOutButMailInTheTargetAndNamesInJapane
         EXPECT_EQ(test::Contents(path), "") << "the listed path opens the file";
     }
     // The clean-up, through ANSI names, cannot name them.
+    if (forged) test::RunLinuxShell("rm -f '" + test::LinuxName(root.path()) + "'/q*");
     DeleteFileW((japanese + L"\\inner.pst").c_str());
     DeleteFileW((japanese + L".pst").c_str());
     RemoveDirectoryW(japanese.c_str());
@@ -286,6 +325,12 @@ TEST_F(RealSearchTest, FolderLinksLeadOnceOffTheDriveAndNeverBackIntoTheTree) {
     ASSERT_TRUE(test::MakeLink(root / "Mail\\again", root / "sys"));
     ASSERT_TRUE(test::MakeLink(root / "p", "q"));
     ASSERT_TRUE(test::MakeLink(root / "q", "p"));
+    // Neither the whole machine nor a link on from a tree a link led to (another Wine prefix
+    // kept in the home folder) is walked: mail kept elsewhere on the machine stays unlisted.
+    test::TempDir elsewhere{"Z:\\tmp"};
+    test::WriteFile(elsewhere / "far.pst", "elsewhere on the machine");
+    ASSERT_TRUE(test::MakeLink(root / "machine", "Z:\\"));
+    ASSERT_TRUE(test::MakeLink(off / "Outlook\\prefix", elsewhere.path()));
 
     SearchDataFiles(state, disk, layer, root.path());
     Strings offDrive;
