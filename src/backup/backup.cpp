@@ -30,14 +30,6 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
     return plan;
 }
 
-std::string TemporaryCopyPath(const std::string& destination) {
-    return destination + ".~vt";
-}
-
-std::string ReleasedCopyPath(const std::string& destination) {
-    return destination + ".~old";
-}
-
 std::string NotBackedUpText(std::size_t failed, std::size_t total) {
     return "Error: " + std::to_string(failed) + " of " + std::to_string(total) +
            " files were NOT backed up!";
@@ -55,129 +47,6 @@ void ChooseTargetPath(AppState& state, Screen& screen) {
 
 namespace {
 
-CopyOutcome SourceOutcome(DiskError error) {
-    switch (error) {
-    case DiskError::NotFound:
-        return CopyOutcome::SourceMissing;
-    case DiskError::InUse:
-        return CopyOutcome::InUse;
-    case DiskError::AccessDenied:
-        return CopyOutcome::AccessDenied;
-    default:
-        return CopyOutcome::Failed;
-    }
-}
-
-CopyOutcome TargetOutcome(DiskError error) {
-    switch (error) {
-    case DiskError::InUse:
-        return CopyOutcome::InUse;
-    case DiskError::AccessDenied:
-        return CopyOutcome::AccessDenied;
-    case DiskError::DiskFull:
-        return CopyOutcome::DiskFull;
-    case DiskError::TooLarge:
-        return CopyOutcome::TooLarge;
-    default:
-        return CopyOutcome::Failed;
-    }
-}
-
-// Lets the window paint between the pieces of a copy, when the interval has passed.
-class PaintPacer {
-public:
-    explicit PaintPacer(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
-    void Tick() {
-        if (screen_.Milliseconds() - last_ < kCopyPaintIntervalMs) return;
-        screen_.KeepPainted();
-        last_ = screen_.Milliseconds();
-    }
-
-private:
-    Screen& screen_;
-    std::uint32_t last_;
-};
-
-// Reads the whole source into the copy. The source must end as it began: same size, same
-// last-write time, and every byte of it read.
-CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& before,
-                     PaintPacer& pacer, std::vector<char>& buffer) {
-    std::uint64_t copied = 0;
-    for (;;) {
-        std::size_t got = 0;
-        if (!source.Read(buffer.data(), buffer.size(), got)) return SourceOutcome(source.Failure());
-        if (got == 0) break;
-        if (!copy.Write(buffer.data(), got)) return TargetOutcome(copy.Failure());
-        copied += got;
-        pacer.Tick();
-    }
-    const std::optional<FileFacts> after = source.Facts();
-    if (!after || *after != before || copied != before.size) return CopyOutcome::SourceChanged;
-    // Not flushed: like the system's own copy, it reaches the disk in the system's time.
-    if (!copy.SetLastWriteTime(before.lastWriteTime)) return TargetOutcome(copy.Failure());
-    return CopyOutcome::Copied;
-}
-
-// A large earlier copy is moved aside before the new one takes its name: replacing a file
-// makes some file systems (ext4, under Wine) write the whole new copy out there and then,
-// and freeing gigabytes at once takes a second or more. False when it is small, or stays.
-// A link, or a file with other names too, is another file's as well: the swap replaces only
-// the name, and nothing is moved or cut (a move under Wine would take the linked file along).
-bool MoveAside(Disk& disk, const std::string& destination) {
-    const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
-    if (!earlier || earlier->size < kReleaseStep || !disk.SoleName(destination)) return false;
-    return disk.MoveFileOver(destination, ReleasedCopyPath(destination));
-}
-
-// Gives the earlier copy's space back a piece at a time, the window painting in between.
-void Release(Disk& disk, PaintPacer& pacer, const std::string& aside) {
-    while (disk.ShrinkFile(aside, kReleaseStep))
-        pacer.Tick();
-    disk.RemoveFile(aside);
-}
-
-// A copy is whole or it is not made: the source is read while no writer can change it, into
-// a temporary file made anew beside the destination (whatever stood at that name, a leftover
-// or a link, is removed first, never what a link leads to), and only a complete copy of an
-// unchanged source, with its times and attributes, replaces the earlier copy.
-CopyOutcome CopyWhole(Disk& disk, PaintPacer& pacer, const BackupPlan& plan,
-                      std::vector<char>& buffer) {
-    DiskError why = DiskError::None;
-    std::unique_ptr<FileSource> source = disk.OpenToCopy(plan.source, why);
-    if (!source) return SourceOutcome(why);
-    const std::optional<FileFacts> before = source->Facts();
-    if (!before) return CopyOutcome::Failed;
-    // Known before a byte is written: more than the target's file system holds in one file.
-    constexpr std::uint64_t kLargestFat32File = 0xFFFFFFFFu;
-    if (before->size > kLargestFat32File) {
-        const std::optional<std::uint64_t> limit = disk.FileSizeLimit(plan.destinationDirectory);
-        if (limit && before->size > *limit) return CopyOutcome::TooLarge;
-    }
-    const std::string temporary = TemporaryCopyPath(plan.destination);
-    disk.RemoveFile(temporary);
-    std::unique_ptr<FileWriter> copy = disk.CreateNewFile(temporary, why);
-    if (!copy) return TargetOutcome(why);
-    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
-    source.reset();
-    if (outcome == CopyOutcome::Copied) {
-        // A new file is archive-marked already; only other marks cost a call.
-        if (before->attributes & ~kAttributeArchive)
-            disk.SetAttributes(temporary, before->attributes);
-        disk.MakeWritable(plan.destination);
-        const bool aside = MoveAside(disk, plan.destination);
-        // Swapped in while still open: nothing is opened by name again.
-        if (copy->MoveOver(plan.destination)) {
-            copy.reset();
-            if (aside) Release(disk, pacer, ReleasedCopyPath(plan.destination));
-            return CopyOutcome::Copied;
-        }
-        if (aside) disk.MoveFileOver(ReleasedCopyPath(plan.destination), plan.destination);
-        outcome = TargetOutcome(copy->Failure());
-    }
-    copy.reset();
-    disk.RemoveFile(temporary);
-    return outcome;
-}
 
 // Directories are made at every "\"; a hand-written target may separate them with "/".
 std::string WithBackslashes(std::string path) {
@@ -287,8 +156,8 @@ private:
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
             disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
         }
-        if (buffer_.empty()) buffer_.resize(kCopyChunk);
-        const CopyOutcome outcome = CopyWhole(disk_, pacer_, plan, buffer_);
+        const CopyOutcome outcome = CopyWholeFile(disk_, pacer_, plan.source, plan.destination,
+                                                  plan.destinationDirectory, buffer_);
         if (outcome == CopyOutcome::Copied) Written(i);
         return outcome;
     }

@@ -8,6 +8,7 @@
 #include "app/disk.h"
 #include "app/screen.h"
 #include "app/state.h"
+#include "backup/whole_copy.h"
 
 namespace vintrel {
 
@@ -28,33 +29,6 @@ inline constexpr const char* kSameDestinationSuffix =
 
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;
-
-// A copy reads and writes in pieces of this size; between two, the window paints when this
-// many milliseconds have passed.
-inline constexpr std::size_t kCopyChunk = 1024 * 1024;
-inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
-// An earlier copy this large is moved aside before it is replaced and given back to the disk
-// in pieces of this size, the window painting in between: replacing or freeing gigabytes at
-// once takes some file systems a second or more.
-inline constexpr std::uint64_t kReleaseStep = 64ULL * 1024 * 1024;
-
-// How one listed file fared.
-enum class CopyOutcome {
-    Copied,
-    SourceMissing,
-    InUse, // another program holds the source
-    AccessDenied,
-    DiskFull,
-    TooLarge, // beyond what the target drive's file system holds in one file
-    PathTooLong,
-    OntoItself,
-    SourceChanged,   // written to while it was copied
-    OverwritesListed, // its destination is another listed file
-    SameDestination,  // another listed file was copied to that destination in this run
-    OutsideTarget,    // its destination names no file below the target folder
-    NotRecorded,      // the target's record of its copies cannot be written
-    Failed,           // any other source, target or disk error
-};
 
 struct FileResult {
     std::string source;
@@ -80,11 +54,6 @@ struct BackupPlan {
 };
 
 BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileEntry);
-
-// The temporary file a copy is made in before it replaces an earlier copy, and the second
-// name a large earlier copy keeps while its space is given back.
-std::string TemporaryCopyPath(const std::string& destination);
-std::string ReleasedCopyPath(const std::string& destination);
 
 // "Error: N of M files were NOT backed up!"
 std::string NotBackedUpText(std::size_t failed, std::size_t total);

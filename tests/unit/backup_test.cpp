@@ -428,15 +428,21 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         EXPECT_EQ(screen.paints, large ? 5 : 1);
         EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
     }
-    // A swap that fails puts the earlier copy back under its own name.
-    disk.files[copy] = "earlier copy";
-    disk.sizes[copy] = 3 * kReleaseStep;
-    disk.moves = 0;
-    disk.failingMove = 2; // the first moves the earlier copy aside
-    RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files[copy], "earlier copy");
-    EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
-    EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+    // A swap that fails, or a copy whose close fails (not whole), puts the earlier copy back
+    // under its own name.
+    for (const bool closeFails : {false, true}) {
+        SCOPED_TRACE(closeFails);
+        disk.files[copy] = "earlier copy";
+        disk.sizes[copy] = 3 * kReleaseStep;
+        disk.moves = 0;
+        disk.failingMove = closeFails ? 0 : 2; // the first moves the earlier copy aside
+        disk.failAt = closeFails ? test::FakeDisk::Step::Close : test::FakeDisk::Step::None;
+        RunBackup(state, disk, screen);
+        EXPECT_EQ(disk.files[copy], "earlier copy");
+        EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
+        EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
+    }
+    disk.failAt = test::FakeDisk::Step::None;
     // An earlier copy that is a link, or a file with another name too, is another file's as
     // well: only the name is replaced, nothing moved aside or cut.
     disk.failingMove = 0;

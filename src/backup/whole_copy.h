@@ -1,0 +1,64 @@
+// One file copied whole, or not at all: the copy loop of a backup, with the reasons it gives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/disk.h"
+#include "app/screen.h"
+
+namespace vintrel {
+
+// A copy reads and writes in pieces of this size; between two, the window paints when this
+// many milliseconds have passed.
+inline constexpr std::size_t kCopyChunk = 1024 * 1024;
+inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
+// An earlier copy this large is moved aside before it is replaced and given back to the disk
+// in pieces of this size, the window painting in between: replacing or freeing gigabytes at
+// once takes some file systems a second or more.
+inline constexpr std::uint64_t kReleaseStep = 64ULL * 1024 * 1024;
+
+// How one listed file fared.
+enum class CopyOutcome {
+    Copied,
+    SourceMissing,
+    InUse, // another program holds the source
+    AccessDenied,
+    DiskFull,
+    TooLarge, // beyond what the target drive's file system holds in one file
+    PathTooLong,
+    OntoItself,
+    SourceChanged,   // written to while it was copied
+    OverwritesListed, // its destination is another listed file
+    SameDestination,  // another listed file was copied to that destination in this run
+    OutsideTarget,    // its destination names no file below the target folder
+    NotRecorded,      // the target's record of its copies cannot be written
+    Failed,           // any other source, target or disk error
+};
+
+// Lets the window paint between the pieces of a copy, when the interval has passed.
+class PaintPacer {
+public:
+    explicit PaintPacer(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
+    void Tick();
+
+private:
+    Screen& screen_;
+    std::uint32_t last_;
+};
+
+// The temporary file a copy is made in before it replaces an earlier copy, and the second
+// name a large earlier copy keeps while its space is given back.
+std::string TemporaryCopyPath(const std::string& destination);
+std::string ReleasedCopyPath(const std::string& destination);
+
+// Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
+// exist): read while no writer can change it, into a temporary file made anew beside the
+// destination, and swapped in only when complete and the source unchanged; the earlier copy
+// stays on every failure. `buffer` is the piece size, kept from one copy to the next.
+CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
+                          const std::string& destination, const std::string& destinationDirectory,
+                          std::vector<char>& buffer);
+
+} // namespace vintrel
