@@ -619,6 +619,9 @@ void Win32Disk::MakeDirectoryPath(const std::string& path) {
 }
 
 bool Win32Disk::MoveFileOver(const std::string& file, const std::string& destination) {
+    // Windows' move refuses a read-only file; Wine's would replace it.
+    const DWORD old = GetFileAttributesA(destination.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) return false;
     return MoveFileExA(file.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 

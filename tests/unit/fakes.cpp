@@ -202,8 +202,28 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
     const std::string resolved = Resolve(directory);
     if (denied_.count(resolved)) return nullptr;
     auto it = listings_.find(resolved);
-    if (it == listings_.end()) return nullptr;
-    auto reader = std::make_unique<FakeReader>(it->second, openListings);
+    if (it == listings_.end() && !IsDirectory(resolved)) return nullptr;
+    std::vector<DiskEntry> entries;
+    if (it != listings_.end()) entries = it->second;
+    if (entries.empty() && resolved.size() > 3) {
+        entries = {Entry(".", kAttributeDirectory, 0), Entry("..", kAttributeDirectory, 0)};
+    }
+    // Files written and folders made since show too, after the entries laid out by hand.
+    PathSet names;
+    for (const DiskEntry& e : entries)
+        names.insert(e.name);
+    auto add = [&](const std::string& path, std::uint32_t attributes, std::uint64_t size) {
+        if (Parent(path).size() != resolved.size() || !AtOrBelow(path, resolved) ||
+            path.size() == resolved.size() || !names.insert(Name(path)).second) {
+            return;
+        }
+        entries.push_back(Entry(Name(path), attributes, size));
+    };
+    for (const auto& [path, bytes] : files)
+        add(path, 0x20, bytes.size());
+    for (const std::string& path : directories_)
+        add(path, kAttributeDirectory, 0);
+    auto reader = std::make_unique<FakeReader>(entries, openListings);
     mostOpenListings = std::max(mostOpenListings, openListings);
     return reader;
 }
@@ -243,7 +263,10 @@ namespace {
 
 class FakeWriter : public FileWriter {
 public:
-    FakeWriter(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+    FakeWriter(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {
+        ++disk_.ownWriters[path_];
+    }
+    ~FakeWriter() override { Release(); }
     bool Write(const char* data, std::size_t size) override {
         ++disk_.writes;
         std::string& contents = disk_.files[path_];
@@ -262,11 +285,18 @@ public:
     }
     bool Flush() override { return Step(disk_.failAt != FakeDisk::Step::Flush); }
     bool MoveOver(const std::string& destination) override {
-        if (!Step(disk_.MoveFileOver(path_, destination))) return false;
-        path_ = disk_.Resolve(destination);
-        return true;
+        // The open handle goes with the file: it is no longer held under the old name.
+        Release();
+        const bool moved = Step(disk_.MoveFileOver(path_, destination));
+        if (moved) path_ = disk_.Resolve(destination);
+        ++disk_.ownWriters[path_];
+        open_ = true;
+        return moved;
     }
-    bool Close() override { return Step(disk_.failAt != FakeDisk::Step::Close); }
+    bool Close() override {
+        Release();
+        return Step(disk_.failAt != FakeDisk::Step::Close);
+    }
     DiskError Failure() override { return failure_; }
 
 private:
@@ -274,8 +304,13 @@ private:
         if (!done) failure_ = DiskError::Other;
         return done;
     }
+    void Release() {
+        if (open_ && --disk_.ownWriters[path_] == 0) disk_.ownWriters.erase(path_);
+        open_ = false;
+    }
     FakeDisk& disk_;
     std::string path_;
+    bool open_ = true;
     DiskError failure_ = DiskError::None;
 };
 
@@ -406,6 +441,8 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     diskCalls.push_back("remove " + path);
     const std::string name = ResolveParent(path);
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
+    // A file some program holds open (without sharing its removal) stays.
+    if (ownWriters.count(name) || heldByWriter.count(name)) return false;
     readOnly.erase(name);
     lastWrite.erase(name);
     sizes.erase(name);

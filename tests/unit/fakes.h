@@ -101,6 +101,7 @@ public:
     PathSet otherNames; // files known by other names too (hard links)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
+    std::map<std::string, int, PathLess> ownWriters;          // this program's open writers
     std::map<std::string, DiskError, PathLess> createFails;   // creating these fails so
     PathSet factsUnknown;                      // an open file whose size and time cannot be asked
     std::string holderName;                    // that program, where the system can tell

@@ -213,7 +213,8 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     Profile() = "E:\\Bak\\\r\nC:\\Old\\gone.pst|k|v\r\n";
     setting.currentDirectory = "C:\\Jobs";
     EXPECT_EQ(Run({"/search", "/backup"}), kAllCopied);
-    EXPECT_EQ(Profile(), "E:\\Bak\\\r\nC:\\Mail\\a.pst|Outlook personal folders|[No idea]\r\n");
+    EXPECT_EQ(Profile(), "E:\\Bak\\\r\nC:\\Mail\\a.pst|Outlook personal folders|[No idea]\r\n"
+                         "C:\\Mail\\b.wab|Windows address book|[No idea]\r\n");
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
     EXPECT_NE(Log().find("search and backup"), std::string::npos);
     EXPECT_NE(Log().find("\r\n  C:\\Mail\\q?C:|forged|x.pst: left out of the list: its name holds "
@@ -229,7 +230,7 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     EXPECT_EQ(Log(), log);
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
-    EXPECT_EQ(echoed.back(), "1 of 1 files copied");
+    EXPECT_EQ(echoed.back(), "2 of 2 files copied");
 
     // A control character from a hand-written profile reaches neither the log nor the console.
     disk.failAt = test::FakeDisk::Step::None;

@@ -1,0 +1,164 @@
+#include "contract/disk_contract.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <vector>
+
+namespace vintrel::test {
+
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string Slashed(std::string text) {
+    for (char& c : text) {
+        if (c == '\\') c = '/';
+    }
+    return text;
+}
+
+} // namespace
+
+void CheckDiskContract(ContractPlace& place) {
+    Disk& d = place.disk();
+    const std::string r = place.Root();
+    place.MakeFolder(r + "\\f");
+    place.MakeFolder(r + "\\empty");
+    place.MakeFile(r + "\\f\\a.pst", "mail");
+    place.MakeFile(r + "\\ro.pst", "kept");
+    d.SetAttributes(r + "\\ro.pst", kAttributeReadOnly | kAttributeArchive);
+    place.MakeFolderLink(r + "\\link", r + "\\f");
+    const std::string a = r + "\\f\\a.pst";
+
+    auto same = [&](const std::string& x, const std::string& y) {
+        const std::optional<FileIdentity> one = d.Identity(x), two = d.Identity(y);
+        return one && two && *one == *two;
+    };
+    auto contents = [&](const std::string& path) {
+        bool complete = true;
+        return d.ReadFile(path, complete).value_or("<none>");
+    };
+    auto opens = [&](const std::string& path, DiskError expected) {
+        DiskError why = DiskError::None;
+        return !d.OpenToCopy(path, why) && why == expected;
+    };
+    auto creates = [&](const std::string& path, DiskError expected) {
+        DiskError why = DiskError::None;
+        return !d.CreateNewFile(path, why) && why == expected;
+    };
+    auto listing = [&](const std::string& folder) {
+        std::set<std::string> names;
+        std::unique_ptr<DirectoryReader> reader = d.OpenDirectory(folder);
+        DiskEntry entry;
+        while (reader && reader->Next(entry))
+            names.insert(entry.name + ((entry.attributes & kAttributeDirectory) ? "\\" : ""));
+        return reader ? names : std::set<std::string>{"<unopened>"};
+    };
+    auto heldWhileWritten = [&] {
+        DiskError why = DiskError::None;
+        std::unique_ptr<FileWriter> writer = d.CreateNewFile(r + "\\held.tmp", why);
+        if (!writer || !writer->Write("x", 1)) return false;
+        const bool removedWhileHeld = d.RemoveFile(r + "\\held.tmp");
+        const bool closed = writer->Close();
+        writer.reset();
+        return !removedWhileHeld && closed && d.RemoveFile(r + "\\held.tmp") &&
+               d.Absent(r + "\\held.tmp");
+    };
+    auto replaced = [&] {
+        place.MakeFile(r + "\\new.tmp", "new");
+        const bool onFolder = d.ReplaceFileWith(r + "\\new.tmp", r + "\\empty");
+        place.MakeFile(r + "\\old.pst", "old");
+        return !onFolder && d.ReplaceFileWith(r + "\\new.tmp", r + "\\old.pst") &&
+               contents(r + "\\old.pst") == "new" && d.Absent(r + "\\new.tmp");
+    };
+    auto driveRelative = [&] {
+        place.ChangeDirectory(r + "\\f");
+        const bool result = same("C:a.pst", a) && same("C:", r + "\\f") && same("C:.", r + "\\f");
+        place.ChangeDirectory(r);
+        return result;
+    };
+
+    const struct {
+        const char* what;
+        std::function<bool()> holds;
+    } rows[] = {
+        {"one file by every spelling",
+         [&] {
+             return same(a, Upper(a)) && same(a, Slashed(a)) && same(a, r + "\\f\\.\\..\\f\\a.pst") &&
+                    same(a, "\\\\?\\" + a) && !same(a, r + "\\ro.pst");
+         }},
+        {"another letter for the drive", [&] { return same(a, place.AliasOfDriveC() + a.substr(3)); }},
+        {"a folder link leads to its folder",
+         [&] {
+             return same(r + "\\link\\a.pst", a) && same(r + "\\link", r + "\\f") &&
+                    d.FinalPath(r + "\\link\\a.pst") == d.FinalPath(a) && !d.FinalPath(a).empty();
+         }},
+        {"drive-relative \"C:\" is the current directory", driveRelative},
+        {"a folder is found as a folder",
+         [&] {
+             const std::optional<DiskEntry> entry = d.FindEntry(r + "\\f");
+             return entry && (entry->attributes & kAttributeDirectory) &&
+                    (d.Attributes(r + "\\f\\").value_or(0) & kAttributeDirectory) &&
+                    !(d.Attributes(a).value_or(kAttributeDirectory) & kAttributeDirectory);
+         }},
+        {"only nothing is absent",
+         [&] {
+             return d.Absent(r + "\\none.pst") && d.Absent(r + "\\none\\x.pst") &&
+                    !d.Absent(r + "\\f") && !d.Absent(a) && !d.Attributes(r + "\\none.pst");
+         }},
+        {"a folder, a missing file or folder cannot be opened to copy",
+         [&] {
+             return opens(r + "\\f", DiskError::AccessDenied) &&
+                    opens(r + "\\none.pst", DiskError::NotFound) &&
+                    opens(r + "\\none\\x.pst", DiskError::NotFound);
+         }},
+        {"a file is read whole", [&] { return contents(a) == "mail"; }},
+        {"a new file never opens what stands there",
+         [&] {
+             return creates(a, DiskError::AccessDenied) && contents(a) == "mail" &&
+                    creates(r + "\\f", DiskError::AccessDenied) &&
+                    creates(r + "\\none\\x.tmp", DiskError::NotFound);
+         }},
+        {"a file a writer holds is not removed until it is closed", heldWhileWritten},
+        {"removing: a read-only file goes, a folder or nothing does not",
+         [&] {
+             place.MakeFile(r + "\\ro2.pst", "x");
+             d.SetAttributes(r + "\\ro2.pst", kAttributeReadOnly);
+             return d.RemoveFile(r + "\\ro2.pst") && d.Absent(r + "\\ro2.pst") &&
+                    !d.RemoveFile(r + "\\empty") && !d.Absent(r + "\\empty") &&
+                    !d.RemoveFile(r + "\\none.pst");
+         }},
+        {"a move never replaces a read-only file",
+         [&] {
+             place.MakeFile(r + "\\m.tmp", "moved");
+             const bool moved = d.MoveFileOver(r + "\\m.tmp", r + "\\ro.pst");
+             d.RemoveFile(r + "\\m.tmp");
+             return !moved && contents(r + "\\ro.pst") == "kept";
+         }},
+        {"a replace takes a file's place, never a folder's", replaced},
+        {"a listing gives . and .. and every entry; a file is no folder to list",
+         [&] {
+             return listing(r + "\\f") == std::set<std::string>{".\\", "..\\", "a.pst"} &&
+                    listing(r + "\\empty") == std::set<std::string>{".\\", "..\\"} &&
+                    listing(a) == std::set<std::string>{"<unopened>"};
+         }},
+        {"the attributes set are the ones read",
+         [&] {
+             return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&
+                    (d.MakeWritable(r + "\\ro.pst"),
+                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly));
+         }},
+    };
+    for (const auto& row : rows) {
+        EXPECT_TRUE(row.holds()) << row.what;
+    }
+}
+
+} // namespace vintrel::test

@@ -1,0 +1,27 @@
+// What every Disk must do, as one table: run on the fake disk natively and on the real disk
+// under Wine, so that the fake cannot drift from the platform the program meets.
+#pragma once
+
+#include <string>
+
+#include "app/disk.h"
+
+namespace vintrel::test {
+
+// A place on drive C: for the table to work in, and the means to lay it out.
+class ContractPlace {
+public:
+    virtual ~ContractPlace() = default;
+    virtual Disk& disk() = 0;
+    virtual std::string Root() = 0; // a folder on drive C:, without a final "\"
+    virtual std::string AliasOfDriveC() = 0; // another letter for drive C: ("S:\")
+    virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual void MakeFolder(const std::string& path) = 0;
+    virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
+    virtual void ChangeDirectory(const std::string& path) = 0;
+};
+
+// Lays out the place and checks every row, each failure named.
+void CheckDiskContract(ContractPlace& place);
+
+} // namespace vintrel::test

@@ -1,0 +1,40 @@
+// The disk contract on the fake disk.
+#include <gtest/gtest.h>
+
+#include "contract/disk_contract.h"
+#include "fakes.h"
+
+namespace vintrel {
+namespace {
+
+class FakePlace : public test::ContractPlace {
+public:
+    FakePlace() {
+        disk_.AddAlias("S:\\", "C:\\");
+        disk_.MakeDirectoryPath(Root() + "\\");
+    }
+    Disk& disk() override { return disk_; }
+    std::string Root() override { return "C:\\contract"; }
+    std::string AliasOfDriveC() override { return "S:\\"; }
+    void MakeFile(const std::string& path, const std::string& bytes) override {
+        disk_.files[path] = bytes;
+    }
+    void MakeFolder(const std::string& path) override { disk_.MakeDirectoryPath(path + "\\"); }
+    void MakeFolderLink(const std::string& link, const std::string& target) override {
+        disk_.AddLink(link, target);
+    }
+    void ChangeDirectory(const std::string& path) override {
+        disk_.currentDirectory = path;
+    }
+
+private:
+    test::FakeDisk disk_;
+};
+
+TEST(DiskContract, TheFakeDiskBehavesAsTheRealOne) {
+    FakePlace place;
+    test::CheckDiskContract(place);
+}
+
+} // namespace
+} // namespace vintrel

@@ -1,0 +1,43 @@
+// The disk contract on the real disk, in a private folder on drive C:.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "contract/disk_contract.h"
+#include "test_support.h"
+#include "win32/win32_disk.h"
+
+namespace vintrel {
+namespace {
+
+class RealPlace : public test::ContractPlace {
+public:
+    RealPlace() { ::GetCurrentDirectoryA(sizeof before_, before_); }
+    ~RealPlace() override { ::SetCurrentDirectoryA(before_); }
+    Disk& disk() override { return disk_; }
+    std::string Root() override { return root_.path(); }
+    std::string AliasOfDriveC() override { return test::kAliasOfDriveC; }
+    void MakeFile(const std::string& path, const std::string& bytes) override {
+        test::WriteFile(path, bytes);
+    }
+    void MakeFolder(const std::string& path) override { test::MakeDirectory(path); }
+    void MakeFolderLink(const std::string& link, const std::string& target) override {
+        ASSERT_TRUE(test::MakeLink(link, target));
+    }
+    void ChangeDirectory(const std::string& path) override {
+        ::SetCurrentDirectoryA(path.c_str());
+    }
+
+private:
+    char before_[MAX_PATH] = "";
+    test::TempDir root_{"C:"};
+    Win32Disk disk_;
+};
+
+TEST(DiskContract, TheRealDiskKeepsTheContract) {
+    RealPlace place;
+    test::CheckDiskContract(place);
+}
+
+} // namespace
+} // namespace vintrel
