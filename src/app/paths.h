@@ -18,6 +18,17 @@ inline bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Whether the path ends in a separator.
+inline bool EndsInSeparator(const std::string& path) {
+    return !path.empty() && IsPathSeparator(path.back());
+}
+
+// A folder joined to what follows: a "\" is added unless it is empty or ends in a separator.
+inline std::string WithFinalSeparator(std::string folder) {
+    if (!folder.empty() && !EndsInSeparator(folder)) folder += '\\';
+    return folder;
+}
+
 // A name that would forge a line of the profile, the log or the console if written as it is:
 // one holding a control character (a line break) or the profile's "|".
 bool IsUnsafeName(const std::string& name);

@@ -22,9 +22,7 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
     const std::string sourceDirectory = DirectoryPart(plan.source);
     const std::string relative = sourceDirectory.size() > 3 ? sourceDirectory.substr(3) : "";
     // A hand-written target may lack its final separator: one is put in between.
-    const bool endsInSeparator =
-        targetPath.empty() || targetPath.back() == '\\' || targetPath.back() == '/';
-    plan.destinationDirectory = targetPath + (endsInSeparator ? "" : "\\") + relative;
+    plan.destinationDirectory = WithFinalSeparator(targetPath) + relative;
     plan.destination = plan.destinationDirectory + plan.fileName;
     plan.belowTarget = relative + plan.fileName;
     return plan;
@@ -56,9 +54,7 @@ std::string WithBackslashes(std::string path) {
 
 // The target folder as the record's home: "\" between its names, one at the end.
 std::string TargetFolder(const std::string& targetPath) {
-    std::string folder = WithBackslashes(targetPath);
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
+    return WithFinalSeparator(WithBackslashes(targetPath));
 }
 
 // One run over the list. Places are known by path and by identity: a destination that is a

@@ -4,9 +4,13 @@ namespace vintrel {
 
 namespace {
 
+bool BeginsAsSwitch(const std::string& argument) {
+    return !argument.empty() && (argument[0] == '/' || argument[0] == '-');
+}
+
 // The switch's name in lower case ("backup"), or empty when the argument is no switch.
 std::string SwitchName(const std::string& argument) {
-    if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return "";
+    if (argument.size() < 2 || !BeginsAsSwitch(argument)) return "";
     std::string name = argument.substr(1);
     for (char& c : name) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -26,10 +30,7 @@ CommandLine Invalid(const std::string& argument) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     // A file dropped on the program, or "Open with", opens the window as if nothing was given.
-    if (arguments.empty() || arguments[0].empty() ||
-        (arguments[0][0] != '/' && arguments[0][0] != '-')) {
-        return line;
-    }
+    if (arguments.empty() || !BeginsAsSwitch(arguments[0])) return line;
     if (arguments.size() == 1 && SwitchName(arguments[0]) == "?") {
         line.mode = CommandLine::Mode::Usage;
         return line;

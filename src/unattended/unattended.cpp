@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/paths.h"
 #include "app/probe.h"
 #include "app/state.h"
 #include "discovery/search.h"
@@ -68,11 +69,6 @@ private:
     std::string text_;
 };
 
-std::string WithSeparator(std::string folder) {
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
-    return folder;
-}
-
 int NothingDone(RunLog& log, Disk& disk, const std::string& folder, const std::string& why) {
     log.Line("Nothing was done: " + why + ".");
     log.Keep(disk, folder);
@@ -126,7 +122,7 @@ std::string AppendToLog(const std::string& log, const std::string& lines) {
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     const std::string folder =
-        WithSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
+        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
     RunLog log(setting);
     const std::string asked = line.search ? "search and backup" : "backup";
     if (line.mode == CommandLine::Mode::Invalid) {
