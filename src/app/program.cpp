@@ -15,9 +15,7 @@ void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operatio
     // A directory of that name counts as present, and so does a profile that is there but
     // cannot be looked at: loading either reports its own failure and keeps it from being
     // overwritten.
-    const std::string path = ProfilePath(state);
-    if (!ProfilePathFits(state) ||
-        (ProbeFileSize(disk, path) == kProbeNothing && disk.Absent(path))) {
+    if (!ProfileMayExist(state, disk)) {
         screen.SetStatusText(kMessageField, kProfileNotFoundText);
         return;
     }

@@ -15,21 +15,28 @@ std::string ProfileTemporaryPath(const AppState& state) {
     return state.startupDirectory + kProfileTemporaryName;
 }
 
-void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
+ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents) {
     const std::string path = ProfilePath(state);
-    if (ProbeFileSize(disk, path) == 0) {
-        screen.SetStatusText(kMessageField, kProfileEmptyText);
-        return;
-    }
+    if (ProbeFileSize(disk, path) == 0) return ProfileRead::Empty;
     bool complete = true;
     const std::optional<std::string> bytes = disk.ReadFile(path, complete);
-    if (!bytes) {
+    if (!bytes) return ProfileRead::Unreadable;
+    contents = ParseProfile(*bytes);
+    return complete ? ProfileRead::Whole : ProfileRead::InPart;
+}
+
+ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen) {
+    ProfileContents contents;
+    const ProfileRead read = ReadProfile(state, disk, contents);
+    if (read == ProfileRead::Empty) {
+        screen.SetStatusText(kMessageField, kProfileEmptyText);
+        return read;
+    }
+    if (read == ProfileRead::Unreadable) {
         state.profileUnread = true;
         screen.SetStatusText(kMessageField, kProfileUnreadableText);
-        return;
+        return read;
     }
-
-    const ProfileContents contents = ParseProfile(*bytes);
     state.targetPath = contents.targetPath;
     state.profileTargetPath = state.targetPath;
     const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
@@ -41,32 +48,35 @@ void LoadProfile(AppState& state, Disk& disk, Screen& screen) {
         AddFileRow(state, screen, fields[0], fields[1], fields[2],
                    present ? kStatusOkay : kStatusMissing);
     }
-    if (!complete) {
+    if (read == ProfileRead::InPart) {
         // What was read is shown, but it is not the whole profile: saving it would lose the rest.
         state.profileUnread = true;
         screen.SetStatusText(kMessageField, kProfileUnreadableText);
-        return;
+        return read;
     }
     screen.SetStatusText(kMessageField, kProfileLoadedText);
+    return read;
 }
 
-void SaveProfile(AppState& state, Disk& disk, Screen& screen) {
+ProfileSave WriteProfile(AppState& state, Disk& disk) {
     // A name that the loader cannot take is never written: the next start could not read it.
-    if (!ProfilePathFits(state)) {
-        screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
-        return;
-    }
-    if (state.profileUnread) {
-        // The profile is kept as it was; a target chosen in this run is lost with it.
-        if (state.targetPath != state.profileTargetPath) {
-            screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
-        }
-        return;
-    }
+    if (!ProfilePathFits(state)) return ProfileSave::NotSaved;
+    if (state.profileUnread) return ProfileSave::Kept;
     const std::string text = ProfileText(state.targetPath, state.profileList);
-    if (ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)) return;
-    // The window is closed by now: only a box can still tell the user.
-    screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+    return ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)
+               ? ProfileSave::Saved
+               : ProfileSave::NotSaved;
+}
+
+ProfileSave SaveProfile(AppState& state, Disk& disk, Screen& screen) {
+    const ProfileSave saved = WriteProfile(state, disk);
+    // The window is closed by now: only a box can still tell the user. A target chosen in this
+    // run is lost with a kept profile.
+    if (saved == ProfileSave::NotSaved ||
+        (saved == ProfileSave::Kept && state.targetPath != state.profileTargetPath)) {
+        screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+    }
+    return saved;
 }
 
 } // namespace vintrel

@@ -4,17 +4,41 @@
 #include "app/disk.h"
 #include "app/screen.h"
 #include "app/state.h"
+#include "profile/profile_format.h"
 
 namespace vintrel {
 
+// How reading the profile went.
+enum class ProfileRead {
+    Empty,      // a file of no bytes
+    Unreadable, // nothing of it could be read
+    InPart,     // a read failed part-way: what came before is there
+    Whole,
+};
+
+// The one read of the profile, for the window and the scheduled run alike. Only called when
+// something of the profile's name may exist.
+ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents);
+
 // Fills the target path, the field showing it and both lists from the profile, and says how
-// that went. Only called when something of the profile's name exists.
-void LoadProfile(AppState& state, Disk& disk, Screen& screen);
+// that went in the status bar.
+ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen);
+
+// How saving the profile went.
+enum class ProfileSave {
+    Saved,
+    Kept,     // the profile could not be read: it stays as it was
+    NotSaved, // the name cannot be taken, or writing failed: the old profile stays
+};
 
 // Writes the target path and the profile list to the profile, replacing the old one only
-// once the new one is complete on disk. A profile that could not be read is left alone unless
-// a search has replaced its list since. A failure is shown in a message box.
-void SaveProfile(AppState& state, Disk& disk, Screen& screen);
+// once the new one is complete on disk. A profile that could not be read is kept unless a
+// search has replaced its list since.
+ProfileSave WriteProfile(AppState& state, Disk& disk);
+
+// The window's save at its end: a failure, or a target chosen for a kept profile, is shown in
+// a message box.
+ProfileSave SaveProfile(AppState& state, Disk& disk, Screen& screen);
 
 // The temporary file the new profile is written to before it takes the old one's place.
 std::string ProfileTemporaryPath(const AppState& state);

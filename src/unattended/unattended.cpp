@@ -13,8 +13,7 @@ namespace vintrel {
 
 namespace {
 
-// A screen nobody sees: the search and the save report into it, the copy paints nothing.
-// A box that would have been shown is kept for the log.
+// A screen nobody sees: the search lists into it, the copy paints nothing.
 class QuietScreen : public Screen {
 public:
     void SetStatusText(int, const std::string&) override {}
@@ -27,15 +26,10 @@ public:
     void KeepPainted() override {}
     void ReturnEvent(const Event&) override {}
     std::uint32_t Milliseconds() override { return 0; }
-    int ShowMessageBox(const std::string&, const std::string& text, unsigned) override {
-        boxes.push_back(text);
-        return 1;
-    }
+    int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 1; }
     std::string FolderDialog(const std::string&, const std::string&) override { return ""; }
     void ActivateMainWindow() override {}
     void CloseMainWindow() override {}
-
-    std::vector<std::string> boxes;
 };
 
 // The lines of one run, echoed as they come and added to the log file at the end.
@@ -135,14 +129,12 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     const std::string profile = ProfilePath(state);
     log.Line(setting.localTime + " " + asked + " with the profile " + profile);
 
-    if (!ProfilePathFits(state) ||
-        (ProbeFileSize(disk, profile) == kProbeNothing && disk.Absent(profile))) {
-        return NothingDone(log, disk, folder, "there is no profile");
+    if (!ProfileMayExist(state, disk)) return NothingDone(log, disk, folder, "there is no profile");
+    ProfileContents contents;
+    const ProfileRead read = ReadProfile(state, disk, contents);
+    if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
+        return NothingDone(log, disk, folder, "the profile cannot be read");
     }
-    bool complete = true;
-    const std::optional<std::string> bytes = disk.ReadFile(profile, complete);
-    if (!bytes || !complete) return NothingDone(log, disk, folder, "the profile cannot be read");
-    const ProfileContents contents = ParseProfile(*bytes);
     if (contents.targetPath.empty()) {
         return NothingDone(log, disk, folder, "the profile names no target folder");
     }
@@ -157,8 +149,7 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
             log.Line("  " + path + ": left out of the list: its name holds a line break or \"|\"");
         if (state.profileList.empty())
             return NothingDone(log, disk, folder, "the search found no file");
-        SaveProfile(state, disk, quiet);
-        profileSaved = quiet.boxes.empty();
+        profileSaved = WriteProfile(state, disk) == ProfileSave::Saved;
         log.Line(profileSaved ? "The search found " + std::to_string(state.profileList.size()) +
                                     " files; the profile now lists them."
                               : "The profile could not be saved with the new list.");
