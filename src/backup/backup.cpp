@@ -71,7 +71,7 @@ public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               Screen& screen, BackupReporter& reporter)
         : disk_(disk), reporter_(reporter), pacer_(screen), targetFolder_(TargetFolder(targetPath)),
-          sourceIndexes_(entries.size()) {
+          sourceIndexes_(entries.size()), others_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -91,7 +91,7 @@ public:
                 outcome = outcome.value_or(CopyOutcome::NotRecorded);
         }
         for (std::size_t i = 0; i < plans_.size(); ++i)
-            Done(plans_[i], refused[i] ? *refused[i] : Copy(i));
+            Done(i, refused[i] ? *refused[i] : Copy(i));
         return std::move(result_);
     }
 
@@ -103,9 +103,10 @@ private:
         if (!PathBelow(plan.belowTarget)) return CopyOutcome::OutsideTarget;
         // A listed file at the destination by its spelling...
         const std::string destination = PathKey(plan.destination);
-        if (sourceKeys_.count(destination)) {
-            return PathKey(plan.source) == destination ? CopyOutcome::OntoItself
-                                                       : CopyOutcome::OverwritesListed;
+        if (auto k = sourceKeys_.find(destination); k != sourceKeys_.end()) {
+            if (PathKey(plan.source) == destination) return CopyOutcome::OntoItself;
+            others_[i] = plans_[k->second].source;
+            return CopyOutcome::OverwritesListed;
         }
         if (!disk_.Attributes(plan.destination)) return std::nullopt;
         // ...or by what it is.
@@ -119,7 +120,10 @@ private:
             if (!identity) identity = disk_.Identity(plan.destination);
             if (!identity) continue;
             if (identity == disk_.Identity(plan.source)) return CopyOutcome::OntoItself;
-            if (identity == disk_.Identity(plans_[k].source)) return CopyOutcome::OverwritesListed;
+            if (identity == disk_.Identity(plans_[k].source)) {
+                others_[i] = plans_[k].source;
+                return CopyOutcome::OverwritesListed;
+            }
         }
         return std::nullopt;
     }
@@ -129,6 +133,8 @@ private:
     bool Record(const std::vector<std::string>& destinations) {
         disk_.MakeDirectoryPath(targetFolder_);
         const std::string path = targetFolder_ + kCopyRecordName;
+        const std::optional<DiskEntry> there = disk_.FindEntry(path);
+        if (there && there->size > kCopyRecordLimit) return false;
         bool complete = true;
         const std::optional<std::string> old = disk_.ReadFile(path, complete);
         if (old ? !complete : !disk_.Absent(path)) return false;
@@ -159,32 +165,41 @@ private:
     }
 
     // Whether this run copied another source to the destination already: by its spelling, or
-    // by what it is where the destination's folder is the folder of one written.
+    // in a folder that is (by identity) the folder of one written, by its name there; a short
+    // name ("BOX~1.PST") is only known to be another by the file's identity.
     bool WrittenFromAnotherSource(std::size_t i) {
         const BackupPlan& plan = plans_[i];
+        std::optional<std::size_t> written;
         if (auto it = writtenKeys_.find(PathKey(plan.destination)); it != writtenKeys_.end()) {
-            return !SameSource(i, it->second);
-        }
-        if (writtenIn_.empty() || !disk_.Attributes(plan.destination)) return false;
-        const std::optional<std::uint64_t> folder = FolderIndex(plan.destinationDirectory);
-        if (!folder) return false;
-        auto [first, last] = writtenIn_.equal_range(*folder);
-        std::optional<FileIdentity> identity;
-        for (auto it = first; it != last; ++it) {
-            if (!identity) identity = disk_.Identity(plan.destination);
-            if (identity && identity == disk_.Identity(plans_[it->second].destination)) {
-                return !SameSource(i, it->second);
+            written = it->second;
+        } else if (!writtenIn_.empty() && disk_.Attributes(plan.destination)) {
+            const std::optional<std::uint64_t> folder = FolderIndex(plan.destinationDirectory);
+            if (!folder) return false;
+            const std::string name = PathKey(plan.fileName);
+            auto [first, last] = writtenIn_.equal_range(*folder);
+            for (auto it = first; it != last && !written; ++it) {
+                const std::string& other = plans_[it->second].fileName;
+                const bool shortName = (name + other).find('~') != std::string::npos;
+                if (PathKey(other) == name ||
+                    (shortName && SameFile(plan.destination, plans_[it->second].destination))) {
+                    written = it->second;
+                }
             }
         }
-        return false;
+        if (!written || SameSource(i, *written)) return false;
+        others_[i] = plans_[*written].source;
+        return true;
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) {
+        const std::optional<FileIdentity> one = disk_.Identity(a);
+        return one && one == disk_.Identity(b);
     }
 
     // The same file listed twice is copied twice. (Paths that differ in case only may name two
     // files: on a Linux drive under Wine they do.)
     bool SameSource(std::size_t i, std::size_t k) {
-        if (plans_[i].source == plans_[k].source) return true;
-        const std::optional<FileIdentity> source = disk_.Identity(plans_[i].source);
-        return source && source == disk_.Identity(plans_[k].source);
+        return plans_[i].source == plans_[k].source || SameFile(plans_[i].source, plans_[k].source);
     }
 
     void Written(std::size_t i) {
@@ -194,8 +209,9 @@ private:
         }
     }
 
-    void Done(const BackupPlan& plan, CopyOutcome outcome) {
-        FileResult file{plan.source, plan.fileName, outcome, ""};
+    void Done(std::size_t i, CopyOutcome outcome) {
+        const BackupPlan& plan = plans_[i];
+        FileResult file{plan.source, plan.fileName, outcome, "", others_[i]};
         if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
         reporter_.FileDone(file);
         result_.files.push_back(std::move(file));
@@ -258,6 +274,7 @@ private:
     // The destinations written so far, by spelling and by their folder's index.
     std::map<std::string, std::size_t> writtenKeys_;
     std::multimap<std::uint64_t, std::size_t> writtenIn_;
+    std::vector<std::string> others_; // the other listed file an entry gave way to
     std::vector<char> buffer_;
     BackupResult result_;
 };
@@ -283,6 +300,9 @@ public:
     explicit BoxReporter(Screen& screen) : screen_(screen) {}
     void FileDone(const FileResult& file) override {
         if (file.outcome == CopyOutcome::Copied) return;
+        // Every file fails alike when the record cannot be written: one box says it.
+        if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
+        toldNotRecorded_ = toldNotRecorded_ || file.outcome == CopyOutcome::NotRecorded;
         screen_.ShowMessageBox("Error", file.fileName + Suffix(file.outcome), 0);
     }
 
@@ -295,11 +315,14 @@ private:
             return kOverwritesListedSuffix;
         case CopyOutcome::SameDestination:
             return kSameDestinationSuffix;
+        case CopyOutcome::NotRecorded:
+            return kNotRecordedSuffix;
         default:
             return kNotBackedUpSuffix;
         }
     }
     Screen& screen_;
+    bool toldNotRecorded_ = false;
 };
 
 } // namespace

@@ -26,6 +26,8 @@ inline constexpr const char* kOverwritesListedSuffix =
     " Not backed up. It would overwrite another listed file";
 inline constexpr const char* kSameDestinationSuffix =
     " Not backed up. Another listed file was copied to the same place";
+inline constexpr const char* kNotRecordedSuffix =
+    " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
 
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;
@@ -35,6 +37,7 @@ struct FileResult {
     std::string fileName;
     CopyOutcome outcome = CopyOutcome::Copied;
     std::string holder; // with InUse: the program holding the source, where Windows can tell
+    std::string other;  // with OverwritesListed and SameDestination: the other listed file
 };
 
 // What a run did, one result per listed file, in the order they were handled.

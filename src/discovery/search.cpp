@@ -266,7 +266,12 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
             }
             screen.SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
             upkeep.FileMet();
-            if (!hasRecord && SamePath(entry.name, recordName)) hasRecord = true;
+            // A record at a drive's root is a backup copied back onto the drive, naming the
+            // live files; one larger than ours would be is none of ours.
+            if (SamePath(entry.name, recordName) && prefix.size() > 3 &&
+                entry.size <= kCopyRecordLimit) {
+                hasRecord = true;
+            }
             // Known by its long name; listed under a name that opens it.
             std::string longPath = prefix + entry.name;
             const std::optional<DataFileKind> kind = ClassifyDataFile(longPath);
@@ -283,7 +288,12 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
         reader.reset();
         if (hasRecord) copies.Read(disk, prefix);
         for (const FoundFile& file : found) {
-            if (copies.Names(file.path) || copies.Names(file.longPath)) continue;
+            if (copies.Names(file.path)) continue;
+            // A long name with "?" for what the code page cannot hold could match by chance.
+            if (file.longPath != file.path && file.longPath.find('?') == std::string::npos &&
+                copies.Names(file.longPath)) {
+                continue;
+            }
             AddFileRow(state, screen, file.path, file.kind.kindText, file.kind.versionText,
                        kStatusOkay);
         }

@@ -7,7 +7,7 @@ namespace vintrel {
 
 std::optional<std::string> PathBelow(const std::string& relative) {
     if (relative.empty() || IsPathSeparator(relative[0]) ||
-        relative.find(':') != std::string::npos) {
+        relative.find_first_of(":*?") != std::string::npos) {
         return std::nullopt;
     }
     std::vector<std::string> names;
@@ -16,7 +16,12 @@ std::optional<std::string> PathBelow(const std::string& relative) {
         std::size_t end = at;
         while (end < relative.size() && !IsPathSeparator(relative[end]))
             ++end;
-        const std::string name = relative.substr(at, end - at);
+        std::string name = relative.substr(at, end - at);
+        // Windows drops the dots and spaces a name ends in ("Mail." is "Mail").
+        if (name != "." && name != "..") {
+            while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+                name.pop_back();
+        }
         if (name == "..") {
             if (names.empty()) return std::nullopt;
             names.pop_back();

@@ -3,6 +3,7 @@
 // mail, so copies are never listed and backed up again, wherever the target was or is spelled.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,10 +13,14 @@ namespace vintrel {
 // No search takes these names for a data file.
 inline constexpr const char* kCopyRecordName = "Vintrel Copies.txt";
 inline constexpr const char* kCopyRecordTemporaryName = "Vintrel Copies.tmp";
+// A record larger than this is no record of ours: it is not read (a planted file of gigabytes
+// would not fit in memory).
+inline constexpr std::uint64_t kCopyRecordLimit = 16 * 1024 * 1024;
 
-// A path below a folder in its plain form: "\" between names, "." gone and ".." taken back
-// by its text. Nothing when it leaves the folder (a drive, a rooted path, one ".." too many)
-// or names no file.
+// A path below a folder in its plain form, as Windows takes it: "\" between names, "." gone,
+// ".." taken back by its text, the dots and spaces a name ends in dropped. Nothing when it
+// leaves the folder (a drive, a rooted path, one ".." too many) or names no file (a wildcard,
+// nothing after the last separator).
 std::optional<std::string> PathBelow(const std::string& relative);
 
 // The paths a record names, each in its plain form; lines that leave the folder are passed

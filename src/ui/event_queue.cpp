@@ -1,5 +1,7 @@
 // The event queue of the window layer: the window's messages become the program's events,
 // and the keyboard shortcuts of the main window.
+#include "ui/event_queue.h"
+
 #include <algorithm>
 
 #include "ui/gadgets.h"
@@ -18,60 +20,74 @@ constexpr int kNullMessageMark = 0x10000;
 
 } // namespace
 
-void WindowLayer::AddShortcut(BYTE flags, WORD key, WORD command) {
-    shortcuts_.push_back({flags, key, command});
-    RebuildShortcuts();
+void EventQueue::Push(EventKind kind, int number) {
+    events_.push_back({kind, number, static_cast<std::uint32_t>(GetMessageTime())});
 }
 
-void WindowLayer::RebuildShortcuts() {
+Event EventQueue::Pop() {
+    Event event = events_.front();
+    events_.pop_front();
+    return event;
+}
+
+void EventQueue::AddShortcut(BYTE flags, WORD key, WORD command) {
+    shortcuts_.push_back({flags, key, command});
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
     accelerators_ = CreateAcceleratorTableA(shortcuts_.data(), static_cast<int>(shortcuts_.size()));
 }
 
-void WindowLayer::HandleWindowMessage(MSG& message) {
+void EventQueue::Dispatch(HWND window, MSG& message) {
     // Shortcuts belong to the main window and act only while it is the active one.
-    if (window_ && accelerators_ && GetActiveWindow() == window_ &&
-        TranslateAcceleratorA(window_, accelerators_, &message)) {
+    if (window && accelerators_ && GetActiveWindow() == window &&
+        TranslateAcceleratorA(window, accelerators_, &message)) {
         return;
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
 }
 
+void EventQueue::Clear() {
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    accelerators_ = nullptr;
+    shortcuts_.clear();
+    events_.clear();
+}
+
+void WindowLayer::AddShortcut(BYTE flags, WORD key, WORD command) {
+    events_.AddShortcut(flags, key, command);
+}
+
 Event WindowLayer::WaitForEvent() {
     ReleaseListDrawing();
-    while (events_.empty()) {
+    while (events_.Empty()) {
         MSG message;
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             // Nobody here posts WM_QUIT; should it come anyway, end like a close request.
-            QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
+            events_.Push(EventKind::CloseRequest, kMainWindowNumber);
             break;
         }
-        HandleWindowMessage(message);
+        events_.Dispatch(window_, message);
     }
-    Event event = events_.front();
-    events_.pop_front();
-    return event;
+    return events_.Pop();
 }
 
 int WindowLayer::PollEvent(Event* event) {
     // Work that polls (the search) shows its new rows a few times a second, not at every poll.
     if (fileList_.HeldFor(Milliseconds(), kListDrawIntervalMs)) ReleaseListDrawing();
-    if (events_.empty()) {
+    if (events_.Empty()) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
         if (message.message == WM_QUIT) {
-            QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
+            events_.Push(EventKind::CloseRequest, kMainWindowNumber);
         } else {
-            HandleWindowMessage(message);
+            events_.Dispatch(window_, message);
         }
-        if (events_.empty()) {
+        if (events_.Empty()) {
             return message.message != 0 ? static_cast<int>(message.message) : kNullMessageMark;
         }
     }
-    *event = events_.front();
-    events_.pop_front();
+    *event = events_.Pop();
     return static_cast<int>(event->kind);
 }
 

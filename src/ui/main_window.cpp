@@ -72,9 +72,8 @@ bool WindowLayer::OpenMainWindow(HINSTANCE instance) {
     CreateStatusBar();
 
     // Tab and Shift+Tab walk the gadgets that take the focus.
-    shortcuts_.push_back({FVIRTKEY | FNOINVERT, VK_TAB, kNextGadgetCommand});
-    shortcuts_.push_back({FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kPreviousGadgetCommand});
-    RebuildShortcuts();
+    events_.AddShortcut(FVIRTKEY | FNOINVERT, VK_TAB, kNextGadgetCommand);
+    events_.AddShortcut(FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kPreviousGadgetCommand);
 
     ShowWindow(window_, SW_SHOWNORMAL);
     return true;
@@ -229,12 +228,7 @@ void WindowLayer::ReleaseListDrawing() {
 }
 
 void WindowLayer::ReturnEvent(const Event& event) {
-    events_.push_back(event);
-}
-
-void WindowLayer::QueueEvent(EventKind kind, int number) {
-    // The time of the message being handled: when the user pressed, not when it was seen.
-    events_.push_back({kind, number, static_cast<std::uint32_t>(GetMessageTime())});
+    events_.Return(event);
 }
 
 void WindowLayer::CloseMainWindow() {
@@ -250,10 +244,7 @@ void WindowLayer::Release() {
     for (HFONT font : fonts_)
         DeleteObject(font);
     fonts_.clear();
-    if (accelerators_) DestroyAcceleratorTable(accelerators_);
-    accelerators_ = nullptr;
-    shortcuts_.clear();
-    events_.clear();
+    events_.Clear();
 }
 
 LRESULT CALLBACK WindowLayer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -277,7 +268,7 @@ LRESULT WindowLayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CLOSE:
         // Closing is the program's decision, after its loop has seen the request.
-        QueueEvent(EventKind::CloseRequest, kMainWindowNumber);
+        events_.Push(EventKind::CloseRequest, kMainWindowNumber);
         return 0;
     case WM_COMMAND:
         OnCommand(wParam, lParam);
@@ -302,11 +293,12 @@ void WindowLayer::OnCommand(WPARAM wParam, LPARAM lParam) {
         const int command = LOWORD(wParam);
         if (command == kNextGadgetCommand) MoveFocus(true);
         if (command == kPreviousGadgetCommand) MoveFocus(false);
-        QueueEvent(EventKind::Command, command);
+        events_.Push(EventKind::Command, command);
         return;
     }
-    const int gadget = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-    QueueEvent(EventKind::Gadget, gadget);
+    // Only a click is a press: a field's focus and change notices are no events.
+    if (HIWORD(wParam) != BN_CLICKED) return;
+    events_.Push(EventKind::Gadget, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
 }
 
 LRESULT WindowLayer::OnCtlColor(UINT message, HDC dc, HWND control) {

@@ -16,6 +16,7 @@
 #include "app/screen.h"
 #include "app/state.h"
 #include "ui/controls.h"
+#include "ui/event_queue.h"
 #include "ui/file_list_view.h"
 
 namespace vintrel {
@@ -79,12 +80,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
     void OnCommand(WPARAM wParam, LPARAM lParam);
-    void HandleWindowMessage(MSG& message);
-    void QueueEvent(EventKind kind, int number);
     void CreateGadgets(HINSTANCE instance);
     void CreateStatusBar();
     HFONT MakeFont(int points, int weight);
-    void RebuildShortcuts();
     void ShowStatusText(int field, const std::string& text);
     void ShowPendingMark();
     void Forget(); // the window is gone
@@ -98,9 +96,7 @@ private:
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;
     std::array<HWND, kGadgetCount + 1> gadgets_{}; // by number; [0] unused
-    std::deque<Event> events_;
-    std::vector<ACCEL> shortcuts_;
-    HACCEL accelerators_ = nullptr;
+    EventQueue events_;
     std::map<int, GadgetColours> colours_;
     std::vector<HFONT> fonts_;
     std::string pendingMark_;

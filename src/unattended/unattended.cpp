@@ -93,13 +93,13 @@ std::string OutcomeText(const FileResult& file) {
     case CopyOutcome::SourceChanged:
         return "not copied: the source changed while it was copied";
     case CopyOutcome::OverwritesListed:
-        return "not copied: it would overwrite another listed file";
+        return "not copied: it would overwrite another listed file, " + file.other;
     case CopyOutcome::SameDestination:
-        return "not copied: another listed file was copied to the same place";
+        return "not copied: another listed file was copied to the same place, " + file.other;
     case CopyOutcome::OutsideTarget:
         return "not copied: its destination is no file below the target folder";
     case CopyOutcome::NotRecorded:
-        return "not copied: the target folder's record of its copies cannot be written";
+        return "not copied: the target folder's record of its copies cannot be read or written";
     case CopyOutcome::Failed:
         break;
     }

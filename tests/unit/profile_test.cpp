@@ -8,6 +8,7 @@
 #include "app/file_list.h"
 #include "discovery/search.h"
 #include "fakes.h"
+#include "profile/copy_record.h"
 #include "profile/profile.h"
 #include "profile/profile_format.h"
 
@@ -58,6 +59,34 @@ TEST(ProfileLines, EveryKindOfLineEndIsTaken) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
         EXPECT_EQ(ReadAllLines(c.bytes), c.lines);
     }
+}
+
+TEST(CopyRecord, ALineNamesAPathBelowItsFolderAsWindowsTakesIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Mail\\box.pst", "Mail\\box.pst"},
+        {"Mail/Deep/x.pst", "Mail\\Deep\\x.pst"},
+        {"a\\.\\b\\..\\c.pst", "a\\c.pst"},
+        {"Mail. \\box.pst.", "Mail\\box.pst"},
+        {"a\\\\b.pst", "a\\b.pst"},
+        {"..\\x.pst", nullptr},
+        {"a\\..\\..\\x.pst", nullptr},
+        {"C:\\x.pst", nullptr},
+        {"C:x.pst", nullptr},
+        {"\\x.pst", nullptr},
+        {"/x.pst", nullptr},
+        {"Mail\\", nullptr},
+        {"", nullptr},
+        {"M?il\\x.pst", nullptr},
+        {"x*.pst", nullptr},
+    };
+    for (const auto& [line, plain] : cases) {
+        SCOPED_TRACE(line);
+        const std::optional<std::string> path = PathBelow(line);
+        ASSERT_EQ(path.has_value(), plain != nullptr);
+        EXPECT_EQ(path.value_or("-"), plain ? plain : "-");
+    }
+    EXPECT_EQ(ReadCopyRecord("a.pst\r\n..\\b.pst\nc.pst\rd.pst"), (Strings{"a.pst", "c.pst", "d.pst"}));
+    EXPECT_EQ(CopyRecordText({"a.pst", "b\\c.pst"}), "a.pst\r\nb\\c.pst\r\n");
 }
 
 TEST(ProfileLines, LinesHaveNoLengthLimit) {

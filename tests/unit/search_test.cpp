@@ -3,6 +3,7 @@
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "discovery/search.h"
+#include "profile/copy_record.h"
 #include "fakes.h"
 
 namespace vintrel {
@@ -185,8 +186,16 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\Moved\\R\\mail.pst"); // mail the user keeps in the target
     disk.AddDirectoryIn("C:\\Moved\\R\\A");
     disk.AddFileIn("C:\\Moved\\R\\A\\a.pab", 0x20, 999, 12345); // changed since
-    // A copy made by hand at the drive's root is mail, and hides nothing.
+    // A copy made by hand at the drive's root is mail, and hides nothing; so is a backup
+    // copied back onto the drive, its record at the root.
     disk.AddFileIn("C:\\top.pst");
+    disk.AddFileIn("C:\\Vintrel Copies.txt");
+    disk.files["C:\\Vintrel Copies.txt"] = "top.pst\r\nR\\top.pst\r\n";
+    // A record too large to be one of ours hides nothing.
+    disk.AddDirectoryIn("C:\\Huge");
+    disk.AddFileIn("C:\\Huge\\Vintrel Copies.txt", 0x20, kCopyRecordLimit + 1);
+    disk.files["C:\\Huge\\Vintrel Copies.txt"] = "box.pst\r\n";
+    disk.AddFileIn("C:\\Huge\\box.pst");
     // A record that cannot be read hides nothing.
     disk.AddDirectoryIn("C:\\Locked");
     disk.AddFileIn("C:\\Locked\\Vintrel Copies.txt");
@@ -196,7 +205,7 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(), (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
-                                "C:\\Locked\\box.pst"}));
+                                "C:\\Huge\\box.pst", "C:\\Locked\\box.pst"}));
 }
 
 TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {

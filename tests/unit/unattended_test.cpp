@@ -70,11 +70,19 @@ TEST(UnattendedLog, EachReasonInWords) {
         {CopyOutcome::OntoItself, "not copied: it would be copied onto itself"},
         {CopyOutcome::SourceChanged, "not copied: the source changed while it was copied"},
         {CopyOutcome::Failed, "not copied: source, target or disk error"},
+        {CopyOutcome::OverwritesListed,
+         "not copied: it would overwrite another listed file, C:\\Bak\\a.pst"},
+        {CopyOutcome::SameDestination,
+         "not copied: another listed file was copied to the same place, C:\\Bak\\a.pst"},
+        {CopyOutcome::OutsideTarget,
+         "not copied: its destination is no file below the target folder"},
+        {CopyOutcome::NotRecorded,
+         "not copied: the target folder's record of its copies cannot be read or written"},
     };
     for (const auto& [outcome, text] : cases) {
-        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, ""}), text);
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst"}), text);
     }
-    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook"}),
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", ""}),
               "not copied: the file is in use by Microsoft Outlook");
 }
 
