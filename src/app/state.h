@@ -30,6 +30,11 @@ struct AppState {
     // little was read. A search, which replaces the list by design, clears it.
     bool profileUnread = false;
     std::string profileTargetPath; // the target path as the profile on disk holds it
+    // The profile as it was loaded, and the text this program would have written for it: a
+    // window that changed neither does not write over a profile another run saved since.
+    std::string loadedProfileBytes;
+    std::string loadedProfileText;
+    bool profileLoaded = false;
 };
 
 // Fills the state as the program finds it at start-up. `currentDirectory` is what the

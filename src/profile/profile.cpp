@@ -15,19 +15,22 @@ std::string ProfileTemporaryPath(const AppState& state) {
     return state.startupDirectory + kProfileTemporaryName;
 }
 
-ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents) {
+ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents,
+                        std::string* bytesRead) {
     const std::string path = ProfilePath(state);
     if (ProbeFileSize(disk, path) == 0) return ProfileRead::Empty;
     bool complete = true;
     const std::optional<std::string> bytes = disk.ReadFile(path, complete);
     if (!bytes) return ProfileRead::Unreadable;
     contents = ParseProfile(*bytes);
+    if (bytesRead) *bytesRead = *bytes;
     return complete ? ProfileRead::Whole : ProfileRead::InPart;
 }
 
 ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen) {
     ProfileContents contents;
-    const ProfileRead read = ReadProfile(state, disk, contents);
+    std::string bytes;
+    const ProfileRead read = ReadProfile(state, disk, contents, &bytes);
     if (read == ProfileRead::Empty) {
         screen.SetStatusText(kMessageField, kProfileEmptyText);
         return read;
@@ -54,6 +57,9 @@ ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField, kProfileUnreadableText);
         return read;
     }
+    state.profileLoaded = true;
+    state.loadedProfileBytes = bytes;
+    state.loadedProfileText = ProfileText(state.targetPath, state.profileList);
     screen.SetStatusText(kMessageField, kProfileLoadedText);
     return read;
 }
@@ -63,6 +69,12 @@ ProfileSave WriteProfile(AppState& state, Disk& disk) {
     if (!ProfilePathFits(state)) return ProfileSave::NotSaved;
     if (state.profileUnread) return ProfileSave::Kept;
     const std::string text = ProfileText(state.targetPath, state.profileList);
+    if (state.profileLoaded && text == state.loadedProfileText) {
+        // Nothing changed here: what another run saved meanwhile stays.
+        bool complete = true;
+        const std::optional<std::string> now = disk.ReadFile(ProfilePath(state), complete);
+        if (!now || !complete || *now != state.loadedProfileBytes) return ProfileSave::Kept;
+    }
     return ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)
                ? ProfileSave::Saved
                : ProfileSave::NotSaved;

@@ -17,8 +17,9 @@ enum class ProfileRead {
 };
 
 // The one read of the profile, for the window and the scheduled run alike. Only called when
-// something of the profile's name may exist.
-ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents);
+// something of the profile's name may exist. `bytesRead`, where given, gets what was read.
+ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents,
+                        std::string* bytesRead = nullptr);
 
 // Fills the target path, the field showing it and both lists from the profile, and says how
 // that went in the status bar.
@@ -27,7 +28,8 @@ ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen);
 // How saving the profile went.
 enum class ProfileSave {
     Saved,
-    Kept,     // the profile could not be read: it stays as it was
+    Kept,     // the profile could not be read, or nothing changed here while another run saved
+              // it: it stays as it was
     NotSaved, // the name cannot be taken, or writing failed: the old profile stays
 };
 

@@ -194,6 +194,26 @@ TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
     EXPECT_EQ(ProfileBytes(), "D:\\New\\\r\n") << "the search's (empty) list replaces it";
 }
 
+TEST_F(ProfileTest, AWindowThatChangedNothingLeavesWhatAnotherRunSavedMeanwhile) {
+    ProfileBytes() = "C:\\Save\\\nC:\\Mail\\box.pst|Outlook personal folders|[No idea]\n";
+    LoadProfile(state, disk, screen);
+    const std::string scheduled = "C:\\Save\\\r\nC:\\Mail\\new.pst|k|v\r\n";
+    ProfileBytes() = scheduled; // a scheduled search saved a new list
+    screen.calls.clear();
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), scheduled);
+    EXPECT_TRUE(screen.calls.empty());
+    // Unchanged on disk too, or changed here: the window's list is written as ever.
+    state.profileList.clear();
+    LoadProfile(state, disk, screen);
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), scheduled);
+    ProfileBytes() = "C:\\Other\\\r\n";
+    state.targetPath = "D:\\Chosen\\";
+    SaveProfile(state, disk, screen);
+    EXPECT_EQ(ProfileBytes(), "D:\\Chosen\\\r\nC:\\Mail\\new.pst|k|v\r\n");
+}
+
 TEST_F(ProfileTest, AProfileThatIsThereButCannotBeLookedUpIsKeptNotTakenForMissing) {
     const std::string original = "C:\\Save\\\r\nC:\\Mail\\box.pst||\r\n";
     ProfileBytes() = original;
