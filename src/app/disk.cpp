@@ -24,11 +24,25 @@ bool WriteAll(FileWriter& file, const std::string& bytes) {
 
 } // namespace
 
-bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& temporary,
+std::unique_ptr<FileWriter> CreateTemporaryFile(Disk& disk, const std::string& temporary,
+                                                std::string& used, DiskError& why) {
+    constexpr int kOtherNames = 9;
+    for (int n = 0; n <= kOtherNames; ++n) {
+        used = n == 0 ? temporary : temporary + std::to_string(n);
+        disk.RemoveFile(used);
+        std::unique_ptr<FileWriter> file = disk.CreateNewFile(used, why);
+        if (file) return file;
+        // A missing folder, a full disk or a file too large fails by any name.
+        if (why != DiskError::AccessDenied && why != DiskError::InUse) break;
+    }
+    return nullptr;
+}
+
+bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& wanted,
                       const std::string& bytes) {
-    disk.RemoveFile(temporary);
+    std::string temporary;
     DiskError why = DiskError::None;
-    std::unique_ptr<FileWriter> file = disk.CreateNewFile(temporary, why);
+    std::unique_ptr<FileWriter> file = CreateTemporaryFile(disk, wanted, temporary, why);
     if (!file) return false;
     bool written = WriteAll(*file, bytes);
     written = written && file->Flush();

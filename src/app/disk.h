@@ -181,10 +181,16 @@ public:
     virtual bool MoveFileOver(const std::string& file, const std::string& destination) = 0;
 };
 
-// Writes a whole file beside the old one, under a temporary name, and swaps it in; on any
-// failure the old one is untouched and the temporary file is gone. Whatever stood at the
-// temporary name (a leftover, a read-only one too, or a link planted there) is removed
-// first, never what a link leads to, and the file is made anew.
+// Makes a new file at a temporary name: whatever stands there (a leftover, a read-only one,
+// a link planted there) is removed first, never what a link leads to; where it cannot be
+// removed or made, the next free name is taken (`temporary` then "1" to "9" added).
+// `used` gets the name made. Nothing when no name could be made, and why.
+std::unique_ptr<FileWriter> CreateTemporaryFile(Disk& disk, const std::string& temporary,
+                                                std::string& used, DiskError& why);
+
+// Writes a whole file beside the old one, under a temporary name (see CreateTemporaryFile),
+// flushed, and swaps it in; on any failure the old one is untouched and the temporary file
+// is gone.
 bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& temporary,
                       const std::string& bytes);
 

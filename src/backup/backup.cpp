@@ -79,6 +79,12 @@ public:
     }
 
     BackupResult Run() {
+        // What a run that died left is put right first, for every listed file.
+        for (const BackupPlan& plan : plans_) {
+            if (plan.destination.size() < kDestinationLimit && PathBelow(plan.belowTarget)) {
+                ClearLeftovers(disk_, plan.destination);
+            }
+        }
         std::vector<std::optional<CopyOutcome>> refused(plans_.size());
         std::vector<std::string> recorded;
         for (std::size_t i = 0; i < plans_.size(); ++i) {

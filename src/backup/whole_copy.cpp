@@ -89,8 +89,26 @@ void Release(Disk& disk, PaintPacer& pacer, const std::string& aside) {
 
 } // namespace
 
-// Whatever stood at the temporary name (a leftover or a link) is removed first, never what a
-// link leads to.
+void ClearLeftovers(Disk& disk, const std::string& destination) {
+    const std::string aside = ReleasedCopyPath(destination);
+    if (disk.Attributes(aside)) {
+        // An earlier copy moved aside by a run that died before its swap: it goes back where
+        // nothing took its name; it is released where the new copy did. A link or a name
+        // shared with another file is no copy of ours to move.
+        if (!disk.Attributes(destination) && disk.SoleName(aside)) {
+            disk.MoveFileOver(aside, destination);
+        } else {
+            disk.RemoveFile(aside);
+        }
+    }
+    const std::string temporary = TemporaryCopyPath(destination);
+    if (!disk.Attributes(temporary)) return;
+    disk.RemoveFile(temporary);
+    // Other names were only taken while this one could not be cleared.
+    for (int n = 1; n <= 9; ++n)
+        disk.RemoveFile(temporary + std::to_string(n));
+}
+
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sourcePath,
                           const std::string& destination, const std::string& destinationDirectory,
                           std::vector<char>& buffer) {
@@ -105,9 +123,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         const std::optional<std::uint64_t> limit = disk.FileSizeLimit(destinationDirectory);
         if (limit && before->size > *limit) return CopyOutcome::TooLarge;
     }
-    const std::string temporary = TemporaryCopyPath(destination);
-    disk.RemoveFile(temporary);
-    std::unique_ptr<FileWriter> copy = disk.CreateNewFile(temporary, why);
+    std::string temporary;
+    std::unique_ptr<FileWriter> copy =
+        CreateTemporaryFile(disk, TemporaryCopyPath(destination), temporary, why);
     if (!copy) return TargetOutcome(why);
     if (buffer.empty()) buffer.resize(kCopyChunk);
     CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
@@ -116,6 +134,11 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // A new file is archive-marked already; only other marks cost a call.
         if (before->attributes & ~kAttributeArchive)
             disk.SetAttributes(temporary, before->attributes);
+        // On the disk before it takes the name: a power cut then leaves the earlier copy or
+        // the whole new one, never an empty file in its place.
+        if (!copy->Flush()) outcome = TargetOutcome(copy->Failure());
+    }
+    if (outcome == CopyOutcome::Copied) {
         disk.MakeWritable(destination);
         const bool aside = MoveAside(disk, destination);
         // Swapped in while still open: nothing is opened by name again.

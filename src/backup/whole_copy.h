@@ -53,6 +53,10 @@ private:
 std::string TemporaryCopyPath(const std::string& destination);
 std::string ReleasedCopyPath(const std::string& destination);
 
+// Puts right what a run that died left beside a destination: an earlier copy moved aside
+// with nothing at the name goes back, other leftovers go.
+void ClearLeftovers(Disk& disk, const std::string& destination);
+
 // Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
 // exist): read while no writer can change it, into a temporary file made anew beside the
 // destination, and swapped in only when complete and the source unchanged; the earlier copy

@@ -11,6 +11,7 @@ namespace vintrel {
 namespace {
 
 using test::Strings;
+using namespace std::string_literals;
 
 TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
     struct Case {
@@ -331,8 +332,20 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"gone", [&] { disk.files.erase(source); }, CopyOutcome::SourceMissing},
         {"disk full", [&] { disk.failCopyTo.insert("E:\\Save\\Mail\\a.pst.~vt"); },
          CopyOutcome::DiskFull},
-        {"a folder at the temporary name",
-         [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::AccessDenied},
+        {"a folder at the temporary name: the next free name is taken",
+         [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::Copied},
+        {"every temporary name refused",
+         [&] {
+             for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+                 disk.createFails["E:\\Save\\Mail\\a.pst.~vt"s + n] = DiskError::AccessDenied;
+         },
+         CopyOutcome::AccessDenied},
+        {"the new copy cannot be flushed",
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n"; // recorded before
+             disk.failAt = test::FakeDisk::Step::Flush;
+         },
+         CopyOutcome::Failed},
         {"the earlier copy cannot be replaced", [&] { disk.failMoves = true; },
          CopyOutcome::Failed},
         {"its size and time cannot be asked", [&] { disk.factsUnknown.insert(source); },
@@ -345,7 +358,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::Failed},
         {"the temporary name held by another program",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::InUse; },
-         CopyOutcome::InUse},
+         CopyOutcome::Copied},
         {"more than the target's file system holds in one file",
          [&] {
              disk.sizes[source] = 5ULL << 30;
@@ -379,6 +392,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
             EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotBackedUpSuffix)}));
         }
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
+        EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));
     }
 }
 
@@ -421,7 +435,7 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         screen.paints = 0;
         RunBackup(state, disk, screen);
         EXPECT_EQ(disk.files[copy], "first");
-        EXPECT_EQ(disk.files.count(ReleasedCopyPath(copy)), large ? 0u : 1u);
+        EXPECT_EQ(disk.files.count(ReleasedCopyPath(copy)), 0u) << "a leftover goes too";
         const auto shrinks =
             std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
                           [](const std::string& c) { return c.rfind("shrink", 0) == 0; });
@@ -470,6 +484,18 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
                   1)
             << "the swap alone";
     }
+    // A run that died between the move aside and the swap left nothing at the name: the next
+    // run puts the earlier copy back first, its source gone or not; a half-made copy goes.
+    disk.files.erase(copy);
+    disk.files[ReleasedCopyPath(copy)] = "moved aside";
+    disk.files[TemporaryCopyPath(copy) + "3"] = "half a copy";
+    disk.files[TemporaryCopyPath(copy)] = "stuck";
+    disk.files.erase("C:\\Mail\\a.pst");
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files[copy], "moved aside");
+    EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
+    EXPECT_FALSE(disk.files.count(TemporaryCopyPath(copy)));
+    EXPECT_FALSE(disk.files.count(TemporaryCopyPath(copy) + "3"));
 }
 
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {

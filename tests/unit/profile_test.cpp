@@ -316,7 +316,14 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
              disk.readOnly.insert(temporary);
          },
          true},
-        {"a folder", [&] { disk.MakeDirectoryPath(temporary + "\\"); }, false},
+        {"a folder: the next free name is taken", [&] { disk.MakeDirectoryPath(temporary + "\\"); },
+         true},
+        {"every name taken",
+         [&] {
+             for (int n = 1; n <= 9; ++n)
+                 disk.MakeDirectoryPath(temporary + std::to_string(n) + "\\");
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -327,6 +334,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
         EXPECT_EQ(ProfileBytes(), c.saved ? "E:\\Save\\\r\n" : "old\r\n");
         EXPECT_EQ(screen.calls.empty(), c.saved);
         EXPECT_EQ(disk.files["C:\\Other\\victim.txt"], "not to be touched");
+        EXPECT_FALSE(disk.files.count(temporary + "1"));
     }
 }
 
