@@ -6,6 +6,7 @@
 #include "app/ids.h"
 #include "backup/backup.h"
 #include "fakes.h"
+#include "profile/copy_record.h"
 
 namespace vintrel {
 namespace {
@@ -195,8 +196,8 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         {"the target by another drive letter", "D:\\Backup\\",
          {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"}, [&] { disk.AddAlias("D:\\", "C:\\"); },
          {O::OverwritesListed, O::Copied}},
-        {"a listed file that is missing", "C:\\Backup\\", {"C:\\Mail\\a.pst", "c:/backup/MAIL/a.pst"},
-         [&] { disk.files.erase("C:\\Backup\\Mail\\a.pst"); }, {O::OverwritesListed, O::SourceMissing}},
+        {"a listed file that is missing", "C:\\Backup\\", {"c:/backup/MAIL/a.pst", "C:\\Mail\\a.pst"},
+         [&] { disk.files.erase("C:\\Backup\\Mail\\a.pst"); }, {O::SourceMissing, O::OverwritesListed}},
         {"two drives mirrored to one place", "E:\\Save\\", {"C:\\Mail\\a.pst", "D:\\Mail\\a.pst"},
          [] {}, {O::Copied, O::SameDestination}},
         {"a folder link in the target", "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
@@ -211,6 +212,12 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
          {O::OutsideTarget}},
         {"a record that cannot be written", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.txt\\"); }, {O::NotRecorded}},
+        {"a record larger than ours would be", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
+             disk.sizes["E:\\Save\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
+         },
+         {O::NotRecorded}},
         {"a record that cannot be read in full", "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
          [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
