@@ -164,6 +164,10 @@ public:
     // own (FAT32: 4 GiB less one byte); nothing when it has none or cannot be asked.
     virtual std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) = 0;
 
+    // Whether the name itself is a link to a file or folder elsewhere (on Windows a reparse
+    // point; under Wine a name that opens a file of another path).
+    virtual bool IsLink(const std::string& path) = 0;
+
     // Whether the path is the one name of a plain file: not a link, nor a file that other
     // names share (a hard link). Only such a file is the caller's alone to move and cut down.
     virtual bool SoleName(const std::string& path) = 0;

@@ -70,7 +70,8 @@ class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               Screen& screen, BackupReporter& reporter)
-        : disk_(disk), reporter_(reporter), pacer_(screen), targetFolder_(TargetFolder(targetPath)),
+        : disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
+          targetFolder_(TargetFolder(targetPath)),
           sourceIndexes_(entries.size()), others_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
@@ -160,6 +161,7 @@ private:
     CopyOutcome Copy(std::size_t i) {
         const BackupPlan& plan = plans_[i];
         if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
+        if (ThroughLink(plan)) return CopyOutcome::ThroughLink;
         // Longer directory paths are beyond what Windows creates; the copy then fails.
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
             disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
@@ -168,6 +170,28 @@ private:
                                                   plan.destinationDirectory, buffer_);
         if (outcome == CopyOutcome::Copied) Written(i);
         return outcome;
+    }
+
+    // Whether a folder below the target on the way to the destination, or the destination
+    // itself, is a link: what it leads to is not the target's to write. (The target itself may
+    // be one.)
+    bool ThroughLink(const BackupPlan& plan) {
+        const std::string& directory = plan.destinationDirectory;
+        for (std::size_t at = targetBase_.size(); at < directory.size(); ++at) {
+            if (!IsPathSeparator(directory[at])) continue;
+            const std::string folder = directory.substr(0, at);
+            if (plainFolders_.count(PathKey(folder))) continue;
+            const std::optional<std::uint32_t> attributes = disk_.Attributes(folder);
+            if (!attributes) break; // made by this run from here on
+            if (*attributes & kAttributeReparsePoint) return true;
+            plainFolders_.insert(PathKey(folder));
+        }
+        const std::optional<std::uint32_t> attributes = disk_.Attributes(plan.destination);
+        if (!attributes) return false;
+        if (*attributes & kAttributeReparsePoint) return true;
+        // Under Wine a link to a file shows as that file; only a read-only one is touched
+        // before the swap (its mark cleared), so only then is it asked.
+        return (*attributes & kAttributeReadOnly) && disk_.IsLink(plan.destination);
     }
 
     // Whether this run copied another source to the destination already: by its spelling, or
@@ -268,8 +292,10 @@ private:
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
+    std::string targetBase_; // the target as the destinations begin with it
     std::string targetFolder_;
     std::vector<BackupPlan> plans_;
+    std::set<std::string> plainFolders_; // folders below the target known to be no links
     std::multimap<std::string, std::size_t> sourceKeys_;
     std::map<std::string, std::uint64_t> folders_;
     std::vector<std::optional<std::optional<std::uint64_t>>> sourceIndexes_;

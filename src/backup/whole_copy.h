@@ -34,6 +34,7 @@ enum class CopyOutcome {
     SameDestination,  // another listed file was copied to that destination in this run
     OutsideTarget,    // its destination names no file below the target folder
     NotRecorded,      // the target's record of its copies cannot be written
+    ThroughLink,      // a folder below the target on its way, or its destination, is a link
     Failed,           // any other source, target or disk error
 };
 

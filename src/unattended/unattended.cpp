@@ -98,6 +98,9 @@ std::string OutcomeText(const FileResult& file) {
         return "not copied: another listed file was copied to the same place, " + file.other;
     case CopyOutcome::OutsideTarget:
         return "not copied: its destination is no file below the target folder";
+    case CopyOutcome::ThroughLink:
+        return "not copied: a link below the target folder leads elsewhere, and is not written "
+               "through";
     case CopyOutcome::NotRecorded:
         return "not copied: the target folder's record of its copies cannot be read or written";
     case CopyOutcome::Failed:

@@ -480,6 +480,12 @@ bool Win32Disk::SoleName(const std::string& path) {
     return !LeadsElsewhere(path);
 }
 
+bool Win32Disk::IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LeadsElsewhere(path);
+}
+
 bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);

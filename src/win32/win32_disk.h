@@ -21,6 +21,7 @@ public:
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool SoleName(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
     bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     std::string HolderOf(const std::string& path) override;
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override;

@@ -95,9 +95,11 @@ void CheckDiskContract(ContractPlace& place) {
                     same(a, "\\\\?\\" + a) && !same(a, r + "\\ro.pst");
          }},
         {"another letter for the drive", [&] { return same(a, place.AliasOfDriveC() + a.substr(3)); }},
-        {"a folder link leads to its folder",
+        {"a folder link leads to its folder, and shows as a link",
          [&] {
-             return same(r + "\\link\\a.pst", a) && same(r + "\\link", r + "\\f") &&
+             return (d.Attributes(r + "\\link").value_or(0) & kAttributeReparsePoint) &&
+                    d.IsLink(r + "\\link") && !d.IsLink(r + "\\f") && !d.IsLink(a) &&
+                    same(r + "\\link\\a.pst", a) && same(r + "\\link", r + "\\f") &&
                     d.FinalPath(r + "\\link\\a.pst") == d.FinalPath(a) && !d.FinalPath(a).empty();
          }},
         {"drive-relative \"C:\" is the current directory", driveRelative},

@@ -517,6 +517,10 @@ std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
     if (auto it = shares_.find(path); it != shares_.end()) return it->second;
     const std::string resolved = Resolve(path);
     if (unlookable.count(resolved)) return std::nullopt;
+    // A link shows as one, whatever it leads to.
+    if (!resolved.empty() && links_.count(ResolveParent(path))) {
+        return (IsDirectory(resolved) ? kAttributeDirectory : 0u) | kAttributeReparsePoint;
+    }
     if (files.count(resolved)) return 0x20u | (readOnly.count(resolved) ? kAttributeReadOnly : 0u);
     if (auto it = entries_.find(resolved); it != entries_.end()) return it->second.attributes;
     if (IsDirectory(resolved)) return kAttributeDirectory;

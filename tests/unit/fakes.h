@@ -69,6 +69,7 @@ public:
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool SoleName(const std::string& path) override;
+    bool IsLink(const std::string& path) override { return links_.count(ResolveParent(path)) > 0; }
     bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     std::string HolderOf(const std::string& path) override {
         return heldByWriter.count(Resolve(path)) ? holderName : "";
