@@ -10,6 +10,7 @@
 
 #include "app/paths.h"
 #include "app/probe.h"
+#include "win32/handle.h"
 
 namespace vintrel {
 
@@ -130,42 +131,39 @@ DiskError ErrorOf(DWORD error) {
     }
 }
 
-// Steps of a file handle that say why they failed.
+// Steps of an open file that say why they failed.
 class HandleSteps {
 public:
-    explicit HandleSteps(HANDLE file) : file_(file) {}
-    ~HandleSteps() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    HandleSteps(const HandleSteps&) = delete;
-    HandleSteps& operator=(const HandleSteps&) = delete;
+    explicit HandleSteps(Handle file) : file_(std::move(file)) {}
 
 protected:
     bool Step(BOOL done) {
         if (!done) failure_ = ErrorOf(GetLastError());
         return done;
     }
-    HANDLE file_;
+    Handle file_;
     DiskError failure_ = DiskError::None;
 };
 
 class Win32FileSource : public FileSource, HandleSteps {
 public:
-    Win32FileSource(HANDLE file, DWORD attributes) : HandleSteps(file), attributes_(attributes) {}
+    Win32FileSource(Handle file, DWORD attributes)
+        : HandleSteps(std::move(file)), attributes_(attributes) {}
     // Size and time from the open file (GetFileInformationByHandle would also ask for the
     // volume, which costs Wine half a millisecond a call).
     std::optional<FileFacts> Facts() override {
         LARGE_INTEGER size;
         FILETIME written;
-        if (!Step(GetFileSizeEx(file_, &size)) ||
-            !Step(GetFileTime(file_, nullptr, nullptr, &written))) {
+        if (!Step(GetFileSizeEx(file_.get(), &size)) ||
+            !Step(GetFileTime(file_.get(), nullptr, nullptr, &written))) {
             return std::nullopt;
         }
         return FileFacts{static_cast<std::uint64_t>(size.QuadPart), TimeOf(written), attributes_};
     }
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         DWORD read = 0;
-        const bool done = Step(::ReadFile(file_, buffer, static_cast<DWORD>(size), &read, nullptr));
+        const bool done =
+            Step(::ReadFile(file_.get(), buffer, static_cast<DWORD>(size), &read, nullptr));
         got = read;
         return done;
     }
@@ -228,10 +226,10 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
 
 class Win32FileWriter : public FileWriter, HandleSteps {
 public:
-    explicit Win32FileWriter(HANDLE file) : HandleSteps(file) {}
+    explicit Win32FileWriter(Handle file) : HandleSteps(std::move(file)) {}
     bool Write(const char* data, std::size_t size) override {
         DWORD written = 0;
-        if (!Step(::WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr))) {
+        if (!Step(::WriteFile(file_.get(), data, static_cast<DWORD>(size), &written, nullptr))) {
             return false;
         }
         if (written == size) return true;
@@ -240,9 +238,9 @@ public:
     }
     bool SetLastWriteTime(std::uint64_t time) override {
         FILETIME when{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
-        return Step(SetFileTime(file_, nullptr, nullptr, &when));
+        return Step(SetFileTime(file_.get(), nullptr, nullptr, &when));
     }
-    bool Flush() override { return Step(FlushFileBuffers(file_)); }
+    bool Flush() override { return Step(FlushFileBuffers(file_.get())); }
     bool MoveOver(const std::string& destination) override {
         // Windows' own move refuses to replace a read-only file; Wine's rename would not.
         const DWORD there = GetFileAttributesA(destination.c_str());
@@ -250,16 +248,12 @@ public:
             failure_ = DiskError::AccessDenied;
             return false;
         }
-        const DWORD error = RenameOpenFile(file_, destination);
+        const DWORD error = RenameOpenFile(file_.get(), destination);
         if (error != ERROR_SUCCESS) failure_ = ErrorOf(error);
         return error == ERROR_SUCCESS;
     }
-    bool Close() override {
-        if (file_ == INVALID_HANDLE_VALUE) return true;
-        const BOOL closed = CloseHandle(file_);
-        file_ = INVALID_HANDLE_VALUE;
-        return Step(closed);
-    }
+    // Whether the handle really closed: a close can still fail to write what was held back.
+    bool Close() override { return Step(file_.Close()); }
     DiskError Failure() override { return failure_; }
 };
 
@@ -321,25 +315,12 @@ namespace {
 
 // Opens a file or folder only to ask about it: no access to its content, every kind of
 // sharing, so that it works whoever holds it open.
-class QueryHandle {
-public:
-    explicit QueryHandle(const std::string& path)
-        : handle_(path.size() > kMaxPathChars
-                      ? INVALID_HANDLE_VALUE
-                      : ::CreateFileA(
-                            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    ~QueryHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    QueryHandle(const QueryHandle&) = delete;
-    QueryHandle& operator=(const QueryHandle&) = delete;
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+Handle OpenToAsk(const std::string& path) {
+    if (path.size() > kMaxPathChars) return Handle();
+    return Handle(::CreateFileA(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
 
 // Windows before Vista has no GetFinalPathNameByHandleA; there nothing can say where a link
 // leads.
@@ -353,7 +334,7 @@ FinalPathCall FinalPathFunction() {
 } // namespace
 
 std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
-    QueryHandle handle(path);
+    const Handle handle = OpenToAsk(path);
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber, SizeOf(info.nFileIndexHigh, info.nFileIndexLow)};
@@ -369,7 +350,7 @@ std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     static const QueryCall query = reinterpret_cast<QueryCall>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
     constexpr int kFileInternalInformation = 6;
-    QueryHandle handle(path);
+    const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
     IoStatus io{};
     LARGE_INTEGER index{};
@@ -384,7 +365,7 @@ std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
 std::string Win32Disk::FinalPath(const std::string& path) {
     const FinalPathCall call = FinalPathFunction();
     if (!call) return "";
-    QueryHandle handle(path);
+    const Handle handle = OpenToAsk(path);
     if (!handle) return "";
     std::string final(MAX_PATH, '\0');
     for (;;) {
@@ -429,48 +410,47 @@ std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& dir
 }
 
 std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    const Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     std::string bytes;
     char buffer[4096];
     complete = true;
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
             complete = false;
             break;
         }
         if (got == 0) break;
         bytes.append(buffer, got);
     }
-    CloseHandle(file);
     return bytes;
 }
 
 std::unique_ptr<FileSource> Win32Disk::OpenToCopy(const std::string& path, DiskError& why) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;
     }
-    return std::make_unique<Win32FileSource>(file, GetFileAttributesA(path.c_str()));
+    return std::make_unique<Win32FileSource>(std::move(file), GetFileAttributesA(path.c_str()));
 }
 
 std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, DiskError& why) {
     // Delete access: a finished copy is renamed into place through this handle.
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;
     }
-    return std::make_unique<Win32FileWriter>(file);
+    return std::make_unique<Win32FileWriter>(std::move(file));
 }
 
 bool Win32Disk::SoleName(const std::string& path) {
-    QueryHandle handle(path);
+    const Handle handle = OpenToAsk(path);
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle || !GetFileInformationByHandle(handle.get(), &info) || info.nNumberOfLinks != 1 ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
@@ -481,20 +461,18 @@ bool Win32Disk::SoleName(const std::string& path) {
 }
 
 bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     BY_HANDLE_FILE_INFORMATION info;
     LARGE_INTEGER size;
-    bool cut = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
-               GetFileSizeEx(file, &size) && size.QuadPart > 0;
-    if (cut) {
-        LARGE_INTEGER end;
-        end.QuadPart = size.QuadPart > static_cast<LONGLONG>(bytes) ? size.QuadPart - bytes : 0;
-        cut = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
+        !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
+        return false;
     }
-    CloseHandle(file);
-    return cut;
+    LARGE_INTEGER end;
+    end.QuadPart = size.QuadPart > static_cast<LONGLONG>(bytes) ? size.QuadPart - bytes : 0;
+    return SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
 }
 
 std::string Win32Disk::HolderOf(const std::string& path) {
