@@ -11,6 +11,7 @@
 #include "app/paths.h"
 #include "app/probe.h"
 #include "win32/handle.h"
+#include "win32/system_calls.h"
 
 namespace vintrel {
 
@@ -177,38 +178,22 @@ private:
 // stands at the new name: a move by name would open both files again, which costs Wine a
 // third of a millisecond a file. ntdll has both calls on every Windows NT.
 DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
-    struct UnicodeString {
-        USHORT length;
-        USHORT maximumLength;
-        WCHAR* buffer;
-    };
-    struct IoStatus {
-        void* status;
-        ULONG_PTR information;
-    };
     struct RenameInformation {
         BOOLEAN replaceIfExists;
         HANDLE rootDirectory;
         ULONG fileNameLength;
         WCHAR fileName[1];
     };
-    using ToNtPath = BOOLEAN(WINAPI*)(const WCHAR*, UnicodeString*, WCHAR**, void*);
-    using SetInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-    using StatusToError = ULONG(WINAPI*)(LONG);
-    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    static const auto toNtPath = reinterpret_cast<ToNtPath>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
-    static const auto setInformation = reinterpret_cast<SetInformation>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
-    static const auto statusToError = reinterpret_cast<StatusToError>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    const auto toNtPath = system_calls::RtlDosPathNameToNtPathName_U();
+    const auto setInformation = system_calls::NtSetInformationFile();
+    const auto statusToError = system_calls::RtlNtStatusToDosError();
     if (!toNtPath || !setInformation || !statusToError) return ERROR_CALL_NOT_IMPLEMENTED;
     // The name the way the ANSI calls read it; then as the system names it ("\??\C:\...").
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, nullptr, 0);
     if (wideLength == 0) return ERROR_INVALID_NAME;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, wide.data(), wideLength);
-    UnicodeString ntPath{};
+    system_calls::NtName ntPath{};
     if (!toNtPath(wide.c_str(), &ntPath, nullptr, nullptr)) return ERROR_INVALID_NAME;
     std::vector<char> buffer(offsetof(RenameInformation, fileName) + ntPath.length);
     auto* info = reinterpret_cast<RenameInformation*>(buffer.data());
@@ -218,7 +203,7 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     std::memcpy(info->fileName, ntPath.buffer, ntPath.length);
     HeapFree(GetProcessHeap(), 0, ntPath.buffer);
     constexpr int kFileRenameInformation = 10;
-    IoStatus io{};
+    system_calls::IoStatus io{};
     const LONG status =
         setInformation(file, &io, info, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
     return status >= 0 ? ERROR_SUCCESS : statusToError(status);
@@ -322,15 +307,6 @@ Handle OpenToAsk(const std::string& path) {
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-// Windows before Vista has no GetFinalPathNameByHandleA; there nothing can say where a link
-// leads.
-using FinalPathCall = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-FinalPathCall FinalPathFunction() {
-    static const FinalPathCall call = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
-    return call;
-}
-
 } // namespace
 
 std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
@@ -342,17 +318,11 @@ std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
 
 std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     // FileInternalInformation: the index alone, without asking for the volume.
-    struct IoStatus {
-        void* status;
-        ULONG_PTR information;
-    };
-    using QueryCall = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-    static const QueryCall query = reinterpret_cast<QueryCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+    const auto query = system_calls::NtQueryInformationFile();
     constexpr int kFileInternalInformation = 6;
     const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
-    IoStatus io{};
+    system_calls::IoStatus io{};
     LARGE_INTEGER index{};
     if (query && query(handle.get(), &io, &index, sizeof index, kFileInternalInformation) >= 0) {
         return static_cast<std::uint64_t>(index.QuadPart);
@@ -363,7 +333,8 @@ std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
 }
 
 std::string Win32Disk::FinalPath(const std::string& path) {
-    const FinalPathCall call = FinalPathFunction();
+    // Windows before Vista has no such call; there nothing can say where a link leads.
+    const auto call = system_calls::GetFinalPathNameByHandleA();
     if (!call) return "";
     const Handle handle = OpenToAsk(path);
     if (!handle) return "";
@@ -476,32 +447,12 @@ bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
 }
 
 std::string Win32Disk::HolderOf(const std::string& path) {
-    // The Restart Manager (Vista and later) knows which program holds a file; it is looked up
-    // at run time, so that the program still starts where it is missing.
-    struct ProcessInfo {
-        DWORD processId;
-        FILETIME startTime;
-        WCHAR appName[256];
-        WCHAR serviceName[64];
-        DWORD type;
-        DWORD status;
-        DWORD session;
-        BOOL restartable;
-    };
-    using Start = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
-    using Register = DWORD(WINAPI*)(DWORD, UINT, const WCHAR**, UINT, void*, UINT, const WCHAR**);
-    using List = DWORD(WINAPI*)(DWORD, UINT*, UINT*, ProcessInfo*, DWORD*);
-    using End = DWORD(WINAPI*)(DWORD);
-    HMODULE library = LoadLibraryA("rstrtmgr.dll");
-    if (!library) return "";
-    const auto start =
-        reinterpret_cast<Start>(reinterpret_cast<void*>(GetProcAddress(library, "RmStartSession")));
-    const auto add = reinterpret_cast<Register>(
-        reinterpret_cast<void*>(GetProcAddress(library, "RmRegisterResources")));
-    const auto list =
-        reinterpret_cast<List>(reinterpret_cast<void*>(GetProcAddress(library, "RmGetList")));
-    const auto end =
-        reinterpret_cast<End>(reinterpret_cast<void*>(GetProcAddress(library, "RmEndSession")));
+    // The Restart Manager (Vista and later) knows which program holds a file; where it is
+    // missing, nobody is named.
+    const auto start = system_calls::RmStartSession();
+    const auto add = system_calls::RmRegisterResources();
+    const auto list = system_calls::RmGetList();
+    const auto end = system_calls::RmEndSession();
     std::string holder;
     DWORD session = 0;
     WCHAR key[64] = {};
@@ -510,7 +461,7 @@ std::string Win32Disk::HolderOf(const std::string& path) {
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
                             static_cast<int>(wide.size()));
         const WCHAR* files[] = {wide.c_str()};
-        ProcessInfo found[4] = {};
+        system_calls::HolderInfo found[4] = {};
         UINT needed = 0, count = 4;
         DWORD reasons = 0;
         if (add(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
@@ -522,7 +473,6 @@ std::string Win32Disk::HolderOf(const std::string& path) {
         }
         end(session);
     }
-    FreeLibrary(library);
     return holder;
 }
 
@@ -578,7 +528,7 @@ bool Win32Disk::RemoveFile(const std::string& path) {
 }
 
 bool Win32Disk::LeadsElsewhere(const std::string& path) {
-    if (!FinalPathFunction()) return false; // before Vista: no links to files
+    if (!system_calls::GetFinalPathNameByHandleA()) return false; // before Vista: no links to files
     const std::size_t cut = path.find_last_of("\\/");
     const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
     const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
