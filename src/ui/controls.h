@@ -8,19 +8,15 @@
 
 #include <string>
 
+#include "win32/system_calls.h"
+
 namespace vintrel {
 
 // Controls whose colours we set are drawn without the system's visual theme, which would
-// paint over those colours with its own. uxtheme is looked up when first needed, so that a
-// Windows or Wine without it still runs (the controls are then unthemed anyway).
+// paint over those colours with its own. A Windows or Wine without uxtheme still runs (the
+// controls are then unthemed anyway).
 inline void DrawUnthemed(HWND control) {
-    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    static const SetWindowThemeFn setWindowTheme = [] {
-        HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
-        return uxtheme ? reinterpret_cast<SetWindowThemeFn>(
-                             reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
-                       : nullptr;
-    }();
+    const auto setWindowTheme = system_calls::SetWindowTheme();
     // A single blank names no theme; empty texts would mean "the default theme".
     if (control && setWindowTheme) setWindowTheme(control, L" ", L" ");
 }

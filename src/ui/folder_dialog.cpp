@@ -7,13 +7,11 @@
 #include <cstring>
 
 #include "ui/modal_boxes.h"
+#include "win32/system_calls.h"
 
 namespace vintrel {
 
 namespace {
-
-using BrowseForFolder = LPITEMIDLIST(WINAPI*)(LPBROWSEINFOA);
-using PathFromIdList = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
 
 constexpr UINT kBrowseFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX; // 0x50
 
@@ -25,12 +23,6 @@ int CALLBACK OnBrowseEvent(HWND dialog, UINT message, LPARAM, LPARAM data) {
     return 0;
 }
 
-template <typename F> F Lookup(HMODULE shell, const char* name, const char* ansiName) {
-    FARPROC found = GetProcAddress(shell, name);
-    if (found == nullptr) found = GetProcAddress(shell, ansiName);
-    return reinterpret_cast<F>(reinterpret_cast<void*>(found));
-}
-
 } // namespace
 
 std::string ShowFolderDialog(const std::string& title, const std::string& initialPath) {
@@ -39,15 +31,9 @@ std::string ShowFolderDialog(const std::string& title, const std::string& initia
         CoInitialize(nullptr); // normally done at start-up already; then it changes nothing
         comReady = true;
     }
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
-    if (shell == nullptr) return "";
-    const auto browse = Lookup<BrowseForFolder>(shell, "SHBrowseForFolder", "SHBrowseForFolderA");
-    const auto toPath =
-        Lookup<PathFromIdList>(shell, "SHGetPathFromIDList", "SHGetPathFromIDListA");
-    if (browse == nullptr || toPath == nullptr) {
-        FreeLibrary(shell);
-        return "";
-    }
+    const auto browse = system_calls::SHBrowseForFolderA();
+    const auto toPath = system_calls::SHGetPathFromIDListA();
+    if (browse == nullptr || toPath == nullptr) return "";
 
     char initial[MAX_PATH] = "";
     std::strncpy(initial, initialPath.c_str(), MAX_PATH - 1);
@@ -73,7 +59,6 @@ std::string ShowFolderDialog(const std::string& title, const std::string& initia
         CoTaskMemFree(chosen);
         if (!path.empty() && path.back() != '\\') path += '\\';
     }
-    FreeLibrary(shell);
     return path;
 }
 

@@ -13,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/title_banner.h"
 #include "unattended/unattended.h"
+#include "win32/handle.h"
 #include "win32/win32_disk.h"
 
 namespace vintrel {
@@ -77,13 +78,10 @@ public:
         if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return;
         out_ = GetStdHandle(STD_OUTPUT_HANDLE);
         if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) {
-            out_ = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-            opened_ = out_ != INVALID_HANDLE_VALUE;
+            opened_ = Handle(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+            out_ = opened_.get();
         }
-    }
-    ~ParentConsole() {
-        if (opened_) CloseHandle(out_);
     }
     ParentConsole(const ParentConsole&) = delete;
     ParentConsole& operator=(const ParentConsole&) = delete;
@@ -95,8 +93,8 @@ public:
     }
 
 private:
-    HANDLE out_ = INVALID_HANDLE_VALUE;
-    bool opened_ = false;
+    HANDLE out_ = INVALID_HANDLE_VALUE; // the standard output, never closed here, or opened_
+    Handle opened_;                     // the console itself, where this program opened it
 };
 
 std::string LocalTimeText() {

@@ -1,4 +1,6 @@
-// The real file system, through the ANSI Win32 calls.
+// The real file system, through the ANSI Win32 calls. Its calls are kept by concern: listings
+// and short names in win32_listing.cpp; reading, writing and moving files in win32_file_io.cpp;
+// identities, links and the holder of a file in win32_identity.cpp.
 #pragma once
 
 #include "app/disk.h"

@@ -1,0 +1,19 @@
+// What the files of Win32Disk share among themselves, and no one else needs.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace vintrel {
+
+// A 64-bit number that Windows hands over in two halves (a size, an index, a time).
+inline std::uint64_t SizeOf(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+inline std::uint64_t TimeOf(const FILETIME& time) {
+    return SizeOf(time.dwHighDateTime, time.dwLowDateTime);
+}
+
+} // namespace vintrel

@@ -1,0 +1,151 @@
+// What a path really names: the file's identity and index, where its links lead, whether it
+// has other names, who holds it, and how large a file its drive takes.
+#include "win32/win32_disk.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/paths.h"
+#include "app/probe.h"
+#include "win32/disk_internal.h"
+#include "win32/handle.h"
+#include "win32/system_calls.h"
+
+namespace vintrel {
+
+namespace {
+
+// Opens a file or folder only to ask about it: no access to its content, every kind of
+// sharing, so that it works whoever holds it open.
+Handle OpenToAsk(const std::string& path) {
+    if (path.size() > kMaxPathChars) return Handle();
+    return Handle(::CreateFileA(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+} // namespace
+
+std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
+    const Handle handle = OpenToAsk(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, SizeOf(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
+    // FileInternalInformation: the index alone, without asking for the volume.
+    const auto query = system_calls::NtQueryInformationFile();
+    constexpr int kFileInternalInformation = 6;
+    const Handle handle = OpenToAsk(path);
+    if (!handle) return std::nullopt;
+    system_calls::IoStatus io{};
+    LARGE_INTEGER index{};
+    if (query && query(handle.get(), &io, &index, sizeof index, kFileInternalInformation) >= 0) {
+        return static_cast<std::uint64_t>(index.QuadPart);
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    return SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
+}
+
+std::string Win32Disk::FinalPath(const std::string& path) {
+    // Windows before Vista has no such call; there nothing can say where a link leads.
+    const auto call = system_calls::GetFinalPathNameByHandleA();
+    if (!call) return "";
+    const Handle handle = OpenToAsk(path);
+    if (!handle) return "";
+    std::string final(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD got = call(handle.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        if (got == 0) return "";
+        if (got < final.size()) {
+            final.resize(got);
+            break;
+        }
+        final.resize(got + 1);
+    }
+    // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
+    if (final.rfind("\\\\?\\UNC\\", 0) == 0) {
+        final.erase(0, 6);
+        final[0] = '\\';
+    } else if (final.rfind("\\\\?\\", 0) == 0) {
+        final.erase(0, 4);
+    }
+    return final;
+}
+
+bool Win32Disk::LeadsElsewhere(const std::string& path) {
+    if (!system_calls::GetFinalPathNameByHandleA()) return false; // before Vista: no links to files
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+    const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+    std::string expected = FinalPath(folder);
+    const std::string found = FinalPath(path);
+    if (expected.empty() || found.empty()) return true;
+    if (expected.back() != '\\') expected += '\\';
+    return !SamePath(found, expected + name);
+}
+
+bool Win32Disk::SoleName(const std::string& path) {
+    const Handle handle = OpenToAsk(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        return false;
+    }
+    // A Linux link under Wine opens as the file it leads to, with that file's facts.
+    return !LeadsElsewhere(path);
+}
+
+bool Win32Disk::IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LeadsElsewhere(path);
+}
+
+std::string Win32Disk::HolderOf(const std::string& path) {
+    // The Restart Manager (Vista and later) knows which program holds a file; where it is
+    // missing, nobody is named.
+    const auto start = system_calls::RmStartSession();
+    const auto add = system_calls::RmRegisterResources();
+    const auto list = system_calls::RmGetList();
+    const auto end = system_calls::RmEndSession();
+    std::string holder;
+    DWORD session = 0;
+    WCHAR key[64] = {};
+    if (start && add && list && end && start(&session, 0, key) == ERROR_SUCCESS) {
+        std::wstring wide(path.size() + 1, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                            static_cast<int>(wide.size()));
+        const WCHAR* files[] = {wide.c_str()};
+        system_calls::HolderInfo found[4] = {};
+        UINT needed = 0, count = 4;
+        DWORD reasons = 0;
+        if (add(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
+            list(session, &needed, &count, found, &reasons) == ERROR_SUCCESS && count > 0) {
+            char name[512] = "";
+            WideCharToMultiByte(CP_ACP, 0, found[0].appName, -1, name, sizeof name, nullptr,
+                                nullptr);
+            holder = name;
+        }
+        end(session);
+    }
+    return holder;
+}
+
+std::optional<std::uint64_t> Win32Disk::FileSizeLimit(const std::string& directory) {
+    char root[MAX_PATH + 1] = "";
+    char system[MAX_PATH + 1] = "";
+    if (!GetVolumePathNameA(directory.c_str(), root, sizeof root) ||
+        !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, system,
+                               sizeof system)) {
+        return std::nullopt;
+    }
+    // FAT and FAT32 keep a file's size in 32 bits.
+    if (std::string(system).rfind("FAT", 0) == 0) return 0xFFFFFFFFull;
+    return std::nullopt;
+}
+
+} // namespace vintrel
