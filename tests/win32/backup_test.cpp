@@ -324,6 +324,32 @@ TEST_F(RealBackupTest, AnEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhol
     }
 }
 
+TEST_F(RealBackupTest, LinksPlantedInTheTargetAreNotWrittenThrough) {
+    // A folder link where the mail's folder goes, and a link at a copy's name to a read-only
+    // file elsewhere.
+    test::TempDir elsewhere;
+    disk.MakeDirectoryPath(CopyOf(""));
+    ASSERT_TRUE(test::MakeLink(CopyOf("Mail"), elsewhere.path()));
+    test::WriteFile(elsewhere / "victim.pab", "victim");
+    SetFileAttributesA((elsewhere / "victim.pab").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(test::MakeLink(CopyOf("top.pab"), elsewhere / "victim.pab"));
+    test::DialogAnswerer answerer;
+    const BackupResult result = RunBackup(state, disk, screen);
+    ASSERT_EQ(result.files.size(), 4u);
+    for (const FileResult& file : result.files) {
+        EXPECT_EQ(file.outcome, CopyOutcome::ThroughLink) << file.source;
+    }
+    EXPECT_EQ(Contents(elsewhere / "victim.pab"), "victim");
+    EXPECT_TRUE(GetFileAttributesA((elsewhere / "victim.pab").c_str()) & FILE_ATTRIBUTE_READONLY);
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((elsewhere / "*.pst").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "nothing written through the folder link";
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    SetFileAttributesA((elsewhere / "victim.pab").c_str(), FILE_ATTRIBUTE_NORMAL);
+    test::RemoveLink(CopyOf("Mail"));
+    test::RemoveLink(CopyOf("top.pab"));
+}
+
 TEST_F(RealBackupTest, FilesOver4GiBAreCopiedExactly) {
     // Some 25 s under Wine: make bench runs it.
     if (!GetEnvironmentVariableA("VINTREL_BIG_FILES", nullptr, 0)) GTEST_SKIP() << "make bench";
