@@ -147,6 +147,11 @@ public:
     // that stands in its place. Nothing when it cannot be created, and why.
     virtual std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) = 0;
 
+    // Opens a file to add to its end, made where it is missing; never a folder, nor what a
+    // link at that name leads to. Each write lands at the end, after whatever another program
+    // added meanwhile. Nothing when it cannot be opened, and why.
+    virtual std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) = 0;
+
     // Puts a complete file in the place of another in one step, keeping the attributes of the
     // one replaced (a hidden file stays hidden). The replacement is gone afterwards.
     virtual bool ReplaceFileWith(const std::string& replacement, const std::string& target) = 0;

@@ -32,41 +32,73 @@ public:
     void CloseMainWindow() override {}
 };
 
-// The lines of one run, echoed as they come and added to the log file at the end.
+// The lines of one run: written to the log as they come, so that a run that is killed leaves
+// what it did, and echoed to the console.
 class RunLog : public BackupReporter {
 public:
-    explicit RunLog(const UnattendedSetting& setting) : setting_(setting) {}
+    RunLog(const UnattendedSetting& setting, Disk& disk, const std::string& folder)
+        : setting_(setting), disk_(disk), path_(folder + kLogFileName),
+          temporary_(folder + kLogTemporaryName) {}
+
+    // Opens the log to add to it; an old one near the limit is cut first, so that this run's
+    // own lines are never cut away. With `cut` false nothing is rewritten (another run may be
+    // writing it). A link at the log's name is never read nor written through.
+    void Open(bool cut) {
+        if (disk_.IsLink(path_)) return;
+        bool complete = true;
+        const std::optional<std::string> old = cut ? disk_.ReadFile(path_, complete) : std::nullopt;
+        if (old && complete && old->size() > kLogLimit * 3 / 4 &&
+            !ReplaceWholeFile(disk_, path_, temporary_, CutLog(*old))) {
+            return;
+        }
+        DiskError why = DiskError::None;
+        writer_ = disk_.OpenToAppend(path_, why);
+        written_ = writer_ != nullptr;
+    }
     // A control character in a name (a line break) would forge a line: it is shown as "?".
     void Line(std::string line) {
         for (char& c : line) {
             if (static_cast<unsigned char>(c) < 0x20) c = '?';
         }
-        text_ += line + "\r\n";
         if (setting_.echo) setting_.echo(line);
+        line += "\r\n";
+        if (writer_ && !writer_->Write(line.data(), line.size())) written_ = false;
     }
     void FileDone(const FileResult& file) override {
         Line("  " + file.source + ": " + OutcomeText(file));
     }
-    // Adds this run's lines to the log file in the folder; false when it cannot be written.
-    bool Keep(Disk& disk, const std::string& folder) {
-        const std::string path = folder + kLogFileName;
-        bool complete = true;
-        const std::optional<std::string> old = disk.ReadFile(path, complete);
-        // A log that cannot be read in full is not cut down to what could be read.
-        if (old && !complete) return false;
-        return ReplaceWholeFile(disk, path, folder + kLogTemporaryName,
-                                AppendToLog(old.value_or(""), text_));
+    // Whether every line reached the log; says so on the console where one did not.
+    bool Close() {
+        if (writer_ && !writer_->Close()) written_ = false;
+        writer_.reset();
+        if (!written_ && setting_.echo) setting_.echo("The log " + path_ + " could not be written.");
+        return written_;
     }
 
 private:
     const UnattendedSetting& setting_;
-    std::string text_;
+    Disk& disk_;
+    std::string path_;
+    std::string temporary_;
+    std::unique_ptr<FileWriter> writer_;
+    bool written_ = false;
 };
 
-int NothingDone(RunLog& log, Disk& disk, const std::string& folder, const std::string& why) {
+int NothingDone(RunLog& log, const std::string& why) {
     log.Line("Nothing was done: " + why + ".");
-    log.Keep(disk, folder);
+    log.Close();
     return kNothingDone;
+}
+
+// The name runs over one folder take turns by: the folder's identity, whatever its spelling.
+std::string TurnName(Disk& disk, const std::string& folder) {
+    if (const std::optional<FileIdentity> identity = disk.Identity(folder)) {
+        return "Vintrel-" + std::to_string(identity->volume) + "-" + std::to_string(identity->index);
+    }
+    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a of the folder as Windows compares it
+    for (const char c : PathKey(folder))
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return "Vintrel-" + std::to_string(hash);
 }
 
 } // namespace
@@ -109,38 +141,48 @@ std::string OutcomeText(const FileResult& file) {
     return "not copied: source, target or disk error";
 }
 
-std::string AppendToLog(const std::string& log, const std::string& lines) {
-    std::string text = log + lines;
-    if (text.size() <= kLogLimit) return text;
-    // The oldest whole lines go, down to three quarters of the limit.
-    const std::size_t cut = text.find('\n', text.size() - kLogLimit * 3 / 4);
-    return cut == std::string::npos ? std::string() : text.substr(cut + 1);
+std::string CutLog(const std::string& log) {
+    if (log.size() <= kLogLimit / 2) return log;
+    // The newest half of the limit, from the first run's first line in it, or else from the
+    // first whole line.
+    const std::size_t from = log.size() - kLogLimit / 2;
+    std::size_t line = log.find('\n', from - 1);
+    for (std::size_t at = line; at != std::string::npos; at = log.find('\n', at + 1)) {
+        if (at + 1 < log.size() && log[at + 1] >= '0' && log[at + 1] <= '9') {
+            line = at;
+            break;
+        }
+    }
+    return line == std::string::npos ? std::string() : log.substr(line + 1);
 }
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
-    RunLog log(setting);
+    RunLog log(setting, disk, folder);
+    // Runs over one profile take turns: one that waited in vain only adds its word.
+    if (setting.waitForTurn && !setting.waitForTurn(TurnName(disk, folder))) {
+        log.Open(false);
+        log.Line(setting.localTime + " another run over this profile has not ended for a minute");
+        return NothingDone(log, "another run over the profile is still going on");
+    }
+    log.Open(true);
     const std::string asked = line.search ? "search and backup" : "backup";
     if (line.mode == CommandLine::Mode::Invalid) {
         log.Line(setting.localTime + " command line not understood");
-        return NothingDone(log, disk, folder,
-                           "\"" + line.problem + "\" is an unknown or misplaced argument");
+        return NothingDone(log, "\"" + line.problem + "\" is an unknown or misplaced argument");
     }
     AppState state;
     InitSharedState(state, &folder);
-    const std::string profile = ProfilePath(state);
-    log.Line(setting.localTime + " " + asked + " with the profile " + profile);
+    log.Line(setting.localTime + " " + asked + " with the profile " + ProfilePath(state));
 
-    if (!ProfileMayExist(state, disk)) return NothingDone(log, disk, folder, "there is no profile");
+    if (!ProfileMayExist(state, disk)) return NothingDone(log, "there is no profile");
     ProfileContents contents;
     const ProfileRead read = ReadProfile(state, disk, contents);
     if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
-        return NothingDone(log, disk, folder, "the profile cannot be read");
+        return NothingDone(log, "the profile cannot be read");
     }
-    if (contents.targetPath.empty()) {
-        return NothingDone(log, disk, folder, "the profile names no target folder");
-    }
+    if (contents.targetPath.empty()) return NothingDone(log, "the profile names no target folder");
     state.targetPath = contents.targetPath;
     state.profileList = contents.entries;
 
@@ -150,14 +192,13 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
         const SearchResult found = SearchDataFiles(state, disk, quiet, "C:");
         for (const std::string& path : found.leftOut)
             log.Line("  " + path + ": left out of the list: its name holds a line break or \"|\"");
-        if (state.profileList.empty())
-            return NothingDone(log, disk, folder, "the search found no file");
+        if (state.profileList.empty()) return NothingDone(log, "the search found no file");
         profileSaved = WriteProfile(state, disk) == ProfileSave::Saved;
         log.Line(profileSaved ? "The search found " + std::to_string(state.profileList.size()) +
                                     " files; the profile now lists them."
                               : "The profile could not be saved with the new list.");
     } else if (state.profileList.empty()) {
-        return NothingDone(log, disk, folder, "the profile lists no file");
+        return NothingDone(log, "the profile lists no file");
     }
 
     const BackupResult result =
@@ -165,8 +206,9 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     const std::size_t copied = result.files.size() - result.Failed();
     log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
              " files copied");
-    log.Keep(disk, folder);
-    return copied == result.files.size() && profileSaved ? kAllCopied : kSomeNotCopied;
+    // A log that could not be written is no full success: nobody could see what happened.
+    const bool logged = log.Close();
+    return copied == result.files.size() && profileSaved && logged ? kAllCopied : kSomeNotCopied;
 }
 
 } // namespace vintrel

@@ -13,8 +13,8 @@ namespace vintrel {
 
 inline constexpr const char* kLogFileName = "Vintrel Backup.log";
 inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
-// The log is cut back to three quarters of this, oldest lines first, when it would grow
-// past it.
+// A log that has grown past three quarters of this is cut back to its newest half before a
+// run adds to it.
 inline constexpr std::size_t kLogLimit = 1000000;
 
 // Exit codes.
@@ -28,13 +28,17 @@ struct UnattendedSetting {
     std::string localTime; // "2026-12-08 14:03:05"
     // Each line of the log also goes here (to the console that started the program).
     std::function<void(const std::string& line)> echo;
+    // Waits until no other run holds the turn of that name, up to a minute, and takes it for
+    // the rest of this run; false when the wait was in vain. Runs over one profile take turns.
+    std::function<bool(const std::string& name)> waitForTurn;
 };
 
 // The words for how a file fared: "copied", or "not copied: " and why.
 std::string OutcomeText(const FileResult& file);
 
-// The log after `lines` are added: the oldest lines go once it would pass the limit.
-std::string AppendToLog(const std::string& log, const std::string& lines);
+// The newest part of a log, half the limit at most, from the first run's header in it (a line
+// that begins with the date): a run's lines are kept with its header.
+std::string CutLog(const std::string& log);
 
 // Runs a backup, or a search and a backup, as the command line asks, and gives the exit code.
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);

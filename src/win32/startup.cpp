@@ -126,8 +126,20 @@ int RunWithoutWindow(const CommandLine& line) {
         console.Write("\r\n");
         setting.echo = [&](const std::string& text) { console.Write(text + "\r\n"); };
     }
+    // A named mutex: the system gives it up when the process ends, however it ends.
+    HANDLE turn = nullptr;
+    setting.waitForTurn = [&turn](const std::string& name) {
+        turn = CreateMutexA(nullptr, FALSE, ("Global\\" + name).c_str());
+        if (!turn) return false;
+        const DWORD waited = WaitForSingleObject(turn, 60000);
+        return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    };
     Win32Disk disk;
     const int code = RunScheduledBackup(line, disk, setting);
+    if (turn) {
+        ReleaseMutex(turn);
+        CloseHandle(turn);
+    }
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;
 }

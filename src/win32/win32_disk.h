@@ -21,6 +21,7 @@ public:
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
+    std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool SoleName(const std::string& path) override;
     bool IsLink(const std::string& path) override;

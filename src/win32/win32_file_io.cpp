@@ -212,6 +212,22 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
     return std::make_unique<Win32FileWriter>(std::move(file));
 }
 
+std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, DiskError& why) {
+    // A link at the name is refused: Wine would follow it whatever the flags say.
+    if (IsLink(path)) {
+        why = DiskError::AccessDenied;
+        return nullptr;
+    }
+    Handle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr));
+    if (!file) {
+        why = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    return std::make_unique<Win32FileWriter>(std::move(file));
+}
+
 bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const DWORD old = GetFileAttributesA(target.c_str());
     // A read-only file is not to be replaced (Windows' move refuses it; Wine's would not).

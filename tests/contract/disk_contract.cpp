@@ -151,6 +151,18 @@ void CheckDiskContract(ContractPlace& place) {
                     listing(r + "\\empty") == std::set<std::string>{".\\", "..\\"} &&
                     listing(a) == std::set<std::string>{"<unopened>"};
          }},
+        {"appending adds to the end, makes a missing file, never a folder's or a link's",
+         [&] {
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileWriter> log = d.OpenToAppend(r + "\\log.txt", why);
+             const bool made = log && log->Write("one,", 4) && log->Close();
+             log = d.OpenToAppend(r + "\\log.txt", why);
+             const bool added = log && log->Write("two", 3) && log->Close();
+             log.reset();
+             return made && added && contents(r + "\\log.txt") == "one,two" &&
+                    !d.OpenToAppend(r + "\\empty", why) &&
+                    !d.OpenToAppend(r + "\\link", why) && !d.OpenToAppend(r + "\\none\\x", why);
+         }},
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&

@@ -403,6 +403,20 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
     return std::make_unique<FakeWriter>(*this, name);
 }
 
+std::unique_ptr<FileWriter> FakeDisk::OpenToAppend(const std::string& path, DiskError& why) {
+    const std::string name = ResolveParent(path);
+    why = DiskError::None;
+    if (name.empty() || !IsDirectory(Parent(name))) {
+        why = DiskError::NotFound;
+    } else if (links_.count(name) || IsDirectory(name) || readOnly.count(name) ||
+               createFails.count(name)) {
+        why = createFails.count(name) ? createFails[name] : DiskError::AccessDenied;
+    }
+    if (why != DiskError::None) return nullptr;
+    files[name]; // made where missing, kept as it is where there
+    return std::make_unique<FakeWriter>(*this, name);
+}
+
 bool FakeDisk::SoleName(const std::string& path) {
     const std::string name = ResolveParent(path);
     return files.count(name) && !links_.count(name) && !otherNames.count(name);

@@ -86,18 +86,23 @@ TEST(UnattendedLog, EachReasonInWords) {
               "not copied: the file is in use by Microsoft Outlook");
 }
 
-TEST(UnattendedLog, NeverGrowsPastTheLimitAndTheOldestLinesGoFirst) {
-    std::string old, run;
-    for (int i = 0; i < 44000; ++i)
-        (i < 43000 ? old : run) += "line " + std::to_string(i) + " of the log\r\n";
-    ASSERT_LE(old.size(), kLogLimit);
-    ASSERT_GT(old.size() + run.size(), kLogLimit);
-    const std::string log = AppendToLog(old, run);
-    EXPECT_LE(log.size(), kLogLimit);
-    EXPECT_GT(log.size(), kLogLimit / 2);
-    EXPECT_EQ(log.rfind("line 43999 of the log\r\n"), log.size() - 23) << "the newest stays";
-    EXPECT_EQ(log.rfind("line ", 0), 0u) << "cut at a line's start";
-    EXPECT_EQ(AppendToLog("a\r\n", "b\r\n"), "a\r\nb\r\n");
+TEST(UnattendedLog, IsCutToItsNewestHalfFromARunsFirstLine) {
+    std::string log;
+    for (int run = 0; log.size() <= kLogLimit; ++run) {
+        log += "2026-12-0" + std::to_string(run % 9 + 1) + " backup, run " + std::to_string(run) +
+               "\r\n";
+        for (int i = 0; i < 100; ++i)
+            log += "  C:\\Mail\\file" + std::to_string(i) + ".pst: copied\r\n";
+    }
+    const std::string cut = CutLog(log);
+    EXPECT_LE(cut.size(), kLogLimit / 2);
+    EXPECT_GT(cut.size(), kLogLimit / 2 - 4000) << "no more than one run's lines go with the cut";
+    EXPECT_EQ(cut.rfind("2026-12-0", 0), 0u) << "it begins with a run's header";
+    EXPECT_EQ(log.substr(log.size() - cut.size()), cut) << "the newest stays";
+    // A log of one run's lines alone is cut at a line's start.
+    const std::string lines(kLogLimit / 2 + 10, 'x');
+    EXPECT_EQ(CutLog("  a\r\n" + lines + "\r\n  b\r\n"), "  b\r\n");
+    EXPECT_EQ(CutLog("a\r\n"), "a\r\n");
 }
 
 class ScheduledBackupTest : public test::FakeProgramTest {
@@ -230,12 +235,7 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
               std::string::npos)
         << Log();
 
-    // A new list that cannot be saved is no full success; a log that cannot be read in full
-    // is kept as it is, not cut down to what could be read.
-    disk.cutShort.insert("C:\\Jobs\\Vintrel Backup.log");
-    const std::string log = Log();
-    EXPECT_EQ(Run({"/backup"}), kAllCopied);
-    EXPECT_EQ(Log(), log);
+    // A new list that cannot be saved is no full success.
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
     EXPECT_EQ(echoed.back(), "2 of 2 files copied");
@@ -245,6 +245,68 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     Profile() = "E:\\Bak\\\r\nC:\\Mail\\\x1b[2Jx.pst|k|v\r\n";
     EXPECT_EQ(Run({"/backup"}), kSomeNotCopied);
     EXPECT_EQ(echoed[echoed.size() - 2], "  C:\\Mail\\?[2Jx.pst: not copied: the source is missing");
+}
+
+TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    disk.files["C:\\Jobs\\Vintrel Backup.log"] = "earlier runs\r\n";
+    // Killed in the middle of its copy, a run leaves its header and what it did so far.
+    std::string whileCopying;
+    disk.whileCopying = [&](const std::string&) { whileCopying = Log(); };
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(whileCopying, "earlier runs\r\n2026-12-08 14:03:05 backup with the profile "
+                            "C:\\Jobs\\Vintrel Profile.txt\r\n");
+    disk.whileCopying = nullptr;
+    // A log that cannot be read in full is never cut down to what could be read.
+    disk.cutShort.insert("C:\\Jobs\\Vintrel Backup.log");
+    const std::string log = Log();
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(Log().rfind(log, 0), 0u);
+    disk.cutShort.clear();
+
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"a link at its name", [&] { disk.AddLink("C:\\Jobs\\Vintrel Backup.log", "C:\\Secret"); }},
+        {"a folder at its name", [&] { disk.MakeDirectoryPath("C:\\Jobs\\Vintrel Backup.log\\"); }},
+        {"a read-only log", [&] { disk.readOnly.insert("C:\\Jobs\\Vintrel Backup.log"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeDisk fresh;
+        disk = fresh;
+        disk.files["C:\\Mail\\a.pst"] = "mail";
+        disk.files["C:\\Secret\\x"] = "secret";
+        Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+        c.arrange();
+        echoed.clear();
+        EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied) << "copied, but nobody could see it";
+        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
+        EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
+        EXPECT_EQ(disk.files["C:\\Secret\\x"], "secret");
+    }
+
+    // Runs over one profile take turns: one that waited in vain does nothing and says so.
+    test::FakeDisk fresh;
+    disk = fresh;
+    disk.files["C:\\Mail\\a.pst"] = "mail";
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    disk.MakeDirectoryPath("C:\\Jobs\\");
+    std::vector<std::string> turns;
+    setting.waitForTurn = [&](const std::string& name) {
+        turns.push_back(name);
+        return turns.size() == 1;
+    };
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    disk.files.erase("E:\\Bak\\Mail\\a.pst");
+    EXPECT_EQ(Run({"/backup", "c:/jobs/"}), kNothingDone);
+    EXPECT_FALSE(disk.files.count("E:\\Bak\\Mail\\a.pst"));
+    ASSERT_EQ(turns.size(), 2u);
+    EXPECT_EQ(turns[0], turns[1]) << "one turn for every spelling of the folder";
+    EXPECT_NE(Log().find("Nothing was done: another run over the profile is still going on."),
+              std::string::npos);
 }
 
 } // namespace

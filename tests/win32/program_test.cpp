@@ -237,8 +237,8 @@ protected:
     std::string CopyOf(const std::string& file) const {
         return target.path() + "\\" + file.substr(3);
     }
-    // Starts vintrel.exe with the arguments from a folder and waits for it to end by itself.
-    DWORD Run(const std::string& arguments, const std::string& from) {
+    // Starts vintrel.exe with the arguments from a folder.
+    static PROCESS_INFORMATION Start(const std::string& arguments, const std::string& from) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         std::string command = test::ProgramDirectory();
@@ -248,7 +248,14 @@ protected:
         PROCESS_INFORMATION process{};
         EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    from.c_str(), &si, &process));
-        const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+        return process;
+    }
+    // Starts vintrel.exe with the arguments from a folder and waits for it to end by itself.
+    DWORD Run(const std::string& arguments, const std::string& from) {
+        return Wait(Start(arguments, from));
+    }
+    static DWORD Wait(const PROCESS_INFORMATION& process) {
+        const DWORD waited = WaitForSingleObject(process.hProcess, 120000);
         EXPECT_EQ(waited, WAIT_OBJECT_0) << "a window or a box is waiting";
         if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
         DWORD code = 12345;
@@ -299,6 +306,29 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
         std::string::npos);
     EXPECT_EQ(Run("/backup /search", jobs.path()), 2u);
     EXPECT_NE(Log().find("\"/search\" is an unknown or misplaced argument"), std::string::npos);
+}
+
+TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) {
+    std::vector<PROCESS_INFORMATION> runs;
+    for (int i = 0; i < 6; ++i)
+        runs.push_back(Start(Quoted("/backup", jobs.path()), "C:\\"));
+    for (const PROCESS_INFORMATION& run : runs)
+        EXPECT_EQ(Wait(run), 0u);
+    // Each run's four lines stand together: its header, its two files, its summary.
+    const std::string log = Log();
+    std::string shape;
+    for (std::size_t at = 0; at < log.size(); at = log.find('\n', at) + 1)
+        shape += log[at] == ' ' ? 'f' : log.compare(at, 4, "2 of") == 0 ? 's' : 'h';
+    EXPECT_EQ(shape, "hffshffshffshffshffshffs") << log;
+
+    // A link at the log's name: the file it leads to is neither read nor written, and the run
+    // says the log was lost.
+    test::WriteFile(jobs / "secret.txt", "not for the log");
+    DeleteFileA((jobs / "Vintrel Backup.log").c_str());
+    ASSERT_TRUE(test::MakeLink(jobs / "Vintrel Backup.log", jobs / "secret.txt"));
+    EXPECT_EQ(Run(Quoted("/backup", jobs.path()), "C:\\"), 1u);
+    test::RemoveLink(jobs / "Vintrel Backup.log");
+    EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
 }
 
 TEST_F(ScheduledRunTest, SearchThenBackupSavesTheNewListAndCopiesIt) {
