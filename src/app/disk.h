@@ -88,11 +88,27 @@ public:
     virtual bool Flush() = 0;
     // Puts the file, still open, in the place of `destination` in one step, replacing what
     // is there unless that is a folder or read-only (a link there is replaced, never
-    // followed). It stays open under its new name.
+    // followed). It stays open under its new name. False too when the name does not then lead
+    // to this very file (a link swapped in at the temporary name was moved instead).
     virtual bool MoveOver(const std::string& destination) = 0;
     virtual bool Close() = 0;
     // Why the last step failed.
     virtual DiskError Failure() = 0;
+};
+
+// A file held open to be moved aside and given back: every step acts on the open file, never
+// on whatever a name leads to meanwhile.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+    virtual std::uint64_t Size() = 0;
+    // Gives the open file another name in one step, over what stands there. True only when the
+    // name then leads to this very file: a link swapped in at that moment is never taken for it.
+    virtual bool MoveTo(const std::string& path) = 0;
+    // Cuts up to `bytes` off its end; false when it is empty or that fails.
+    virtual bool Shrink(std::uint64_t bytes) = 0;
+    // The file goes once it is no longer held.
+    virtual bool Delete() = 0;
 };
 
 class Disk {
@@ -173,21 +189,15 @@ public:
     // point; under Wine a name that opens a file of another path).
     virtual bool IsLink(const std::string& path) = 0;
 
-    // Whether the path is the one name of a plain file: not a link, nor a file that other
-    // names share (a hard link). Only such a file is the caller's alone to move and cut down.
-    virtual bool SoleName(const std::string& path) = 0;
-
-    // Cuts up to `bytes` off the end of a file; false when it is empty, cannot be opened, or
-    // has other names too (cutting it would cut them).
-    virtual bool ShrinkFile(const std::string& path, std::uint64_t bytes) = 0;
+    // Holds the one name of a plain file open to move it aside and give it back; nothing when
+    // it is a link, a folder, a file with other names too (a hard link: cutting it would cut
+    // them), or cannot be opened for that alone.
+    virtual std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) = 0;
 
     // Creates every directory of a path, up to its last "\", that does not exist yet.
     // Whether it worked shows in what follows, not here.
     virtual void MakeDirectoryPath(const std::string& path) = 0;
 
-    // Moves a complete file over another in one step, unless that one is read-only; the moved
-    // file keeps its own attributes.
-    virtual bool MoveFileOver(const std::string& file, const std::string& destination) = 0;
 };
 
 // Makes a new file at a temporary name: whatever stands there (a leftover, a read-only one,

@@ -71,20 +71,22 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
 
 // A large earlier copy is moved aside before the new one takes its name: replacing a file
 // makes some file systems (ext4, under Wine) write the whole new copy out there and then,
-// and freeing gigabytes at once takes a second or more. False when it is small, or stays.
-// A link, or a file with other names too, is another file's as well: the swap replaces only
-// the name, and nothing is moved or cut (a move under Wine would take the linked file along).
-bool MoveAside(Disk& disk, const std::string& destination) {
+// and freeing gigabytes at once takes a second or more. It is held open from then on, and
+// every step acts on the open file. Nothing when it is small, or stays: a link, or a file with
+// other names too, is another file's as well, and the swap replaces only the name.
+std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
-    if (!earlier || earlier->size < kReleaseStep || !disk.SoleName(destination)) return false;
-    return disk.MoveFileOver(destination, ReleasedCopyPath(destination));
+    if (!earlier || earlier->size < kReleaseStep) return nullptr;
+    std::unique_ptr<HeldFile> held = disk.HoldSoleFile(destination);
+    if (!held || !held->MoveTo(ReleasedCopyPath(destination))) return nullptr;
+    return held;
 }
 
 // Gives the earlier copy's space back a piece at a time, the window painting in between.
-void Release(Disk& disk, PaintPacer& pacer, const std::string& aside) {
-    while (disk.ShrinkFile(aside, kReleaseStep))
+void Release(HeldFile& held, PaintPacer& pacer) {
+    while (held.Shrink(kReleaseStep))
         pacer.Tick();
-    disk.RemoveFile(aside);
+    held.Delete();
 }
 
 } // namespace
@@ -94,11 +96,12 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
     if (disk.Attributes(aside)) {
         // An earlier copy moved aside by a run that died before its swap: it goes back where
         // nothing took its name; it is released where the new copy did. A link or a name
-        // shared with another file is no copy of ours to move.
-        if (!disk.Attributes(destination) && disk.SoleName(aside)) {
-            disk.MoveFileOver(aside, destination);
-        } else {
+        // shared with another file is no copy of ours: its name alone goes.
+        std::unique_ptr<HeldFile> held = disk.HoldSoleFile(aside);
+        if (!held) {
             disk.RemoveFile(aside);
+        } else if (disk.Attributes(destination) || !held->MoveTo(destination)) {
+            held->Delete();
         }
     }
     const std::string temporary = TemporaryCopyPath(destination);
@@ -140,18 +143,22 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     }
     if (outcome == CopyOutcome::Copied) {
         disk.MakeWritable(destination);
-        const bool aside = MoveAside(disk, destination);
+        std::unique_ptr<HeldFile> aside = MoveAside(disk, destination);
         // Swapped in while still open: nothing is opened by name again.
         if (copy->MoveOver(destination)) {
             // A close that fails (a delayed write on a network share) leaves no whole copy:
             // a copy moved aside goes back.
             const bool closed = copy->Close();
             copy.reset();
-            if (aside && closed) Release(disk, pacer, ReleasedCopyPath(destination));
-            if (aside && !closed) disk.MoveFileOver(ReleasedCopyPath(destination), destination);
+            if (aside && closed) Release(*aside, pacer);
+            if (aside && !closed) aside->MoveTo(destination);
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
-        if (aside) disk.MoveFileOver(ReleasedCopyPath(destination), destination);
+        // The name may lead elsewhere now (a link swapped in at the temporary name was moved
+        // there): the earlier copy takes it back, or the link goes.
+        if (!aside || !aside->MoveTo(destination)) {
+            if (disk.IsLink(destination)) disk.RemoveFile(destination);
+        }
         outcome = TargetOutcome(copy->Failure());
     }
     copy.reset();

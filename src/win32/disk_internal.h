@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace vintrel {
 
@@ -15,5 +16,9 @@ inline std::uint64_t SizeOf(DWORD high, DWORD low) {
 inline std::uint64_t TimeOf(const FILETIME& time) {
     return SizeOf(time.dwHighDateTime, time.dwLowDateTime);
 }
+
+// The plain path of the file or folder a handle is open on ("C:\\x", "\\\\server\\share\\x");
+// empty where the system cannot say.
+std::string FinalPathOf(HANDLE handle);
 
 } // namespace vintrel

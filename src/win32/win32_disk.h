@@ -23,15 +23,13 @@ public:
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    bool SoleName(const std::string& path) override;
+    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override;
     bool IsLink(const std::string& path) override;
-    bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     std::string HolderOf(const std::string& path) override;
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
-    bool MoveFileOver(const std::string& file, const std::string& destination) override;
 
 private:
     // Whether the path, opened, reaches a file of another name: a link.

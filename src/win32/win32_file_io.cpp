@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/paths.h"
 #include "app/probe.h"
 #include "win32/disk_internal.h"
 #include "win32/handle.h"
@@ -124,6 +125,57 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     return status >= 0 ? ERROR_SUCCESS : statusToError(status);
 }
 
+// Whether a name leads to the very file a handle is open on, and is not a link.
+bool IsThisFile(HANDLE file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION mine, named;
+    Handle there(::CreateFileA(path.c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return there && GetFileInformationByHandle(file, &mine) &&
+           GetFileInformationByHandle(there.get(), &named) &&
+           !(named.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           mine.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+           mine.nFileIndexHigh == named.nFileIndexHigh && mine.nFileIndexLow == named.nFileIndexLow;
+}
+
+// Windows' own rename refuses to replace a read-only file; Wine's would not.
+bool ReadOnlyThere(const std::string& path) {
+    const DWORD there = GetFileAttributesA(path.c_str());
+    return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY);
+}
+
+class Win32HeldFile : public HeldFile {
+public:
+    explicit Win32HeldFile(Handle file) : file_(std::move(file)) {}
+    std::uint64_t Size() override {
+        LARGE_INTEGER size;
+        return GetFileSizeEx(file_.get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    }
+    bool MoveTo(const std::string& path) override {
+        return !ReadOnlyThere(path) && RenameOpenFile(file_.get(), path) == ERROR_SUCCESS &&
+               IsThisFile(file_.get(), path);
+    }
+    bool Shrink(std::uint64_t bytes) override {
+        const std::uint64_t size = Size();
+        if (size == 0) return false;
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size > bytes ? size - bytes : 0);
+        return SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
+    }
+    bool Delete() override {
+        const auto setInformation = system_calls::NtSetInformationFile();
+        if (!setInformation) return false;
+        constexpr int kFileDispositionInformation = 13;
+        BOOLEAN deleteFile = TRUE;
+        system_calls::IoStatus io{};
+        return setInformation(file_.get(), &io, &deleteFile, sizeof deleteFile,
+                              kFileDispositionInformation) >= 0;
+    }
+
+private:
+    Handle file_;
+};
+
 class Win32FileWriter : public FileWriter, HandleSteps {
 public:
     explicit Win32FileWriter(Handle file) : HandleSteps(std::move(file)) {}
@@ -150,7 +202,14 @@ public:
         }
         const DWORD error = RenameOpenFile(file_.get(), destination);
         if (error != ERROR_SUCCESS) failure_ = ErrorOf(error);
-        return error == ERROR_SUCCESS;
+        if (error != ERROR_SUCCESS) return false;
+        // Wine renames by the name the file was opened under: a link swapped in there would
+        // have been moved instead of this file.
+        if (!IsThisFile(file_.get(), destination)) {
+            failure_ = DiskError::AccessDenied;
+            return false;
+        }
+        return true;
     }
     // Whether the handle really closed: a close can still fail to write what was held back.
     bool Close() override { return Step(file_.Close()); }
@@ -262,33 +321,32 @@ bool Win32Disk::RemoveFile(const std::string& path) {
     return DeleteFileA(path.c_str());
 }
 
-bool Win32Disk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
-    const Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    LARGE_INTEGER size;
-    if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
-        !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
-        return false;
-    }
-    LARGE_INTEGER end;
-    end.QuadPart = size.QuadPart > static_cast<LONGLONG>(bytes) ? size.QuadPart - bytes : 0;
-    return SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
-}
-
-bool Win32Disk::MoveFileOver(const std::string& file, const std::string& destination) {
-    // Windows' move refuses a read-only file; Wine's would replace it.
-    const DWORD old = GetFileAttributesA(destination.c_str());
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) return false;
-    return MoveFileExA(file.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
 void Win32Disk::MakeDirectoryPath(const std::string& path) {
     // The call works in a fixed buffer: a longer path overruns it (Windows makes no directory
     // of 248 characters or more anyway).
     if (path.size() >= kDirectoryLimit) return;
     MakeSureDirectoryPathExists(path.c_str());
+}
+
+std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path) {
+    Handle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        return nullptr;
+    }
+    // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's
+    // own path must be the name asked for.
+    if (system_calls::GetFinalPathNameByHandleA()) {
+        const std::size_t cut = path.find_last_of("\\/");
+        std::string folder = FinalPath(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+        if (folder.empty()) return nullptr;
+        if (folder.back() != '\\') folder += '\\';
+        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+        if (!SamePath(FinalPathOf(file.get()), folder + name)) return nullptr;
+    }
+    return std::make_unique<Win32HeldFile>(std::move(file));
 }
 
 } // namespace vintrel

@@ -50,15 +50,13 @@ std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     return SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
 }
 
-std::string Win32Disk::FinalPath(const std::string& path) {
+std::string FinalPathOf(HANDLE handle) {
     // Windows before Vista has no such call; there nothing can say where a link leads.
     const auto call = system_calls::GetFinalPathNameByHandleA();
     if (!call) return "";
-    const Handle handle = OpenToAsk(path);
-    if (!handle) return "";
     std::string final(MAX_PATH, '\0');
     for (;;) {
-        const DWORD got = call(handle.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), 0);
         if (got == 0) return "";
         if (got < final.size()) {
             final.resize(got);
@@ -76,6 +74,11 @@ std::string Win32Disk::FinalPath(const std::string& path) {
     return final;
 }
 
+std::string Win32Disk::FinalPath(const std::string& path) {
+    const Handle handle = OpenToAsk(path);
+    return handle ? FinalPathOf(handle.get()) : "";
+}
+
 bool Win32Disk::LeadsElsewhere(const std::string& path) {
     if (!system_calls::GetFinalPathNameByHandleA()) return false; // before Vista: no links to files
     const std::size_t cut = path.find_last_of("\\/");
@@ -86,17 +89,6 @@ bool Win32Disk::LeadsElsewhere(const std::string& path) {
     if (expected.empty() || found.empty()) return true;
     if (expected.back() != '\\') expected += '\\';
     return !SamePath(found, expected + name);
-}
-
-bool Win32Disk::SoleName(const std::string& path) {
-    const Handle handle = OpenToAsk(path);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle || !GetFileInformationByHandle(handle.get(), &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        return false;
-    }
-    // A Linux link under Wine opens as the file it leads to, with that file's facts.
-    return !LeadsElsewhere(path);
 }
 
 bool Win32Disk::IsLink(const std::string& path) {

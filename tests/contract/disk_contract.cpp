@@ -78,6 +78,18 @@ void CheckDiskContract(ContractPlace& place) {
         return !onFolder && d.ReplaceFileWith(r + "\\new.tmp", r + "\\old.pst") &&
                contents(r + "\\old.pst") == "new" && d.Absent(r + "\\new.tmp");
     };
+    auto heldFile = [&] {
+        place.MakeFile(r + "\\m.tmp", "moved");
+        std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\m.tmp");
+        if (!held) return false;
+        const bool overReadOnly = held->MoveTo(r + "\\ro.pst");
+        const bool moved = held->MoveTo(r + "\\moved.pst") && held->Size() == 5 &&
+                           held->Shrink(2) && held->Size() == 3 && d.Absent(r + "\\m.tmp");
+        const bool deleted = held->Delete();
+        held.reset();
+        return !overReadOnly && contents(r + "\\ro.pst") == "kept" && moved && deleted &&
+               d.Absent(r + "\\moved.pst");
+    };
     auto driveRelative = [&] {
         place.ChangeDirectory(r + "\\f");
         const bool result = same("C:a.pst", a) && same("C:", r + "\\f") && same("C:.", r + "\\f");
@@ -137,12 +149,10 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.RemoveFile(r + "\\empty") && !d.Absent(r + "\\empty") &&
                     !d.RemoveFile(r + "\\none.pst");
          }},
-        {"a move never replaces a read-only file",
-         [&] {
-             place.MakeFile(r + "\\m.tmp", "moved");
-             const bool moved = d.MoveFileOver(r + "\\m.tmp", r + "\\ro.pst");
-             d.RemoveFile(r + "\\m.tmp");
-             return !moved && contents(r + "\\ro.pst") == "kept";
+        {"a held file moves and goes by its handle, never over a read-only file", heldFile},
+        {"only a plain file's one name is held", [&] {
+             return !d.HoldSoleFile(r + "\\link") && !d.HoldSoleFile(r + "\\f") &&
+                    !d.HoldSoleFile(r + "\\none.pst") && d.HoldSoleFile(a) != nullptr;
          }},
         {"a replace takes a file's place, never a folder's", replaced},
         {"a listing gives . and .. and every entry; a file is no folder to list",

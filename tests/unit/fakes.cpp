@@ -287,8 +287,12 @@ public:
     bool MoveOver(const std::string& destination) override {
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
-        const bool moved = Step(disk_.MoveFileOver(path_, destination));
-        if (moved) path_ = disk_.Resolve(destination);
+        bool moved = Step(disk_.MoveFileOver(path_, destination));
+        if (moved) {
+            path_ = disk_.ResolveParent(destination);
+            // The name must lead to this very file afterwards.
+            moved = Step(!disk_.IsLink(destination));
+        }
         ++disk_.ownWriters[path_];
         open_ = true;
         return moved;
@@ -417,21 +421,63 @@ std::unique_ptr<FileWriter> FakeDisk::OpenToAppend(const std::string& path, Disk
     return std::make_unique<FakeWriter>(*this, name);
 }
 
-bool FakeDisk::SoleName(const std::string& path) {
-    const std::string name = ResolveParent(path);
-    return files.count(name) && !links_.count(name) && !otherNames.count(name);
-}
+namespace {
 
-bool FakeDisk::ShrinkFile(const std::string& path, std::uint64_t bytes) {
-    const std::string name = Resolve(path);
-    auto size = sizes.find(name);
-    if (!files.count(name) || otherNames.count(name) || size == sizes.end() || size->second == 0) {
-        return false;
+// An open file known by the name it has now: a link put in its old place changes nothing.
+class FakeHeld : public HeldFile {
+public:
+    FakeHeld(FakeDisk& disk, std::string name) : disk_(disk), name_(std::move(name)) {}
+    ~FakeHeld() override {
+        if (deleted_) disk_.RemoveFile(name_);
     }
-    diskCalls.push_back("shrink " + path);
-    size->second -= std::min(size->second, bytes);
-    if (whileCopying) whileCopying(name);
-    return true;
+    std::uint64_t Size() override {
+        auto size = disk_.sizes.find(name_);
+        return size != disk_.sizes.end() ? size->second : disk_.files[name_].size();
+    }
+    bool MoveTo(const std::string& path) override {
+        if (!disk_.MoveFileOver(name_, path)) return false;
+        name_ = disk_.Resolve(path);
+        // The new name must lead to this very file, not to where a link put there leads.
+        return SamePathAs(disk_.Resolve(path));
+    }
+    bool Shrink(std::uint64_t bytes) override {
+        auto size = disk_.sizes.find(name_);
+        if (size == disk_.sizes.end()) {
+            std::string& contents = disk_.files[name_];
+            if (contents.empty()) return false;
+            contents.resize(contents.size() - std::min<std::size_t>(contents.size(), bytes));
+            return true;
+        }
+        if (size->second == 0) return false;
+        disk_.diskCalls.push_back("shrink " + name_);
+        size->second -= std::min(size->second, bytes);
+        if (disk_.whileCopying) disk_.whileCopying(name_);
+        return true;
+    }
+    bool Delete() override {
+        deleted_ = true;
+        return true;
+    }
+
+private:
+    bool SamePathAs(const std::string& resolved) const {
+        return !PathLess()(resolved, name_) && !PathLess()(name_, resolved) &&
+               !disk_.IsLink(name_);
+    }
+    FakeDisk& disk_;
+    std::string name_;
+    bool deleted_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path) {
+    const std::string name = ResolveParent(path);
+    if (!files.count(name) || links_.count(name) || otherNames.count(name) ||
+        ownWriters.count(name) || heldByWriter.count(name)) {
+        return nullptr;
+    }
+    return std::make_unique<FakeHeld>(*this, name);
 }
 
 void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {
@@ -497,6 +543,7 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     lastWrite[to] = lastWrite[from];
     lastWrite.erase(from);
     if (readOnly.erase(from)) readOnly.insert(to);
+    if (afterRename) afterRename(to);
     return true;
 }
 

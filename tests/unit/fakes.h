@@ -69,9 +69,8 @@ public:
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    bool SoleName(const std::string& path) override;
+    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override;
     bool IsLink(const std::string& path) override { return links_.count(ResolveParent(path)) > 0; }
-    bool ShrinkFile(const std::string& path, std::uint64_t bytes) override;
     std::string HolderOf(const std::string& path) override {
         return heldByWriter.count(Resolve(path)) ? holderName : "";
     }
@@ -79,7 +78,9 @@ public:
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
-    bool MoveFileOver(const std::string& file, const std::string& destination) override;
+    // Renames a file over another, unless that one is read-only: what an open file's rename
+    // does (a link at the new name is replaced). Then `afterRename` may swap a name in.
+    bool MoveFileOver(const std::string& file, const std::string& destination);
 
     // Whether a directory exists: a drive root, one added or made, or one holding a file.
     bool IsDirectory(const std::string& resolved) const;
@@ -113,6 +114,8 @@ public:
     // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
     // it here, or a test moves the clock on.
     std::function<void(const std::string& path)> whileCopying;
+    // Called right after every rename with the new name: a link swapped in at that moment.
+    std::function<void(const std::string& name)> afterRename;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, Flush, Close, Replace };
     Step failAt = Step::None;
@@ -124,11 +127,12 @@ public:
     int openListings = 0;             // listings open right now
     int mostOpenListings = 0;
 
-private:
-    std::string Unalias(const std::string& path) const;
     // The path resolved up to its last name, which is taken as it is (a link there is the
     // link itself, as when a file is created, removed or replaced).
     std::string ResolveParent(const std::string& path) const;
+
+private:
+    std::string Unalias(const std::string& path) const;
     std::string ResolveFrom(const std::string& path, int hops) const;
     bool Exists(const std::string& resolved) const;
 
