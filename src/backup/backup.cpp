@@ -33,16 +33,6 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total) {
            " files were NOT backed up!";
 }
 
-void ChooseTargetPath(AppState& state, Screen& screen) {
-    state.targetPath = screen.FolderDialog(kFolderDialogTitle, "");
-    if (state.targetPath.empty()) {
-        // The field keeps showing what it showed: only the message tells.
-        screen.SetStatusText(kMessageField, kTargetEmptyText);
-        return;
-    }
-    screen.SetGadgetText(kTargetPathField, state.targetPath);
-}
-
 namespace {
 
 
@@ -322,59 +312,6 @@ std::size_t BackupResult::Failed() const {
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, Screen& screen, BackupReporter& reporter) {
     return BackupRun(targetPath, entries, disk, screen, reporter).Run();
-}
-
-namespace {
-
-// The window's way: one box per file that was not copied.
-class BoxReporter : public BackupReporter {
-public:
-    explicit BoxReporter(Screen& screen) : screen_(screen) {}
-    void FileDone(const FileResult& file) override {
-        if (file.outcome == CopyOutcome::Copied) return;
-        // Every file fails alike when the record cannot be written: one box says it.
-        if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
-        toldNotRecorded_ = toldNotRecorded_ || file.outcome == CopyOutcome::NotRecorded;
-        screen_.ShowMessageBox("Error", file.fileName + Suffix(file.outcome), 0);
-    }
-
-private:
-    static const char* Suffix(CopyOutcome outcome) {
-        switch (outcome) {
-        case CopyOutcome::PathTooLong:
-            return kTooLongSuffix;
-        case CopyOutcome::OverwritesListed:
-            return kOverwritesListedSuffix;
-        case CopyOutcome::SameDestination:
-            return kSameDestinationSuffix;
-        case CopyOutcome::NotRecorded:
-            return kNotRecordedSuffix;
-        default:
-            return kNotBackedUpSuffix;
-        }
-    }
-    Screen& screen_;
-    bool toldNotRecorded_ = false;
-};
-
-} // namespace
-
-BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
-    if (state.targetPath.empty()) {
-        screen.SetStatusText(kMessageField, kTargetEmptyText);
-        return {};
-    }
-    if (state.profileList.empty()) {
-        screen.SetStatusText(kMessageField, kNothingToBackupText);
-        return {};
-    }
-    BoxReporter boxes(screen);
-    BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, screen, boxes);
-    // Success is only claimed when every file was copied.
-    const std::size_t failed = result.Failed();
-    screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText
-                                                    : NotBackedUpText(failed, result.files.size()));
-    return result;
 }
 
 } // namespace vintrel

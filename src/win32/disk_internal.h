@@ -21,4 +21,14 @@ inline std::uint64_t TimeOf(const FILETIME& time) {
 // empty where the system cannot say.
 std::string FinalPathOf(HANDLE handle);
 
+// Renames an open file (opened with delete access) through its own handle, over whatever
+// stands at the new name; the error, or ERROR_SUCCESS.
+DWORD RenameOpenFile(HANDLE file, const std::string& destination);
+
+// Whether a name leads to the very file a handle is open on, and is not a link.
+bool IsThisFile(HANDLE file, const std::string& path);
+
+// Windows' own rename refuses to replace a read-only file; Wine's would not.
+bool ReadOnlyThere(const std::string& path);
+
 } // namespace vintrel
