@@ -35,7 +35,8 @@ inline constexpr const char* kUsageText =
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"
     "\"Vintrel Backup.log\", is kept beside it.\r\n"
-    "Exit codes: 0 every listed file was copied; 1 one or more were not; 2 nothing could be\r\n"
-    "done (no profile, an unreadable one, no target, an empty list, a wrong argument).\r\n";
+    "Exit codes: 0 every listed file was copied; 1 one or more were not, or the log could\r\n"
+    "not be written; 2 nothing could be done (no profile, an unreadable one, no target, an\r\n"
+    "empty list, a wrong argument, another run over the profile still going on).\r\n";
 
 } // namespace vintrel

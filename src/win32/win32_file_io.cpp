@@ -182,8 +182,9 @@ void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes)
 }
 
 std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
-    const Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // No writer meanwhile; a run that puts a new file in its place may (this one reads on).
+    const Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[4096];

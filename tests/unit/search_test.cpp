@@ -161,16 +161,22 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     disk.AddFileIn("Z:\\other\\far.pst");
     disk.AddLink("C:\\R\\Machine", "Z:\\");
     disk.AddLink("Z:\\home\\Outlook\\prefix", "Z:\\other");
+    // A share's root is a drive's; a folder of it is not.
+    disk.AddDirectoryIn("\\\\server\\share\\Mail");
+    disk.AddFileIn("\\\\server\\share\\Mail\\s.pst");
+    disk.AddLink("C:\\R\\Share", "\\\\server\\share");
+    disk.AddLink("C:\\R\\ShareMail", "\\\\server\\share\\Mail");
     SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",
                                 "C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst",
-                                "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst"}));
+                                "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst",
+                                "C:\\R\\ShareMail\\s.pst"}));
     // Folders that cannot be asked who they are are not taken for the walk's start.
     disk.unlookable.insert("C:\\R");
     disk.unlookable.insert("Z:\\");
     SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(Paths().back(), "C:\\R\\Desktop\\Outlook\\h.pst");
+    EXPECT_EQ(Paths()[Paths().size() - 2], "C:\\R\\Desktop\\Outlook\\h.pst");
 }
 
 TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) {
