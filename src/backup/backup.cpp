@@ -59,8 +59,8 @@ std::string TargetFolder(const std::string& targetPath) {
 class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
-              Screen& screen, BackupReporter& reporter)
-        : disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
+              Screen& screen, BackupReporter& reporter, bool skipUnchanged)
+        : skipUnchanged_(skipUnchanged), disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)),
           sourceIndexes_(entries.size()), others_(entries.size()) {
         for (const std::string& entry : entries)
@@ -151,6 +151,7 @@ private:
     CopyOutcome Copy(std::size_t i) {
         const BackupPlan& plan = plans_[i];
         if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
+        if (skipUnchanged_ && Unchanged(plan)) return CopyOutcome::Unchanged;
         if (ThroughLink(plan)) return CopyOutcome::ThroughLink;
         // Longer directory paths are beyond what Windows creates; the copy then fails.
         if (plan.destinationDirectory.size() < kDirectoryLimit) {
@@ -160,6 +161,22 @@ private:
                                                   plan.destinationDirectory, buffer_);
         if (outcome == CopyOutcome::Copied) Written(i);
         return outcome;
+    }
+
+    // Whether the copy has the source's size and a last-write time within 2 seconds of its
+    // own (FAT keeps times to 2 s; an hour apart, as daylight saving shows on FAT, is a change).
+    bool Unchanged(const BackupPlan& plan) {
+        const std::optional<DiskEntry> copy = disk_.FindEntry(plan.destination);
+        if (!copy || (copy->attributes & kAttributeDirectory)) return false;
+        const std::optional<DiskEntry> source = disk_.FindEntry(plan.source);
+        if (!source || (source->attributes & kAttributeDirectory) || source->size != copy->size) {
+            return false;
+        }
+        constexpr std::uint64_t kTwoSeconds = 2 * 10000000ULL; // in 100-nanosecond steps
+        const std::uint64_t apart = source->lastWriteTime > copy->lastWriteTime
+                                        ? source->lastWriteTime - copy->lastWriteTime
+                                        : copy->lastWriteTime - source->lastWriteTime;
+        return apart <= kTwoSeconds;
     }
 
     // Whether a folder below the target on the way to the destination, or the destination
@@ -279,6 +296,7 @@ private:
         return listed;
     }
 
+    bool skipUnchanged_;
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
@@ -304,14 +322,21 @@ private:
 } // namespace
 
 std::size_t BackupResult::Failed() const {
-    return static_cast<std::size_t>(
-        std::count_if(files.begin(), files.end(),
-                      [](const FileResult& f) { return f.outcome != CopyOutcome::Copied; }));
+    return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const FileResult& f) {
+        return f.outcome != CopyOutcome::Copied && f.outcome != CopyOutcome::Unchanged;
+    }));
+}
+
+std::size_t BackupResult::Unchanged() const {
+    return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const FileResult& f) {
+        return f.outcome == CopyOutcome::Unchanged;
+    }));
 }
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
-                           Disk& disk, Screen& screen, BackupReporter& reporter) {
-    return BackupRun(targetPath, entries, disk, screen, reporter).Run();
+                           Disk& disk, Screen& screen, BackupReporter& reporter,
+                           bool skipUnchanged) {
+    return BackupRun(targetPath, entries, disk, screen, reporter, skipUnchanged).Run();
 }
 
 } // namespace vintrel

@@ -43,7 +43,8 @@ struct FileResult {
 // What a run did, one result per listed file, in the order they were handled.
 struct BackupResult {
     std::vector<FileResult> files;
-    std::size_t Failed() const;
+    std::size_t Failed() const;    // not backed up
+    std::size_t Unchanged() const; // backed up already: left alone
 };
 
 // Where one listed file goes.
@@ -73,8 +74,11 @@ public:
 // of copies. A listed file is never a destination, and no destination is written from two
 // sources in one run. The window keeps painting while large files are copied; input waits
 // until the run ends.
+// With `skipUnchanged`, a listed file whose copy has its size and a last-write time within
+// 2 seconds of its own (FAT keeps times to 2 s) is left alone: nothing is written for it.
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
-                           Disk& disk, Screen& screen, BackupReporter& reporter);
+                           Disk& disk, Screen& screen, BackupReporter& reporter,
+                           bool skipUnchanged = false);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);

@@ -23,7 +23,7 @@ class BoxReporter : public BackupReporter {
 public:
     explicit BoxReporter(Screen& screen) : screen_(screen) {}
     void FileDone(const FileResult& file) override {
-        if (file.outcome == CopyOutcome::Copied) return;
+        if (file.outcome == CopyOutcome::Copied || file.outcome == CopyOutcome::Unchanged) return;
         // Every file fails alike when the record cannot be written: one box says it.
         if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
         toldNotRecorded_ = toldNotRecorded_ || file.outcome == CopyOutcome::NotRecorded;

@@ -35,6 +35,7 @@ enum class CopyOutcome {
     OutsideTarget,    // its destination names no file below the target folder
     NotRecorded,      // the target's record of its copies cannot be written
     ThroughLink,      // a folder below the target on its way, or its destination, is a link
+    Unchanged,        // its copy has its size and time already: left alone
     Failed,           // any other source, target or disk error
 };
 

@@ -43,13 +43,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (at >= arguments.size()) return Invalid(arguments.back()); // /search alone
     if (SwitchName(arguments[at]) != "backup") return Invalid(arguments[at]);
     line.mode = CommandLine::Mode::Backup;
-    if (++at < arguments.size()) {
-        if (!SwitchName(arguments[at]).empty() || arguments[at].empty()) {
-            return Invalid(arguments[at]);
+    bool folderGiven = false;
+    for (++at; at < arguments.size(); ++at) {
+        const std::string& argument = arguments[at];
+        if (SwitchName(argument) == "all" && !line.all) {
+            line.all = true;
+            continue;
         }
-        line.folder = arguments[at++];
+        if (BeginsAsSwitch(argument) || argument.empty() || folderGiven) return Invalid(argument);
+        // The command line turns a backslash before the closing quote ("C:\Tools\") into a
+        // quote of the name: no Windows path ends in one.
+        line.folder = argument.back() == '"' ? argument.substr(0, argument.size() - 1) : argument;
+        folderGiven = true;
     }
-    if (at < arguments.size()) return Invalid(arguments[at]);
     return line;
 }
 

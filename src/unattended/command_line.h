@@ -15,6 +15,7 @@ struct CommandLine {
     };
     Mode mode = Mode::Window;
     bool search = false;
+    bool all = false;    // /all: unchanged files are copied too
     std::string folder;  // where the profile is; empty: the current directory
     std::string problem; // with Invalid: the argument at fault
 };
@@ -31,6 +32,9 @@ inline constexpr const char* kUsageText =
     "                                     target, without a window\r\n"
     "  vintrel.exe /search /backup [FOLDER]\r\n"
     "                                     searches drive C: first and saves the new list\r\n"
+    "  /all (after /backup)               copies unchanged files too: without it, a file whose\r\n"
+    "                                     copy has its size and time (within 2 seconds) is left\r\n"
+    "                                     alone\r\n"
     "  vintrel.exe /?                     shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"

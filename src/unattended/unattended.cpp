@@ -107,6 +107,8 @@ std::string OutcomeText(const FileResult& file) {
     switch (file.outcome) {
     case CopyOutcome::Copied:
         return "copied";
+    case CopyOutcome::Unchanged:
+        return "unchanged";
     case CopyOutcome::SourceMissing:
         return "not copied: the source is missing";
     case CopyOutcome::InUse:
@@ -202,10 +204,10 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     }
 
     const BackupResult result =
-        BackUpEntries(state.targetPath, state.profileList, disk, quiet, log);
+        BackUpEntries(state.targetPath, state.profileList, disk, quiet, log, !line.all);
     const std::size_t copied = result.files.size() - result.Failed();
     log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
-             " files copied");
+             (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));
     // A log that could not be written is no full success: nobody could see what happened.
     const bool logged = log.Close();
     return copied == result.files.size() && profileSaved && logged ? kAllCopied : kSomeNotCopied;

@@ -563,7 +563,12 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     if (unlookable.count(resolved)) return std::nullopt;
     if (auto f = files.find(resolved); f != files.end()) {
         auto size = sizes.find(resolved);
-        return Entry(Name(resolved), 0x20, size != sizes.end() ? size->second : f->second.size());
+        DiskEntry entry =
+            Entry(Name(resolved), 0x20, size != sizes.end() ? size->second : f->second.size());
+        if (auto time = lastWrite.find(resolved); time != lastWrite.end()) {
+            entry.lastWriteTime = time->second;
+        }
+        return entry;
     }
     auto it = entries_.find(resolved);
     if (it != entries_.end()) return it->second;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "fakes.h"
@@ -18,6 +19,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         Mode mode;
         bool search = false;
         const char* folder = "";
+        bool all = false;
     };
     const Case cases[] = {
         {{}, Mode::Window},
@@ -33,6 +35,12 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"-Search", "/BACKUP", "D:\\p\\"}, Mode::Backup, true, "D:\\p\\"},
         {{"/search"}, Mode::Invalid},
         {{"/backup", "/search"}, Mode::Invalid},
+        {{"/backup", "/ALL", "D:\\p"}, Mode::Backup, false, "D:\\p", true},
+        {{"/search", "/backup", "D:\\p", "-all"}, Mode::Backup, true, "D:\\p", true},
+        {{"/backup", "/all", "/all"}, Mode::Invalid},
+        {{"/all"}, Mode::Invalid},
+        {{"/backup", "C:\\Tools\""}, Mode::Backup, false, "C:\\Tools"}, // from "C:\Tools\"
+        {{"/backup", "/"}, Mode::Invalid},
         {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
@@ -50,6 +58,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.mode, c.mode);
         EXPECT_EQ(line.search, c.search && c.mode == Mode::Backup);
         EXPECT_EQ(line.folder, c.folder);
+        EXPECT_EQ(line.all, c.all);
     }
     EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
     EXPECT_NE(
@@ -143,8 +152,9 @@ TEST_F(ScheduledBackupTest, CopiesTheListAndSaysInTheLogAndTheExitCodeHowItWent)
     disk.files["E:\\Bak\\Mail\\b.wab"] = "earlier copy";
     EXPECT_EQ(Run({"/backup", "C:\\Jobs\\"}), kSomeNotCopied);
     EXPECT_NE(
-        Log().find("  C:\\Mail\\b.wab: not copied: the file is in use by Microsoft Outlook\r\n"
-                   "1 of 2 files copied\r\n"),
+        Log().find("  C:\\Mail\\a.pst: unchanged\r\n"
+                   "  C:\\Mail\\b.wab: not copied: the file is in use by Microsoft Outlook\r\n"
+                   "1 of 2 files copied or unchanged\r\n"),
         std::string::npos);
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "earlier copy");
     EXPECT_EQ(Log().rfind("2026-12-08 14:03:05 backup", 0), 0u) << "appended to";
@@ -238,13 +248,54 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     // A new list that cannot be saved is no full success.
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
-    EXPECT_EQ(echoed.back(), "2 of 2 files copied");
+    EXPECT_EQ(echoed.back(), "2 of 2 files copied or unchanged");
 
     // A control character from a hand-written profile reaches neither the log nor the console.
     disk.failAt = test::FakeDisk::Step::None;
     Profile() = "E:\\Bak\\\r\nC:\\Mail\\\x1b[2Jx.pst|k|v\r\n";
     EXPECT_EQ(Run({"/backup"}), kSomeNotCopied);
     EXPECT_EQ(echoed[echoed.size() - 2], "  C:\\Mail\\?[2Jx.pst: not copied: the source is missing");
+}
+
+TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllAreAsked) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    constexpr std::uint64_t kSecond = 10000000;
+    const std::uint64_t source = 500 * kSecond;
+    disk.lastWrite["C:\\Mail\\a.pst"] = source;
+    const struct {
+        const char* what;
+        const char* copy;
+        std::uint64_t copyTime;
+        Strings arguments;
+        const char* logged;
+    } cases[] = {
+        {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
+        {"2 seconds apart, as FAT keeps it", "mail", source - 2 * kSecond, {"/backup", "C:\\Jobs"},
+         "unchanged"},
+        {"a little more", "mail", source + 2 * kSecond + 1, {"/backup", "C:\\Jobs"}, "copied"},
+        {"an hour apart", "mail", source + 3600 * kSecond, {"/backup", "C:\\Jobs"}, "copied"},
+        {"another size", "mall!", source, {"/backup", "C:\\Jobs"}, "copied"},
+        {"every file asked for", "mail", source, {"/backup", "/all", "C:\\Jobs"}, "copied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk.files["E:\\Bak\\Mail\\a.pst"] = c.copy;
+        disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = c.copyTime;
+        disk.diskCalls.clear();
+        echoed.clear();
+        EXPECT_EQ(Run(c.arguments), kAllCopied);
+        EXPECT_EQ(echoed[1], "  C:\\Mail\\a.pst: " + std::string(c.logged));
+        const bool unchanged = std::string(c.logged) == "unchanged";
+        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], unchanged ? c.copy : "mail");
+        EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
+                                [](const std::string& call) { return call.rfind("move", 0) == 0; }),
+                  unchanged ? 0 : 1)
+            << "nothing written for an unchanged file";
+    }
+    EXPECT_EQ(echoed.back(), "1 of 1 files copied");
+    disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = source;
+    Run({"/backup", "C:\\Jobs"});
+    EXPECT_EQ(echoed.back(), "1 of 1 files copied or unchanged");
 }
 
 TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {

@@ -284,6 +284,15 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
               std::string::npos)
         << Log();
 
+    // Nothing changed: nothing is written, not even a temporary file; /all copies anyway.
+    Win32Disk disk;
+    const std::optional<std::uint64_t> index = disk.FileIndex(CopyOf(mail / "Mail\\b.wab"));
+    EXPECT_EQ(Run(Quoted("/backup", jobs.path()), "C:\\"), 0u);
+    EXPECT_NE(Log().find(": unchanged\r\n2 of 2 files copied or unchanged\r\n"), std::string::npos);
+    EXPECT_EQ(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "the same copy";
+    EXPECT_EQ(Run(Quoted("/backup /all", jobs.path()), "C:\\"), 0u);
+    EXPECT_NE(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "a new copy";
+
     // Held open without sharing by another program: in use, the earlier copy kept.
     test::WriteFile(mail / "Mail\\a.pst", "mailbox, newer");
     HANDLE held = CreateFileA((mail / "Mail\\a.pst").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -296,7 +305,9 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
                          ": not copied: the file is in use by another program\r\n"),
               std::string::npos)
         << Log();
-    EXPECT_NE(Log().find("1 of 2 files copied\r\n"), std::string::npos);
+    EXPECT_NE(Log().find(mail / "Mail\\b.wab" + ": unchanged\r\n1 of 2 files copied or unchanged\r\n"),
+              std::string::npos)
+        << Log();
 
     // Nothing to be done: no profile, an argument out of place.
     test::TempDir empty;
