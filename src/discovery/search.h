@@ -24,7 +24,7 @@ struct DataFileKind {
 
 // During the search, pending window messages are handled once this many milliseconds have
 // passed since the last handling (checked at every file), and once more at the end.
-inline constexpr std::uint32_t kSearchUpkeepIntervalMs = 10;
+inline constexpr std::uint32_t kSearchUpkeepIntervalMs = 20;
 
 // Whether a directory that is a reparse point of this tag is walked like a plain one: cloud
 // placeholders, deduplicated and other Microsoft tags are; links (name surrogates, which can
