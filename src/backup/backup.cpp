@@ -59,10 +59,10 @@ std::string TargetFolder(const std::string& targetPath) {
 class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
-              Screen& screen, BackupReporter& reporter, bool skipUnchanged)
-        : skipUnchanged_(skipUnchanged), disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
+              Screen& screen, BackupReporter& reporter, bool skipUnchanged, int keep)
+        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)),
-          sourceIndexes_(entries.size()), others_(entries.size()) {
+          sourceIndexes_(entries.size()), others_(entries.size()), notKept_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -158,7 +158,8 @@ private:
             disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
         }
         const CopyOutcome outcome = CopyWholeFile(disk_, pacer_, plan.source, plan.destination,
-                                                  plan.destinationDirectory, buffer_);
+                                                  plan.destinationDirectory, buffer_, keep_,
+                                                  &notKept_[i]);
         if (outcome == CopyOutcome::Copied) Written(i);
         return outcome;
     }
@@ -248,7 +249,7 @@ private:
 
     void Done(std::size_t i, CopyOutcome outcome) {
         const BackupPlan& plan = plans_[i];
-        FileResult file{plan.source, plan.fileName, outcome, "", others_[i]};
+        FileResult file{plan.source, plan.fileName, outcome, "", others_[i], notKept_[i]};
         if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
         reporter_.FileDone(file);
         result_.files.push_back(std::move(file));
@@ -297,6 +298,7 @@ private:
     }
 
     bool skipUnchanged_;
+    int keep_;
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
@@ -315,6 +317,7 @@ private:
     std::map<std::string, std::size_t> writtenKeys_;
     std::multimap<std::uint64_t, std::size_t> writtenIn_;
     std::vector<std::string> others_; // the other listed file an entry gave way to
+    std::vector<std::string> notKept_; // why an earlier copy could not be kept as a version
     std::vector<char> buffer_;
     BackupResult result_;
 };
@@ -335,8 +338,8 @@ std::size_t BackupResult::Unchanged() const {
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, Screen& screen, BackupReporter& reporter,
-                           bool skipUnchanged) {
-    return BackupRun(targetPath, entries, disk, screen, reporter, skipUnchanged).Run();
+                           bool skipUnchanged, int keep) {
+    return BackupRun(targetPath, entries, disk, screen, reporter, skipUnchanged, keep).Run();
 }
 
 } // namespace vintrel

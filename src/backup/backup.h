@@ -38,6 +38,7 @@ struct FileResult {
     CopyOutcome outcome = CopyOutcome::Copied;
     std::string holder; // with InUse: the program holding the source, where Windows can tell
     std::string other;  // with OverwritesListed and SameDestination: the other listed file
+    std::string notKept; // copied, but the earlier copy could not be kept as a version: why
 };
 
 // What a run did, one result per listed file, in the order they were handled.
@@ -76,9 +77,11 @@ public:
 // until the run ends.
 // With `skipUnchanged`, a listed file whose copy has its size and a last-write time within
 // 2 seconds of its own (FAT keeps times to 2 s) is left alone: nothing is written for it.
+// With `keep` above 0, an earlier copy that a changed file replaces is kept as a version,
+// and versions of that file beyond the `keep` newest go.
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, Screen& screen, BackupReporter& reporter,
-                           bool skipUnchanged = false);
+                           bool skipUnchanged = false, int keep = 0);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);

@@ -1,5 +1,9 @@
 #include "backup/whole_copy.h"
 
+#include "app/paths.h"
+
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 
 namespace vintrel {
@@ -82,6 +86,27 @@ std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination) 
     return held;
 }
 
+// The earlier copy, renamed in place to its version's name and held; nothing (and why, in
+// `notKept`) when it cannot be kept: then it is released as ever.
+std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination,
+                                      std::string* notKept) {
+    const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
+    if (!earlier || (earlier->attributes & kAttributeDirectory)) return nullptr;
+    const std::string version = VersionPath(destination, earlier->lastWriteTime);
+    std::string why;
+    std::unique_ptr<HeldFile> held;
+    if (version.size() >= 256) {
+        why = "its version's name would have 256 characters or more";
+    } else if (!disk.Absent(version)) {
+        why = "a file of its version's name is there already";
+    } else if (!(held = disk.HoldSoleFile(destination)) || !held->MoveTo(version)) {
+        why = "it could not be renamed";
+        held.reset();
+    }
+    if (notKept) *notKept = why;
+    return held;
+}
+
 // Gives the earlier copy's space back a piece at a time, the window painting in between.
 void Release(HeldFile& held, PaintPacer& pacer) {
     while (held.Shrink(kReleaseStep))
@@ -89,7 +114,72 @@ void Release(HeldFile& held, PaintPacer& pacer) {
     held.Delete();
 }
 
+// The UTC date and time of a FILETIME as "YYYYMMDD-HHMMSS".
+std::string StampOf(std::uint64_t fileTime) {
+    const std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10000000ULL);
+    const std::int64_t days = seconds / 86400 - 134774; // 1601-01-01 to 1970-01-01
+    const std::int64_t daySeconds = seconds % 86400;
+    // Civil date from days since 1970 (the proleptic Gregorian calendar).
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * shifted + 2) / 5 + 1;
+    const std::int64_t month = shifted < 10 ? shifted + 3 : shifted - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2);
+    char text[128];
+    std::snprintf(text, sizeof text, "%04lld%02lld%02lld-%02lld%02lld%02lld",
+                  static_cast<long long>(year), static_cast<long long>(month),
+                  static_cast<long long>(day), static_cast<long long>(daySeconds / 3600),
+                  static_cast<long long>(daySeconds / 60 % 60), static_cast<long long>(daySeconds % 60));
+    return text;
+}
+
+// Keeps the `keep` newest versions of a copy; older ones go, and nothing else.
+void PruneVersions(Disk& disk, const std::string& destination, int keep) {
+    const std::string folder = DirectoryPart(destination);
+    const std::string fileName = FileNamePart(destination);
+    std::vector<std::string> versions;
+    std::unique_ptr<DirectoryReader> reader = disk.OpenDirectory(folder);
+    DiskEntry entry;
+    while (reader && reader->Next(entry)) {
+        if (!(entry.attributes & kAttributeDirectory) && IsVersionOf(entry.name, fileName)) {
+            versions.push_back(entry.name);
+        }
+    }
+    reader.reset();
+    // The stamps sort as the times do: newest first.
+    std::sort(versions.begin(), versions.end(), [&](const std::string& a, const std::string& b) {
+        return a.compare(fileName.size(), std::string::npos, b, fileName.size(),
+                         std::string::npos) > 0;
+    });
+    for (std::size_t i = static_cast<std::size_t>(keep); i < versions.size(); ++i)
+        disk.RemoveFile(folder + versions[i]);
+}
+
 } // namespace
+
+std::string VersionPath(const std::string& destination, std::uint64_t lastWriteTime) {
+    return destination + "." + StampOf(lastWriteTime) + "Z.bak";
+}
+
+bool IsVersionOf(const std::string& name, const std::string& fileName) {
+    // "<file name>.YYYYMMDD-HHMMSSZ.bak"
+    constexpr std::size_t kStamp = 21; // ".YYYYMMDD-HHMMSSZ.bak"
+    if (name.size() != fileName.size() + kStamp || !SamePath(name.substr(0, fileName.size()), fileName)) {
+        return false;
+    }
+    const std::string stamp = name.substr(fileName.size());
+    for (std::size_t i = 0; i < kStamp; ++i) {
+        const char c = stamp[i];
+        const char want = ".00000000-000000Z.bak"[i];
+        if (want == '0' ? (c < '0' || c > '9') : c != want) return false;
+    }
+    return true;
+}
 
 void ClearLeftovers(Disk& disk, const std::string& destination) {
     const std::string aside = ReleasedCopyPath(destination);
@@ -114,7 +204,7 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
 
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sourcePath,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer) {
+                          std::vector<char>& buffer, int keep, std::string* notKept) {
     DiskError why = DiskError::None;
     std::unique_ptr<FileSource> source = disk.OpenToCopy(sourcePath, why);
     if (!source) return SourceOutcome(why);
@@ -143,15 +233,20 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     }
     if (outcome == CopyOutcome::Copied) {
         disk.MakeWritable(destination);
-        std::unique_ptr<HeldFile> aside = MoveAside(disk, destination);
+        std::unique_ptr<HeldFile> version = keep > 0 ? KeepVersion(disk, destination, notKept)
+                                                     : nullptr;
+        std::unique_ptr<HeldFile> aside = version ? nullptr : MoveAside(disk, destination);
+        if (version) aside = std::move(version), keep = -keep; // kept, not released
         // Swapped in while still open: nothing is opened by name again.
         if (copy->MoveOver(destination)) {
             // A close that fails (a delayed write on a network share) leaves no whole copy:
             // a copy moved aside goes back.
             const bool closed = copy->Close();
             copy.reset();
-            if (aside && closed) Release(*aside, pacer);
+            if (aside && closed && keep >= 0) Release(*aside, pacer);
             if (aside && !closed) aside->MoveTo(destination);
+            aside.reset();
+            if (closed && keep < 0) PruneVersions(disk, destination, -keep);
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
         // The name may lead elsewhere now (a link swapped in at the temporary name was moved

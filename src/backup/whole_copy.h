@@ -59,12 +59,21 @@ std::string ReleasedCopyPath(const std::string& destination);
 // with nothing at the name goes back, other leftovers go.
 void ClearLeftovers(Disk& disk, const std::string& destination);
 
+// The name an earlier copy is kept under as a version: the copy's name, its last-write time in
+// UTC ("20261208-140305"), "Z.bak".
+std::string VersionPath(const std::string& destination, std::uint64_t lastWriteTime);
+
+// Whether a file name is a version of the given one (nothing else is ever removed as one).
+bool IsVersionOf(const std::string& name, const std::string& fileName);
+
 // Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
 // exist): read while no writer can change it, into a temporary file made anew beside the
 // destination, and swapped in only when complete and the source unchanged; the earlier copy
 // stays on every failure. `buffer` is the piece size, kept from one copy to the next.
+// With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
+// versions of that file beyond the `keep` newest go; `notKept` then says why one could not be.
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer);
+                          std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr);
 
 } // namespace vintrel

@@ -44,10 +44,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (SwitchName(arguments[at]) != "backup") return Invalid(arguments[at]);
     line.mode = CommandLine::Mode::Backup;
     bool folderGiven = false;
+    bool keepGiven = false;
     for (++at; at < arguments.size(); ++at) {
         const std::string& argument = arguments[at];
         if (SwitchName(argument) == "all" && !line.all) {
             line.all = true;
+            continue;
+        }
+        if (SwitchName(argument) == "keep" && !keepGiven) {
+            // A whole number from 0 to 99, in decimal digits alone.
+            const std::string& count = at + 1 < arguments.size() ? arguments[at + 1] : argument;
+            if (at + 1 >= arguments.size() || count.empty() || count.size() > 2 ||
+                count.find_first_not_of("0123456789") != std::string::npos) {
+                return Invalid(count);
+            }
+            line.keep = std::stoi(count);
+            keepGiven = true;
+            ++at;
             continue;
         }
         if (BeginsAsSwitch(argument) || argument.empty() || folderGiven) return Invalid(argument);

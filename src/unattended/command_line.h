@@ -16,6 +16,7 @@ struct CommandLine {
     Mode mode = Mode::Window;
     bool search = false;
     bool all = false;    // /all: unchanged files are copied too
+    int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
     std::string folder;  // where the profile is; empty: the current directory
     std::string problem; // with Invalid: the argument at fault
 };
@@ -35,6 +36,8 @@ inline constexpr const char* kUsageText =
     "  /all (after /backup)               copies unchanged files too: without it, a file whose\r\n"
     "                                     copy has its size and time (within 2 seconds) is left\r\n"
     "                                     alone\r\n"
+    "  /keep N (after /backup, 0 to 99)   keeps the N newest earlier copies of each file as\r\n"
+    "                                     <name>.<YYYYMMDD-HHMMSS>Z.bak beside it (UTC)\r\n"
     "  vintrel.exe /?                     shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"

@@ -106,7 +106,7 @@ std::string TurnName(Disk& disk, const std::string& folder) {
 std::string OutcomeText(const FileResult& file) {
     switch (file.outcome) {
     case CopyOutcome::Copied:
-        return "copied";
+        return file.notKept.empty() ? "copied" : "copied; previous copy not kept: " + file.notKept;
     case CopyOutcome::Unchanged:
         return "unchanged";
     case CopyOutcome::SourceMissing:
@@ -204,7 +204,7 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     }
 
     const BackupResult result =
-        BackUpEntries(state.targetPath, state.profileList, disk, quiet, log, !line.all);
+        BackUpEntries(state.targetPath, state.profileList, disk, quiet, log, !line.all, line.keep);
     const std::size_t copied = result.files.size() - result.Failed();
     log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
              (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));

@@ -508,6 +508,60 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     EXPECT_FALSE(disk.files.count(TemporaryCopyPath(copy) + "3"));
 }
 
+TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
+    // 2026-12-08 14:03:05 UTC, and the first second of 1601.
+    EXPECT_EQ(VersionPath("E:\\Bak\\a.pst", 134412121850000000ULL),
+              "E:\\Bak\\a.pst.20261208-140305Z.bak");
+    EXPECT_EQ(VersionPath("a.pst", 0), "a.pst.16010101-000000Z.bak");
+    EXPECT_EQ(VersionPath("a.pst", 125911584000000000ULL), "a.pst.20000101-000000Z.bak");
+    for (const char* name : {"a.pst.20261208-140305Z.bak", "A.PST.20261208-140305Z.bak"})
+        EXPECT_TRUE(IsVersionOf(name, "a.pst")) << name;
+    for (const char* name : {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak",
+                             "a.pst.20261208_140305Z.bak", "b.pst.20261208-140305Z.bak",
+                             "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak", "a.pst"})
+        EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
+}
+
+TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKept) {
+    const std::string copy = "E:\\Save\\Mail\\a.pst";
+    const std::vector<std::string> entries = {"C:\\Mail\\a.pst|k|v"};
+    struct Quiet : BackupReporter {
+        void FileDone(const FileResult&) override {}
+    } quiet;
+    disk.MakeDirectoryPath("E:\\Save\\Mail\\");
+    disk.files[copy + ".20200101-000000Z.bak.txt"] = "not a version";
+    disk.files["E:\\Save\\Mail\\b.pst.20200101-000000Z.bak"] = "another file's";
+    // Four runs keeping 2, the source changing: the two newest earlier copies stay.
+    for (int night = 1; night <= 4; ++night) {
+        disk.files["C:\\Mail\\a.pst"] = "night " + std::to_string(night);
+        disk.lastWrite["C:\\Mail\\a.pst"] = 125911584000000000ULL + night * 864000000000ULL;
+        const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 2);
+        EXPECT_EQ(result.files[0].outcome, CopyOutcome::Copied);
+        EXPECT_EQ(result.files[0].notKept, "");
+    }
+    EXPECT_EQ(disk.files[copy], "night 4");
+    EXPECT_FALSE(disk.files.count(copy + ".20000102-000000Z.bak")) << "the oldest goes";
+    EXPECT_EQ(disk.files[copy + ".20000103-000000Z.bak"], "night 2");
+    EXPECT_EQ(disk.files[copy + ".20000104-000000Z.bak"], "night 3") ;
+    EXPECT_EQ(disk.files[copy + ".20200101-000000Z.bak.txt"], "not a version");
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\b.pst.20200101-000000Z.bak"], "another file's");
+    // A version's name taken already is never overwritten: the earlier copy is released, and
+    // the run says why.
+    disk.files[copy] = "earlier";
+    disk.lastWrite[copy] = 125911584000000000ULL + 2 * 864000000000ULL;
+    disk.files["C:\\Mail\\a.pst"] = "night 5";
+    disk.lastWrite["C:\\Mail\\a.pst"] = 1;
+    const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 2);
+    EXPECT_EQ(result.files[0].notKept, "a file of its version's name is there already");
+    EXPECT_EQ(disk.files[copy + ".20000103-000000Z.bak"], "night 2");
+    EXPECT_EQ(disk.files[copy], "night 5");
+    // A copy that fails rotates nothing.
+    disk.files.erase("C:\\Mail\\a.pst");
+    BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 1);
+    EXPECT_EQ(disk.files[copy], "night 5");
+    EXPECT_TRUE(disk.files.count(copy + ".20000103-000000Z.bak"));
+}
+
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {
     AppState state;
     test::FakeScreen screen;

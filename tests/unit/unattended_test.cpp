@@ -20,6 +20,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         bool search = false;
         const char* folder = "";
         bool all = false;
+        int keep = 0;
     };
     const Case cases[] = {
         {{}, Mode::Window},
@@ -41,6 +42,13 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/all"}, Mode::Invalid},
         {{"/backup", "C:\\Tools\""}, Mode::Backup, false, "C:\\Tools"}, // from "C:\Tools\"
         {{"/backup", "/"}, Mode::Invalid},
+        {{"/backup", "/keep", "7", "C:\\p"}, Mode::Backup, false, "C:\\p", false, 7},
+        {{"/backup", "C:\\p", "-KEEP", "99", "/all"}, Mode::Backup, false, "C:\\p", true, 99},
+        {{"/backup", "/keep"}, Mode::Invalid},
+        {{"/backup", "/keep", "-1"}, Mode::Invalid},
+        {{"/backup", "/keep", "100"}, Mode::Invalid},
+        {{"/backup", "/keep", "x"}, Mode::Invalid},
+        {{"/backup", "/keep", "1", "/keep", "2"}, Mode::Invalid},
         {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
@@ -59,7 +67,9 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.search, c.search && c.mode == Mode::Backup);
         EXPECT_EQ(line.folder, c.folder);
         EXPECT_EQ(line.all, c.all);
+        EXPECT_EQ(line.keep, c.keep);
     }
+    EXPECT_EQ(ParseCommandLine({"/backup", "/keep", "100"}).problem, "100");
     EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
     EXPECT_NE(
         std::string(kUsageText).find("Exit codes: 0 every listed file was copied; 1 one or more"),
@@ -89,10 +99,13 @@ TEST(UnattendedLog, EachReasonInWords) {
          "not copied: the target folder's record of its copies cannot be read or written"},
     };
     for (const auto& [outcome, text] : cases) {
-        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst"}), text);
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", ""}), text);
     }
-    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", ""}),
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", ""}),
               "not copied: the file is in use by Microsoft Outlook");
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::Copied, "", "", "it could not be "
+                                                                             "renamed"}),
+              "copied; previous copy not kept: it could not be renamed");
 }
 
 TEST(UnattendedLog, IsCutToItsNewestHalfFromARunsFirstLine) {

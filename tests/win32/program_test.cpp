@@ -342,6 +342,24 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
 }
 
+TEST_F(ScheduledRunTest, KeptVersionsOfAChangingMailbox) {
+    const std::string box = mail / "Mail\\a.pst";
+    for (int night = 1; night <= 4; ++night) {
+        test::WriteFile(box, "night " + std::to_string(night));
+        HANDLE file = CreateFileA(box.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        const ULONGLONG day = 125911584000000000ULL + night * 864000000000ULL; // 2000-01-0N
+        FILETIME when{static_cast<DWORD>(day), static_cast<DWORD>(day >> 32)};
+        SetFileTime(file, nullptr, nullptr, &when);
+        CloseHandle(file);
+        EXPECT_EQ(Run(Quoted("/backup /keep 2", jobs.path()), "C:\\"), 0u) << Log();
+    }
+    EXPECT_EQ(test::Contents(CopyOf(box)), "night 4");
+    EXPECT_EQ(test::Contents(CopyOf(box) + ".20000102-000000Z.bak"), "<unreadable>");
+    EXPECT_EQ(test::Contents(CopyOf(box) + ".20000103-000000Z.bak"), "night 2");
+    EXPECT_EQ(test::Contents(CopyOf(box) + ".20000104-000000Z.bak"), "night 3");
+}
+
 TEST_F(ScheduledRunTest, SearchThenBackupSavesTheNewListAndCopiesIt) {
     test::WriteFile(mail / "found.pab", "found by the search");
     Profile(target.path() + "\\", {});
