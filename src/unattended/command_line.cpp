@@ -45,21 +45,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     line.mode = CommandLine::Mode::Backup;
     bool folderGiven = false;
     bool keepGiven = false;
+    bool waitGiven = false;
     for (++at; at < arguments.size(); ++at) {
         const std::string& argument = arguments[at];
         if (SwitchName(argument) == "all" && !line.all) {
             line.all = true;
             continue;
         }
-        if (SwitchName(argument) == "keep" && !keepGiven) {
-            // A whole number from 0 to 99, in decimal digits alone.
+        const std::string name = SwitchName(argument);
+        if ((name == "keep" && !keepGiven) || (name == "wait" && !waitGiven)) {
+            // A whole number in decimal digits alone: 0 to 99 versions, 0 to 1440 minutes.
             const std::string& count = at + 1 < arguments.size() ? arguments[at + 1] : argument;
-            if (at + 1 >= arguments.size() || count.empty() || count.size() > 2 ||
-                count.find_first_not_of("0123456789") != std::string::npos) {
+            const int most = name == "keep" ? 99 : 1440;
+            if (at + 1 >= arguments.size() || count.empty() || count.size() > 4 ||
+                count.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(count) > most) {
                 return Invalid(count);
             }
-            line.keep = std::stoi(count);
-            keepGiven = true;
+            (name == "keep" ? line.keep : line.wait) = std::stoi(count);
+            (name == "keep" ? keepGiven : waitGiven) = true;
             ++at;
             continue;
         }

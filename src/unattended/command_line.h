@@ -17,6 +17,7 @@ struct CommandLine {
     bool search = false;
     bool all = false;    // /all: unchanged files are copied too
     int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
+    int wait = 0;        // /wait M: minutes to wait for files another program holds
     std::string folder;  // where the profile is; empty: the current directory
     std::string problem; // with Invalid: the argument at fault
 };
@@ -38,6 +39,8 @@ inline constexpr const char* kUsageText =
     "                                     alone\r\n"
     "  /keep N (after /backup, 0 to 99)   keeps the N newest earlier copies of each file as\r\n"
     "                                     <name>.<YYYYMMDD-HHMMSS>Z.bak beside it (UTC)\r\n"
+    "  /wait M (after /backup, 0 to 1440) tries the files another program holds again until\r\n"
+    "                                     M minutes have passed since the run began\r\n"
     "  vintrel.exe /?                     shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"

@@ -1,5 +1,6 @@
 #include "unattended/unattended.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/paths.h"
@@ -101,6 +102,41 @@ std::string TurnName(Disk& disk, const std::string& folder) {
     return "Vintrel-" + std::to_string(hash);
 }
 
+// The files another program held are tried again, first after a few seconds and then every
+// minute, until each is copied or `minutes` have passed since the run began.
+void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
+                       int minutes, std::uint64_t began, Disk& disk, Screen& quiet, RunLog& log,
+                       const UnattendedSetting& setting, BackupResult& result, bool all,
+                       int keep) {
+    if (!setting.milliseconds || !setting.sleep) return;
+    const std::uint64_t deadline = began + static_cast<std::uint64_t>(minutes) * 60000;
+    std::uint64_t pause = 5000;
+    for (;;) {
+        std::vector<std::size_t> held;
+        std::string names;
+        for (std::size_t i = 0; i < result.files.size(); ++i) {
+            const FileResult& file = result.files[i];
+            if (file.outcome != CopyOutcome::InUse) continue;
+            held.push_back(i);
+            names += (names.empty() ? "" : "; ") + file.source +
+                     (file.holder.empty() ? "" : ", held by " + file.holder);
+        }
+        const std::uint64_t now = setting.milliseconds();
+        if (held.empty() || now >= deadline) return;
+        log.Line("waiting for " + std::to_string(held.size()) +
+                 (held.size() == 1 ? " file" : " files") + " in use: " + names);
+        setting.sleep(std::min(pause, deadline - now));
+        pause = 60000;
+        std::vector<std::string> again;
+        for (const std::size_t i : held)
+            again.push_back(entries[i]);
+        const BackupResult retried =
+            BackUpEntries(targetPath, again, disk, quiet, log, !all, keep);
+        for (std::size_t k = 0; k < held.size(); ++k)
+            result.files[held[k]] = retried.files[k];
+    }
+}
+
 } // namespace
 
 std::string OutcomeText(const FileResult& file) {
@@ -159,6 +195,7 @@ std::string CutLog(const std::string& log) {
 }
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
+    const std::uint64_t began = setting.milliseconds ? setting.milliseconds() : 0;
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
     RunLog log(setting, disk, folder);
@@ -203,8 +240,12 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
         return NothingDone(log, "the profile lists no file");
     }
 
-    const BackupResult result =
+    BackupResult result =
         BackUpEntries(state.targetPath, state.profileList, disk, quiet, log, !line.all, line.keep);
+    if (line.wait > 0) {
+        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, quiet, log,
+                          setting, result, line.all, line.keep);
+    }
     const std::size_t copied = result.files.size() - result.Failed();
     log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
              (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));

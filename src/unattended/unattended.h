@@ -2,6 +2,7 @@
 // below its target by the same run as the button's, each file's outcome written to a log.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -31,6 +32,10 @@ struct UnattendedSetting {
     // Waits until no other run holds the turn of that name, up to a minute, and takes it for
     // the rest of this run; false when the wait was in vain. Runs over one profile take turns.
     std::function<bool(const std::string& name)> waitForTurn;
+    // A clock in milliseconds, and a sleep of the whole process (no CPU) while files in use
+    // are waited for.
+    std::function<std::uint64_t()> milliseconds;
+    std::function<void(std::uint64_t ms)> sleep;
 };
 
 // The words for how a file fared: "copied", or "not copied: " and why.

@@ -126,6 +126,8 @@ int RunWithoutWindow(const CommandLine& line) {
         console.Write("\r\n");
         setting.echo = [&](const std::string& text) { console.Write(text + "\r\n"); };
     }
+    setting.milliseconds = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
+    setting.sleep = [](std::uint64_t ms) { Sleep(static_cast<DWORD>(ms)); };
     // A named mutex: the system gives it up when the process ends, however it ends.
     HANDLE turn = nullptr;
     setting.waitForTurn = [&turn](const std::string& name) {

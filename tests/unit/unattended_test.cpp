@@ -21,6 +21,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         const char* folder = "";
         bool all = false;
         int keep = 0;
+        int wait = 0;
     };
     const Case cases[] = {
         {{}, Mode::Window},
@@ -49,6 +50,10 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/backup", "/keep", "100"}, Mode::Invalid},
         {{"/backup", "/keep", "x"}, Mode::Invalid},
         {{"/backup", "/keep", "1", "/keep", "2"}, Mode::Invalid},
+        {{"/backup", "/wait", "1440", "C:\\p"}, Mode::Backup, false, "C:\\p", false, 0, 1440},
+        {{"/backup", "/wait", "1441"}, Mode::Invalid},
+        {{"/backup", "/wait", "x"}, Mode::Invalid},
+        {{"/backup", "/wait"}, Mode::Invalid},
         {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
@@ -68,6 +73,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.folder, c.folder);
         EXPECT_EQ(line.all, c.all);
         EXPECT_EQ(line.keep, c.keep);
+        EXPECT_EQ(line.wait, c.wait);
     }
     EXPECT_EQ(ParseCommandLine({"/backup", "/keep", "100"}).problem, "100");
     EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
@@ -309,6 +315,37 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
     disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = source;
     Run({"/backup", "C:\\Jobs"});
     EXPECT_EQ(echoed.back(), "1 of 1 files copied or unchanged");
+}
+
+TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinute) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\nC:\\Mail\\b.wab|k|v\r\n";
+    disk.heldByWriter.insert("C:\\Mail\\b.wab");
+    disk.holderName = "OUTLOOK.EXE";
+    std::uint64_t clock = 1000;
+    std::vector<std::uint64_t> slept;
+    setting.milliseconds = [&] { return clock; };
+    setting.sleep = [&](std::uint64_t ms) {
+        slept.push_back(ms);
+        clock += ms;
+        if (slept.size() == 2) disk.heldByWriter.clear(); // the mail program ends
+    };
+    EXPECT_EQ(Run({"/backup", "/wait", "3", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 60000}));
+    EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
+    EXPECT_NE(Log().find("waiting for 1 file in use: C:\\Mail\\b.wab, held by OUTLOOK.EXE\r\n"),
+              std::string::npos);
+    EXPECT_EQ(echoed.back(), "2 of 2 files copied");
+    // Held for good: the wait ends when the minutes since the run began are over.
+    disk.heldByWriter.insert("C:\\Mail\\b.wab");
+    disk.files["C:\\Mail\\b.wab"] = "book, newer";
+    slept.clear();
+    setting.sleep = [&](std::uint64_t ms) {
+        slept.push_back(ms);
+        clock += ms;
+    };
+    EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 55000}));
+    EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
 }
 
 TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {

@@ -342,6 +342,27 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
 }
 
+TEST_F(ScheduledRunTest, AMailboxHeldByAnotherProgramIsWaitedFor) {
+    test::WriteFile(mail / "Mail\\a.pst", "mailbox, newer");
+    HANDLE held = CreateFileA((mail / "Mail\\a.pst").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE change = FindFirstChangeNotificationA(
+        jobs.path().c_str(), FALSE, FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE |
+                                        FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(change, INVALID_HANDLE_VALUE);
+    const PROCESS_INFORMATION run = Start(Quoted("/backup /wait 1", jobs.path()), "C:\\");
+    // The program lets go once the run says it waits.
+    while (Log().find("waiting for 1 file in use: " + mail / "Mail\\a.pst") == std::string::npos &&
+           WaitForSingleObject(change, 60000) == WAIT_OBJECT_0) {
+        FindNextChangeNotification(change);
+    }
+    FindCloseChangeNotification(change);
+    CloseHandle(held);
+    EXPECT_EQ(Wait(run), 0u) << Log();
+    EXPECT_EQ(test::Contents(CopyOf(mail / "Mail\\a.pst")), "mailbox, newer");
+}
+
 TEST_F(ScheduledRunTest, KeptVersionsOfAChangingMailbox) {
     const std::string box = mail / "Mail\\a.pst";
     for (int night = 1; night <= 4; ++night) {

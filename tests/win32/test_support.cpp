@@ -120,8 +120,9 @@ std::string DriveCFromOutside() {
 }
 
 std::string Contents(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    // Read while a writer may still add to it (a log), never while one holds it alone.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
     std::string bytes;
     char buffer[4096];
