@@ -1,5 +1,4 @@
-// The one owner of handles, the copy's writer that closes through it, and the system calls
-// that are found by name.
+// The one owner of handles, and the copy's writer that closes through it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +9,6 @@
 
 #include "test_support.h"
 #include "win32/handle.h"
-#include "win32/system_calls.h"
 #include "win32/win32_disk.h"
 
 namespace vintrel {
@@ -89,44 +87,6 @@ TEST(HandleTest, ACopysWriterClosesItsFileOnceAndSaysSo) {
     EXPECT_TRUE(ReadFile(later, got, 3, &read, nullptr));
     EXPECT_EQ(std::string(got, read), "abc");
     CloseHandle(later);
-}
-
-// Each call is the one its library exports under that name: a name misspelt, or looked for in
-// the wrong library, would leave the program doing without it.
-TEST(SystemCallsTest, EachCallIsTheOneItsLibraryExports) {
-    namespace calls = system_calls;
-    const struct {
-        const char* library;
-        const char* name;
-        void* found;
-    } rows[] = {
-        {"kernel32.dll", "GetFinalPathNameByHandleA",
-         reinterpret_cast<void*>(calls::GetFinalPathNameByHandleA())},
-        {"ntdll.dll", "NtQueryInformationFile",
-         reinterpret_cast<void*>(calls::NtQueryInformationFile())},
-        {"ntdll.dll", "NtSetInformationFile",
-         reinterpret_cast<void*>(calls::NtSetInformationFile())},
-        {"ntdll.dll", "RtlDosPathNameToNtPathName_U",
-         reinterpret_cast<void*>(calls::RtlDosPathNameToNtPathName_U())},
-        {"ntdll.dll", "RtlNtStatusToDosError",
-         reinterpret_cast<void*>(calls::RtlNtStatusToDosError())},
-        {"rstrtmgr.dll", "RmStartSession", reinterpret_cast<void*>(calls::RmStartSession())},
-        {"rstrtmgr.dll", "RmRegisterResources",
-         reinterpret_cast<void*>(calls::RmRegisterResources())},
-        {"rstrtmgr.dll", "RmGetList", reinterpret_cast<void*>(calls::RmGetList())},
-        {"rstrtmgr.dll", "RmEndSession", reinterpret_cast<void*>(calls::RmEndSession())},
-        {"uxtheme.dll", "SetWindowTheme", reinterpret_cast<void*>(calls::SetWindowTheme())},
-        {"shell32.dll", "SHBrowseForFolderA", reinterpret_cast<void*>(calls::SHBrowseForFolderA())},
-        {"shell32.dll", "SHGetPathFromIDListA",
-         reinterpret_cast<void*>(calls::SHGetPathFromIDListA())},
-    };
-    for (const auto& row : rows) {
-        const HMODULE library = LoadLibraryA(row.library);
-        ASSERT_NE(library, nullptr) << row.library;
-        void* exported = reinterpret_cast<void*>(GetProcAddress(library, row.name));
-        EXPECT_NE(exported, nullptr) << row.name << ": every system the tests run on has it";
-        EXPECT_EQ(row.found, exported) << row.name;
-    }
 }
 
 } // namespace
