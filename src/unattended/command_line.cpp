@@ -25,6 +25,45 @@ CommandLine Invalid(const std::string& argument) {
     return line;
 }
 
+// A kept version's time: "YYYYMMDD-HHMMSS".
+bool IsStamp(const std::string& text) {
+    if (text.size() != 15 || text[8] != '-') return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != 8 && (text[i] < '0' || text[i] > '9')) return false;
+    }
+    return true;
+}
+
+// /restore FILE [/from STAMP] [/to FOLDER] [FOLDER], the switches after FILE in any order.
+CommandLine ParseRestore(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (arguments.size() < 2 || BeginsAsSwitch(arguments[1]) || arguments[1].empty()) {
+        return Invalid(arguments.size() < 2 ? arguments[0] : arguments[1]);
+    }
+    line.mode = CommandLine::Mode::Restore;
+    line.restoreFile = arguments[1];
+    bool folderGiven = false;
+    for (std::size_t at = 2; at < arguments.size(); ++at) {
+        const std::string name = SwitchName(arguments[at]);
+        const bool last = at + 1 >= arguments.size();
+        if (name == "from" && line.restoreStamp.empty()) {
+            if (last || !IsStamp(arguments[at + 1])) return Invalid(last ? arguments[at] : arguments[at + 1]);
+            line.restoreStamp = arguments[++at];
+        } else if (name == "to" && line.restoreTo.empty()) {
+            if (last || BeginsAsSwitch(arguments[at + 1]) || arguments[at + 1].empty()) {
+                return Invalid(last ? arguments[at] : arguments[at + 1]);
+            }
+            line.restoreTo = arguments[++at];
+        } else if (!BeginsAsSwitch(arguments[at]) && !arguments[at].empty() && !folderGiven) {
+            line.folder = arguments[at];
+            folderGiven = true;
+        } else {
+            return Invalid(arguments[at]);
+        }
+    }
+    return line;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -35,6 +74,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         line.mode = CommandLine::Mode::Usage;
         return line;
     }
+    if (SwitchName(arguments[0]) == "restore") return ParseRestore(arguments);
     std::size_t at = 0;
     if (SwitchName(arguments[at]) == "search") {
         line.search = true;

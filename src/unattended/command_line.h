@@ -11,6 +11,7 @@ struct CommandLine {
         Window,  // no arguments, or a first one that is no switch
         Backup,  // /backup [FOLDER], or /search /backup [FOLDER]
         Usage,   // /?
+        Restore, // /restore FILE [/from STAMP] [/to FOLDER] [FOLDER]
         Invalid, // anything else: an unknown or misplaced argument
     };
     Mode mode = Mode::Window;
@@ -20,6 +21,9 @@ struct CommandLine {
     int wait = 0;        // /wait M: minutes to wait for files another program holds
     std::string folder;  // where the profile is; empty: the current directory
     std::string problem; // with Invalid: the argument at fault
+    std::string restoreFile;  // with Restore: the listed file to bring back
+    std::string restoreStamp; // /from: the kept version's time ("20261208-140305"); empty: the copy
+    std::string restoreTo;    // /to: the folder it goes to; empty: its own place
 };
 
 // Switches are case-insensitive, and "-" works like "/". Only a first argument that begins
@@ -41,6 +45,11 @@ inline constexpr const char* kUsageText =
     "                                     <name>.<YYYYMMDD-HHMMSS>Z.bak beside it (UTC)\r\n"
     "  /wait M (after /backup, 0 to 1440) tries the files another program holds again until\r\n"
     "                                     M minutes have passed since the run began\r\n"
+    "  vintrel.exe /restore FILE [/from STAMP] [/to FOLDER] [FOLDER]\r\n"
+    "                                     copies the backup of a listed FILE back to it (or into\r\n"
+    "                                     FOLDER), or with /from the version <name>.<STAMP>Z.bak;\r\n"
+    "                                     the file it replaces is kept as a version; close the\r\n"
+    "                                     mail program first\r\n"
     "  vintrel.exe /?                     shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory; the log,\r\n"

@@ -1,5 +1,7 @@
 #include "unattended/unattended.h"
 
+#include "unattended/run_log.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -13,94 +15,6 @@
 namespace vintrel {
 
 namespace {
-
-// A screen nobody sees: the search lists into it, the copy paints nothing.
-class QuietScreen : public Screen {
-public:
-    void SetStatusText(int, const std::string&) override {}
-    void SetGadgetText(int, const std::string&) override {}
-    int AddListRow(const std::string&) override { return 0; }
-    void SetListCellColour(int, int, Colour) override {}
-    void ClearListRows() override {}
-    Event WaitForEvent() override { return {EventKind::CloseRequest, 1, 0}; }
-    int PollEvent(Event*) override { return 0; }
-    void KeepPainted() override {}
-    void ReturnEvent(const Event&) override {}
-    std::uint32_t Milliseconds() override { return 0; }
-    int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 1; }
-    std::string FolderDialog(const std::string&, const std::string&) override { return ""; }
-    void ActivateMainWindow() override {}
-    void CloseMainWindow() override {}
-};
-
-// The lines of one run: written to the log as they come, so that a run that is killed leaves
-// what it did, and echoed to the console.
-class RunLog : public BackupReporter {
-public:
-    RunLog(const UnattendedSetting& setting, Disk& disk, const std::string& folder)
-        : setting_(setting), disk_(disk), path_(folder + kLogFileName),
-          temporary_(folder + kLogTemporaryName) {}
-
-    // Opens the log to add to it; an old one near the limit is cut first, so that this run's
-    // own lines are never cut away. With `cut` false nothing is rewritten (another run may be
-    // writing it). A link at the log's name is never read nor written through.
-    void Open(bool cut) {
-        if (disk_.IsLink(path_)) return;
-        bool complete = true;
-        const std::optional<std::string> old = cut ? disk_.ReadFile(path_, complete) : std::nullopt;
-        if (old && complete && old->size() > kLogLimit * 3 / 4 &&
-            !ReplaceWholeFile(disk_, path_, temporary_, CutLog(*old))) {
-            return;
-        }
-        DiskError why = DiskError::None;
-        writer_ = disk_.OpenToAppend(path_, why);
-        written_ = writer_ != nullptr;
-    }
-    // A control character in a name (a line break) would forge a line: it is shown as "?".
-    void Line(std::string line) {
-        for (char& c : line) {
-            if (static_cast<unsigned char>(c) < 0x20) c = '?';
-        }
-        if (setting_.echo) setting_.echo(line);
-        line += "\r\n";
-        if (writer_ && !writer_->Write(line.data(), line.size())) written_ = false;
-    }
-    void FileDone(const FileResult& file) override {
-        Line("  " + file.source + ": " + OutcomeText(file));
-    }
-    // Whether every line reached the log; says so on the console where one did not.
-    bool Close() {
-        if (writer_ && !writer_->Close()) written_ = false;
-        writer_.reset();
-        if (!written_ && setting_.echo) setting_.echo("The log " + path_ + " could not be written.");
-        return written_;
-    }
-
-private:
-    const UnattendedSetting& setting_;
-    Disk& disk_;
-    std::string path_;
-    std::string temporary_;
-    std::unique_ptr<FileWriter> writer_;
-    bool written_ = false;
-};
-
-int NothingDone(RunLog& log, const std::string& why) {
-    log.Line("Nothing was done: " + why + ".");
-    log.Close();
-    return kNothingDone;
-}
-
-// The name runs over one folder take turns by: the folder's identity, whatever its spelling.
-std::string TurnName(Disk& disk, const std::string& folder) {
-    if (const std::optional<FileIdentity> identity = disk.Identity(folder)) {
-        return "Vintrel-" + std::to_string(identity->volume) + "-" + std::to_string(identity->index);
-    }
-    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a of the folder as Windows compares it
-    for (const char c : PathKey(folder))
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    return "Vintrel-" + std::to_string(hash);
-}
 
 // The files another program held are tried again, first after a few seconds and then every
 // minute, until each is copied or `minutes` have passed since the run began.
@@ -195,6 +109,7 @@ std::string CutLog(const std::string& log) {
 }
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
+    if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
     const std::uint64_t began = setting.milliseconds ? setting.milliseconds() : 0;
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);

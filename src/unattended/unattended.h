@@ -45,7 +45,12 @@ std::string OutcomeText(const FileResult& file);
 // that begins with the date): a run's lines are kept with its header.
 std::string CutLog(const std::string& log);
 
-// Runs a backup, or a search and a backup, as the command line asks, and gives the exit code.
+// Runs a backup, or a search and a backup, or a restore, as the command line asks, and gives
+// the exit code.
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+
+// Brings the copy of a listed file, or a kept version of it, back to its place or into a
+// folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.
+int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
 
 } // namespace vintrel

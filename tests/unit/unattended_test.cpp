@@ -76,6 +76,19 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.wait, c.wait);
     }
     EXPECT_EQ(ParseCommandLine({"/backup", "/keep", "100"}).problem, "100");
+    const CommandLine restore = ParseCommandLine(
+        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "20261208-140305", "C:\\Jobs"});
+    EXPECT_EQ(restore.mode, Mode::Restore);
+    EXPECT_EQ(restore.restoreFile, "C:\\Mail\\a.pst");
+    EXPECT_EQ(restore.restoreTo, "D:\\Back");
+    EXPECT_EQ(restore.restoreStamp, "20261208-140305");
+    EXPECT_EQ(restore.folder, "C:\\Jobs");
+    for (const Strings& bad : {Strings{"/restore"}, Strings{"/restore", "/from", "x"},
+                               Strings{"/restore", "a.pst", "/from", "2026-12-08"},
+                               Strings{"/restore", "a.pst", "/to"},
+                               Strings{"/restore", "a.pst", "C:\\a", "C:\\b"}}) {
+        EXPECT_EQ(ParseCommandLine(bad).mode, Mode::Invalid) << testing::PrintToString(bad);
+    }
     EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
     EXPECT_NE(
         std::string(kUsageText).find("Exit codes: 0 every listed file was copied; 1 one or more"),
@@ -346,6 +359,43 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 55000}));
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
+}
+
+TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItReplaces) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    constexpr std::uint64_t kDay = 864000000000ULL, k2000 = 125911584000000000ULL;
+    disk.files["E:\\Bak\\Mail\\a.pst"] = "the copy";
+    disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
+    disk.files["E:\\Bak\\Mail\\a.pst.20000101-000000Z.bak"] = "a version";
+    disk.files["C:\\Mail\\a.pst"] = "damaged";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000 + kDay;
+    EXPECT_EQ(Run({"/restore", "c:\\mail\\A.PST", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+    EXPECT_EQ(disk.lastWrite["C:\\Mail\\a.pst"], k2000) << "the copy's time";
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000102-000000Z.bak"], "damaged");
+    EXPECT_EQ(echoed.back(), "restored C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst (kept the "
+                             "replaced file as C:\\Mail\\a.pst.20000102-000000Z.bak)");
+    // A kept version, into another folder.
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "20000101-000000", "/to", "D:\\Out",
+                   "C:\\Jobs"}),
+              kAllCopied);
+    EXPECT_EQ(disk.files["D:\\Out\\a.pst"], "a version");
+    // Held by the mail program: nothing written; nothing to restore: nothing done.
+    disk.heldByWriter.insert("C:\\Mail\\a.pst");
+    disk.holderName = "OUTLOOK.EXE";
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: the file is in use by OUTLOOK.EXE; "
+                             "close the mail program first");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+    disk.heldByWriter = {"E:\\Bak\\Mail\\a.pst"};
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(echoed.back().find("must not be opened in the mail program"), std::string::npos);
+    disk.heldByWriter.clear();
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "19990101-000000", "C:\\Jobs"}),
+              kNothingDone);
+    EXPECT_EQ(Run({"/restore", "C:\\Other\\b.pst", "C:\\Jobs"}), kNothingDone);
+    EXPECT_NE(Log().find("\"C:\\Other\\b.pst\" is not listed in the profile"), std::string::npos);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
 }
 
 TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {
