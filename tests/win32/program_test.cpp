@@ -381,6 +381,38 @@ TEST_F(ScheduledRunTest, KeptVersionsOfAChangingMailbox) {
     EXPECT_EQ(test::Contents(CopyOf(box) + ".20000104-000000Z.bak"), "night 3");
 }
 
+TEST_F(ScheduledRunTest, ARestoreBringsTheCopyBackAndKeepsTheDamagedFile) {
+    const std::string box = mail / "Mail\\a.pst";
+    auto lastWrite = [](const std::string& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+        return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+               data.ftLastWriteTime.dwLowDateTime;
+    };
+    EXPECT_EQ(Run(Quoted("/backup", jobs.path()), "C:\\"), 0u);
+    const ULONGLONG copied = lastWrite(CopyOf(box));
+    test::WriteFile(box, "damaged");
+    const std::string restore = "/restore \"" + box + "\" ";
+    // Held by the mail program: refused, nothing written.
+    HANDLE held = CreateFileA(box.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    EXPECT_EQ(Run(Quoted(restore, jobs.path()), "C:\\"), 1u);
+    CloseHandle(held);
+    EXPECT_EQ(test::Contents(box), "damaged");
+    // The round trip: the copy's bytes and time, the damaged file kept beside it.
+    EXPECT_EQ(Run(Quoted(restore, jobs.path()), "C:\\"), 0u) << Log();
+    EXPECT_EQ(test::Contents(box), "mailbox");
+    EXPECT_EQ(lastWrite(box), copied);
+    const std::string stamp = Log().substr(Log().rfind(".pst.") + 5, 15);
+    EXPECT_EQ(test::Contents(box + "." + stamp + "Z.bak"), "damaged");
+    // Into another folder; a version that is not there; a file not listed.
+    test::TempDir out;
+    EXPECT_EQ(Run(Quoted(restore + "/to \"" + out.path() + "\"", jobs.path()), "C:\\"), 0u);
+    EXPECT_EQ(test::Contents(out / "a.pst"), "mailbox");
+    EXPECT_EQ(Run(Quoted(restore + "/from 19990101-000000", jobs.path()), "C:\\"), 2u);
+    EXPECT_EQ(Run(Quoted("/restore C:\\none.pst", jobs.path()), "C:\\"), 2u);
+}
+
 TEST_F(ScheduledRunTest, SearchThenBackupSavesTheNewListAndCopiesIt) {
     test::WriteFile(mail / "found.pab", "found by the search");
     Profile(target.path() + "\\", {});
