@@ -43,13 +43,10 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     InitSharedState(state, &folder);
     log.Line(setting.localTime + " restore " + line.restoreFile + " with the profile " +
              ProfilePath(state));
-    if (!ProfileMayExist(state, disk)) return NothingDone(log, "there is no profile");
     ProfileContents contents;
-    const ProfileRead read = ReadProfile(state, disk, contents);
-    if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
-        return NothingDone(log, "the profile cannot be read");
+    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
+        return NothingDone(log, *why);
     }
-    if (contents.targetPath.empty()) return NothingDone(log, "the profile names no target folder");
     const std::string* entry = nullptr;
     for (const std::string& listed : contents.entries) {
         if (PathKey(EntryPath(listed)) == PathKey(line.restoreFile)) entry = &listed;

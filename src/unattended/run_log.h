@@ -8,6 +8,8 @@
 #include "app/screen.h"
 #include "backup/backup.h"
 #include "app/paths.h"
+#include "app/probe.h"
+#include "profile/profile.h"
 #include "unattended/unattended.h"
 
 namespace vintrel {
@@ -82,6 +84,19 @@ private:
     std::unique_ptr<FileWriter> writer_;
     bool written_ = false;
 };
+
+// Why a run has no profile to work with (none, unreadable, no target folder); nothing when
+// its contents are read.
+inline std::optional<std::string> WhyNoProfile(const AppState& state, Disk& disk,
+                                               ProfileContents& contents) {
+    if (!ProfileMayExist(state, disk)) return "there is no profile";
+    const ProfileRead read = ReadProfile(state, disk, contents);
+    if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
+        return "the profile cannot be read";
+    }
+    if (contents.targetPath.empty()) return "the profile names no target folder";
+    return std::nullopt;
+}
 
 inline int NothingDone(RunLog& log, const std::string& why) {
     log.Line("Nothing was done: " + why + ".");

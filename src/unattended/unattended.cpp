@@ -130,13 +130,10 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     InitSharedState(state, &folder);
     log.Line(setting.localTime + " " + asked + " with the profile " + ProfilePath(state));
 
-    if (!ProfileMayExist(state, disk)) return NothingDone(log, "there is no profile");
     ProfileContents contents;
-    const ProfileRead read = ReadProfile(state, disk, contents);
-    if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
-        return NothingDone(log, "the profile cannot be read");
+    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
+        return NothingDone(log, *why);
     }
-    if (contents.targetPath.empty()) return NothingDone(log, "the profile names no target folder");
     state.targetPath = contents.targetPath;
     state.profileList = contents.entries;
 
