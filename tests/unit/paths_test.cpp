@@ -62,6 +62,7 @@ TEST(PathParts, SamePathFoldsTheCaseOfAsciiLettersOnly) {
         {"C:\\Backup\\", "C:\\Backup", false},
         {"C:\\Backup\\\\", "C:\\Backup\\", false},
         {"dir\\", "DIR\\", true},
+        {"AZ", "az", true}, // the first and last letters
         {"C:\\\xc4", "C:\\\xe4", false}, // beyond ASCII the bytes must agree
         {"", "", true},
         {"@", "`", false}, // the neighbours of the letters
