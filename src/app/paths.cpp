@@ -28,6 +28,13 @@ bool IsUnsafeName(const std::string& name) {
     return false;
 }
 
+std::string Printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    }
+    return text;
+}
+
 std::string PathKey(std::string path) {
     for (char& c : path)
         c = IsPathSeparator(c) ? '\\' : FoldCase(c);

@@ -33,6 +33,9 @@ inline std::string WithFinalSeparator(std::string folder) {
 // one holding a control character (a line break) or the profile's "|".
 bool IsUnsafeName(const std::string& name);
 
+// The text as it may be written in a line: each control character (a line break) shown as "?".
+std::string Printable(std::string text);
+
 // Windows compares file names without regard to case: this folds the ASCII letters.
 bool SamePath(const std::string& a, const std::string& b);
 

@@ -233,20 +233,21 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     }
     if (outcome == CopyOutcome::Copied) {
         disk.MakeWritable(destination);
-        std::unique_ptr<HeldFile> version = keep > 0 ? KeepVersion(disk, destination, notKept)
-                                                     : nullptr;
-        std::unique_ptr<HeldFile> aside = version ? nullptr : MoveAside(disk, destination);
-        if (version) aside = std::move(version), keep = -keep; // kept, not released
+        // The earlier copy is either kept as a version or moved aside to be released.
+        std::unique_ptr<HeldFile> aside =
+            keep > 0 ? KeepVersion(disk, destination, notKept) : nullptr;
+        const bool versioned = aside != nullptr;
+        if (!versioned) aside = MoveAside(disk, destination);
         // Swapped in while still open: nothing is opened by name again.
         if (copy->MoveOver(destination)) {
             // A close that fails (a delayed write on a network share) leaves no whole copy:
             // a copy moved aside goes back.
             const bool closed = copy->Close();
             copy.reset();
-            if (aside && closed && keep >= 0) Release(*aside, pacer);
+            if (aside && closed && !versioned) Release(*aside, pacer);
             if (aside && !closed) aside->MoveTo(destination);
             aside.reset();
-            if (closed && keep < 0) PruneVersions(disk, destination, -keep);
+            if (closed && versioned) PruneVersions(disk, destination, keep);
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
         // The name may lead elsewhere now (a link swapped in at the temporary name was moved

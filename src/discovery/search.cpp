@@ -172,14 +172,6 @@ struct FoundFile {
     DataFileKind kind;
 };
 
-// How a path that cannot be written anywhere is shown: control characters as "?".
-std::string Shown(std::string path) {
-    for (char& c : path) {
-        if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    }
-    return path;
-}
-
 struct PendingDirectory {
     std::string path;
     bool throughLink = false; // reached through a folder link: checked by identity first
@@ -253,7 +245,9 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
             if (entry.attributes & kAttributeDirectory) {
                 if (entry.name == "." || entry.name == "..") continue;
                 if (name.empty()) {
-                    if (IsUnsafeName(entry.name)) result.leftOut.push_back(Shown(prefix + entry.name + "\\"));
+                    if (IsUnsafeName(entry.name)) {
+                        result.leftOut.push_back(Printable(prefix + entry.name + "\\"));
+                    }
                     continue;
                 }
                 std::string path = prefix + name;
@@ -278,7 +272,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
             if (!kind) continue;
             if (name.empty()) {
                 if (IsUnsafeName(entry.name)) {
-                    result.leftOut.push_back(Shown(longPath));
+                    result.leftOut.push_back(Printable(longPath));
                     continue;
                 }
                 name = entry.name;

@@ -58,9 +58,7 @@ public:
     }
     // A control character in a name (a line break) would forge a line: it is shown as "?".
     void Line(std::string line) {
-        for (char& c : line) {
-            if (static_cast<unsigned char>(c) < 0x20) c = '?';
-        }
+        line = Printable(std::move(line));
         if (setting_.echo) setting_.echo(line);
         line += "\r\n";
         if (writer_ && !writer_->Write(line.data(), line.size())) written_ = false;
