@@ -212,6 +212,19 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
          {O::OutsideTarget}},
         {"a record that cannot be written", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.txt\\"); }, {O::NotRecorded}},
+        {"a record that cannot be opened: its lines would be lost", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
+             disk.unopenable.insert("E:\\Save\\Vintrel Copies.txt");
+         },
+         {O::NotRecorded}},
+        {"a folder link below the target leading elsewhere", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.MakeDirectoryPath("F:\\Elsewhere\\");
+             disk.MakeDirectoryPath("E:\\Save\\");
+             disk.AddLink("E:\\Save\\Mail", "F:\\Elsewhere");
+         },
+         {O::ThroughLink}},
         {"a record larger than ours would be", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
@@ -249,6 +262,7 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
             EXPECT_EQ(disk.files[path], bytes) << path;
         }
         EXPECT_FALSE(disk.files.count("C:\\Other\\a.pst.~vt"));
+        EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
     }
     EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotRecordedSuffix)}))
         << "one box for every file";
