@@ -45,16 +45,18 @@ std::string EntryPath(const std::string& entry) {
     return entry.substr(0, entry.find('|'));
 }
 
-void ClearFileRows(AppState& state, Screen& screen) {
+void ClearFileRows(AppState& state, ListSink* list) {
     state.profileList.clear();
-    screen.ClearListRows();
+    if (list) list->ClearListRows();
 }
 
-void AddFileRow(AppState& state, Screen& screen, const std::string& fullPath,
+void AddFileRow(AppState& state, ListSink* list, const std::string& fullPath,
                 const std::string& kind, const std::string& version, const std::string& status) {
-    const int row = screen.AddListRow(RowText(FileNamePart(fullPath), kind, version, status));
-    screen.SetListCellColour(row, kStatusColumn,
-                             status == kStatusOkay ? kOkayColour : kMissingColour);
+    if (list) {
+        const int row = list->AddListRow(RowText(FileNamePart(fullPath), kind, version, status));
+        list->SetListCellColour(row, kStatusColumn,
+                                status == kStatusOkay ? kOkayColour : kMissingColour);
+    }
     state.profileList.push_back(ProfileEntry(fullPath, kind, version));
 }
 

@@ -36,8 +36,9 @@ std::array<std::string, 3> SplitProfileEntry(const std::string& line);
 // The full path of an entry: the text before its first "|".
 std::string EntryPath(const std::string& entry);
 
-void ClearFileRows(AppState& state, Screen& screen);
-void AddFileRow(AppState& state, Screen& screen, const std::string& fullPath,
+// The profile list and, where there is one, the list on the screen.
+void ClearFileRows(AppState& state, ListSink* list);
+void AddFileRow(AppState& state, ListSink* list, const std::string& fullPath,
                 const std::string& kind, const std::string& version, const std::string& status);
 
 } // namespace vintrel

@@ -11,12 +11,12 @@ void Call(const std::function<void()>& action) {
 }
 } // namespace
 
-void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operations& ops) {
+void CheckForProfile(AppState& state, Disk& disk, ListSink& list, const Operations& ops) {
     // A directory of that name counts as present, and so does a profile that is there but
     // cannot be looked at: loading either reports its own failure and keeps it from being
     // overwritten.
     if (!ProfileMayExist(state, disk)) {
-        screen.SetStatusText(kMessageField, kProfileNotFoundText);
+        list.SetStatusText(kMessageField, kProfileNotFoundText);
         return;
     }
     Call(ops.loadProfile);
@@ -50,9 +50,9 @@ void HandleEvent(AppState& state, const Event& event, const Operations& ops) {
     }
 }
 
-void RunEventLoop(AppState& state, Screen& screen, const Operations& ops) {
+void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops) {
     do {
-        HandleEvent(state, screen.WaitForEvent(), ops);
+        HandleEvent(state, pump.WaitForEvent(), ops);
     } while (state.quitFlag == 0);
 }
 

@@ -21,14 +21,14 @@ struct Operations {
 
 // Loads the backup profile when something of its name exists in the start-up directory,
 // otherwise says that there is none.
-void CheckForProfile(AppState& state, Disk& disk, Screen& screen, const Operations& ops);
+void CheckForProfile(AppState& state, Disk& disk, ListSink& list, const Operations& ops);
 
 // Acts on one event: a close request or Alt+X sets the quit flag; the three buttons start
 // their actions; everything else is ignored.
 void HandleEvent(AppState& state, const Event& event, const Operations& ops);
 
 // Takes events one at a time until the quit flag is set; always waits for at least one.
-void RunEventLoop(AppState& state, Screen& screen, const Operations& ops);
+void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops);
 
 // From the profile check to the saved profile: check, activate, loop, close, save.
 void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops);

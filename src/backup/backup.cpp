@@ -59,8 +59,8 @@ std::string TargetFolder(const std::string& targetPath) {
 class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
-              Screen& screen, BackupReporter& reporter, bool skipUnchanged, int keep)
-        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter), pacer_(screen), targetBase_(WithFinalSeparator(targetPath)),
+              EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep)
+        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter), pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)),
           sourceIndexes_(entries.size()), others_(entries.size()), notKept_(entries.size()) {
         for (const std::string& entry : entries)
@@ -337,9 +337,9 @@ std::size_t BackupResult::Unchanged() const {
 }
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
-                           Disk& disk, Screen& screen, BackupReporter& reporter,
+                           Disk& disk, EventPump* pump, BackupReporter& reporter,
                            bool skipUnchanged, int keep) {
-    return BackupRun(targetPath, entries, disk, screen, reporter, skipUnchanged, keep).Run();
+    return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep).Run();
 }
 
 } // namespace vintrel

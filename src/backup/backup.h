@@ -73,14 +73,14 @@ public:
 // The run itself: copies every entry below the target path, in list order, and tells the
 // reporter of each. Before a copy takes its name, the destination is in the target's record
 // of copies. A listed file is never a destination, and no destination is written from two
-// sources in one run. The window keeps painting while large files are copied; input waits
-// until the run ends.
+// sources in one run. The window, where there is one, keeps painting while large files are
+// copied; input waits until the run ends.
 // With `skipUnchanged`, a listed file whose copy has its size and a last-write time within
 // 2 seconds of its own (FAT keeps times to 2 s) is left alone: nothing is written for it.
 // With `keep` above 0, an earlier copy that a changed file replaces is kept as a version,
 // and versions of that file beyond the `keep` newest go.
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
-                           Disk& disk, Screen& screen, BackupReporter& reporter,
+                           Disk& disk, EventPump* pump, BackupReporter& reporter,
                            bool skipUnchanged = false, int keep = 0);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.

@@ -61,7 +61,7 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
         return {};
     }
     BoxReporter boxes(screen);
-    BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, screen, boxes);
+    BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, &screen, boxes);
     // Success is only claimed when every file was copied.
     const std::size_t failed = result.Failed();
     screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText

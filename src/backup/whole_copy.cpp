@@ -18,9 +18,9 @@ std::string ReleasedCopyPath(const std::string& destination) {
 
 
 void PaintPacer::Tick() {
-    if (screen_.Milliseconds() - last_ < kCopyPaintIntervalMs) return;
-    screen_.KeepPainted();
-    last_ = screen_.Milliseconds();
+    if (!pump_ || pump_->Milliseconds() - last_ < kCopyPaintIntervalMs) return;
+    pump_->KeepPainted();
+    last_ = pump_->Milliseconds();
 }
 
 namespace {

@@ -42,11 +42,12 @@ enum class CopyOutcome {
 // Lets the window paint between the pieces of a copy, when the interval has passed.
 class PaintPacer {
 public:
-    explicit PaintPacer(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
+    // Without a pump (no window) it does nothing.
+    explicit PaintPacer(EventPump* pump) : pump_(pump), last_(pump ? pump->Milliseconds() : 0) {}
     void Tick();
 
 private:
-    Screen& screen_;
+    EventPump* pump_;
     std::uint32_t last_;
 };
 

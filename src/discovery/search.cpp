@@ -24,12 +24,6 @@ bool ContainsAnyCase(const std::string& text, std::string_view part) {
     return PathKey(text).find(part) != std::string::npos;
 }
 
-bool IsEventKind(int polled) {
-    return polled == static_cast<int>(EventKind::CloseRequest) ||
-           polled == static_cast<int>(EventKind::Command) ||
-           polled == static_cast<int>(EventKind::Gadget);
-}
-
 // Keeps the window painted while the walk runs. Looking for messages is a round trip to the
 // window system (under Wine, to its server) that costs more than meeting a file, so it is done
 // when the interval has passed, not at every file. Whatever the user presses while files are
@@ -37,27 +31,29 @@ bool IsEventKind(int polled) {
 // walk only goes through folders, is left for the event loop.
 class WindowUpkeep {
 public:
-    explicit WindowUpkeep(Screen& screen) : screen_(screen), last_(screen.Milliseconds()) {}
+    explicit WindowUpkeep(EventPump* pump) : pump_(pump), last_(pump ? pump->Milliseconds() : 0) {}
 
     void FileMet() {
-        const std::uint32_t now = screen_.Milliseconds();
+        if (!pump_) return;
+        const std::uint32_t now = pump_->Milliseconds();
         lastFile_ = now;
         metFile_ = true;
         if (now - last_ < kSearchUpkeepIntervalMs) return;
-        Event dropped;
-        while (screen_.PollEvent(&dropped) != 0) {
+        while (pump_->PollEvent()) {
         }
-        last_ = screen_.Milliseconds();
+        last_ = pump_->Milliseconds();
     }
 
     void Finish() {
+        if (!pump_) return;
         std::vector<Event> later;
-        Event event;
-        for (int polled; (polled = screen_.PollEvent(&event)) != 0;) {
-            if (IsEventKind(polled) && MadeAfterTheLastFile(event)) later.push_back(event);
+        while (const std::optional<Event> event = pump_->PollEvent()) {
+            if (event->kind != EventKind::None && MadeAfterTheLastFile(*event)) {
+                later.push_back(*event);
+            }
         }
         for (const Event& e : later)
-            screen_.ReturnEvent(e);
+            pump_->ReturnEvent(e);
     }
 
 private:
@@ -65,7 +61,7 @@ private:
         return !metFile_ || static_cast<std::int32_t>(event.time - lastFile_) > 0;
     }
 
-    Screen& screen_;
+    EventPump* pump_;
     std::uint32_t last_;
     std::uint32_t lastFile_ = 0;
     bool metFile_ = false;
@@ -206,11 +202,11 @@ std::string NextSpinnerMark(std::string& spinner) {
     return mark;
 }
 
-SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventPump* pump,
                              const std::string& startDirectory) {
-    ClearFileRows(state, screen);
+    ClearFileRows(state, list);
     state.profileUnread = false; // the profile now gets this search's list
-    screen.SetStatusText(kMessageField, kSearchStartText);
+    if (list) list->SetStatusText(kMessageField, kSearchStartText);
 
     std::string start = startDirectory;
     if (!start.empty() && start.back() == '\\') start.pop_back();
@@ -227,7 +223,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
     const std::string recordName = kCopyRecordName;
     std::vector<PendingDirectory> subdirectories;
     std::vector<FoundFile> found;
-    WindowUpkeep upkeep(screen);
+    WindowUpkeep upkeep(pump);
     while (!pending.empty()) {
         const PendingDirectory directory = std::move(pending.back());
         pending.pop_back();
@@ -258,7 +254,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                 subdirectories.push_back({std::move(path), link || directory.throughLink});
                 continue;
             }
-            screen.SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
+            if (list) list->SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
             upkeep.FileMet();
             // A record at a drive's root is a backup copied back onto the drive, naming the
             // live files; one larger than ours would be is none of ours.
@@ -288,14 +284,14 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
                 copies.Names(file.longPath)) {
                 continue;
             }
-            AddFileRow(state, screen, file.path, file.kind.kindText, file.kind.versionText,
+            AddFileRow(state, list, file.path, file.kind.kindText, file.kind.versionText,
                        kStatusOkay);
         }
         pending.insert(pending.end(), subdirectories.rbegin(), subdirectories.rend());
     }
 
     upkeep.Finish();
-    screen.SetStatusText(kMessageField, kSearchDoneText);
+    if (list) list->SetStatusText(kMessageField, kSearchDoneText);
     return result;
 }
 

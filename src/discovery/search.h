@@ -50,8 +50,13 @@ struct SearchResult {
 // and lists every data file it meets, apart from the copies that a backup's record names
 // below its folder. Folder links are followed once to folders off the walked tree, never to
 // the root of a drive and never on from a tree a link led to. Events made while files are met
-// are thrown away; those made after the last one are left for the event loop.
-SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+// are thrown away; those made after the last one are left for the event loop. A run without
+// a window gives neither a list nor a pump: the search then only fills the profile list.
+SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventPump* pump,
                              const std::string& startDirectory);
+inline SearchResult SearchDataFiles(AppState& state, Disk& disk, Screen& screen,
+                                    const std::string& startDirectory) {
+    return SearchDataFiles(state, disk, &screen, &screen, startDirectory);
+}
 
 } // namespace vintrel

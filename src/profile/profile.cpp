@@ -27,40 +27,40 @@ ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& cont
     return complete ? ProfileRead::Whole : ProfileRead::InPart;
 }
 
-ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen) {
+ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list) {
     ProfileContents contents;
     std::string bytes;
     const ProfileRead read = ReadProfile(state, disk, contents, &bytes);
     if (read == ProfileRead::Empty) {
-        screen.SetStatusText(kMessageField, kProfileEmptyText);
+        list.SetStatusText(kMessageField, kProfileEmptyText);
         return read;
     }
     if (read == ProfileRead::Unreadable) {
         state.profileUnread = true;
-        screen.SetStatusText(kMessageField, kProfileUnreadableText);
+        list.SetStatusText(kMessageField, kProfileUnreadableText);
         return read;
     }
     state.targetPath = contents.targetPath;
     state.profileTargetPath = state.targetPath;
     const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
-    screen.SetGadgetText(kTargetPathField,
+    list.SetGadgetText(kTargetPathField,
                          targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
     for (const std::string& entry : contents.entries) {
         const std::array<std::string, 3> fields = SplitProfileEntry(entry);
         const bool present = ProbeFileSize(disk, fields[0]) != kProbeNothing;
-        AddFileRow(state, screen, fields[0], fields[1], fields[2],
+        AddFileRow(state, &list, fields[0], fields[1], fields[2],
                    present ? kStatusOkay : kStatusMissing);
     }
     if (read == ProfileRead::InPart) {
         // What was read is shown, but it is not the whole profile: saving it would lose the rest.
         state.profileUnread = true;
-        screen.SetStatusText(kMessageField, kProfileUnreadableText);
+        list.SetStatusText(kMessageField, kProfileUnreadableText);
         return read;
     }
     state.profileLoaded = true;
     state.loadedProfileBytes = bytes;
     state.loadedProfileText = ProfileText(state.targetPath, state.profileList);
-    screen.SetStatusText(kMessageField, kProfileLoadedText);
+    list.SetStatusText(kMessageField, kProfileLoadedText);
     return read;
 }
 
@@ -80,13 +80,13 @@ ProfileSave WriteProfile(AppState& state, Disk& disk) {
                : ProfileSave::NotSaved;
 }
 
-ProfileSave SaveProfile(AppState& state, Disk& disk, Screen& screen) {
+ProfileSave SaveProfile(AppState& state, Disk& disk, Dialogs& dialogs) {
     const ProfileSave saved = WriteProfile(state, disk);
     // The window is closed by now: only a box can still tell the user. A target chosen in this
     // run is lost with a kept profile.
     if (saved == ProfileSave::NotSaved ||
         (saved == ProfileSave::Kept && state.targetPath != state.profileTargetPath)) {
-        screen.ShowMessageBox("Error", kProfileNotSavedText, 0);
+        dialogs.ShowMessageBox("Error", kProfileNotSavedText, 0);
     }
     return saved;
 }

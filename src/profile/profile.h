@@ -23,7 +23,7 @@ ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& cont
 
 // Fills the target path, the field showing it and both lists from the profile, and says how
 // that went in the status bar.
-ProfileRead LoadProfile(AppState& state, Disk& disk, Screen& screen);
+ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list);
 
 // How saving the profile went.
 enum class ProfileSave {
@@ -40,7 +40,7 @@ ProfileSave WriteProfile(AppState& state, Disk& disk);
 
 // The window's save at its end: a failure, or a target chosen for a kept profile, is shown in
 // a message box.
-ProfileSave SaveProfile(AppState& state, Disk& disk, Screen& screen);
+ProfileSave SaveProfile(AppState& state, Disk& disk, Dialogs& dialogs);
 
 // The temporary file the new profile is written to before it takes the old one's place.
 std::string ProfileTemporaryPath(const AppState& state);

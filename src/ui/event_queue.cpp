@@ -15,9 +15,6 @@ namespace {
 // letting the list draw again costs Wine about 18 ms, whatever was added.
 constexpr DWORD kListDrawIntervalMs = 200;
 
-// What PollEvent returns for a WM_NULL that made no event: never 0, never a message number.
-constexpr int kNullMessageMark = 0x10000;
-
 } // namespace
 
 void EventQueue::Push(EventKind kind, int number) {
@@ -72,23 +69,22 @@ Event WindowLayer::WaitForEvent() {
     return events_.Pop();
 }
 
-int WindowLayer::PollEvent(Event* event) {
+std::optional<Event> WindowLayer::PollEvent() {
     // Work that polls (the search) shows its new rows a few times a second, not at every poll.
     if (fileList_.HeldFor(Milliseconds(), kListDrawIntervalMs)) ReleaseListDrawing();
     if (events_.Empty()) {
         MSG message;
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return std::nullopt;
         if (message.message == WM_QUIT) {
             events_.Push(EventKind::CloseRequest, kMainWindowNumber);
         } else {
             events_.Dispatch(window_, message);
         }
         if (events_.Empty()) {
-            return message.message != 0 ? static_cast<int>(message.message) : kNullMessageMark;
+            return Event{EventKind::None, static_cast<int>(message.message), message.time};
         }
     }
-    *event = events_.Pop();
-    return static_cast<int>(event->kind);
+    return events_.Pop();
 }
 
 void WindowLayer::MoveFocus(bool forward) {

@@ -58,7 +58,7 @@ public:
     void AddShortcut(BYTE flags, WORD key, WORD command);
 
     Event WaitForEvent() override;
-    int PollEvent(Event* event) override;
+    std::optional<Event> PollEvent() override;
     void KeepPainted() override;
     void ReturnEvent(const Event& event) override;
     std::uint32_t Milliseconds() override;

@@ -89,8 +89,7 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         }
     }
     disk.MakeDirectoryPath(DirectoryPart(to));
-    QuietScreen quiet;
-    PaintPacer pacer(quiet);
+    PaintPacer pacer(nullptr);
     std::vector<char> buffer;
     const CopyOutcome outcome = CopyWholeFile(disk, pacer, from, to, DirectoryPart(to), buffer);
     if (outcome != CopyOutcome::Copied) {

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/disk.h"
-#include "app/screen.h"
 #include "backup/backup.h"
 #include "app/paths.h"
 #include "app/probe.h"
@@ -13,25 +12,6 @@
 #include "unattended/unattended.h"
 
 namespace vintrel {
-
-// A screen nobody sees: the search lists into it, the copy paints nothing.
-class QuietScreen : public Screen {
-public:
-    void SetStatusText(int, const std::string&) override {}
-    void SetGadgetText(int, const std::string&) override {}
-    int AddListRow(const std::string&) override { return 0; }
-    void SetListCellColour(int, int, Colour) override {}
-    void ClearListRows() override {}
-    Event WaitForEvent() override { return {EventKind::CloseRequest, 1, 0}; }
-    int PollEvent(Event*) override { return 0; }
-    void KeepPainted() override {}
-    void ReturnEvent(const Event&) override {}
-    std::uint32_t Milliseconds() override { return 0; }
-    int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return 1; }
-    std::string FolderDialog(const std::string&, const std::string&) override { return ""; }
-    void ActivateMainWindow() override {}
-    void CloseMainWindow() override {}
-};
 
 // The lines of one run: written to the log as they come, so that a run that is killed leaves
 // what it did, and echoed to the console.

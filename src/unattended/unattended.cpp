@@ -19,7 +19,7 @@ namespace {
 // The files another program held are tried again, first after a few seconds and then every
 // minute, until each is copied or `minutes` have passed since the run began.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
-                       int minutes, std::uint64_t began, Disk& disk, Screen& quiet, RunLog& log,
+                       int minutes, std::uint64_t began, Disk& disk, RunLog& log,
                        const UnattendedSetting& setting, BackupResult& result, bool all,
                        int keep) {
     if (!setting.milliseconds || !setting.sleep) return;
@@ -45,7 +45,7 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
         for (const std::size_t i : held)
             again.push_back(entries[i]);
         const BackupResult retried =
-            BackUpEntries(targetPath, again, disk, quiet, log, !all, keep);
+            BackUpEntries(targetPath, again, disk, nullptr, log, !all, keep);
         for (std::size_t k = 0; k < held.size(); ++k)
             result.files[held[k]] = retried.files[k];
     }
@@ -137,10 +137,9 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     state.targetPath = contents.targetPath;
     state.profileList = contents.entries;
 
-    QuietScreen quiet;
     bool profileSaved = true;
     if (line.search) {
-        const SearchResult found = SearchDataFiles(state, disk, quiet, "C:");
+        const SearchResult found = SearchDataFiles(state, disk, nullptr, nullptr, "C:");
         for (const std::string& path : found.leftOut)
             log.Line("  " + path + ": left out of the list: its name holds a line break or \"|\"");
         if (state.profileList.empty()) return NothingDone(log, "the search found no file");
@@ -153,9 +152,9 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     }
 
     BackupResult result =
-        BackUpEntries(state.targetPath, state.profileList, disk, quiet, log, !line.all, line.keep);
+        BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log, !line.all, line.keep);
     if (line.wait > 0) {
-        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, quiet, log,
+        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log,
                           setting, result, line.all, line.keep);
     }
     const std::size_t copied = result.files.size() - result.Failed();

@@ -549,7 +549,7 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     for (int night = 1; night <= 4; ++night) {
         disk.files["C:\\Mail\\a.pst"] = "night " + std::to_string(night);
         disk.lastWrite["C:\\Mail\\a.pst"] = 125911584000000000ULL + night * 864000000000ULL;
-        const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 2);
+        const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 2);
         EXPECT_EQ(result.files[0].outcome, CopyOutcome::Copied);
         EXPECT_EQ(result.files[0].notKept, "");
     }
@@ -565,13 +565,13 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     disk.lastWrite[copy] = 125911584000000000ULL + 2 * 864000000000ULL;
     disk.files["C:\\Mail\\a.pst"] = "night 5";
     disk.lastWrite["C:\\Mail\\a.pst"] = 1;
-    const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 2);
+    const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 2);
     EXPECT_EQ(result.files[0].notKept, "a file of its version's name is there already");
     EXPECT_EQ(disk.files[copy + ".20000103-000000Z.bak"], "night 2");
     EXPECT_EQ(disk.files[copy], "night 5");
     // A copy that fails rotates nothing.
     disk.files.erase("C:\\Mail\\a.pst");
-    BackUpEntries("E:\\Save\\", entries, disk, screen, quiet, true, 1);
+    BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 1);
     EXPECT_EQ(disk.files[copy], "night 5");
     EXPECT_TRUE(disk.files.count(copy + ".20000103-000000Z.bak"));
 }

@@ -152,7 +152,7 @@ public:
     void SetStatusText(int field, const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
     Event WaitForEvent() override;
-    int PollEvent(Event* event) override;
+    std::optional<Event> PollEvent() override;
     void ReturnEvent(const Event& event) override { events.push_back(event); }
     std::uint32_t Milliseconds() override { return clock; }
     int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
@@ -167,7 +167,8 @@ public:
     void SetListCellColour(int row, int column, Colour textColour) override;
     void ClearListRows() override;
 
-    std::deque<Event> events;       // handed out by WaitForEvent and PollEvent, oldest first
+    std::deque<Event> events;       // handed out by WaitForEvent and PollEvent, oldest first;
+                                    // one of kind None is a message that made no event
     std::vector<std::string> calls; // what was done to the window, in order
     std::map<int, std::string> statusFields;
     std::string folderAnswer;                   // what the folder dialog gives

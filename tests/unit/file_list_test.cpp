@@ -34,11 +34,11 @@ TEST(ProfileEntries, SplitIntoThreeFieldsMissingOnesEmptyExtraOnesDroppedThePath
 TEST(FileRows, RowsAndProfileEntriesStayInStep) {
     AppState state;
     test::FakeScreen screen;
-    AddFileRow(state, screen, "C:\\Mail\\Outlook Express\\Letters.dbx", "Outlook Express mailboxes",
+    AddFileRow(state, &screen, "C:\\Mail\\Outlook Express\\Letters.dbx", "Outlook Express mailboxes",
                "v6.0", "Okay");
-    AddFileRow(state, screen, "C:\\Mail\\old.pst", "Outlook personal folders", "[No idea]",
+    AddFileRow(state, &screen, "C:\\Mail\\old.pst", "Outlook personal folders", "[No idea]",
                "Missing/Damaged");
-    AddFileRow(state, screen, "D:\\x\\y.wab", "", "", "Okay");
+    AddFileRow(state, &screen, "D:\\x\\y.wab", "", "", "Okay");
 
     ASSERT_EQ(screen.rows.size(), 3u);
     EXPECT_EQ(screen.rows[0], (Cells{"Letters.dbx", "Outlook Express mailboxes", "v6.0", "Okay"}));
@@ -53,7 +53,7 @@ TEST(FileRows, RowsAndProfileEntriesStayInStep) {
     EXPECT_EQ(screen.cellColours[std::make_pair(1, 3)], 0x001B22FBu);
     EXPECT_EQ(screen.cellColours[std::make_pair(2, 3)], 0x0002F7FDu);
 
-    ClearFileRows(state, screen);
+    ClearFileRows(state, &screen);
     EXPECT_TRUE(screen.rows.empty());
     EXPECT_TRUE(state.profileList.empty());
 }

@@ -308,7 +308,9 @@ TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
     screen.onPoll = nullptr;
     screen.clockPerMark = 0;
     screen.clock = 50;
-    screen.events = {{EventKind::Gadget, kBackupButton, 50},
+    // A message that made no event neither ends the draining nor is kept.
+    screen.events = {{EventKind::None, 0x400, 49},
+                     {EventKind::Gadget, kBackupButton, 50},
                      {EventKind::Command, kQuitCommand, 51},
                      {EventKind::CloseRequest, kMainWindowNumber, 52}};
     SearchDataFiles(state, disk, screen, "C:\\R");

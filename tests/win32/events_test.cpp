@@ -79,24 +79,20 @@ TEST_F(EventsTest, QueuedEventsComeOutOldestFirstBeforeNewMessages) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     SendMessageA(Gadget(kSearchButton), BM_CLICK, 0, 0); // queued at once
     SendMessageA(Gadget(kBackupButton), BM_CLICK, 0, 0);
-    Event e;
-    ASSERT_EQ(layer.PollEvent(&e), static_cast<int>(EventKind::Gadget));
-    EXPECT_EQ(e.number, kSearchButton);
-    ASSERT_EQ(layer.PollEvent(&e), static_cast<int>(EventKind::Gadget));
-    EXPECT_EQ(e.number, kBackupButton);
-    int got = 0;
-    while ((got = layer.PollEvent(&e)) != 0 && e.kind != EventKind::CloseRequest) {
+    EXPECT_EQ(layer.PollEvent(), (Event{EventKind::Gadget, kSearchButton}));
+    EXPECT_EQ(layer.PollEvent(), (Event{EventKind::Gadget, kBackupButton}));
+    std::optional<Event> e;
+    while ((e = layer.PollEvent()) && e->kind != EventKind::CloseRequest) {
     }
-    EXPECT_EQ(got, static_cast<int>(EventKind::CloseRequest));
+    EXPECT_EQ(e, (Event{EventKind::CloseRequest, kMainWindowNumber}));
 }
 
-TEST_F(EventsTest, PollReturnsZeroWhenIdleAndTheMessageNumberWhenNoEventCame) {
+TEST_F(EventsTest, PollReturnsNothingWhenIdleAndTheMessageWhenNoEventCame) {
     Drain();
-    Event e;
-    EXPECT_EQ(layer.PollEvent(&e), 0);
+    EXPECT_EQ(layer.PollEvent(), std::nullopt);
     PostMessageA(main, WM_USER + 5, 0, 0);
-    EXPECT_EQ(layer.PollEvent(&e), WM_USER + 5);
-    EXPECT_EQ(layer.PollEvent(&e), 0);
+    EXPECT_EQ(layer.PollEvent(), (Event{EventKind::None, WM_USER + 5}));
+    EXPECT_EQ(layer.PollEvent(), std::nullopt);
 }
 
 TEST_F(EventsTest, AltXTypedOnTheActiveWindowIsTheQuitCommand) {
@@ -169,13 +165,13 @@ TEST_F(EventsTest, AltXDoesNothingWhileAnotherWindowIsActive) {
     const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GuardFired);
     std::vector<Event> events;
     while (!otherSawF5) {
-        Event e;
-        if (layer.PollEvent(&e) == 0) {
+        const std::optional<Event> e = layer.PollEvent();
+        if (!e) {
             WaitMessage();
             continue;
         }
-        if (e.kind == EventKind::Command && e.number == kGuardCommand) break;
-        events.push_back(e);
+        if (e->kind == EventKind::Command && e->number == kGuardCommand) break;
+        events.push_back(*e);
     }
     KillTimer(nullptr, guard);
     DestroyWindow(other);

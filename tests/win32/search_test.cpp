@@ -148,7 +148,7 @@ TEST_F(RealSearchTest, ListsEveryDataFileOnceInPreOrderWithOkayRows) {
 
 TEST_F(RealSearchTest, StatusCellAloneIsDrawnInItsColour) {
     SearchDataFiles(state, disk, layer, root.path());
-    AddFileRow(state, layer, "C:\\gone\\lost.pst", "Outlook personal folders", "[No idea]",
+    AddFileRow(state, &layer, "C:\\gone\\lost.pst", "Outlook personal folders", "[No idea]",
                kStatusMissing);
     layer.ReleaseListDrawing(); // as the event loop does when it waits for the next event
     const int last = static_cast<int>(state.profileList.size()) - 1;
@@ -166,11 +166,8 @@ TEST_F(RealSearchTest, PressesAndClosingDuringTheSearchAreLost) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(kQuitCommand, 1), 0);
     SearchDataFiles(state, disk, layer, root.path());
-    Event e{};
-    int got;
-    while ((got = layer.PollEvent(&e)) != 0) {
-        EXPECT_LT(got, static_cast<int>(EventKind::CloseRequest))
-            << "an event was left for the loop";
+    while (const std::optional<Event> e = layer.PollEvent()) {
+        EXPECT_EQ(e->kind, EventKind::None) << "an event was left for the loop";
     }
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(state.profileList.size(), listed.size());
@@ -214,10 +211,8 @@ TEST_F(RealSearchTest, APressAfterTheLastFileReachesTheLoopAndOneBeforeItDoesNot
     SearchDataFiles(state, pressing, layer, tree.path());
     ASSERT_EQ(state.profileList.size(), 1u);
     std::vector<Event> left;
-    Event e{};
-    while (layer.PollEvent(&e) != 0) {
-        if (e.kind != EventKind::None) left.push_back(e);
-        e = Event{};
+    while (const std::optional<Event> e = layer.PollEvent()) {
+        if (e->kind != EventKind::None) left.push_back(*e);
     }
     EXPECT_EQ(left, (std::vector<Event>{{EventKind::Gadget, kBackupButton}}));
 }

@@ -27,8 +27,7 @@ protected:
 
     // Handles every message already waiting, and drops the events they made.
     void Drain() {
-        Event e;
-        while (layer.PollEvent(&e) != 0) {
+        while (layer.PollEvent()) {
         }
     }
     HWND Gadget(int n) const { return layer.Gadget(n); }
