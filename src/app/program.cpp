@@ -2,6 +2,7 @@
 
 #include "app/ids.h"
 #include "app/probe.h"
+#include "app/texts.h"
 
 namespace vintrel {
 

@@ -13,9 +13,6 @@ using Colour = std::uint32_t; // a Windows COLORREF: 0x00BBGGRR
 inline constexpr Colour kWindowColour = 0x00FDBE99; // light blue: red 153, green 190, blue 253
 inline constexpr const char* kProfileFileName = "Vintrel Profile.txt";
 inline constexpr const char* kProfileTemporaryName = "Vintrel Profile.tmp";
-inline constexpr const char* kProfileNotFoundText =
-    "Error: Default backup profile not found, please press the 'Search for files now' "
-    "button to find and create a backup profile";
 
 struct AppState {
     std::string startupDirectory; // always ends in "\" unless the current directory was unknown

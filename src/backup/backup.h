@@ -12,22 +12,6 @@
 
 namespace vintrel {
 
-inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";
-inline constexpr const char* kTargetEmptyText =
-    "Error: Backup path is empty so no backup can be performed, please set it now!";
-inline constexpr const char* kNothingToBackupText =
-    "Error: There is nothing in the list to backup!";
-inline constexpr const char* kAllBackedUpText =
-    "Information: All files seem to have been backed up okay!!";
-inline constexpr const char* kTooLongSuffix =
-    " Will NOT be backed up. Combined windows path length exceeds 256 characters";
-inline constexpr const char* kNotBackedUpSuffix = " Not backed up. Source, target or disk error";
-inline constexpr const char* kOverwritesListedSuffix =
-    " Not backed up. It would overwrite another listed file";
-inline constexpr const char* kSameDestinationSuffix =
-    " Not backed up. Another listed file was copied to the same place";
-inline constexpr const char* kNotRecordedSuffix =
-    " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
 
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;

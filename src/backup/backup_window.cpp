@@ -3,6 +3,7 @@
 #include "backup/backup.h"
 
 #include "app/ids.h"
+#include "app/texts.h"
 
 namespace vintrel {
 

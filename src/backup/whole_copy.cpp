@@ -16,7 +16,6 @@ std::string ReleasedCopyPath(const std::string& destination) {
     return destination + ".~old";
 }
 
-
 void PaintPacer::Tick() {
     if (!pump_ || pump_->Milliseconds() - last_ < kCopyPaintIntervalMs) return;
     pump_->KeepPainted();
@@ -25,29 +24,22 @@ void PaintPacer::Tick() {
 
 namespace {
 
-CopyOutcome SourceOutcome(DiskError error) {
+enum class Side { Source, Target };
+
+// What a failed step means for the copy: a missing file only on the source's side, a full
+// disk and a size limit only on the target's.
+CopyOutcome OutcomeOf(Side side, DiskError error) {
     switch (error) {
     case DiskError::NotFound:
-        return CopyOutcome::SourceMissing;
-    case DiskError::InUse:
-        return CopyOutcome::InUse;
-    case DiskError::AccessDenied:
-        return CopyOutcome::AccessDenied;
-    default:
-        return CopyOutcome::Failed;
-    }
-}
-
-CopyOutcome TargetOutcome(DiskError error) {
-    switch (error) {
+        return side == Side::Source ? CopyOutcome::SourceMissing : CopyOutcome::Failed;
     case DiskError::InUse:
         return CopyOutcome::InUse;
     case DiskError::AccessDenied:
         return CopyOutcome::AccessDenied;
     case DiskError::DiskFull:
-        return CopyOutcome::DiskFull;
+        return side == Side::Target ? CopyOutcome::DiskFull : CopyOutcome::Failed;
     case DiskError::TooLarge:
-        return CopyOutcome::TooLarge;
+        return side == Side::Target ? CopyOutcome::TooLarge : CopyOutcome::Failed;
     default:
         return CopyOutcome::Failed;
     }
@@ -60,16 +52,18 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
     std::uint64_t copied = 0;
     for (;;) {
         std::size_t got = 0;
-        if (!source.Read(buffer.data(), buffer.size(), got)) return SourceOutcome(source.Failure());
+        if (!source.Read(buffer.data(), buffer.size(), got))
+            return OutcomeOf(Side::Source, source.Failure());
         if (got == 0) break;
-        if (!copy.Write(buffer.data(), got)) return TargetOutcome(copy.Failure());
+        if (!copy.Write(buffer.data(), got)) return OutcomeOf(Side::Target, copy.Failure());
         copied += got;
         pacer.Tick();
     }
     const std::optional<FileFacts> after = source.Facts();
     if (!after || *after != before || copied != before.size) return CopyOutcome::SourceChanged;
     // Not flushed: like the system's own copy, it reaches the disk in the system's time.
-    if (!copy.SetLastWriteTime(before.lastWriteTime)) return TargetOutcome(copy.Failure());
+    if (!copy.SetLastWriteTime(before.lastWriteTime))
+        return OutcomeOf(Side::Target, copy.Failure());
     return CopyOutcome::Copied;
 }
 
@@ -134,7 +128,8 @@ std::string StampOf(std::uint64_t fileTime) {
     std::snprintf(text, sizeof text, "%04lld%02lld%02lld-%02lld%02lld%02lld",
                   static_cast<long long>(year), static_cast<long long>(month),
                   static_cast<long long>(day), static_cast<long long>(daySeconds / 3600),
-                  static_cast<long long>(daySeconds / 60 % 60), static_cast<long long>(daySeconds % 60));
+                  static_cast<long long>(daySeconds / 60 % 60),
+                  static_cast<long long>(daySeconds % 60));
     return text;
 }
 
@@ -169,7 +164,8 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
 bool IsVersionOf(const std::string& name, const std::string& fileName) {
     // "<file name>.YYYYMMDD-HHMMSSZ.bak"
     constexpr std::size_t kStamp = 21; // ".YYYYMMDD-HHMMSSZ.bak"
-    if (name.size() != fileName.size() + kStamp || !SamePath(name.substr(0, fileName.size()), fileName)) {
+    if (name.size() != fileName.size() + kStamp ||
+        !SamePath(name.substr(0, fileName.size()), fileName)) {
         return false;
     }
     const std::string stamp = name.substr(fileName.size());
@@ -207,7 +203,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
                           std::vector<char>& buffer, int keep, std::string* notKept) {
     DiskError why = DiskError::None;
     std::unique_ptr<FileSource> source = disk.OpenToCopy(sourcePath, why);
-    if (!source) return SourceOutcome(why);
+    if (!source) return OutcomeOf(Side::Source, why);
     const std::optional<FileFacts> before = source->Facts();
     if (!before) return CopyOutcome::Failed;
     // Known before a byte is written: more than the target's file system holds in one file.
@@ -219,7 +215,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     std::string temporary;
     std::unique_ptr<FileWriter> copy =
         CreateTemporaryFile(disk, TemporaryCopyPath(destination), temporary, why);
-    if (!copy) return TargetOutcome(why);
+    if (!copy) return OutcomeOf(Side::Target, why);
     if (buffer.empty()) buffer.resize(kCopyChunk);
     CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
     source.reset();
@@ -229,7 +225,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             disk.SetAttributes(temporary, before->attributes);
         // On the disk before it takes the name: a power cut then leaves the earlier copy or
         // the whole new one, never an empty file in its place.
-        if (!copy->Flush()) outcome = TargetOutcome(copy->Failure());
+        if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
     if (outcome == CopyOutcome::Copied) {
         disk.MakeWritable(destination);
@@ -255,7 +251,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         if (!aside || !aside->MoveTo(destination)) {
             if (disk.IsLink(destination)) disk.RemoveFile(destination);
         }
-        outcome = TargetOutcome(copy->Failure());
+        outcome = OutcomeOf(Side::Target, copy->Failure());
     }
     copy.reset();
     disk.RemoveFile(temporary);

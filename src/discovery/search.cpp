@@ -9,6 +9,7 @@
 #include "app/ids.h"
 #include "app/paths.h"
 #include "profile/copy_record.h"
+#include "app/texts.h"
 
 namespace vintrel {
 

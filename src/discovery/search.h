@@ -12,10 +12,6 @@
 
 namespace vintrel {
 
-inline constexpr const char* kSearchStartText =
-    "Information: searching default drive 'C:' in expected user profile directory";
-inline constexpr const char* kSearchDoneText =
-    "Information: Job finished. Found all there was to find";
 
 struct DataFileKind {
     const char* kindText;

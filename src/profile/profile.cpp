@@ -6,6 +6,7 @@
 #include "app/probe.h"
 #include "app/file_list.h"
 #include "profile/profile_format.h"
+#include "app/texts.h"
 
 namespace vintrel {
 

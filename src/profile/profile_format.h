@@ -8,15 +8,6 @@
 
 namespace vintrel {
 
-inline constexpr const char* kProfileEmptyText =
-    "Error: The backup profile was found but seems to be empty!";
-inline constexpr const char* kProfileUnreadableText =
-    "Error: The backup profile was found but could not be processed!";
-inline constexpr const char* kProfileLoadedText =
-    "Information: Default backup profile loaded successfully!";
-inline constexpr const char* kProfileNotSavedText =
-    "Error: The backup profile could not be saved to disk for some reason!";
-inline constexpr const char* kTargetMissingSuffix = "  (Does not exist)";
 
 // Reads lines from the bytes of a profile. A line ends at CR LF, a lone LF, a lone CR, a NUL
 // or the end; the terminator is not part of the line.

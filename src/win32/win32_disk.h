@@ -9,27 +9,32 @@ namespace vintrel {
 
 class Win32Disk : public Disk {
 public:
+    // Listings, entries and short names.
     unsigned DriveType(const std::string& root) override;
+    std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<DiskEntry> FindEntry(const std::string& path) override;
     std::optional<std::uint32_t> Attributes(const std::string& path) override;
     bool Absent(const std::string& path) override;
-    std::optional<FileIdentity> Identity(const std::string& path) override;
-    std::optional<std::uint64_t> FileIndex(const std::string& path) override;
-    std::string FinalPath(const std::string& path) override;
-    void MakeWritable(const std::string& path) override;
-    std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
+
+    // Reading, writing, moving and removing.
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
-    void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override;
-    bool IsLink(const std::string& path) override;
-    std::string HolderOf(const std::string& path) override;
-    std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
+    void SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    void MakeWritable(const std::string& path) override;
+
+    // Identities, links, holders and limits.
+    std::optional<FileIdentity> Identity(const std::string& path) override;
+    std::optional<std::uint64_t> FileIndex(const std::string& path) override;
+    std::string FinalPath(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
+    std::string HolderOf(const std::string& path) override;
+    std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override;
 
 private:
     // Whether the path, opened, reaches a file of another name: a link.

@@ -7,6 +7,7 @@
 #include "backup/backup.h"
 #include "fakes.h"
 #include "profile/copy_record.h"
+#include "app/texts.h"
 
 namespace vintrel {
 namespace {

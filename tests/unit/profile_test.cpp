@@ -11,6 +11,7 @@
 #include "profile/copy_record.h"
 #include "profile/profile.h"
 #include "profile/profile_format.h"
+#include "app/texts.h"
 
 namespace vintrel {
 namespace {

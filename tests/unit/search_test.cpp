@@ -5,6 +5,7 @@
 #include "discovery/search.h"
 #include "profile/copy_record.h"
 #include "fakes.h"
+#include "app/texts.h"
 
 namespace vintrel {
 namespace {
@@ -144,28 +145,29 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     disk.AddLink("C:\\R\\Symlink", "C:\\R", 0xA000000C);
     disk.AddDirectoryIn("C:\\R\\Vendor", reparse, 0x00000123); // marked, but leads nowhere else
     disk.AddFileIn("C:\\R\\Vendor\\vendor.pst");
-    // Wine's home folder, linked from Desktop and Documents with tag 0.
-    disk.AddDirectoryIn("Z:\\home");
-    disk.AddDirectoryIn("Z:\\home\\Outlook");
-    disk.AddFileIn("Z:\\home\\Outlook\\h.pst");
-    disk.AddLink("Z:\\home\\Outlook\\up", "Z:\\home"); // to its own ancestor
-    disk.AddLink("C:\\R\\Desktop", "Z:\\home");
-    disk.AddLink("C:\\R\\Documents", "Z:\\HOME\\");
-    // A folder off the drive that holds the walked tree itself.
-    disk.AddDirectoryIn("Z:\\pfx");
-    disk.AddDirectoryIn("Z:\\pfx\\drive_c");
+    // Off the drive: Wine's home folder, a folder that holds the walked tree itself, the rest
+    // of the machine, and a share.
+    for (const char* folder : {"Z:\\home", "Z:\\home\\Outlook", "Z:\\pfx", "Z:\\pfx\\drive_c",
+                               "Z:\\other", "\\\\server\\share\\Mail"}) {
+        disk.AddDirectoryIn(folder);
+    }
     disk.AddAlias("Z:\\pfx\\drive_c", "C:\\");
-    disk.AddLink("C:\\R\\Prefix", "Z:\\pfx");
-    // The whole machine, and a link on from a tree a link led to, are never walked.
-    disk.AddDirectoryIn("Z:\\other");
-    disk.AddFileIn("Z:\\other\\far.pst");
-    disk.AddLink("C:\\R\\Machine", "Z:\\");
-    disk.AddLink("Z:\\home\\Outlook\\prefix", "Z:\\other");
-    // A share's root is a drive's; a folder of it is not.
-    disk.AddDirectoryIn("\\\\server\\share\\Mail");
-    disk.AddFileIn("\\\\server\\share\\Mail\\s.pst");
-    disk.AddLink("C:\\R\\Share", "\\\\server\\share");
-    disk.AddLink("C:\\R\\ShareMail", "\\\\server\\share\\Mail");
+    for (const char* file :
+         {"Z:\\home\\Outlook\\h.pst", "Z:\\other\\far.pst", "\\\\server\\share\\Mail\\s.pst"}) {
+        disk.AddFileIn(file);
+    }
+    const std::pair<const char*, const char*> links[] = {
+        {"Z:\\home\\Outlook\\up", "Z:\\home"},           // to its own ancestor
+        {"C:\\R\\Desktop", "Z:\\home"},                  // Wine's home, with tag 0,
+        {"C:\\R\\Documents", "Z:\\HOME\\"},              // again, spelled otherwise
+        {"C:\\R\\Prefix", "Z:\\pfx"},                    // holds the walked tree
+        {"C:\\R\\Machine", "Z:\\"},                      // the whole machine: never walked
+        {"Z:\\home\\Outlook\\prefix", "Z:\\other"},      // on from a tree a link led to: never
+        {"C:\\R\\Share", "\\\\server\\share"},           // a share's root is a drive's
+        {"C:\\R\\ShareMail", "\\\\server\\share\\Mail"}, // a folder of it is not
+    };
+    for (const auto& [link, target] : links)
+        disk.AddLink(link, target);
     SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",

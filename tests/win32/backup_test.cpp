@@ -15,6 +15,7 @@
 #include "ui/folder_dialog.h"
 #include "ui/main_window.h"
 #include "window_fixture.h"
+#include "app/texts.h"
 
 namespace vintrel {
 namespace {

@@ -16,6 +16,7 @@
 #include "test_support.h"
 #include "ui/main_window.h"
 #include "window_fixture.h"
+#include "app/texts.h"
 
 namespace vintrel {
 namespace {

@@ -1,0 +1,44 @@
+// What the window says in its status bar, its target field and its boxes, byte for byte.
+#pragma once
+
+namespace vintrel {
+
+// The profile, at the start and at the end.
+inline constexpr const char* kProfileNotFoundText =
+    "Error: Default backup profile not found, please press the 'Search for files now' "
+    "button to find and create a backup profile";
+inline constexpr const char* kProfileEmptyText =
+    "Error: The backup profile was found but seems to be empty!";
+inline constexpr const char* kProfileUnreadableText =
+    "Error: The backup profile was found but could not be processed!";
+inline constexpr const char* kProfileLoadedText =
+    "Information: Default backup profile loaded successfully!";
+inline constexpr const char* kProfileNotSavedText =
+    "Error: The backup profile could not be saved to disk for some reason!";
+inline constexpr const char* kTargetMissingSuffix = "  (Does not exist)";
+
+// The search.
+inline constexpr const char* kSearchStartText =
+    "Information: searching default drive 'C:' in expected user profile directory";
+inline constexpr const char* kSearchDoneText =
+    "Information: Job finished. Found all there was to find";
+
+// The target and the backup; a suffix follows the name of a file that is not copied.
+inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";
+inline constexpr const char* kTargetEmptyText =
+    "Error: Backup path is empty so no backup can be performed, please set it now!";
+inline constexpr const char* kNothingToBackupText =
+    "Error: There is nothing in the list to backup!";
+inline constexpr const char* kAllBackedUpText =
+    "Information: All files seem to have been backed up okay!!";
+inline constexpr const char* kTooLongSuffix =
+    " Will NOT be backed up. Combined windows path length exceeds 256 characters";
+inline constexpr const char* kNotBackedUpSuffix = " Not backed up. Source, target or disk error";
+inline constexpr const char* kOverwritesListedSuffix =
+    " Not backed up. It would overwrite another listed file";
+inline constexpr const char* kSameDestinationSuffix =
+    " Not backed up. Another listed file was copied to the same place";
+inline constexpr const char* kNotRecordedSuffix =
+    " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
+
+} // namespace vintrel
