@@ -68,14 +68,6 @@ private:
     bool metFile_ = false;
 };
 
-// The folder above a path ("C:\a\b" gives "C:\a", "C:\a" gives "C:\"); empty above a root.
-std::string ParentFolder(const std::string& path) {
-    const std::size_t last = path.find_last_of('\\');
-    if (last == std::string::npos || last + 1 == path.size()) return "";
-    if (last == 2 && path[1] == ':') return path.substr(0, 3);
-    return path.substr(0, last);
-}
-
 // Whether a path is the root of a drive or of a share ("Z:\\", "\\\\server\\share").
 bool IsVolumeRoot(std::string path) {
     while (path.size() > 1 && IsPathSeparator(path.back()))
@@ -84,6 +76,17 @@ bool IsVolumeRoot(std::string path) {
     if (path.rfind("\\\\", 0) != 0) return false;
     const std::size_t server = path.find('\\', 2);
     return server == std::string::npos || path.find('\\', server + 1) == std::string::npos;
+}
+
+// The folder above a path ("C:\a\b" gives "C:\a", "C:\a" gives "C:\",
+// "\\server\share\a" gives "\\server\share"); empty above the root of a drive or a share
+// ("\\server" is no folder, and "\" would be the current drive's root).
+std::string ParentFolder(const std::string& path) {
+    if (IsVolumeRoot(path)) return "";
+    const std::size_t last = path.find_last_of('\\');
+    if (last == std::string::npos) return "";
+    if (last == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, last);
 }
 
 // Where folder links may lead the walk. A link is followed to a folder off the walked tree

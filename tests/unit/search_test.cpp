@@ -174,6 +174,12 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
                                 "C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst",
                                 "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst",
                                 "C:\\R\\ShareMail\\s.pst"}));
+    // From the drive's root, a link into a folder just below it leads into the tree all the
+    // same, and one to a share's folder leads off it.
+    const Strings fromTree = Paths();
+    disk.AddLink("C:\\R\\Up", "C:\\R");
+    SearchDataFiles(state, disk, screen, "C:");
+    EXPECT_EQ(Paths(), fromTree);
     // Folders that cannot be asked who they are are not taken for the walk's start.
     disk.unlookable.insert("C:\\R");
     disk.unlookable.insert("Z:\\");

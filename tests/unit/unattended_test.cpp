@@ -255,6 +255,7 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
             c.arguments.size() > 2 && c.arguments[2] == "now"
                 ? disk.files["C:\\Windows\\System32\\Vintrel Backup.log"]
                 : disk.files[(c.arguments[1] == tooLong ? tooLong : "C:\\Jobs\\") + kLogFileName];
+        EXPECT_EQ(log.rfind("2026-12-08 14:03:05 ", 0), 0u) << "a dated line comes first";
         EXPECT_NE(log.find("Nothing was done: " + std::string(c.logged) + ".\r\n"),
                   std::string::npos)
             << log;
@@ -349,7 +350,8 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
               std::string::npos);
     EXPECT_EQ(echoed.back(), "2 of 2 files copied");
     // Held for good: the wait ends when the minutes since the run began are over.
-    disk.heldByWriter.insert("C:\\Mail\\b.wab");
+    disk.heldByWriter = {"C:\\Mail\\a.pst", "C:\\Mail\\b.wab"};
+    disk.files["C:\\Mail\\a.pst"] = "mail, newer";
     disk.files["C:\\Mail\\b.wab"] = "book, newer";
     slept.clear();
     setting.sleep = [&](std::uint64_t ms) {
@@ -358,6 +360,8 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     };
     EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 55000}));
+    EXPECT_NE(Log().find("waiting for 2 files in use: C:\\Mail\\a.pst, held by OUTLOOK.EXE; C:"),
+              std::string::npos);
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
 }
 
@@ -391,8 +395,13 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("must not be opened in the mail program"), std::string::npos);
     disk.heldByWriter.clear();
-    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "19990101-000000", "C:\\Jobs"}),
-              kNothingDone);
+    disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
+    for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
+        EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
+        EXPECT_NE(
+            Log().find("there is no such version, E:\\Bak\\Mail\\a.pst." + std::string(stamp)),
+            std::string::npos);
+    }
     EXPECT_EQ(Run({"/restore", "C:\\Other\\b.pst", "C:\\Jobs"}), kNothingDone);
     EXPECT_NE(Log().find("\"C:\\Other\\b.pst\" is not listed in the profile"), std::string::npos);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
