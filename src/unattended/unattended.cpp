@@ -93,6 +93,19 @@ std::string OutcomeText(const FileResult& file) {
     return "not copied: source, target or disk error";
 }
 
+namespace {
+
+// Whether the text at `at` begins as a run's first line does: with its date ("2026-12-08").
+bool BeginsWithYear(const std::string& text, std::size_t at) {
+    if (at + 5 > text.size()) return false;
+    for (std::size_t i = at; i < at + 4; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return text[at + 4] == '-';
+}
+
+} // namespace
+
 std::string CutLog(const std::string& log) {
     if (log.size() <= kLogLimit / 2) return log;
     // The newest half of the limit, from the first run's first line in it, or else from the
@@ -100,7 +113,7 @@ std::string CutLog(const std::string& log) {
     const std::size_t from = log.size() - kLogLimit / 2;
     std::size_t line = log.find('\n', from - 1);
     for (std::size_t at = line; at != std::string::npos; at = log.find('\n', at + 1)) {
-        if (at + 1 < log.size() && log[at + 1] >= '0' && log[at + 1] <= '9') {
+        if (BeginsWithYear(log, at + 1)) {
             line = at;
             break;
         }

@@ -368,6 +368,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.failAt = test::FakeDisk::Step::Flush;
          },
          CopyOutcome::Failed},
+        {"the copy's time cannot be set", [&] { disk.failAt = test::FakeDisk::Step::SetTime; },
+         CopyOutcome::Failed},
         {"the earlier copy cannot be replaced", [&] { disk.failMoves = true; },
          CopyOutcome::Failed},
         {"its size and time cannot be asked", [&] { disk.factsUnknown.insert(source); },
@@ -384,9 +386,15 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"more than the target's file system holds in one file",
          [&] {
              disk.sizes[source] = 5ULL << 30;
-             disk.sizeLimit = 0xFFFFFFFFu;
+             disk.sizeLimits["E:"] = 0xFFFFFFFFu;
          },
          CopyOutcome::TooLarge},
+        {"as large, where only another drive has a limit (fewer bytes come than it says)",
+         [&] {
+             disk.sizes[source] = 5ULL << 30;
+             disk.sizeLimits["C:"] = 0xFFFFFFFFu;
+         },
+         CopyOutcome::SourceChanged},
         {"the target drive refuses a file that large",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::TooLarge; },
          CopyOutcome::TooLarge},
@@ -535,7 +543,8 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
     for (const char* name : {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak",
                              "a.pst.20261208_140305Z.bak", "b.pst.20261208-140305Z.bak",
                              "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak", "a.pst",
-                             "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak"})
+                             "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
+                             "a.pst_20261208-140305Z.bak"})
         EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
 }
 

@@ -280,6 +280,7 @@ public:
         return true;
     }
     bool SetLastWriteTime(std::uint64_t time) override {
+        if (disk_.failAt == FakeDisk::Step::SetTime) return Step(false);
         disk_.lastWrite[path_] = time;
         return true;
     }

@@ -74,7 +74,10 @@ public:
     std::string HolderOf(const std::string& path) override {
         return heldByWriter.count(Resolve(path)) ? holderName : "";
     }
-    std::optional<std::uint64_t> FileSizeLimit(const std::string&) override { return sizeLimit; }
+    std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override {
+        const auto limit = sizeLimits.find(Resolve(directory).substr(0, 2));
+        return limit == sizeLimits.end() ? std::nullopt : std::optional(limit->second);
+    }
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
@@ -108,7 +111,7 @@ public:
     std::map<std::string, DiskError, PathLess> createFails;   // creating these fails so
     PathSet factsUnknown;                      // an open file whose size and time cannot be asked
     std::string holderName;                    // that program, where the system can tell
-    std::optional<std::uint64_t> sizeLimit;    // of the target's file system
+    std::map<std::string, std::uint64_t, PathLess> sizeLimits; // of a drive's file system ("E:")
     std::size_t readPiece = std::string::npos; // the most one read of a copy gives
     // Called after every read of a file being copied, and every piece cut off a file: a
     // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
@@ -117,7 +120,7 @@ public:
     // Called right after every rename with the new name: a link swapped in at that moment.
     std::function<void(const std::string& name)> afterRename;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
-    enum class Step { None, Create, Write, Flush, Close, Replace };
+    enum class Step { None, Create, Write, SetTime, Flush, Close, Replace };
     Step failAt = Step::None;
     int failingWrite = 1; // with Step::Write: which write fails, counted from 1
     int writes = 0;

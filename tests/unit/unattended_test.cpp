@@ -75,7 +75,6 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.keep, c.keep);
         EXPECT_EQ(line.wait, c.wait);
     }
-    EXPECT_EQ(ParseCommandLine({"/backup", "/keep", "100"}).problem, "100");
     const CommandLine restore = ParseCommandLine(
         {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "20261208-140305", "C:\\Jobs"});
     EXPECT_EQ(restore.mode, Mode::Restore);
@@ -83,13 +82,29 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
     EXPECT_EQ(restore.restoreTo, "D:\\Back");
     EXPECT_EQ(restore.restoreStamp, "20261208-140305");
     EXPECT_EQ(restore.folder, "C:\\Jobs");
-    for (const Strings& bad : {Strings{"/restore"}, Strings{"/restore", "/from", "x"},
-                               Strings{"/restore", "a.pst", "/from", "2026-12-08"},
-                               Strings{"/restore", "a.pst", "/to"},
-                               Strings{"/restore", "a.pst", "C:\\a", "C:\\b"}}) {
-        EXPECT_EQ(ParseCommandLine(bad).mode, Mode::Invalid) << testing::PrintToString(bad);
+    // A line not understood names the argument at fault.
+    const std::pair<Strings, const char*> bad[] = {
+        {{"/backup", "/keep", "100"}, "100"},
+        {{"/backup", "/search"}, "/search"},
+        {{"/restore"}, "/restore"},
+        {{"/restore", "/from", "x"}, "/from"},
+        {{"/restore", "a.pst", "/from", "2026-12-08"}, "2026-12-08"},
+        {{"/restore", "a.pst", "/from", "20261208x140305"}, "20261208x140305"},
+        {{"/restore", "a.pst", "/from"}, "/from"},
+        {{"/restore", "a.pst", "/to"}, "/to"},
+        {{"/restore", "a.pst", "/to", "-x"}, "-x"},
+        {{"/backup", "/wait", "x"}, "x"},
+        {{"/backup", "/keep"}, "/keep"},
+        {{"/backup", "C:\\a", "C:\\b"}, "C:\\b"},
+        {{"/search"}, "/search"},
+        {{"/?", "/backup"}, "/?"},
+        {{"/restore", "a.pst", "C:\\a", "C:\\b"}, "C:\\b"},
+    };
+    for (const auto& [arguments, problem] : bad) {
+        const CommandLine line = ParseCommandLine(arguments);
+        EXPECT_EQ(line.mode, Mode::Invalid) << testing::PrintToString(arguments);
+        EXPECT_EQ(line.problem, problem);
     }
-    EXPECT_EQ(ParseCommandLine({"/backup", "/search"}).problem, "/search");
     EXPECT_NE(
         std::string(kUsageText).find("Exit codes: 0 every listed file was copied; 1 one or more"),
         std::string::npos);
@@ -144,6 +159,9 @@ TEST(UnattendedLog, IsCutToItsNewestHalfFromARunsFirstLine) {
     const std::string lines(kLogLimit / 2 + 10, 'x');
     EXPECT_EQ(CutLog("  a\r\n" + lines + "\r\n  b\r\n"), "  b\r\n");
     EXPECT_EQ(CutLog("a\r\n"), "a\r\n");
+    // A line that only begins with a digit is no run's first line.
+    EXPECT_EQ(CutLog(lines + "\r\n1000 of 1000 files copied\r\n2026-12-09 backup\r\n"),
+              "2026-12-09 backup\r\n");
 }
 
 class ScheduledBackupTest : public test::FakeProgramTest {
@@ -395,6 +413,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("must not be opened in the mail program"), std::string::npos);
     disk.heldByWriter.clear();
+    disk.otherNames = {"C:\\Mail\\a.pst"}; // a second name: what it replaces cannot be kept
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    disk.otherNames.clear();
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
@@ -466,9 +487,14 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         turns.push_back(name);
         return turns.size() == 1;
     };
+    // A log of three quarters of the limit is not cut yet; one that another run writes never.
+    std::string full = "2026-12-07 backup\r\n";
+    full += std::string(kLogLimit * 3 / 4 - full.size() - 2, 'x') + "\r\n";
+    disk.files["C:\\Jobs\\Vintrel Backup.log"] = full;
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
     disk.files.erase("E:\\Bak\\Mail\\a.pst");
     EXPECT_EQ(Run({"/backup", "c:/jobs/"}), kNothingDone);
+    EXPECT_EQ(Log().rfind(full, 0), 0u);
     EXPECT_FALSE(disk.files.count("E:\\Bak\\Mail\\a.pst"));
     ASSERT_EQ(turns.size(), 2u);
     EXPECT_EQ(turns[0], turns[1]) << "one turn for every spelling of the folder";
