@@ -256,8 +256,15 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         const auto before = disk.files;
         const BackupResult result = RunBackup(state, disk, screen);
         std::vector<CopyOutcome> outcomes;
-        for (const FileResult& file : result.files)
+        for (const FileResult& file : result.files) {
             outcomes.push_back(file.outcome);
+            // The log names the other listed file in the way.
+            if (file.outcome == O::OverwritesListed || file.outcome == O::SameDestination) {
+                EXPECT_TRUE(file.other != file.source &&
+                            std::count(c.sources.begin(), c.sources.end(), file.other))
+                    << file.other;
+            }
+        }
         EXPECT_EQ(outcomes, c.outcomes);
         for (const auto& [path, bytes] : before) {
             EXPECT_EQ(disk.files[path], bytes) << path;

@@ -122,7 +122,7 @@ TEST_F(ProfileTest, LoadsTargetAndRowsMarkingWhatIsGone) {
                      "C:\\Mail\\dir.pst\r\n"
                      "\r\n"
                      "a|b|c|d\r\n";
-    LoadProfile(state, disk, screen);
+    EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::Whole);
     EXPECT_EQ(state.targetPath, "C:\\Save\\");
     EXPECT_EQ(GadgetNine(), "C:\\Save\\");
     EXPECT_EQ(state.profileList, (Strings{"C:\\Mail\\box.pst|Outlook personal folders|[No idea]",
@@ -159,17 +159,23 @@ TEST_F(ProfileTest, TargetFieldSaysWhenTheTargetIsNotADirectory) {
 
 TEST_F(ProfileTest, EmptyAndUnopenableProfilesLoadNothing) {
     ProfileBytes() = "";
-    LoadProfile(state, disk, screen);
+    EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::Empty);
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileEmptyText);
     EXPECT_FALSE(state.profileUnread) << "an empty profile loses nothing when overwritten";
 
     ProfileBytes() = "C:\\Save\\\r\nC:\\Mail\\box.pst||\r\n";
     disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
-    LoadProfile(state, disk, screen);
+    EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::Unreadable);
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
     EXPECT_TRUE(state.targetPath.empty());
     EXPECT_TRUE(state.profileList.empty());
     EXPECT_EQ(GadgetNine(), "<never set>");
+    // Read in part: what was read is shown, and never saved over the rest.
+    disk.unopenable.clear();
+    disk.cutShort.insert("C:\\Run\\Vintrel Profile.txt");
+    EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::InPart);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
+    EXPECT_TRUE(state.profileUnread && !state.profileLoaded);
 }
 
 TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
@@ -179,7 +185,7 @@ TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
     disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
     LoadProfile(state, disk, screen);
     screen.calls.clear();
-    SaveProfile(state, disk, screen);
+    EXPECT_EQ(SaveProfile(state, disk, screen), ProfileSave::Kept);
     EXPECT_EQ(ProfileBytes(), original);
     EXPECT_TRUE(screen.calls.empty()) << "nothing of this run is lost";
     // A target chosen in this run cannot be kept: the user is told, the file stays.
@@ -191,7 +197,7 @@ TEST_F(ProfileTest, AnUnreadableProfileIsNotOverwrittenUnlessASearchRan) {
     disk.AddDrive("E:\\");
     disk.unopenable.clear();
     SearchDataFiles(state, disk, screen, "E:");
-    SaveProfile(state, disk, screen);
+    EXPECT_EQ(SaveProfile(state, disk, screen), ProfileSave::Saved);
     EXPECT_EQ(ProfileBytes(), "D:\\New\\\r\n") << "the search's (empty) list replaces it";
 }
 
@@ -201,7 +207,7 @@ TEST_F(ProfileTest, AWindowThatChangedNothingLeavesWhatAnotherRunSavedMeanwhile)
     const std::string scheduled = "C:\\Save\\\r\nC:\\Mail\\new.pst|k|v\r\n";
     ProfileBytes() = scheduled; // a scheduled search saved a new list
     screen.calls.clear();
-    SaveProfile(state, disk, screen);
+    EXPECT_EQ(SaveProfile(state, disk, screen), ProfileSave::Kept);
     EXPECT_EQ(ProfileBytes(), scheduled);
     EXPECT_TRUE(screen.calls.empty());
     // Unchanged on disk too, or changed here: the window's list is written as ever.

@@ -194,9 +194,11 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\Moved\\top.pst"); // met before the record
     disk.AddFileIn("C:\\Moved\\Vintrel Copies.txt");
     disk.files["C:\\Moved\\Vintrel Copies.txt"] =
-        "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/x.pst";
+        "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/x.pst\r\n"
+        "R\\t\tb.pst"; // recorded by its long name, listed by its short one
     disk.AddDirectoryIn("C:\\Moved\\R");
     disk.AddFileIn("C:\\Moved\\R\\x.pst");
+    disk.AddFileIn("C:\\Moved\\R\\t\tb.pst", 0x20, 10, 0, "TB~1.PST");
     disk.AddFileIn("C:\\Moved\\R\\mail.pst"); // mail the user keeps in the target
     disk.AddDirectoryIn("C:\\Moved\\R\\A");
     disk.AddFileIn("C:\\Moved\\R\\A\\a.pab", 0x20, 999, 12345); // changed since
@@ -235,6 +237,7 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     disk.AddFileIn("C:\\R\\a|b.pst");
     disk.AddDirectoryIn("C:\\R\\line\rbreak");
     disk.AddFileIn("C:\\R\\tab\t.txt");
+    disk.AddFileIn("C:\\R\\??.wab"); // no short name: listed as it is named
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:\\R");
     EXPECT_EQ(result.leftOut, (Strings{"C:\\R\\a|b.pst", "C:\\R\\line?break\\"}));
     const Strings paths = Paths();
@@ -243,7 +246,8 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     EXPECT_EQ(screen.rows[2][0], "___~~5HW.PST");
     EXPECT_EQ(screen.rows[2][1], "Outlook personal folders");
     EXPECT_EQ(paths.back(), "C:\\R\\___~~4SY\\inner.pst");
-    EXPECT_EQ(paths.size(), 8u);
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), "C:\\R\\??.wab"), 1);
+    EXPECT_EQ(paths.size(), 9u);
     EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
 }
 
