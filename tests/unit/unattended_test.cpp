@@ -76,11 +76,11 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.wait, c.wait);
     }
     const CommandLine restore = ParseCommandLine(
-        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "20261208-140305", "C:\\Jobs"});
+        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "19991231-235959", "C:\\Jobs"});
     EXPECT_EQ(restore.mode, Mode::Restore);
     EXPECT_EQ(restore.restoreFile, "C:\\Mail\\a.pst");
     EXPECT_EQ(restore.restoreTo, "D:\\Back");
-    EXPECT_EQ(restore.restoreStamp, "20261208-140305");
+    EXPECT_EQ(restore.restoreStamp, "19991231-235959");
     EXPECT_EQ(restore.folder, "C:\\Jobs");
     // A line not understood names the argument at fault.
     const std::pair<Strings, const char*> bad[] = {
