@@ -194,23 +194,6 @@ std::string WindowLayer::FolderDialog(const std::string& title, const std::strin
     return ShowFolderDialog(title, initialPath);
 }
 
-std::uint32_t WindowLayer::Milliseconds() {
-    // The one clock of the screen's work (the turning mark, the list's drawing, the search's
-    // upkeep, the copy's painting): that of the window messages' own times, so that the work
-    // that polls can tell what the user did before a moment from what came after it. Read in
-    // the process.
-    return GetTickCount();
-}
-
-void WindowLayer::KeepPainted() {
-    // Only paint messages and those sent by other threads or programs: presses, keys and
-    // close requests stay queued for the event loop.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-        DispatchMessageA(&message);
-    }
-}
-
 int WindowLayer::AddListRow(const std::string& rowText) {
     return fileList_.AddRow(rowText, Milliseconds());
 }
@@ -225,10 +208,6 @@ void WindowLayer::ClearListRows() {
 
 void WindowLayer::ReleaseListDrawing() {
     fileList_.ReleaseDrawing();
-}
-
-void WindowLayer::ReturnEvent(const Event& event) {
-    events_.Return(event);
 }
 
 void WindowLayer::CloseMainWindow() {

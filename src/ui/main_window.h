@@ -1,6 +1,7 @@
 // The window layer: the main window with its gadgets and status bar, their texts and
 // colours, the file list, and the queue through which the window's messages become the
-// program's events. It is the program's Screen.
+// program's events. It is the program's Screen: its event pump is in window_pump.cpp, the
+// rest in main_window.cpp.
 #pragma once
 
 #include <windows.h>
