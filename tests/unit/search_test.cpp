@@ -235,11 +235,13 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     // A name that would forge a profile line goes by its short name, or is left out and said.
     disk.AddFileIn("C:\\R\\q\nC:|Outlook personal folders|x.pst", 0x20, 10, 0, "Q_C_~1.PST");
     disk.AddFileIn("C:\\R\\a|b.pst");
+    disk.AddFileIn("C:\\R\\l\nf.pst", 0x20, 10, 0, "L\nF~1.PST"); // Wine's short name keeps it
     disk.AddDirectoryIn("C:\\R\\line\rbreak");
     disk.AddFileIn("C:\\R\\tab\t.txt");
     disk.AddFileIn("C:\\R\\??.wab"); // no short name: listed as it is named
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(result.leftOut, (Strings{"C:\\R\\a|b.pst", "C:\\R\\line?break\\"}));
+    EXPECT_EQ(result.leftOut,
+              (Strings{"C:\\R\\a|b.pst", "C:\\R\\l?f.pst", "C:\\R\\line?break\\"}));
     const Strings paths = Paths();
     EXPECT_EQ(paths[3], "C:\\R\\Q_C_~1.PST");
     EXPECT_EQ(paths[2], "C:\\R\\___~~5HW.PST");
@@ -319,15 +321,17 @@ TEST_F(SearchTest, EventsDuringTheSearchAreHandledAndThrownAway) {
     // were met is dropped all the same; what came after the last file waits for the loop.
     screen.onPoll = nullptr;
     screen.clockPerMark = 0;
-    screen.clock = 50;
-    // A message that made no event neither ends the draining nor is kept.
-    screen.events = {{EventKind::None, 0x400, 49},
-                     {EventKind::Gadget, kBackupButton, 50},
-                     {EventKind::Command, kQuitCommand, 51},
-                     {EventKind::CloseRequest, kMainWindowNumber, 52}};
-    SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(screen.events, (std::deque<Event>{{EventKind::Command, kQuitCommand},
-                                                {EventKind::CloseRequest, kMainWindowNumber}}));
+    // A message that made no event neither ends the draining nor is kept; the clock may wrap.
+    for (const std::uint32_t at : {50u, 0xFFFFFFFFu}) {
+        screen.clock = at;
+        screen.events = {{EventKind::None, 0x400, at - 1},
+                         {EventKind::Gadget, kBackupButton, at},
+                         {EventKind::Command, kQuitCommand, at + 1},
+                         {EventKind::CloseRequest, kMainWindowNumber, at + 2}};
+        SearchDataFiles(state, disk, screen, "C:\\R");
+        EXPECT_EQ(screen.events, (std::deque<Event>{{EventKind::Command, kQuitCommand},
+                                                    {EventKind::CloseRequest, kMainWindowNumber}}));
+    }
     // With no file met at all, nothing was made while files were met.
     disk.AddDirectoryIn("C:\\Empty");
     screen.events = {{EventKind::Gadget, kBackupButton, 0}};

@@ -105,9 +105,13 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.mode, Mode::Invalid) << testing::PrintToString(arguments);
         EXPECT_EQ(line.problem, problem);
     }
-    EXPECT_NE(
-        std::string(kUsageText).find("Exit codes: 0 every listed file was copied; 1 one or more"),
-        std::string::npos);
+    // Every line fits a console of 80 columns and ends in CR LF.
+    const std::string usage = kUsageText;
+    for (std::size_t at = 0, end; (end = usage.find("\r\n", at)) != std::string::npos; at = end + 2)
+        EXPECT_LT(end - at, 80u) << usage.substr(at, end - at);
+    EXPECT_EQ(usage.substr(usage.size() - 2), "\r\n");
+    EXPECT_NE(usage.find("Exit codes: 0 every listed file was copied; 1 one or more"),
+              std::string::npos);
 }
 
 TEST(UnattendedLog, EachReasonInWords) {
