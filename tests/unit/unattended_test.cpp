@@ -423,6 +423,10 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.otherNames = {"C:\\Mail\\a.pst"}; // a second name: what it replaces cannot be kept
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     disk.otherNames.clear();
+    disk.failCopyTo = {"C:\\Mail\\a.pst.~vt"}; // the disk fills up: what it replaced goes back
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+    disk.failCopyTo.clear();
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
