@@ -90,6 +90,12 @@ void CheckDiskContract(ContractPlace& place) {
         return !overReadOnly && contents(r + "\\ro.pst") == "kept" && moved && deleted &&
                d.Absent(r + "\\moved.pst");
     };
+    auto listedFromTheRoot = [&] {
+        place.ChangeDirectory(r + "\\f");
+        const bool listed = listing("C:").count(r.substr(3, r.find('\\', 3) - 3) + "\\") == 1;
+        place.ChangeDirectory(r);
+        return listed;
+    };
     auto driveRelative = [&] {
         place.ChangeDirectory(r + "\\f");
         const bool result = same("C:a.pst", a) && same("C:", r + "\\f") && same("C:.", r + "\\f");
@@ -115,6 +121,7 @@ void CheckDiskContract(ContractPlace& place) {
                     d.FinalPath(r + "\\link\\a.pst") == d.FinalPath(a) && !d.FinalPath(a).empty();
          }},
         {"drive-relative \"C:\" is the current directory", driveRelative},
+        {"but a listing of \"C:\" is of the drive's root", listedFromTheRoot},
         {"a folder is found as a folder",
          [&] {
              const std::optional<DiskEntry> entry = d.FindEntry(r + "\\f");

@@ -198,8 +198,10 @@ void FakeDisk::AddLink(const std::string& path, const std::string& target,
 }
 
 std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& directory) {
-    listed.push_back(ListingPattern(directory));
-    const std::string resolved = Resolve(directory);
+    // The folder of the pattern, as Windows takes it: "C:" lists "C:\\*.*", the drive's root.
+    const std::string pattern = ListingPattern(directory);
+    listed.push_back(pattern);
+    const std::string resolved = Resolve(pattern.substr(0, pattern.size() - 3));
     if (denied_.count(resolved)) return nullptr;
     auto it = listings_.find(resolved);
     if (it == listings_.end() && !IsDirectory(resolved)) return nullptr;

@@ -164,8 +164,8 @@ TEST(UnattendedLog, IsCutToItsNewestHalfFromARunsFirstLine) {
     EXPECT_EQ(CutLog("  a\r\n" + lines + "\r\n  b\r\n"), "  b\r\n");
     EXPECT_EQ(CutLog("a\r\n"), "a\r\n");
     // A line that only begins with a digit is no run's first line.
-    EXPECT_EQ(CutLog(lines + "\r\n1000 of 1000 files copied\r\n2026-12-09 backup\r\n"),
-              "2026-12-09 backup\r\n");
+    EXPECT_EQ(CutLog(lines + "\r\n1000 of 1000 files copied\r\n1999-12-31 backup\r\n"),
+              "1999-12-31 backup\r\n");
 }
 
 class ScheduledBackupTest : public test::FakeProgramTest {
