@@ -26,6 +26,9 @@ OPERATORS = [
     (r"\breturn ([^;]+);", r"return {};"), (r"!(?=[A-Za-z_(])", ""), (r"\+\+", "--"),
 ]
 
+# "return {};" for a return of an empty value is the same program, not a fault: never drawn.
+SAME_PROGRAM = re.compile(r"^return (false|0|nullptr|std::nullopt|\"\"|\{\}|std::string\(\));")
+
 
 def mutants(path):
     lines = path.read_text().split("\n")
@@ -37,7 +40,7 @@ def mutants(path):
         for pattern, replacement in OPERATORS:
             for match in re.finditer(pattern, line):
                 changed = line[:match.start()] + re.sub(pattern, replacement, line[match.start():], count=1)
-                if changed != line:
+                if changed != line and not SAME_PROGRAM.search(line[match.start():]):
                     yield number, changed
         # A statement left out.
         if code.endswith(";") and not code.startswith(("return", "case", "default", "break")):
