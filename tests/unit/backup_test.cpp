@@ -444,6 +444,12 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     EXPECT_TRUE(disk.readOnly.count("C:\\Other\\victim.pst"));
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
+    // One swapped in at the moment the new copy takes the name is not left there.
+    disk.files.erase("E:\\Save\\Mail\\a.pst");
+    disk.afterRename = [&](const std::string& to) { disk.AddLink(to, "C:\\Other\\victim.pst"); };
+    RunBackup(state, disk, screen);
+    EXPECT_FALSE(disk.IsLink("E:\\Save\\Mail\\a.pst"));
+    EXPECT_EQ(disk.files["C:\\Other\\victim.pst"], "not to be touched");
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
