@@ -21,7 +21,7 @@ struct Event {
     EventKind kind = EventKind::None;
     int number = 0;
     // When the user made it: the time of the window message behind it, on the clock of
-    // Screen::Milliseconds.
+    // EventPump::Milliseconds.
     std::uint32_t time = 0;
     friend bool operator==(const Event& a, const Event& b) {
         return a.kind == b.kind && a.number == b.number;

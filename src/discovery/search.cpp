@@ -81,7 +81,9 @@ bool IsVolumeRoot(std::string path) {
 // The folder above a path ("C:\a\b" gives "C:\a", "C:\a" gives "C:\",
 // "\\server\share\a" gives "\\server\share"); empty above the root of a drive or a share
 // ("\\server" is no folder, and "\" would be the current drive's root).
-std::string ParentFolder(const std::string& path) {
+std::string ParentFolder(std::string path) {
+    while (path.size() > 1 && IsPathSeparator(path.back()))
+        path.pop_back();
     if (IsVolumeRoot(path)) return "";
     const std::size_t last = path.find_last_of('\\');
     if (last == std::string::npos) return "";

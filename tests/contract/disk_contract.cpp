@@ -180,7 +180,6 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.OpenToAppend(r + "\\empty", why) &&
                     !d.OpenToAppend(r + "\\link", why) && !d.OpenToAppend(r + "\\none\\x", why);
          }},
-        {"drive C: holds a file of any size", [&] { return !d.FileSizeLimit(r + "\\f"); }},
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&

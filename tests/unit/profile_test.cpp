@@ -173,6 +173,8 @@ TEST_F(ProfileTest, EmptyAndUnopenableProfilesLoadNothing) {
     // Read in part: what was read is shown, and never saved over the rest.
     disk.unopenable.clear();
     disk.cutShort.insert("C:\\Run\\Vintrel Profile.txt");
+    state.profileUnread = false;
+    screen.statusFields.clear();
     EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::InPart);
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
     EXPECT_TRUE(state.profileUnread && !state.profileLoaded);

@@ -422,11 +422,15 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.heldByWriter.clear();
     disk.otherNames = {"C:\\Mail\\a.pst"}; // a second name: what it replaces cannot be kept
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(echoed.back().find("cannot be kept"), std::string::npos);
     disk.otherNames.clear();
+    disk.files["C:\\Mail\\a.pst"] = "damaged again";
     disk.failCopyTo = {"C:\\Mail\\a.pst.~vt"}; // the disk fills up: what it replaced goes back
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
-    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
+    EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
+    disk.files["C:\\Mail\\a.pst"] = "the copy";
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
