@@ -75,7 +75,7 @@ public:
         return heldByWriter.count(Resolve(path)) ? holderName : "";
     }
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override {
-        // By the path as written: the drive ("E:") or the share ("\\\\server\\share").
+        // By the path as written: the drive ("E:") or the share ("\\server\share").
         const std::size_t server = directory.rfind("\\\\", 0) == 0 ? directory.find('\\', 2) : 0;
         const auto limit =
             sizeLimits.find(server == 0 ? directory.substr(0, 2)

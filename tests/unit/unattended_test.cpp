@@ -431,6 +431,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
     disk.files["C:\\Mail\\a.pst"] = "the copy";
+    disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"] = "kept before"; // never replaced
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"], "kept before");
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
