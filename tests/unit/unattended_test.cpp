@@ -163,6 +163,9 @@ TEST(UnattendedLog, IsCutToItsNewestHalfFromARunsFirstLine) {
     const std::string lines(kLogLimit / 2 + 10, 'x');
     EXPECT_EQ(CutLog("  a\r\n" + lines + "\r\n  b\r\n"), "  b\r\n");
     EXPECT_EQ(CutLog("a\r\n"), "a\r\n");
+    // Exactly half the limit, from a run's first line, is kept whole.
+    const std::string half = "2026-12-09 backup\r\n" + std::string(kLogLimit / 2 - 19, 'y');
+    EXPECT_EQ(CutLog("xx\n" + half), half);
     // A line that only begins with a digit is no run's first line.
     EXPECT_EQ(CutLog(lines + "\r\n1000 of 1000 files copied\r\n1999-12-31 backup\r\n"),
               "1999-12-31 backup\r\n");
