@@ -522,6 +522,8 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     EXPECT_NE(Log().find(" another run over this profile has not ended for a minute\r\nNothing was "
                          "done: another run over the profile is still going on."),
               std::string::npos);
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kNothingDone); // a restore too
+    EXPECT_NE(Log().rfind("still going on."), Log().find("still going on."));
 }
 
 } // namespace
