@@ -64,6 +64,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/?", "/backup"}, Mode::Invalid},
         {{"/search", "/search", "/backup"}, Mode::Invalid},
         {{"backup"}, Mode::Window},
+        {{"/backup", "call"}, Mode::Backup, false, "call"}, // a folder, not "/all"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
