@@ -219,10 +219,16 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.files["C:\\Locked\\Vintrel Copies.txt"] = "box.pst\r\n";
     disk.unopenable.insert("C:\\Locked\\Vintrel Copies.txt");
     disk.AddFileIn("C:\\Locked\\box.pst");
+    // A record read in part: its last line may be cut short ("box.pst.bak" to "box.pst").
+    disk.AddDirectoryIn("C:\\Cut");
+    disk.AddFileIn("C:\\Cut\\Vintrel Copies.txt");
+    disk.files["C:\\Cut\\Vintrel Copies.txt"] = "box.pst.bak\r\nz";
+    disk.cutShort.insert("C:\\Cut\\Vintrel Copies.txt");
+    disk.AddFileIn("C:\\Cut\\box.pst");
     SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(), (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                                 "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
-                                "C:\\Huge\\box.pst", "C:\\Locked\\box.pst"}));
+                                "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst"}));
 }
 
 TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
