@@ -60,9 +60,10 @@ class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep)
-        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter), pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
-          targetFolder_(TargetFolder(targetPath)),
-          sourceIndexes_(entries.size()), others_(entries.size()), notKept_(entries.size()) {
+        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter),
+          pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
+          targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
+          others_(entries.size()), notKept_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)

@@ -12,7 +12,6 @@
 
 namespace vintrel {
 
-
 // A destination of this many characters or more is refused.
 inline constexpr std::size_t kDestinationLimit = 256;
 

@@ -12,7 +12,6 @@
 
 namespace vintrel {
 
-
 struct DataFileKind {
     const char* kindText;
     const char* versionText;

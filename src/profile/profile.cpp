@@ -45,7 +45,7 @@ ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list) {
     state.profileTargetPath = state.targetPath;
     const bool targetExists = ProbeFileSize(disk, state.targetPath) == kProbeDirectory;
     list.SetGadgetText(kTargetPathField,
-                         targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
+                       targetExists ? state.targetPath : state.targetPath + kTargetMissingSuffix);
     for (const std::string& entry : contents.entries) {
         const std::array<std::string, 3> fields = SplitProfileEntry(entry);
         const bool present = ProbeFileSize(disk, fields[0]) != kProbeNothing;

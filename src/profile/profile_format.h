@@ -8,7 +8,6 @@
 
 namespace vintrel {
 
-
 // Reads lines from the bytes of a profile. A line ends at CR LF, a lone LF, a lone CR, a NUL
 // or the end; the terminator is not part of the line.
 class ProfileLineReader {

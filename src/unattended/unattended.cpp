@@ -20,8 +20,7 @@ namespace {
 // minute, until each is copied or `minutes` have passed since the run began.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, std::uint64_t began, Disk& disk, RunLog& log,
-                       const UnattendedSetting& setting, BackupResult& result, bool all,
-                       int keep) {
+                       const UnattendedSetting& setting, BackupResult& result, bool all, int keep) {
     if (!setting.milliseconds || !setting.sleep) return;
     const std::uint64_t deadline = began + static_cast<std::uint64_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
@@ -164,11 +163,11 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
         return NothingDone(log, "the profile lists no file");
     }
 
-    BackupResult result =
-        BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log, !line.all, line.keep);
+    BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log,
+                                        !line.all, line.keep);
     if (line.wait > 0) {
-        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log,
-                          setting, result, line.all, line.keep);
+        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
+                          result, line.all, line.keep);
     }
     const std::size_t copied = result.files.size() - result.Failed();
     log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +

@@ -112,7 +112,8 @@ void CheckDiskContract(ContractPlace& place) {
              return same(a, Upper(a)) && same(a, Slashed(a)) && same(a, r + "\\f\\.\\..\\f\\a.pst") &&
                     same(a, "\\\\?\\" + a) && !same(a, r + "\\ro.pst");
          }},
-        {"another letter for the drive", [&] { return same(a, place.AliasOfDriveC() + a.substr(3)); }},
+        {"another letter for the drive",
+         [&] { return same(a, place.AliasOfDriveC() + a.substr(3)); }},
         {"a folder link leads to its folder, and shows as a link",
          [&] {
              return (d.Attributes(r + "\\link").value_or(0) & kAttributeReparsePoint) &&
@@ -157,7 +158,8 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.RemoveFile(r + "\\none.pst");
          }},
         {"a held file moves and goes by its handle, never over a read-only file", heldFile},
-        {"only a plain file's one name is held", [&] {
+        {"only a plain file's one name is held",
+         [&] {
              return !d.HoldSoleFile(r + "\\link") && !d.HoldSoleFile(r + "\\f") &&
                     !d.HoldSoleFile(r + "\\none.pst") && d.HoldSoleFile(a) != nullptr;
          }},

@@ -554,11 +554,11 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
     for (const char* name :
          {"a.pst.20261208-140305Z.bak", "A.PST.20261208-140305Z.bak", "a.pst.19991231-235959Z.bak"})
         EXPECT_TRUE(IsVersionOf(name, "a.pst")) << name;
-    for (const char* name : {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak",
-                             "a.pst.20261208_140305Z.bak", "b.pst.20261208-140305Z.bak",
-                             "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak", "a.pst",
-                             "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
-                             "a.pst_20261208-140305Z.bak"})
+    for (const char* name :
+         {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak", "a.pst.20261208_140305Z.bak",
+          "b.pst.20261208-140305Z.bak", "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak",
+          "a.pst", "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
+          "a.pst_20261208-140305Z.bak"})
         EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
 }
 
@@ -575,7 +575,8 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     for (int night = 1; night <= 4; ++night) {
         disk.files["C:\\Mail\\a.pst"] = "night " + std::to_string(night);
         disk.lastWrite["C:\\Mail\\a.pst"] = 125911584000000000ULL + night * 864000000000ULL;
-        const BackupResult result = BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 2);
+        const BackupResult result =
+            BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 2);
         EXPECT_EQ(result.files[0].outcome, CopyOutcome::Copied);
         EXPECT_EQ(result.files[0].notKept, "");
     }

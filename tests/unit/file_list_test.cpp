@@ -34,8 +34,8 @@ TEST(ProfileEntries, SplitIntoThreeFieldsMissingOnesEmptyExtraOnesDroppedThePath
 TEST(FileRows, RowsAndProfileEntriesStayInStep) {
     AppState state;
     test::FakeScreen screen;
-    AddFileRow(state, &screen, "C:\\Mail\\Outlook Express\\Letters.dbx", "Outlook Express mailboxes",
-               "v6.0", "Okay");
+    AddFileRow(state, &screen, "C:\\Mail\\Outlook Express\\Letters.dbx",
+               "Outlook Express mailboxes", "v6.0", "Okay");
     AddFileRow(state, &screen, "C:\\Mail\\old.pst", "Outlook personal folders", "[No idea]",
                "Missing/Damaged");
     AddFileRow(state, &screen, "D:\\x\\y.wab", "", "", "Okay");

@@ -195,7 +195,8 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\Moved\\top.pst"); // met before the record
     disk.AddFileIn("C:\\Moved\\Vintrel Copies.txt");
     disk.files["C:\\Moved\\Vintrel Copies.txt"] =
-        "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/x.pst\r\n"
+        "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/"
+        "x.pst\r\n"
         "R\\t\tb.pst"; // recorded by its long name, listed by its short one
     disk.AddDirectoryIn("C:\\Moved\\R");
     disk.AddFileIn("C:\\Moved\\R\\x.pst");
@@ -226,9 +227,10 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.cutShort.insert("C:\\Cut\\Vintrel Copies.txt");
     disk.AddFileIn("C:\\Cut\\box.pst");
     SearchDataFiles(state, disk, screen, "C:");
-    EXPECT_EQ(Paths(), (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
-                                "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
-                                "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst"}));
+    EXPECT_EQ(Paths(),
+              (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                       "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
+                       "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst"}));
 }
 
 TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
@@ -247,8 +249,7 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     disk.AddFileIn("C:\\R\\tab\t.txt");
     disk.AddFileIn("C:\\R\\??.wab"); // no short name: listed as it is named
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(result.leftOut,
-              (Strings{"C:\\R\\a|b.pst", "C:\\R\\l?f.pst", "C:\\R\\line?break\\"}));
+    EXPECT_EQ(result.leftOut, (Strings{"C:\\R\\a|b.pst", "C:\\R\\l?f.pst", "C:\\R\\line?break\\"}));
     const Strings paths = Paths();
     EXPECT_EQ(paths[3], "C:\\R\\Q_C_~1.PST");
     EXPECT_EQ(paths[2], "C:\\R\\___~~5HW.PST");
