@@ -222,12 +222,12 @@ int main(int argc, char** argv) {
         const std::string fresh = root + "\\n" + std::to_string(GetTickCount()) + "\\";
         SettleDisk();
         double begun = Seconds();
-        vintrel::BackUpEntries(fresh, entries, disk, screen, quiet, true);
+        vintrel::BackUpEntries(fresh, entries, disk, &screen, quiet, true);
         const double first = Seconds() - begun;
         SettleDisk();
         begun = Seconds();
         const vintrel::BackupResult again =
-            vintrel::BackUpEntries(fresh, entries, disk, screen, quiet, true);
+            vintrel::BackUpEntries(fresh, entries, disk, &screen, quiet, true);
         const double second = Seconds() - begun;
         std::printf("unchanged: first run %.3f s, second run %.3f s (%zu unchanged): %.1f%% "
                     "(target: at most 5%%)\n",

@@ -96,8 +96,7 @@ ProgramRun RunProgramIn(const std::string& folder) {
 
 // Handles every waiting message, as the event loop would right after: the list paints.
 void Settle(vintrel::Screen& screen) {
-    vintrel::Event event;
-    while (screen.PollEvent(&event) != 0) {
+    while (screen.PollEvent()) {
     }
 }
 
