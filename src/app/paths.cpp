@@ -28,6 +28,15 @@ bool IsUnsafeName(const std::string& name) {
     return false;
 }
 
+bool MatchesDigits(const std::string& text, std::size_t at, std::string_view pattern) {
+    if (at > text.size() || text.size() - at < pattern.size()) return false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = text[at + i];
+        if (pattern[i] == '0' ? (c < '0' || c > '9') : c != pattern[i]) return false;
+    }
+    return true;
+}
+
 std::string Printable(std::string text) {
     for (char& c : text) {
         if (static_cast<unsigned char>(c) < 0x20) c = '?';

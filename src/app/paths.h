@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vintrel {
 
@@ -32,6 +33,10 @@ inline std::string WithFinalSeparator(std::string folder) {
 // A name that would forge a line of the profile, the log or the console if written as it is:
 // one holding a control character (a line break) or the profile's "|".
 bool IsUnsafeName(const std::string& name);
+
+// Whether the text holds the pattern from `at` on: a "0" in the pattern stands for any digit,
+// every other character for itself ("0000-" for a year and its dash).
+bool MatchesDigits(const std::string& text, std::size_t at, std::string_view pattern);
 
 // The text as it may be written in a line: each control character (a line break) shown as "?".
 std::string Printable(std::string text);

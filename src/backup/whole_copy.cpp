@@ -163,18 +163,10 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
 
 bool IsVersionOf(const std::string& name, const std::string& fileName) {
     // "<file name>.YYYYMMDD-HHMMSSZ.bak"
-    constexpr std::size_t kStamp = 21; // ".YYYYMMDD-HHMMSSZ.bak"
-    if (name.size() != fileName.size() + kStamp ||
-        !SamePath(name.substr(0, fileName.size()), fileName)) {
-        return false;
-    }
-    const std::string stamp = name.substr(fileName.size());
-    for (std::size_t i = 0; i < kStamp; ++i) {
-        const char c = stamp[i];
-        const char want = ".00000000-000000Z.bak"[i];
-        if (want == '0' ? (c < '0' || c > '9') : c != want) return false;
-    }
-    return true;
+    constexpr std::string_view kStamp = ".00000000-000000Z.bak";
+    return name.size() == fileName.size() + kStamp.size() &&
+           SamePath(name.substr(0, fileName.size()), fileName) &&
+           MatchesDigits(name, fileName.size(), kStamp);
 }
 
 void ClearLeftovers(Disk& disk, const std::string& destination) {

@@ -1,5 +1,7 @@
 #include "unattended/command_line.h"
 
+#include "app/paths.h"
+
 namespace vintrel {
 
 namespace {
@@ -27,11 +29,7 @@ CommandLine Invalid(const std::string& argument) {
 
 // A kept version's time: "YYYYMMDD-HHMMSS".
 bool IsStamp(const std::string& text) {
-    if (text.size() != 15 || text[8] != '-') return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i != 8 && (text[i] < '0' || text[i] > '9')) return false;
-    }
-    return true;
+    return text.size() == 15 && MatchesDigits(text, 0, "00000000-000000");
 }
 
 // /restore FILE [/from STAMP] [/to FOLDER] [FOLDER], the switches after FILE in any order.

@@ -96,11 +96,7 @@ namespace {
 
 // Whether the text at `at` begins as a run's first line does: with its date ("2026-12-08").
 bool BeginsWithYear(const std::string& text, std::size_t at) {
-    if (at + 5 > text.size()) return false;
-    for (std::size_t i = at; i < at + 4; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-    }
-    return text[at + 4] == '-';
+    return MatchesDigits(text, at, "0000-");
 }
 
 } // namespace

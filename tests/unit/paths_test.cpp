@@ -75,5 +75,11 @@ TEST(PathParts, SamePathFoldsTheCaseOfAsciiLettersOnly) {
     }
 }
 
+TEST(PathParts, DigitPatternsNeverReadPastTheText) {
+    EXPECT_TRUE(MatchesDigits("log 2026-", 4, "0000-"));
+    EXPECT_FALSE(MatchesDigits("2026", 0, "0000-"));
+    EXPECT_FALSE(MatchesDigits("2026-", 9, "0"));
+}
+
 } // namespace
 } // namespace vintrel
