@@ -29,6 +29,10 @@ can_run_32bit() {
 if [ "${VINTREL_X64_ONLY:-}" = 1 ]; then
     wine_trees=(build/win64)
     wine_reason="VINTREL_X64_ONLY=1: testing the x86-64 build under the 64-bit Wine only (the 32-bit build is still built)"
+elif can_run_32bit && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' &&
+     [ "${VINTREL_INSTALLING:-}" != 1 ]; then
+    wine_trees=(build/win64)
+    wine_reason="the 32-bit Wine (wine32:i386) is not installed here: testing the x86-64 build under the 64-bit Wine (the 32-bit build is still built)"
 elif can_run_32bit; then
     wine_trees=(build/win32 build/win64)
     wine_reason="this machine runs 32-bit programs: testing the 32-bit build under the 32-bit Wine and its x86-64 twin under the 64-bit Wine"
