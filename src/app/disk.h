@@ -30,8 +30,31 @@ struct DiskEntry {
 struct FileIdentity {
     std::uint32_t volume = 0;
     std::uint64_t index = 0;
+    std::uint64_t indexHigh = 0; // ReFS numbers its files in 128 bits: the upper half
     friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
+
+// An identity as a file system reports it, where it tells files apart: some give every file
+// the index 0 or all ones, or the volume the serial number 0 (drives of SSHFS-Win, Dokan,
+// Remote Desktop). Such an identity is unknown: nothing, so that no two files are ever taken
+// for one and decisions go by path.
+inline std::optional<FileIdentity> KnownIdentity(const FileIdentity& identity) {
+    const bool noIndex = (identity.index == 0 && identity.indexHigh == 0) ||
+                         (identity.index == ~0ULL && (identity.indexHigh == 0 ||
+                                                      identity.indexHigh == ~0ULL));
+    if (identity.volume == 0 || noIndex) return std::nullopt;
+    return identity;
+}
+
+// A reparse point stands for another name (a symbolic link, a junction, a mount point) when
+// its tag has the name-surrogate bit. Microsoft's other reparse points (cloud files such as
+// OneDrive's, deduplicated and archived files) are the very files and folders they show. A tag
+// of another maker, or none Windows knows (Wine shows a Linux link to a folder with a tag
+// such as 0 or 1), is taken for a link: where it leads is asked before it is followed.
+inline bool IsLinkTag(std::uint32_t tag) {
+    constexpr std::uint32_t kMicrosoft = 0x80000000u, kNameSurrogate = 0x20000000u;
+    return (tag & kNameSurrogate) != 0 || (tag & kMicrosoft) == 0;
+}
 
 // The entries of one open directory, in the order the platform delivers them ("." and ".."
 // included, nothing sorted or filtered).

@@ -70,4 +70,16 @@ std::string FileNamePart(const std::string& path) {
     return path.substr(nameStart, nameEnd - nameStart);
 }
 
+std::string PlainFinalPath(std::string reported) {
+    while (!reported.empty() && reported.back() == '\0')
+        reported.pop_back();
+    if (reported.rfind("\\\\?\\UNC\\", 0) == 0) {
+        reported.erase(0, 6);
+        reported[0] = '\\';
+    } else if (reported.rfind("\\\\?\\", 0) == 0) {
+        reported.erase(0, 4);
+    }
+    return reported;
+}
+
 } // namespace vintrel

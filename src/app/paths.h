@@ -48,4 +48,9 @@ bool SamePath(const std::string& a, const std::string& b);
 // or in "/" for "\" is one: letters folded to lower case, "/" made "\".
 std::string PathKey(std::string path);
 
+// The plain path of a final path as Windows reports it: "\\?\C:\x" is "C:\x",
+// "\\?\UNC\server\share" is "\\server\share", and the terminating NUL that Vista's ANSI call
+// counts in its length is no part of it.
+std::string PlainFinalPath(std::string reported);
+
 } // namespace vintrel

@@ -192,15 +192,16 @@ private:
             if (plainFolders_.count(PathKey(folder))) continue;
             const std::optional<std::uint32_t> attributes = disk_.Attributes(folder);
             if (!attributes) break; // made by this run from here on
-            if (*attributes & kAttributeReparsePoint) return true;
+            if ((*attributes & kAttributeReparsePoint) && disk_.IsLink(folder)) return true;
             plainFolders_.insert(PathKey(folder));
         }
         const std::optional<std::uint32_t> attributes = disk_.Attributes(plan.destination);
         if (!attributes) return false;
-        if (*attributes & kAttributeReparsePoint) return true;
-        // Under Wine a link to a file shows as that file; only a read-only one is touched
-        // before the swap (its mark cleared), so only then is it asked.
-        return (*attributes & kAttributeReadOnly) && disk_.IsLink(plan.destination);
+        // A cloud file is a reparse point and no link. Under Wine a link to a file shows as
+        // that file; only a read-only one is touched before the swap (its mark cleared), so
+        // only then is it asked.
+        return (*attributes & (kAttributeReparsePoint | kAttributeReadOnly)) &&
+               disk_.IsLink(plan.destination);
     }
 
     // Whether this run copied another source to the destination already: by its spelling, or

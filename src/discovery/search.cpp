@@ -181,12 +181,6 @@ struct PendingDirectory {
 
 } // namespace
 
-bool IsPlainReparseTag(std::uint32_t tag) {
-    constexpr std::uint32_t kMicrosoftTag = 0x80000000;
-    constexpr std::uint32_t kNameSurrogate = 0x20000000;
-    return (tag & kMicrosoftTag) != 0 && (tag & kNameSurrogate) == 0;
-}
-
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath) {
     if (EndsWithAnyCase(fullPath, ".dbx") && ContainsAnyCase(fullPath, "\\outlook express\\")) {
         return DataFileKind{"Outlook Express mailboxes", "v6.0"};
@@ -253,8 +247,8 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
                     continue;
                 }
                 std::string path = prefix + name;
-                const bool link = (entry.attributes & kAttributeReparsePoint) &&
-                                  !IsPlainReparseTag(entry.reparseTag);
+                const bool link =
+                    (entry.attributes & kAttributeReparsePoint) && IsLinkTag(entry.reparseTag);
                 // Links are followed off the tree, but not on from a tree a link led to.
                 if (link && (directory.throughLink || !links.Follow(path))) continue;
                 subdirectories.push_back({std::move(path), link || directory.throughLink});

@@ -21,11 +21,6 @@ struct DataFileKind {
 // passed since the last handling (checked at every file), and once more at the end.
 inline constexpr std::uint32_t kSearchUpkeepIntervalMs = 20;
 
-// Whether a directory that is a reparse point of this tag is walked like a plain one: cloud
-// placeholders, deduplicated and other Microsoft tags are; links (name surrogates, which can
-// lead back into the tree) and tags of other makers are not.
-bool IsPlainReparseTag(std::uint32_t tag);
-
 // What kind of data file a full path names, if any. Endings and the "Outlook Express" folder
 // are compared without regard to the case of ASCII letters, as Windows names them.
 std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);

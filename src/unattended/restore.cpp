@@ -34,7 +34,7 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
     RunLog log(setting, disk, folder);
-    if (setting.waitForTurn && !setting.waitForTurn(TurnName(disk, folder))) {
+    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
         log.Open(false);
         return NothingDone(log, "another run over the profile is still going on");
     }

@@ -82,15 +82,10 @@ inline int NothingDone(RunLog& log, const std::string& why) {
     return kNothingDone;
 }
 
-// The name runs over one folder take turns by: the folder's identity, whatever its spelling.
-inline std::string TurnName(Disk& disk, const std::string& folder) {
-    if (const std::optional<FileIdentity> identity = disk.Identity(folder)) {
-        return "Vintrel-" + std::to_string(identity->volume) + "-" + std::to_string(identity->index);
-    }
-    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a of the folder as Windows compares it
-    for (const char c : PathKey(folder))
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    return "Vintrel-" + std::to_string(hash);
+// The file runs over one profile take turns by, beside the profile: one run at a time holds it
+// open, so that the runs of every user, and of every machine that shares the folder, see it.
+inline std::string TurnPath(const std::string& folder) {
+    return WithFinalSeparator(folder) + "Vintrel Profile.lock";
 }
 
 } // namespace vintrel

@@ -19,10 +19,10 @@ namespace {
 // The files another program held are tried again, first after a few seconds and then every
 // minute, until each is copied or `minutes` have passed since the run began.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
-                       int minutes, std::uint64_t began, Disk& disk, RunLog& log,
+                       int minutes, std::uint32_t began, Disk& disk, RunLog& log,
                        const UnattendedSetting& setting, BackupResult& result, bool all, int keep) {
     if (!setting.milliseconds || !setting.sleep) return;
-    const std::uint64_t deadline = began + static_cast<std::uint64_t>(minutes) * 60000;
+    const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
     for (;;) {
         std::vector<std::size_t> held;
@@ -34,11 +34,12 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
             names += (names.empty() ? "" : "; ") + file.source +
                      (file.holder.empty() ? "" : ", held by " + file.holder);
         }
-        const std::uint64_t now = setting.milliseconds();
-        if (held.empty() || now >= deadline) return;
+        // Taken modulo 2^32, the time since the run began is right across the clock's wrap.
+        const std::uint32_t passed = setting.milliseconds() - began;
+        if (held.empty() || passed >= allowed) return;
         log.Line("waiting for " + std::to_string(held.size()) +
                  (held.size() == 1 ? " file" : " files") + " in use: " + names);
-        setting.sleep(std::min(pause, deadline - now));
+        setting.sleep(std::min<std::uint64_t>(pause, allowed - passed));
         pause = 60000;
         std::vector<std::string> again;
         for (const std::size_t i : held)
@@ -118,12 +119,12 @@ std::string CutLog(const std::string& log) {
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
-    const std::uint64_t began = setting.milliseconds ? setting.milliseconds() : 0;
+    const std::uint32_t began = setting.milliseconds ? setting.milliseconds() : 0;
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
     RunLog log(setting, disk, folder);
     // Runs over one profile take turns: one that waited in vain only adds its word.
-    if (setting.waitForTurn && !setting.waitForTurn(TurnName(disk, folder))) {
+    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
         log.Open(false);
         log.Line(setting.localTime + " another run over this profile has not ended for a minute");
         return NothingDone(log, "another run over the profile is still going on");

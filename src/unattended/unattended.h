@@ -29,12 +29,14 @@ struct UnattendedSetting {
     std::string localTime; // "2026-12-08 14:03:05"
     // Each line of the log also goes here (to the console that started the program).
     std::function<void(const std::string& line)> echo;
-    // Waits until no other run holds the turn of that name, up to a minute, and takes it for
-    // the rest of this run; false when the wait was in vain. Runs over one profile take turns.
-    std::function<bool(const std::string& name)> waitForTurn;
-    // A clock in milliseconds, and a sleep of the whole process (no CPU) while files in use
-    // are waited for.
-    std::function<std::uint64_t()> milliseconds;
+    // Waits until no other run holds the turn file at that path, up to a minute, and holds it
+    // for the rest of this run; false when the wait was in vain. Runs over one profile take
+    // turns.
+    std::function<bool(const std::string& path)> waitForTurn;
+    // A clock in milliseconds that wraps round after 2^32 (every Windows has such a clock;
+    // only differences are taken, modulo 2^32), and a sleep of the whole process (no CPU)
+    // while files in use are waited for.
+    std::function<std::uint32_t()> milliseconds;
     std::function<void(std::uint64_t ms)> sleep;
 };
 

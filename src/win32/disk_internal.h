@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vintrel {
@@ -24,6 +25,13 @@ std::string FinalPathOf(HANDLE handle);
 // Renames an open file (opened with delete access) through its own handle, over whatever
 // stands at the new name; the error, or ERROR_SUCCESS.
 DWORD RenameOpenFile(HANDLE file, const std::string& destination);
+
+// The file's index on its volume, from an open handle; nothing where it cannot be asked.
+std::optional<std::uint64_t> IndexOf(HANDLE file);
+
+// Whether the file a handle is open on (with FILE_FLAG_OPEN_REPARSE_POINT) is a link: a
+// reparse point whose tag names another place. Cloud and deduplicated files are none.
+bool IsLinkHandle(HANDLE file);
 
 // Whether a name leads to the very file a handle is open on, and is not a link.
 bool IsThisFile(HANDLE file, const std::string& path);

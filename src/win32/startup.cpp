@@ -108,6 +108,38 @@ std::string LocalTimeText() {
 
 } // namespace
 
+bool TakeTurn(Win32Disk& disk, const std::string& path, DWORD waitMs, Handle& turn) {
+    const DWORD began = GetTickCount();
+    for (;;) {
+        // CREATE_NEW opens nothing that is there, a link at the name included. With no sharing
+        // no other run opens it while this one holds it, on a share too (the server keeps
+        // share modes for every client); the system deletes it when it is closed, however the
+        // process ends.
+        turn = Handle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                    nullptr));
+        if (turn) return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+            // One that no run holds was left by a machine that lost its power, or planted: it
+            // goes (a link by itself, never what it leads to). One that a run holds cannot be
+            // opened alone.
+            if (const std::unique_ptr<HeldFile> left = disk.HoldSoleFile(path)) {
+                if (left->Delete()) continue;
+            } else if (disk.IsLink(path) && disk.RemoveFile(path)) {
+                continue;
+            }
+        } else if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
+            return true; // no folder to take turns in: the run says what is missing
+        } else if (error == ERROR_ACCESS_DENIED && disk.Absent(path)) {
+            return true; // a folder that takes no new file: nothing of the run is written there
+        }
+        // Access is denied, too, to a file whose deletion is pending as its run ends.
+        if (GetTickCount() - began >= waitMs) return false;
+        Sleep(200);
+    }
+}
+
 int RunWithoutWindow(const CommandLine& line) {
     ParentConsole console;
     if (line.mode == CommandLine::Mode::Usage) {
@@ -126,22 +158,17 @@ int RunWithoutWindow(const CommandLine& line) {
         console.Write("\r\n");
         setting.echo = [&](const std::string& text) { console.Write(text + "\r\n"); };
     }
-    setting.milliseconds = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
+    // GetTickCount is on every Windows (GetTickCount64 only from Vista on, and XP refuses to
+    // load a program that imports it); it wraps after 49.7 days, and the run takes only
+    // differences of it.
+    setting.milliseconds = [] { return static_cast<std::uint32_t>(GetTickCount()); };
     setting.sleep = [](std::uint64_t ms) { Sleep(static_cast<DWORD>(ms)); };
-    // A named mutex: the system gives it up when the process ends, however it ends.
-    HANDLE turn = nullptr;
-    setting.waitForTurn = [&turn](const std::string& name) {
-        turn = CreateMutexA(nullptr, FALSE, ("Global\\" + name).c_str());
-        if (!turn) return false;
-        const DWORD waited = WaitForSingleObject(turn, 60000);
-        return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    };
     Win32Disk disk;
+    Handle turn; // held until the run has ended
+    setting.waitForTurn = [&](const std::string& path) {
+        return TakeTurn(disk, path, 60000, turn);
+    };
     const int code = RunScheduledBackup(line, disk, setting);
-    if (turn) {
-        ReleaseMutex(turn);
-        CloseHandle(turn);
-    }
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;
 }

@@ -9,6 +9,8 @@
 #include "app/state.h"
 #include "unattended/command_line.h"
 #include "ui/main_window.h"
+#include "win32/handle.h"
+#include "win32/win32_disk.h"
 
 namespace vintrel {
 
@@ -24,6 +26,12 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
 
 // The whole program, from start-up to the saved profile; the caller ends the process.
 void RunVintrel(HINSTANCE instance);
+
+// Takes the turn of the runs over one profile: the file at `path`, made anew and held with no
+// sharing until `turn` closes, when the system deletes it. Waits up to `waitMs` while another
+// run holds it; false when that was in vain. A file there that no run holds is taken over.
+// True with nothing held where the folder is missing or takes no new file.
+bool TakeTurn(Win32Disk& disk, const std::string& path, DWORD waitMs, Handle& turn);
 
 // A scheduled backup, the usage text or a wrong argument: no window, the lines on the
 // console that started the program, if any. Gives the exit code.

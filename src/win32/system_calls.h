@@ -33,6 +33,28 @@ inline GetFinalPathNameByHandleACall GetFinalPathNameByHandleA() {
     return call;
 }
 
+// kernel32, Windows 8 and later: the 128-bit file identity (FileIdInfo), the only one that
+// tells files apart on ReFS, whose 64-bit index is not unique.
+struct FileIdInfo {
+    ULONGLONG volumeSerialNumber;
+    ULONGLONG idLow; // FILE_ID_128, in the order it lies in memory
+    ULONGLONG idHigh;
+};
+using GetFileInformationByHandleExCall = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+inline GetFileInformationByHandleExCall GetFileInformationByHandleEx() {
+    static const auto call = detail::Find<GetFileInformationByHandleExCall>(
+        "kernel32.dll", "GetFileInformationByHandleEx");
+    return call;
+}
+
+// Whether this is Wine rather than Windows: Wine's ntdll has a call that tells its version.
+// Wine opens a Linux link as what it leads to, whatever the flags say, and only there does a
+// name that is no reparse point lead to a file of another name.
+inline bool RunningUnderWine() {
+    static const bool wine = detail::Find<FARPROC>("ntdll.dll", "wine_get_version") != nullptr;
+    return wine;
+}
+
 // ntdll, on every Windows NT. What it reports of a file call besides its status.
 struct IoStatus {
     void* status;

@@ -264,7 +264,7 @@ bool Win32Disk::RemoveFile(const std::string& path) {
     // link under Wine shows as the file it leads to, and deleting it deletes that file: a name
     // that opens a file of another name is left alone.
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        if (LeadsElsewhere(path)) return false;
+        if (system_calls::RunningUnderWine() && LeadsElsewhere(path)) return false;
         if (attributes & FILE_ATTRIBUTE_READONLY) {
             SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         }

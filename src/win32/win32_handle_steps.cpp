@@ -54,7 +54,6 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     return status >= 0 ? ERROR_SUCCESS : statusToError(status);
 }
 
-// Whether a name leads to the very file a handle is open on, and is not a link.
 // The file's index on its volume, from an open handle (FileInternalInformation: without asking
 // for the volume, which costs Wine half a millisecond a call).
 std::optional<std::uint64_t> IndexOf(HANDLE file) {
@@ -68,17 +67,32 @@ std::optional<std::uint64_t> IndexOf(HANDLE file) {
     return static_cast<std::uint64_t>(index.QuadPart);
 }
 
-bool IsThisFile(HANDLE file, const std::string& path) {
-    // A rename never leaves the volume: the index alone tells the file. A name that shows as a
-    // link (on Windows) is no file of ours whatever it leads to.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return false;
+bool IsLinkHandle(HANDLE file) {
+    // FileAttributeTagInformation, on every Windows NT: the attributes and the reparse tag of
+    // the open file itself; the handle needs FILE_READ_ATTRIBUTES. Where it cannot be asked, a
+    // reparse point is taken for a link.
+    struct AttributeTag {
+        ULONG attributes;
+        ULONG reparseTag;
+    } tag{};
+    constexpr int kFileAttributeTagInformation = 35;
+    system_calls::IoStatus io{};
+    const auto query = system_calls::NtQueryInformationFile();
+    if (query && query(file, &io, &tag, sizeof tag, kFileAttributeTagInformation) >= 0) {
+        return (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag.reparseTag);
     }
-    Handle there(::CreateFileA(path.c_str(), 0,
+    BY_HANDLE_FILE_INFORMATION info;
+    return !GetFileInformationByHandle(file, &info) ||
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsThisFile(HANDLE file, const std::string& path) {
+    // A rename never leaves the volume: the index alone tells the file. A name that is a link
+    // (on Windows) is no file of ours whatever it leads to.
+    Handle there(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!there) return false;
+    if (!there || IsLinkHandle(there.get())) return false;
     const std::optional<std::uint64_t> mine = IndexOf(file), named = IndexOf(there.get());
     return mine && named && *mine == *named;
 }
@@ -126,18 +140,17 @@ std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path) {
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!file || !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(file.get())) {
         return nullptr;
     }
     // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's
-    // own path must be the name asked for.
-    if (system_calls::GetFinalPathNameByHandleA()) {
+    // own path must be the name asked for. (On Windows the flag opens the link itself.)
+    if (system_calls::RunningUnderWine()) {
         const std::size_t cut = path.find_last_of("\\/");
-        std::string folder = FinalPath(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+        const std::string folder = FinalPath(cut == std::string::npos ? "." : path.substr(0, cut + 1));
         if (folder.empty()) return nullptr;
-        if (folder.back() != '\\') folder += '\\';
         const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        if (!SamePath(FinalPathOf(file.get()), folder + name)) return nullptr;
+        if (!SamePath(FinalPathOf(file.get()), WithFinalSeparator(folder) + name)) return nullptr;
     }
     return std::make_unique<Win32HeldFile>(std::move(file));
 }

@@ -29,25 +29,34 @@ Handle OpenToAsk(const std::string& path) {
 
 std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
     const Handle handle = OpenToAsk(path);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber, SizeOf(info.nFileIndexHigh, info.nFileIndexLow)};
-}
-
-std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
-    // FileInternalInformation: the index alone, without asking for the volume.
-    const auto query = system_calls::NtQueryInformationFile();
-    constexpr int kFileInternalInformation = 6;
-    const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
-    system_calls::IoStatus io{};
-    LARGE_INTEGER index{};
-    if (query && query(handle.get(), &io, &index, sizeof index, kFileInternalInformation) >= 0) {
-        return static_cast<std::uint64_t>(index.QuadPart);
+    // Windows 8 and later give the 128-bit identity, which alone tells files apart on ReFS; it
+    // fails on file systems that keep none, and those give the 64-bit one.
+    system_calls::FileIdInfo id{};
+    constexpr int kFileIdInfo = 18;
+    if (const auto ask = system_calls::GetFileInformationByHandleEx();
+        ask && ask(handle.get(), kFileIdInfo, &id, sizeof id)) {
+        return KnownIdentity(FileIdentity{static_cast<std::uint32_t>(id.volumeSerialNumber),
+                                          id.idLow, id.idHigh});
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-    return SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
+    return KnownIdentity(
+        FileIdentity{info.dwVolumeSerialNumber, SizeOf(info.nFileIndexHigh, info.nFileIndexLow)});
+}
+
+std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
+    const Handle handle = OpenToAsk(path);
+    if (!handle) return std::nullopt;
+    std::optional<std::uint64_t> index = IndexOf(handle.get());
+    if (!index) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+        index = SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
+    }
+    // An index that every file has tells nothing.
+    if (*index == 0 || *index == ~0ULL) return std::nullopt;
+    return index;
 }
 
 std::string FinalPathOf(HANDLE handle) {
@@ -56,6 +65,8 @@ std::string FinalPathOf(HANDLE handle) {
     if (!call) return "";
     std::string final(MAX_PATH, '\0');
     for (;;) {
+        // On Vista and Server 2008 the ANSI call counts the terminating NUL in the length it
+        // returns; later systems and Wine do not. Too small a buffer gives the size needed.
         const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), 0);
         if (got == 0) return "";
         if (got < final.size()) {
@@ -64,14 +75,7 @@ std::string FinalPathOf(HANDLE handle) {
         }
         final.resize(got + 1);
     }
-    // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
-    if (final.rfind("\\\\?\\UNC\\", 0) == 0) {
-        final.erase(0, 6);
-        final[0] = '\\';
-    } else if (final.rfind("\\\\?\\", 0) == 0) {
-        final.erase(0, 4);
-    }
-    return final;
+    return PlainFinalPath(std::move(final));
 }
 
 std::string Win32Disk::FinalPath(const std::string& path) {
@@ -80,21 +84,32 @@ std::string Win32Disk::FinalPath(const std::string& path) {
 }
 
 bool Win32Disk::LeadsElsewhere(const std::string& path) {
-    if (!system_calls::GetFinalPathNameByHandleA()) return false; // before Vista: no links to files
     const std::size_t cut = path.find_last_of("\\/");
     const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
     const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-    std::string expected = FinalPath(folder);
+    // Where either cannot be asked (before Vista; a RAM disk or a volume without a letter; a
+    // share whose folders cannot be read) nothing is known of where it leads.
+    const std::string expected = FinalPath(folder);
     const std::string found = FinalPath(path);
-    if (expected.empty() || found.empty()) return true;
-    if (expected.back() != '\\') expected += '\\';
-    return !SamePath(found, expected + name);
+    if (expected.empty() || found.empty()) return false;
+    return !SamePath(found, WithFinalSeparator(expected) + name);
 }
 
 bool Win32Disk::IsLink(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LeadsElsewhere(path);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The listing gives the reparse tag; a cloud file or a deduplicated one is no link.
+        WIN32_FIND_DATAA data;
+        const bool pattern = path.find_first_of("*?") != std::string::npos;
+        HANDLE find = pattern ? INVALID_HANDLE_VALUE : FindFirstFileA(path.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return true;
+        FindClose(find);
+        return IsLinkTag(data.dwReserved0);
+    }
+    // On Windows a name that is no reparse point is the file itself; under Wine a Linux link
+    // to a file shows as that file, and only where its path leads tells it.
+    return system_calls::RunningUnderWine() && LeadsElsewhere(path);
 }
 
 std::string Win32Disk::HolderOf(const std::string& path) {

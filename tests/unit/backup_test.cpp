@@ -207,6 +207,14 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.AddLink("E:\\Save\\Other", "E:\\Save\\Mail");
          },
          {O::Copied, O::SameDestination}},
+        {"a target whose file system numbers no file", "E:\\Save\\",
+         {"C:\\OE\\Id1\\Inbox.dbx", "C:\\OE\\Id2\\Inbox.dbx"},
+         [&] {
+             for (const char* box : {"C:\\OE\\Id1\\Inbox.dbx", "C:\\OE\\Id2\\Inbox.dbx"})
+                 disk.files[box] = "mail";
+             disk.numberless.insert("E:");
+         },
+         {O::Copied, O::Copied}},
         {"one file by two spellings", "E:\\Save\\", {"C:\\Mail\\a.pst", "c:\\mail\\A.pst"}, [] {},
          {O::Copied, O::Copied}},
         {"a destination that leaves the target", "E:\\Save\\", {"C:\\..\\..\\Other\\a.pst"}, [] {},
@@ -568,7 +576,10 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     struct Quiet : BackupReporter {
         void FileDone(const FileResult&) override {}
     } quiet;
-    disk.MakeDirectoryPath("E:\\Save\\Mail\\");
+    // In a folder of cloud files, which are reparse points and no links.
+    disk.MakeDirectoryPath("E:\\Save\\");
+    disk.AddDirectoryIn("E:\\Save\\Mail", kAttributeDirectory | kAttributeReparsePoint, 0x9000701A);
+    disk.cloudFiles.insert(copy);
     disk.files[copy + ".20200101-000000Z.bak.txt"] = "not a version";
     disk.files["E:\\Save\\Mail\\b.pst.20200101-000000Z.bak"] = "another file's";
     // Four runs keeping 2, the source changing: the two newest earlier copies stay.

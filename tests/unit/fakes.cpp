@@ -235,6 +235,7 @@ std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
     if (!Exists(resolved) || unlookable.count(resolved) || unlookable.count(path)) {
         return std::nullopt;
     }
+    if (numberless.count(resolved.substr(0, 2))) return KnownIdentity(FileIdentity{});
     // Each volume numbers its own files from 1, so indexes meet across volumes.
     const std::uint32_t volume = static_cast<unsigned char>(Fold(resolved[0])) * 256u +
                                  static_cast<unsigned char>(Fold(resolved[2]));
@@ -590,7 +591,10 @@ std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
     if (!resolved.empty() && links_.count(ResolveParent(path))) {
         return (IsDirectory(resolved) ? kAttributeDirectory : 0u) | kAttributeReparsePoint;
     }
-    if (files.count(resolved)) return 0x20u | (readOnly.count(resolved) ? kAttributeReadOnly : 0u);
+    if (files.count(resolved)) {
+        return 0x20u | (readOnly.count(resolved) ? kAttributeReadOnly : 0u) |
+               (cloudFiles.count(resolved) ? kAttributeReparsePoint : 0u);
+    }
     if (auto it = entries_.find(resolved); it != entries_.end()) return it->second.attributes;
     if (IsDirectory(resolved)) return kAttributeDirectory;
     return std::nullopt;

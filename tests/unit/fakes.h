@@ -109,6 +109,8 @@ public:
     PathSet unlookable; // there, but every lookup is denied (by any spelling, or this one)
     PathSet readOnly;   // files that copies and moves refuse to replace
     PathSet otherNames; // files known by other names too (hard links)
+    PathSet cloudFiles; // files that are reparse points of a cloud provider, and no links
+    PathSet numberless; // drives ("E:") whose file system gives every file the identity (0, 0)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
     std::map<std::string, int, PathLess> ownWriters;          // this program's open writers

@@ -75,6 +75,17 @@ TEST(PathParts, SamePathFoldsTheCaseOfAsciiLettersOnly) {
     }
 }
 
+TEST(PathParts, FinalPathsAreTakenAsPlainPaths) {
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("\\\\?\\C:\\Mail\\box.pst") + '\0', "C:\\Mail\\box.pst"}, // Vista counts the NUL
+        {"\\\\?\\UNC\\server\\share\\a.wab", "\\\\server\\share\\a.wab"},
+        {"C:\\x", "C:\\x"},
+        {"", ""},
+    };
+    for (const auto& [reported, plain] : cases)
+        EXPECT_EQ(PlainFinalPath(reported), plain) << plain;
+}
+
 TEST(PathParts, DigitPatternsNeverReadPastTheText) {
     EXPECT_TRUE(MatchesDigits("log 2026-", 4, "0000-"));
     EXPECT_FALSE(MatchesDigits("2026", 0, "0000-"));

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <set>
 
+#include "win32/startup.h"
 #include "win32/win32_disk.h"
 #include "app/ids.h"
 #include "app/program.h"
@@ -340,6 +341,22 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     ASSERT_TRUE(test::MakeLink(jobs / "Vintrel Backup.log", jobs / "secret.txt"));
     EXPECT_EQ(Run(Quoted("/backup", jobs.path()), "C:\\"), 1u);
     test::RemoveLink(jobs / "Vintrel Backup.log");
+    EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
+
+    // The turn is a file beside the profile, gone with its run. One that no run holds (left by
+    // a power cut), or a link planted at its name, is taken over, never what the link leads to;
+    // one that a run holds is waited for.
+    const std::string lock = jobs / "Vintrel Profile.lock";
+    EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES);
+    Win32Disk disk;
+    Handle turn, other;
+    test::WriteFile(lock, "left by a power cut");
+    EXPECT_TRUE(TakeTurn(disk, lock, 0, turn));
+    EXPECT_FALSE(TakeTurn(disk, lock, 0, other));
+    turn.Close();
+    EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES) << "deleted once closed";
+    ASSERT_TRUE(test::MakeLink(lock, jobs / "secret.txt"));
+    EXPECT_TRUE(TakeTurn(disk, lock, 0, turn));
     EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
 }
 
