@@ -19,6 +19,9 @@ for preset in win32 win64; do
     cmake --build --preset $preset
 done
 
+echo "== the program starts on Windows XP SP3: no import that XP lacks"
+python3 scripts/check-imports.py build/win32/bin/vintrel.exe
+
 echo "== the release zip (make dist): contents, checksum, a second build byte for byte"
 bash scripts/test-dist.sh
 
