@@ -285,14 +285,8 @@ TEST(SearchEnd, SaysHowManyNamesWereLeftOutAndWhy) {
         {{}, kSearchDoneText},
         {{Why::CodePage},
          "Information: Job finished. 1 name was left out: Windows' ANSI code page cannot hold it"},
-        {{Why::CodePage, Why::CodePage},
-         "Information: Job finished. 2 names were left out: Windows' ANSI code page cannot hold "
-         "them"},
-        {{Why::Spelling},
-         "Information: Job finished. 1 name was left out: no Windows path can spell it"},
-        {{Why::Spelling, Why::CodePage},
-         "Information: Job finished. 2 names were left out: Windows' ANSI code page cannot hold "
-         "1, no Windows path can spell 1"},
+        {{Why::Spelling, Why::Spelling},
+         "Information: Job finished. 2 names were left out: no Windows path can spell them"},
     };
     for (const auto& c : cases) {
         SearchResult result;
