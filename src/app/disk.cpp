@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "app/paths.h"
+
 namespace vintrel {
+
+std::string OpenableName(const DiskEntry& entry) {
+    if (entry.nameExact && IsPlainName(entry.name)) return entry.name;
+    return IsPlainName(entry.shortName) ? entry.shortName : "";
+}
 
 std::string ListingPattern(const std::string& directory) {
     std::string pattern = directory;

@@ -15,15 +15,25 @@ inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 struct DiskEntry {
-    std::string name; // the long name, as the platform reports it
+    // The long name in the ANSI code page, never a look-alike of it ("Lukasz" for "Łukasz"):
+    // "?" stands for each character the code page cannot hold.
+    std::string name;
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     std::uint64_t lastWriteTime = 0; // a FILETIME: 100-nanosecond steps since 1601
     std::uint32_t reparseTag = 0;    // with the reparse-point attribute: what kind of point it is
-    // The 8.3 name, where the listing gives one. Only asked for when the long name does not
-    // fit the ANSI code page (it then holds "?").
+    // The 8.3 name, where the listing gives one that the code page holds exactly; asked for
+    // where the long name cannot be opened as it is (see OpenableName).
     std::string shortName;
+    // False when `name` is not exactly the platform's name (the code page cannot hold it):
+    // it then only shows and classifies the entry, and never opens it.
+    bool nameExact = true;
 };
+
+// The one rule for the name an entry is listed, opened and written under: its long name where
+// the code page holds it exactly and it is plain (IsPlainName), else its short name where that
+// is plain, else none (empty): the entry is left out.
+std::string OpenableName(const DiskEntry& entry);
 
 // What a file or folder is, whatever path names it: the volume's serial number and the file's
 // index on that volume. Two paths name the same thing exactly when their identities agree.

@@ -21,11 +21,23 @@ bool SamePath(const std::string& a, const std::string& b) {
     return a.size() == b.size() && SameText(a, 0, b);
 }
 
-bool IsUnsafeName(const std::string& name) {
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    constexpr std::string_view kNoNameHolds = "\\/:*?\"<>|";
     for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '|') return true;
+        if (static_cast<unsigned char>(c) < 0x20 || kNoNameHolds.find(c) != kNoNameHolds.npos) {
+            return false;
+        }
     }
-    return false;
+    // A device is known by the name before its first dot, spaces at its end dropped.
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = FoldCase(c);
+    if (base == "nul" || base == "con" || base == "aux" || base == "prn") return false;
+    return !(base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) &&
+             base[3] >= '1' && base[3] <= '9');
 }
 
 bool MatchesDigits(const std::string& text, std::size_t at, std::string_view pattern) {

@@ -30,9 +30,14 @@ inline std::string WithFinalSeparator(std::string folder) {
     return folder;
 }
 
-// A name that would forge a line of the profile, the log or the console if written as it is:
-// one holding a control character (a line break) or the profile's "|".
-bool IsUnsafeName(const std::string& name);
+// Whether a name, joined to its folder's path, is one that the ANSI calls open to exactly that
+// file or folder, and that can be written in a line of the profile, the log or the console: not
+// empty; no control character (a line break would forge a line), none of \ / : * ? " < > |
+// (which no Windows name holds: under Wine they come from Linux names, and "?" is also where
+// the code page could not hold a character); no final dot or space (Windows drops them, and
+// then opens another name); and no device's name (NUL, CON, AUX, PRN, COM1 to COM9, LPT1 to
+// LPT9, with any ending: "nul.pst" opens the device, not the file).
+bool IsPlainName(const std::string& name);
 
 // Whether the text holds the pattern from `at` on: a "0" in the pattern stands for any digit,
 // every other character for itself ("0000-" for a year and its dash).

@@ -22,6 +22,11 @@ inline constexpr const char* kSearchStartText =
     "Information: searching default drive 'C:' in expected user profile directory";
 inline constexpr const char* kSearchDoneText =
     "Information: Job finished. Found all there was to find";
+// A search that left names out says instead how many and why: "Information: Job finished.
+// 2 names were left out: Windows' ANSI code page cannot hold them".
+inline constexpr const char* kSearchEndedText = "Information: Job finished. ";
+inline constexpr const char* kLeftOutCodePageText = "Windows' ANSI code page cannot hold ";
+inline constexpr const char* kLeftOutSpellingText = "no Windows path can spell ";
 
 // The target and the backup; a suffix follows the name of a file that is not copied.
 inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";

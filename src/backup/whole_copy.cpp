@@ -141,7 +141,8 @@ void PruneVersions(Disk& disk, const std::string& destination, int keep) {
     std::unique_ptr<DirectoryReader> reader = disk.OpenDirectory(folder);
     DiskEntry entry;
     while (reader && reader->Next(entry)) {
-        if (!(entry.attributes & kAttributeDirectory) && IsVersionOf(entry.name, fileName)) {
+        if (!(entry.attributes & kAttributeDirectory) && entry.nameExact &&
+            IsVersionOf(entry.name, fileName)) {
             versions.push_back(entry.name);
         }
     }

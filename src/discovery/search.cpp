@@ -138,13 +138,9 @@ private:
     std::set<FileIdentity> visited_;
 };
 
-// The name under which an entry is opened and listed: a name that the ANSI code page cannot
-// hold comes with "?" in it, which would be taken as a wildcard, and an unsafe one must not be
-// written anywhere; the short name opens the same file or folder. Empty when there is none.
-std::string OpenableName(const DiskEntry& entry) {
-    if (entry.name.find('?') == std::string::npos && !IsUnsafeName(entry.name)) return entry.name;
-    if (entry.shortName.find('?') != std::string::npos || IsUnsafeName(entry.shortName)) return "";
-    return entry.shortName;
+// Why an entry that no name opens is left out.
+LeftOutWhy WhyLeftOut(const DiskEntry& entry) {
+    return entry.nameExact ? LeftOutWhy::Spelling : LeftOutWhy::CodePage;
 }
 
 // The copies that the backups' records name, as the walk has met the records so far.
@@ -170,7 +166,7 @@ private:
 // A data file met in the folder being read: listed once the folder's record is known.
 struct FoundFile {
     std::string path;     // under the name that opens it
-    std::string longPath; // under its long name
+    std::string longPath; // under its long name, where that is exactly the platform's
     DataFileKind kind;
 };
 
@@ -241,9 +237,8 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
             if (entry.attributes & kAttributeDirectory) {
                 if (entry.name == "." || entry.name == "..") continue;
                 if (name.empty()) {
-                    if (IsUnsafeName(entry.name)) {
-                        result.leftOut.push_back(Printable(prefix + entry.name + "\\"));
-                    }
+                    result.leftOut.push_back(
+                        {Printable(prefix + entry.name + "\\"), WhyLeftOut(entry)});
                     continue;
                 }
                 std::string path = prefix + name;
@@ -267,20 +262,18 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
             const std::optional<DataFileKind> kind = ClassifyDataFile(longPath);
             if (!kind) continue;
             if (name.empty()) {
-                if (IsUnsafeName(entry.name)) {
-                    result.leftOut.push_back(Printable(longPath));
-                    continue;
-                }
-                name = entry.name;
+                result.leftOut.push_back({Printable(longPath), WhyLeftOut(entry)});
+                continue;
             }
+            if (!entry.nameExact) longPath.clear();
             found.push_back({prefix + name, std::move(longPath), *kind});
         }
         reader.reset();
         if (hasRecord) copies.Read(disk, prefix);
         for (const FoundFile& file : found) {
             if (copies.Names(file.path)) continue;
-            // A long name with "?" for what the code page cannot hold could match by chance.
-            if (file.longPath != file.path && file.longPath.find('?') == std::string::npos &&
+            // A long name with "?" for what the code page cannot hold is none to match.
+            if (!file.longPath.empty() && file.longPath != file.path &&
                 copies.Names(file.longPath)) {
                 continue;
             }
@@ -291,8 +284,24 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
     }
 
     upkeep.Finish();
-    if (list) list->SetStatusText(kMessageField, kSearchDoneText);
+    if (list) list->SetStatusText(kMessageField, SearchEndText(result));
     return result;
+}
+
+std::string SearchEndText(const SearchResult& result) {
+    if (result.leftOut.empty()) return kSearchDoneText;
+    std::size_t codePage = 0;
+    for (const LeftOutName& name : result.leftOut)
+        codePage += name.why == LeftOutWhy::CodePage;
+    const std::size_t spelling = result.leftOut.size() - codePage;
+    const std::size_t all = result.leftOut.size();
+    const std::string them = all == 1 ? "it" : "them";
+    std::string text = kSearchEndedText + std::to_string(all) +
+                       (all == 1 ? " name was left out: " : " names were left out: ");
+    if (spelling == 0) return text + kLeftOutCodePageText + them;
+    if (codePage == 0) return text + kLeftOutSpellingText + them;
+    return text + kLeftOutCodePageText + std::to_string(codePage) + ", " + kLeftOutSpellingText +
+           std::to_string(spelling);
 }
 
 } // namespace vintrel

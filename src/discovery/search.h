@@ -29,12 +29,27 @@ std::optional<DataFileKind> ClassifyDataFile(const std::string& fullPath);
 // spinner then turns by one.
 std::string NextSpinnerMark(std::string& spinner);
 
-// What a search could not list.
-struct SearchResult {
-    // Files and folders whose names would forge a line of the profile or the log (a line
-    // break, a "|") and that have no short name to go by; control characters shown as "?".
-    std::vector<std::string> leftOut;
+// Why a file or folder is left out of the list: no name of it opens it through the ANSI calls
+// (see OpenableName), and it has no short name that does.
+enum class LeftOutWhy {
+    CodePage, // the ANSI code page cannot hold its name
+    Spelling, // no Windows path can spell its name (a line break, "|", ":", a final dot, "NUL")
 };
+
+struct LeftOutName {
+    std::string path; // a folder's ends in "\"; control characters shown as "?"
+    LeftOutWhy why;
+    friend bool operator==(const LeftOutName&, const LeftOutName&) = default;
+};
+
+// What a search could not list: the data files, and every folder, left out, in the order met.
+struct SearchResult {
+    std::vector<LeftOutName> leftOut;
+};
+
+// What the window's status says when a search ends: that all was found, or how many names it
+// left out and why.
+std::string SearchEndText(const SearchResult& result);
 
 // Empties both lists, then walks every directory below the start in depth-first pre-order
 // and lists every data file it meets, apart from the copies that a backup's record names

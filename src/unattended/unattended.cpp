@@ -149,8 +149,13 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     bool profileSaved = true;
     if (line.search) {
         const SearchResult found = SearchDataFiles(state, disk, nullptr, nullptr, "C:");
-        for (const std::string& path : found.leftOut)
-            log.Line("  " + path + ": left out of the list: its name holds a line break or \"|\"");
+        for (const LeftOutName& name : found.leftOut) {
+            log.Line("  " + name.path + ": left out of the list: " +
+                     (name.why == LeftOutWhy::CodePage
+                          ? "Windows' ANSI code page cannot hold its name"
+                          : "no Windows path can spell its name (a line break, \"|\", \":\", "
+                            "a final dot or a device's name such as NUL)"));
+        }
         if (state.profileList.empty()) return NothingDone(log, "the search found no file");
         profileSaved = WriteProfile(state, disk) == ProfileSave::Saved;
         log.Line(profileSaved ? "The search found " + std::to_string(state.profileList.size()) +

@@ -1,5 +1,5 @@
 // What a folder holds: listings, the entry a path names, and the short names that stand in
-// for names the ANSI code page cannot hold.
+// for names the ANSI code page cannot hold exactly.
 #include "win32/win32_disk.h"
 
 #include <windows.h>
@@ -15,9 +15,40 @@ namespace vintrel {
 
 namespace {
 
-DiskEntry EntryOf(const WIN32_FIND_DATAA& data) {
+// A path the way the ANSI calls read it.
+std::wstring WideOf(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.pop_back();
+    return wide;
+}
+
+// A name in the ANSI code page, and whether exactly: what the code page cannot hold becomes
+// "?", never a look-alike (the ANSI listing gives "Lukasz" for "Łukasz", "8" for "∞", "/" for
+// a fullwidth slash: another file, or none), and the name is exact only when it comes back as
+// the very same name. Where the code page is UTF-8 (Windows 10 can make it so) the flags and
+// the stand-in are refused, and only the way back tells.
+std::string AnsiOf(const wchar_t* wide, bool& exact) {
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* used = utf8 ? nullptr : &usedDefault;
+    const char* standIn = utf8 ? nullptr : "?";
+    exact = false;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide, -1, nullptr, 0, standIn, used);
+    if (length <= 0) return "";
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide, -1, text.data(), length, standIn, used);
+    text.pop_back();
+    exact = !usedDefault && WideOf(text) == wide;
+    return text;
+}
+
+// What a listing says of an entry, but its names.
+template <typename FindData> DiskEntry FactsOf(const FindData& data) {
     DiskEntry entry;
-    entry.name = data.cFileName;
     entry.attributes = data.dwFileAttributes;
     entry.size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
     entry.lastWriteTime = TimeOf(data.ftLastWriteTime);
@@ -26,32 +57,23 @@ DiskEntry EntryOf(const WIN32_FIND_DATAA& data) {
     return entry;
 }
 
-// The short name of the n-th entry (counted from 0) named `name` in a listing, from the
-// standard find level, which gives short names where the basic level leaves them out.
-std::string ShortNameOf(const std::string& pattern, const std::string& name, int occurrence) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return "";
-    std::string shortName;
-    int seen = 0;
-    do {
-        if (name == data.cFileName && seen++ == occurrence) {
-            shortName = data.cAlternateFileName;
-            break;
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return shortName;
+DiskEntry EntryOf(const WIN32_FIND_DATAW& data) {
+    DiskEntry entry = FactsOf(data);
+    entry.name = AnsiOf(data.cFileName, entry.nameExact);
+    bool exact = false;
+    entry.shortName = AnsiOf(data.cAlternateFileName, exact);
+    if (!exact) entry.shortName.clear();
+    return entry;
 }
 
-// Lists with FindFirstFileExA where Windows has the basic level (no short names, larger
+// Lists with FindFirstFileExW where Windows has the basic level (no short names, larger
 // batches): the same entries in the same order, fetched faster. Older Windows refuses it,
-// and from then on the classic FindFirstFileA does the work.
+// and from then on the classic FindFirstFileW does the work.
 bool basicLevelRefused = false;
 
-HANDLE StartListing(const std::string& pattern, WIN32_FIND_DATAA& data) {
+HANDLE StartListing(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
     if (!basicLevelRefused) {
-        HANDLE find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
+        HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (find != INVALID_HANDLE_VALUE) return find;
         const DWORD error = GetLastError();
@@ -61,38 +83,61 @@ HANDLE StartListing(const std::string& pattern, WIN32_FIND_DATAA& data) {
         }
         basicLevelRefused = true;
     }
-    return FindFirstFileA(pattern.c_str(), &data);
+    return FindFirstFileW(pattern.c_str(), &data);
 }
 
 class Win32DirectoryReader : public DirectoryReader {
 public:
     // An empty directory (one without even "." and "..") has no find handle.
-    Win32DirectoryReader(HANDLE find, const WIN32_FIND_DATAA& first, std::string pattern)
+    Win32DirectoryReader(HANDLE find, const WIN32_FIND_DATAW& first, std::wstring pattern)
         : find_(find), data_(first), pattern_(std::move(pattern)) {}
     ~Win32DirectoryReader() override {
         if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
     }
     bool Next(DiskEntry& entry) override {
         if (find_ == INVALID_HANDLE_VALUE) return false;
-        if (!haveData_ && !FindNextFileA(find_, &data_)) return false;
+        if (!haveData_ && !FindNextFileW(find_, &data_)) return false;
         haveData_ = false;
         entry = EntryOf(data_);
-        entry.shortName = data_.cAlternateFileName;
-        // A name that the ANSI code page cannot hold ("?" in it) is only reachable through
-        // its short name, and one that would forge a line is only written as that.
-        if (entry.shortName.empty() &&
-            (entry.name.find('?') != std::string::npos || IsUnsafeName(entry.name))) {
-            entry.shortName = ShortNameOf(pattern_, entry.name, unreadableNames_[entry.name]++);
+        // A name that cannot be opened as it is goes by its short name, which the basic level
+        // leaves out.
+        if (entry.shortName.empty() && OpenableName(entry).empty()) {
+            entry.shortName = ShortNameOf(data_.cFileName);
         }
         return true;
     }
 
 private:
+    // The short name of an entry of this folder, from one listing at the standard level made
+    // when the first is needed (wide names are told apart exactly); empty where it has none
+    // that the code page holds exactly.
+    std::string ShortNameOf(const std::wstring& name) {
+        if (!shortNamesRead_) {
+            shortNamesRead_ = true;
+            WIN32_FIND_DATAW data;
+            HANDLE find = FindFirstFileW(pattern_.c_str(), &data);
+            if (find != INVALID_HANDLE_VALUE) {
+                do {
+                    if (data.cAlternateFileName[0]) {
+                        shortNames_[data.cFileName] = data.cAlternateFileName;
+                    }
+                } while (FindNextFileW(find, &data));
+                FindClose(find);
+            }
+        }
+        const auto found = shortNames_.find(name);
+        if (found == shortNames_.end()) return "";
+        bool exact = false;
+        const std::string shortName = AnsiOf(found->second.c_str(), exact);
+        return exact ? shortName : "";
+    }
+
     HANDLE find_;
-    WIN32_FIND_DATAA data_;
-    std::string pattern_;
+    WIN32_FIND_DATAW data_;
+    std::wstring pattern_;
     bool haveData_ = true;
-    std::map<std::string, int> unreadableNames_; // how often each such name came so far
+    bool shortNamesRead_ = false;
+    std::map<std::wstring, std::wstring> shortNames_;
 };
 
 } // namespace
@@ -124,7 +169,9 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
     HANDLE find = FindFirstFileA(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return std::nullopt;
     FindClose(find);
-    return EntryOf(data);
+    DiskEntry entry = FactsOf(data);
+    entry.name = data.cFileName;
+    return entry;
 }
 
 std::optional<std::uint32_t> Win32Disk::Attributes(const std::string& path) {
@@ -153,13 +200,15 @@ std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& dir
     const std::string pattern = ListingPattern(directory);
     // A request that does not fit in a Windows path is refused, never cut short.
     if (pattern.size() > kMaxPathChars) return nullptr;
-    WIN32_FIND_DATAA data{};
-    HANDLE find = StartListing(pattern, data);
+    // Listed by wide names, which the ANSI listing would give as look-alikes of other files.
+    const std::wstring widePattern = WideOf(pattern);
+    WIN32_FIND_DATAW data{};
+    HANDLE find = StartListing(widePattern, data);
     if (find == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return nullptr;
-        return std::make_unique<Win32DirectoryReader>(INVALID_HANDLE_VALUE, data, pattern);
+        return std::make_unique<Win32DirectoryReader>(INVALID_HANDLE_VALUE, data, widePattern);
     }
-    return std::make_unique<Win32DirectoryReader>(find, data, pattern);
+    return std::make_unique<Win32DirectoryReader>(find, data, widePattern);
 }
 
 } // namespace vintrel

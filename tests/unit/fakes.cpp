@@ -34,6 +34,7 @@ bool AtOrBelow(const std::string& path, const std::string& place) {
 DiskEntry Entry(const std::string& name, std::uint32_t attributes, std::uint64_t size) {
     DiskEntry entry;
     entry.name = name;
+    entry.nameExact = name.find('?') == std::string::npos;
     entry.attributes = attributes;
     entry.size = size;
     return entry;
@@ -182,7 +183,10 @@ void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes, std:
 
 void FakeDisk::AddDirectoryIn(const std::string& path, std::uint32_t attributes,
                               std::uint32_t reparseTag, const std::string& shortName) {
-    listings_[Parent(path)].push_back({Name(path), attributes, 0, 0, reparseTag, shortName});
+    DiskEntry entry = Entry(Name(path), attributes, 0);
+    entry.reparseTag = reparseTag;
+    entry.shortName = shortName;
+    listings_[Parent(path)].push_back(entry);
     auto& own = listings_[shortName.empty() ? path : Join(Parent(path), shortName)];
     if (own.empty()) {
         own.push_back(Entry(".", kAttributeDirectory, 0));

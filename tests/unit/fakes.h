@@ -38,7 +38,8 @@ public:
     }
     // Builds a tree: each entry also shows in its parent's listing, in the order added.
     // Directories other than drive roots list "." and ".." first, as Windows does. A short
-    // name, where given, is the one the entry opens under.
+    // name, where given, is the one the entry opens under. A "?" in a name stands where the
+    // code page cannot hold a character, as the real listing shows it: the name is not exact.
     void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20,
                    std::uint64_t size = 10, std::uint64_t lastWriteTime = 0,
                    const std::string& shortName = "");

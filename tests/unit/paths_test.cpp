@@ -92,5 +92,34 @@ TEST(PathParts, DigitPatternsNeverReadPastTheText) {
     EXPECT_FALSE(MatchesDigits("2026-", 9, "0"));
 }
 
+TEST(PathParts, PlainNamesAreThoseAWindowsPathOpensAndALineHolds) {
+    const std::pair<const char*, bool> cases[] = {
+        {"box.pst", true},
+        {"\xc4pfel.pst", true}, // what the code page holds is plain
+        {".pst", true},
+        {"nullify.pst", true},
+        {"com10.pst", true},
+        {"coma.pst", true},
+        {"console", true},
+        {"", false},
+        {"?ukasz.pst", false}, // "?" where the code page could not hold a character
+        {"a\nb.pst", false},
+        {"a|b.pst", false},
+        {"co:lon.pst", false},
+        {"back\\slash.pst", false},
+        {"a<b>*.pst", false},
+        {"folder.", false}, // Windows drops the final dot, and opens "folder"
+        {"box.pst ", false},
+        {"nul.pst", false}, // devices, with any ending
+        {"Aux.pab", false},
+        {"con .wab", false},
+        {"COM1.pst", false},
+        {"lpt9", false},
+        {".", false},
+    };
+    for (const auto& [name, plain] : cases)
+        EXPECT_EQ(IsPlainName(name), plain) << name;
+}
+
 } // namespace
 } // namespace vintrel

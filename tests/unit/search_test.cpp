@@ -169,11 +169,11 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     for (const auto& [link, target] : links)
         disk.AddLink(link, target);
     SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(Paths(), (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
-                                "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab",
-                                "C:\\R\\OneDrive\\cloud.pst", "C:\\R\\Dedup\\dedup.pst",
-                                "C:\\R\\Vendor\\vendor.pst", "C:\\R\\Desktop\\Outlook\\h.pst",
-                                "C:\\R\\ShareMail\\s.pst"}));
+    EXPECT_EQ(Paths(),
+              (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
+                       "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\R\\OneDrive\\cloud.pst",
+                       "C:\\R\\Dedup\\dedup.pst", "C:\\R\\Vendor\\vendor.pst",
+                       "C:\\R\\Desktop\\Outlook\\h.pst", "C:\\R\\ShareMail\\s.pst"}));
     // From the drive's root, a link into a folder just below it leads into the tree all the
     // same, and one to a share's folder leads off it.
     const Strings fromTree = Paths();
@@ -233,10 +233,10 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
                        "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst"}));
 }
 
-TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
+TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNamesOrLeftOutAndSaid) {
     disk.AddDirectoryIn("C:\\R\\???", kAttributeDirectory, 0, "___~~4SY");
     disk.AddFileIn("C:\\R\\___~~4SY\\inner.pst");
-    disk.AddDirectoryIn("C:\\R\\??", kAttributeDirectory); // no short name: passed over
+    disk.AddDirectoryIn("C:\\R\\??", kAttributeDirectory); // no short name: left out
     disk.AddFileIn("C:\\R\\??\\lost.pst");
     // A file is known by its long name and listed under the short one, which opens it.
     disk.AddFileIn("C:\\R\\??????.pst", 0x20, 10, 0, "___~~5HW.PST");
@@ -247,18 +247,53 @@ TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNames) {
     disk.AddFileIn("C:\\R\\l\nf.pst", 0x20, 10, 0, "L\nF~1.PST"); // Wine's short name keeps it
     disk.AddDirectoryIn("C:\\R\\line\rbreak");
     disk.AddFileIn("C:\\R\\tab\t.txt");
-    disk.AddFileIn("C:\\R\\??.wab"); // no short name: listed as it is named
+    disk.AddFileIn("C:\\R\\??.wab"); // no short name: "?" would be a wildcard
+    // Linux names under Wine that a Windows path opens as another file, or as a device.
+    disk.AddFileIn("C:\\R\\co:lon.pst", 0x20, 10, 0, "CO:L~GRQ.PST");
+    disk.AddFileIn("C:\\R\\nul.pst");
+    disk.AddDirectoryIn("C:\\R\\dd.", kAttributeDirectory, 0, "DD~1");
+    disk.AddFileIn("C:\\R\\DD~1\\in.pst");
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(result.leftOut, (Strings{"C:\\R\\a|b.pst", "C:\\R\\l?f.pst", "C:\\R\\line?break\\"}));
+    const LeftOutWhy codePage = LeftOutWhy::CodePage, spelling = LeftOutWhy::Spelling;
+    EXPECT_EQ(result.leftOut, (std::vector<LeftOutName>{{"C:\\R\\??\\", codePage},
+                                                        {"C:\\R\\a|b.pst", spelling},
+                                                        {"C:\\R\\l?f.pst", spelling},
+                                                        {"C:\\R\\line?break\\", spelling},
+                                                        {"C:\\R\\??.wab", codePage},
+                                                        {"C:\\R\\co:lon.pst", spelling},
+                                                        {"C:\\R\\nul.pst", spelling}}));
+    EXPECT_EQ(screen.statusFields[kMessageField],
+              "Information: Job finished. 7 names were left out: Windows' ANSI code page cannot "
+              "hold 2, no Windows path can spell 5");
     const Strings paths = Paths();
     EXPECT_EQ(paths[3], "C:\\R\\Q_C_~1.PST");
     EXPECT_EQ(paths[2], "C:\\R\\___~~5HW.PST");
     EXPECT_EQ(screen.rows[2][0], "___~~5HW.PST");
     EXPECT_EQ(screen.rows[2][1], "Outlook personal folders");
-    EXPECT_EQ(paths.back(), "C:\\R\\___~~4SY\\inner.pst");
-    EXPECT_EQ(std::count(paths.begin(), paths.end(), "C:\\R\\??.wab"), 1);
+    EXPECT_EQ(paths[paths.size() - 2], "C:\\R\\___~~4SY\\inner.pst");
+    EXPECT_EQ(paths.back(), "C:\\R\\DD~1\\in.pst");
     EXPECT_EQ(paths.size(), 9u);
     EXPECT_EQ(std::count(disk.listed.begin(), disk.listed.end(), "C:\\R\\??\\*.*"), 0);
+}
+
+TEST(SearchEnd, SaysHowManyNamesWereLeftOutAndWhy) {
+    using Why = LeftOutWhy;
+    const struct {
+        std::vector<Why> leftOut;
+        std::string said;
+    } cases[] = {
+        {{}, kSearchDoneText},
+        {{Why::CodePage},
+         "Information: Job finished. 1 name was left out: Windows' ANSI code page cannot hold it"},
+        {{Why::Spelling, Why::Spelling},
+         "Information: Job finished. 2 names were left out: no Windows path can spell them"},
+    };
+    for (const auto& c : cases) {
+        SearchResult result;
+        for (const Why why : c.leftOut)
+            result.leftOut.push_back({"C:\\x.pst", why});
+        EXPECT_EQ(SearchEndText(result), c.said);
+    }
 }
 
 TEST_F(SearchTest, DirectoryNamedLikeADataFileIsWalkedNotListed) {

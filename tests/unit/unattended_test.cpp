@@ -293,6 +293,7 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     disk.AddDirectoryIn("C:\\Mail");
     disk.AddFileIn("C:\\Mail\\a.pst");
     disk.AddFileIn("C:\\Mail\\q\nC:|forged|x.pst"); // no short name to go by
+    disk.AddFileIn("C:\\Mail\\?ukasz.pst");         // the code page cannot hold its name
     Profile() = "E:\\Bak\\\r\nC:\\Old\\gone.pst|k|v\r\n";
     setting.currentDirectory = "C:\\Jobs";
     EXPECT_EQ(Run({"/search", "/backup"}), kAllCopied);
@@ -300,8 +301,13 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
                          "C:\\Mail\\b.wab|Windows address book|[No idea]\r\n");
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
     EXPECT_NE(Log().find("search and backup"), std::string::npos);
-    EXPECT_NE(Log().find("\r\n  C:\\Mail\\q?C:|forged|x.pst: left out of the list: its name holds "
-                         "a line break or \"|\"\r\n"),
+    EXPECT_NE(Log().find("\r\n  C:\\Mail\\q?C:|forged|x.pst: left out of the list: no Windows path "
+                         "can spell its name (a line break, \"|\", \":\", a final dot or a "
+                         "device's name such as NUL)\r\n"),
+              std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("\r\n  C:\\Mail\\?ukasz.pst: left out of the list: Windows' ANSI code "
+                         "page cannot hold its name\r\n"),
               std::string::npos)
         << Log();
 

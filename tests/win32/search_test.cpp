@@ -6,6 +6,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "win32/win32_disk.h"
@@ -291,7 +293,8 @@ TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortN
     }
     // Wine's short name keeps the line break: the file is left out, and said to be.
     if (forged) {
-        EXPECT_EQ(result.leftOut, (Strings{root / "q?C:|Outlook personal folders|x.pst"}));
+        const LeftOutName said{root / "q?C:|Outlook personal folders|x.pst", LeftOutWhy::Spelling};
+        EXPECT_EQ(result.leftOut, std::vector<LeftOutName>{said});
     }
     ASSERT_EQ(japaneseNamed.size(), 2u);
     for (const std::string& path : japaneseNamed) {
@@ -304,6 +307,48 @@ TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortN
     DeleteFileW((japanese + L"\\inner.pst").c_str());
     DeleteFileW((japanese + L".pst").c_str());
     RemoveDirectoryW(japanese.c_str());
+}
+
+TEST_F(RealSearchTest, ANameTheCodePageCannotHoldIsNeverListedAsItsLookAlike) {
+    // "Łukasz.pst" beside "Lukasz.pst", and a folder "Łdir": the ANSI listing gives "Lukasz.pst"
+    // twice, and "Ldir", which is no folder. Made on the Linux side as Linux programs make
+    // them (UTF-8), and on Windows by wide names.
+    test::WriteFile(root / "Lukasz.pst", "ascii");
+    const std::wstring top(root.path().begin(), root.path().end());
+    const std::wstring polish = top + L"\\\u0141ukasz.pst", folder = top + L"\\\u0141dir";
+    if (!test::RunLinuxShell("cd '" + test::LinuxName(root.path()) +
+                             "' && d=$(printf '\\305\\201dir') && mkdir $d && printf in > $d/in.pst"
+                             " && printf polish > $(printf '\\305\\201ukasz.pst')")) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const auto& [path, text] :
+             {std::pair(polish, "polish"), {folder + L"\\in.pst", "in"}}) {
+            HANDLE file =
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            DWORD written = 0;
+            ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+            CloseHandle(file);
+        }
+    }
+    ASSERT_NE(GetFileAttributesW((folder + L"\\in.pst").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(GetFileAttributesW(polish.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const SearchResult result = SearchDataFiles(state, disk, layer, root.path());
+    std::map<std::string, Strings> byContents;
+    for (const std::string& entry : state.profileList)
+        byContents[test::Contents(EntryPath(entry))].push_back(EntryPath(entry));
+    EXPECT_EQ(byContents["ascii"], Strings{root / "Lukasz.pst"});
+    // Each is listed under a short name that opens it (Wine 8 makes one), or left out and said.
+    const auto said = [&](const std::string& path) {
+        return std::count(result.leftOut.begin(), result.leftOut.end(),
+                          LeftOutName{path, LeftOutWhy::CodePage});
+    };
+    EXPECT_EQ(byContents["polish"].size() + said(root / "?ukasz.pst"), 1u);
+    EXPECT_EQ(byContents["in"].size() + said(root / "?dir\\"), 1u);
+    EXPECT_EQ(byContents["<unreadable>"], Strings{}) << "every listed path opens its file";
+    EXPECT_EQ(Status(0), SearchEndText(result));
+    DeleteFileW(polish.c_str());
+    DeleteFileW((folder + L"\\in.pst").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(RealSearchTest, FolderLinksLeadOnceOffTheDriveAndNeverBackIntoTheTree) {
