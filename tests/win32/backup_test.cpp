@@ -361,8 +361,8 @@ public:
                                         "'"));
     }
     // Right after the earlier copy was moved aside to its second name.
-    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override {
-        std::unique_ptr<HeldFile> held = Win32Disk::HoldSoleFile(path);
+    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override {
+        std::unique_ptr<HeldFile> held = Win32Disk::HoldSoleFile(path, why);
         if (!held) return held;
         class Held : public HeldFile {
         public:
