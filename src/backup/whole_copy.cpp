@@ -121,7 +121,7 @@ std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination
     } else if (!disk.Absent(version)) {
         why = "a file of its version's name is there already";
     } else if (!(kept = HoldEarlierCopy(disk, destination, held)) || !kept->MoveTo(version)) {
-        why = held == DiskError::InUse ? "" : "it could not be renamed";
+        why = "it could not be renamed";
         kept.reset();
     }
     if (notKept) *notKept = why;
