@@ -69,8 +69,7 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
 
 // Tries a step again while another program holds the file it needs, each pause twice the
 // one before; the step gives DiskError::None when it worked. The last try's failure.
-template <typename Step>
-DiskError WhileHeld(Disk& disk, Step step) {
+template <typename Step> DiskError WhileHeld(Disk& disk, Step step) {
     DiskError why = step();
     std::uint32_t pause = kFirstHeldPause;
     for (int tries = 1; why == DiskError::InUse && tries < kHeldTries; ++tries, pause *= 2) {
@@ -284,8 +283,8 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             if (const std::optional<std::uint32_t> marks = disk.Attributes(destination))
                 disk.SetAttributes(destination, *marks | kAttributeReadOnly);
         }
-        outcome = why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld
-                                          : OutcomeOf(Side::Target, why);
+        outcome =
+            why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld : OutcomeOf(Side::Target, why);
     }
     copy.reset();
     disk.RemoveFile(temporary);

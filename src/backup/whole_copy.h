@@ -40,7 +40,7 @@ enum class CopyOutcome {
     TooLarge, // beyond what the target drive's file system holds in one file
     PathTooLong,
     OntoItself,
-    SourceChanged,   // written to while it was copied
+    SourceChanged,    // written to while it was copied
     OverwritesListed, // its destination is another listed file
     SameDestination,  // another listed file was copied to that destination in this run
     OutsideTarget,    // its destination names no file below the target folder

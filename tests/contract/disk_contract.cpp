@@ -97,7 +97,8 @@ void CheckDiskContract(ContractPlace& place) {
         DiskError why = DiskError::None;
         std::unique_ptr<FileWriter> copy = d.CreateNewFile(r + "\\open.tmp", why);
         if (!copy || !copy->Write("new", 3)) return false;
-        const bool refused = !copy->MoveOver(r + "\\open.pst") && copy->Failure() == DiskError::InUse;
+        const bool refused =
+            !copy->MoveOver(r + "\\open.pst") && copy->Failure() == DiskError::InUse;
         const bool notHeld = !d.HoldSoleFile(r + "\\open.pst", why) && why == DiskError::InUse;
         const bool kept = contents(r + "\\open.pst") == "old";
         place.HoldOpen(r + "\\open.pst", false);
@@ -174,8 +175,7 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.RemoveFile(r + "\\none.pst");
          }},
         {"a held file moves and goes by its handle, never over a read-only file", heldFile},
-        {"a file another program has open is neither replaced nor held until it lets go",
-         heldOpen},
+        {"a file another program has open is neither replaced nor held until it lets go", heldOpen},
         {"only a plain file's one name is held",
          [&] {
              DiskError why = DiskError::None;

@@ -444,7 +444,8 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
         int keep;
         std::size_t heldFor; // pauses until the holder lets go
     } cases[] = {
-        {"held all the while", 0, 0, 9},       {"let go after two tries", 0, 0, 2},
+        {"held all the while", 0, 0, 9},
+        {"let go after two tries", 0, 0, 2},
         {"a large one, moved aside", 3 * kReleaseStep, 0, 9},
         {"a large one kept as a version", 3 * kReleaseStep, 2, 9},
         {"kept as a version, let go at the last try", 0, 2, 4},
@@ -466,7 +467,8 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
             if (disk.pauses.size() == c.heldFor) disk.heldOpen.clear();
         };
         const FileResult file = BackUpEntries("E:\\Save\\", {"C:\\Mail\\a.pst|k|v"}, disk, nullptr,
-                                              quiet, false, c.keep).files.at(0);
+                                              quiet, false, c.keep)
+                                    .files.at(0);
         const bool held = c.heldFor > 4;
         EXPECT_EQ(file.outcome, held ? CopyOutcome::EarlierCopyHeld : CopyOutcome::Copied);
         EXPECT_EQ(file.holder, held ? "OUTLOOK.EXE" : "");
@@ -484,8 +486,9 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
     disk.heldOpen.insert(copy);
     state.profileList = {"C:\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
-    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. The earlier copy is open in another "
-                                "program (OUTLOOK.EXE); close it and try again"}));
+    EXPECT_EQ(Boxes(),
+              (Strings{"box Error: a.pst Not backed up. The earlier copy is open in another "
+                       "program (OUTLOOK.EXE); close it and try again"}));
 }
 
 TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {

@@ -329,10 +329,9 @@ public:
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;
         auto size = disk_.sizes.find(path_);
-        return FileFacts{size != disk_.sizes.end() ? size->second : file->second.size(),
-                         disk_.lastWrite[path_],
-                         0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u) |
-                             disk_.marks[path_]};
+        return FileFacts{
+            size != disk_.sizes.end() ? size->second : file->second.size(), disk_.lastWrite[path_],
+            0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u) | disk_.marks[path_]};
     }
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
@@ -479,10 +478,11 @@ private:
 
 std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskError& why) {
     const std::string name = ResolveParent(path);
-    why = links_.count(name) || otherNames.count(name) || IsDirectory(name) ? DiskError::AccessDenied
-          : !files.count(name)                                ? DiskError::NotFound
-          : ownWriters.count(name) || HeldElsewhere(path)     ? DiskError::InUse
-                                                              : DiskError::None;
+    why = links_.count(name) || otherNames.count(name) || IsDirectory(name)
+              ? DiskError::AccessDenied
+          : !files.count(name)                            ? DiskError::NotFound
+          : ownWriters.count(name) || HeldElsewhere(path) ? DiskError::InUse
+                                                          : DiskError::None;
     return why == DiskError::None ? std::make_unique<FakeHeld>(*this, name) : nullptr;
 }
 

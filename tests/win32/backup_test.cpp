@@ -108,10 +108,12 @@ TEST_F(RealBackupTest, LockedAndMissingSourcesEachGetABoxAndTheRunGoesOn) {
     // Windows names the holder (here this very test) in between; Wine cannot tell.
     const std::string& held = answerer.seen[0].text;
     EXPECT_EQ(held.rfind("Inbox.dbx Not backed up. The earlier copy is open in another program", 0),
-              0u) << held;
+              0u)
+        << held;
     EXPECT_EQ(held.substr(held.size() - 24), "; close it and try again") << held;
     EXPECT_EQ(Contents(CopyOf(inbox)), std::string(70000, 'i'));
-    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf(inbox)).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(CopyOf(inbox)).c_str()),
+              INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(answerer.seen[1].caption, "Error");
     EXPECT_EQ(answerer.seen[1].text, "gone.pst Not backed up. Source, target or disk error");
     EXPECT_EQ(answerer.seen[2].text, "book.wab Not backed up. Source, target or disk error");
