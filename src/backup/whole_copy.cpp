@@ -107,9 +107,9 @@ std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination, 
 
 // The earlier copy, renamed in place to its version's name and held; nothing (and why, in
 // `notKept`) when it cannot be kept: then it is released as ever, unless another program
-// holds it open (`why` InUse), and then nothing is replaced.
+// holds it open (`holdFailure` InUse), and then nothing is replaced.
 std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination,
-                                      std::string* notKept, DiskError& held) {
+                                      std::string* notKept, DiskError& holdFailure) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
     if (!earlier || (earlier->attributes & kAttributeDirectory)) return nullptr;
     const std::string version = VersionPath(destination, earlier->lastWriteTime);
@@ -119,7 +119,8 @@ std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination
         why = "its version's name would have 256 characters or more";
     } else if (!disk.Absent(version)) {
         why = "a file of its version's name is there already";
-    } else if (!(kept = HoldEarlierCopy(disk, destination, held)) || !kept->MoveTo(version)) {
+    } else if (!(kept = HoldEarlierCopy(disk, destination, holdFailure)) ||
+               !kept->MoveTo(version)) {
         why = "it could not be renamed";
         kept.reset();
     }

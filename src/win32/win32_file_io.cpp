@@ -193,8 +193,19 @@ bool Win32Disk::MakeWritable(const std::string& path) {
 }
 
 void Win32Disk::Pause(std::uint32_t milliseconds) {
-    // A second at most in all: the window's paint waits that long.
-    Sleep(milliseconds);
+    // Not Sleep: a thread with a window must answer what is sent to it (a broadcast waits for
+    // every window), so the window is painted and answered meanwhile, as during a flush;
+    // presses and keys stay queued. With no handles, the wait is for those messages alone.
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; passed < milliseconds; passed = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed,
+                                      QS_PAINT | QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+            return; // the time is up
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE))
+            DispatchMessageA(&message);
+    }
 }
 
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {
