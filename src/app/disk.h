@@ -10,9 +10,12 @@
 namespace vintrel {
 
 inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
+inline constexpr std::uint32_t kAttributeHidden = 0x02;
+inline constexpr std::uint32_t kAttributeSystem = 0x04;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kAttributeNotContentIndexed = 0x2000;
 
 struct DiskEntry {
     // The long name in the ANSI code page, never a look-alike of it ("Lukasz" for "Łukasz"):
@@ -83,7 +86,8 @@ std::string ListingPattern(const std::string& directory);
 enum class DiskError {
     None,
     NotFound,     // nothing of that name, or a folder on the way is missing
-    InUse,        // another program holds it (a sharing or lock violation)
+    InUse,        // another program holds it (a sharing or lock violation), or holds open
+                  // the file a step would replace
     AccessDenied, // not allowed, or something that is no file stands there
     DiskFull,
     TooLarge, // more than the drive's file system holds in one file (FAT32: 4 GiB)
@@ -122,7 +126,8 @@ public:
     // Puts the file, still open, in the place of `destination` in one step, replacing what
     // is there unless that is a folder or read-only (a link there is replaced, never
     // followed). It stays open under its new name. False too when the name does not then lead
-    // to this very file (a link swapped in at the temporary name was moved instead).
+    // to this very file (a link swapped in at the temporary name was moved instead). A file
+    // at `destination` that another program holds open is not replaced: the failure is InUse.
     virtual bool MoveOver(const std::string& destination) = 0;
     virtual bool Close() = 0;
     // Why the last step failed.
@@ -176,7 +181,8 @@ public:
     virtual std::string FinalPath(const std::string& path) = 0;
 
     // Clears the read-only attribute of a file, where it has one, so that it can be replaced.
-    virtual void MakeWritable(const std::string& path) = 0;
+    // True when it had one and it was cleared.
+    virtual bool MakeWritable(const std::string& path) = 0;
 
     // Opens a directory for listing; nothing when it cannot be opened. A directory with no
     // entries at all opens and lists nothing.
@@ -224,8 +230,12 @@ public:
 
     // Holds the one name of a plain file open to move it aside and give it back; nothing when
     // it is a link, a folder, a file with other names too (a hard link: cutting it would cut
-    // them), or cannot be opened for that alone.
-    virtual std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) = 0;
+    // them), or cannot be opened for that alone, and why (InUse: another program has it open).
+    virtual std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) = 0;
+
+    // Lets about that many milliseconds pass before a step is tried again, so that another
+    // program may let go of a file meanwhile.
+    virtual void Pause(std::uint32_t milliseconds) = 0;
 
     // Creates every directory of a path, up to its last "\", that does not exist yet.
     // Whether it worked shows in what follows, not here.

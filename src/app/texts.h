@@ -45,5 +45,9 @@ inline constexpr const char* kSameDestinationSuffix =
     " Not backed up. Another listed file was copied to the same place";
 inline constexpr const char* kNotRecordedSuffix =
     " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
+// The program's name, where Windows can tell, goes in between: "... program (OUTLOOK.EXE); ...".
+inline constexpr const char* kEarlierCopyHeldSuffix =
+    " Not backed up. The earlier copy is open in another program";
+inline constexpr const char* kCloseItText = "; close it and try again";
 
 } // namespace vintrel

@@ -253,6 +253,7 @@ private:
         const BackupPlan& plan = plans_[i];
         FileResult file{plan.source, plan.fileName, outcome, "", others_[i], notKept_[i]};
         if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
+        if (outcome == CopyOutcome::EarlierCopyHeld) file.holder = disk_.HolderOf(plan.destination);
         reporter_.FileDone(file);
         result_.files.push_back(std::move(file));
     }

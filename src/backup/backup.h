@@ -19,7 +19,8 @@ struct FileResult {
     std::string source;
     std::string fileName;
     CopyOutcome outcome = CopyOutcome::Copied;
-    std::string holder; // with InUse: the program holding the source, where Windows can tell
+    std::string holder; // the program holding the source (InUse) or the earlier copy
+                        // (EarlierCopyHeld), where Windows can tell
     std::string other;  // with OverwritesListed and SameDestination: the other listed file
     std::string notKept; // copied, but the earlier copy could not be kept as a version: why
 };

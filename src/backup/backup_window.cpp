@@ -28,12 +28,12 @@ public:
         // Every file fails alike when the record cannot be written: one box says it.
         if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
         toldNotRecorded_ = toldNotRecorded_ || file.outcome == CopyOutcome::NotRecorded;
-        screen_.ShowMessageBox("Error", file.fileName + Suffix(file.outcome), 0);
+        screen_.ShowMessageBox("Error", file.fileName + Suffix(file), 0);
     }
 
 private:
-    static const char* Suffix(CopyOutcome outcome) {
-        switch (outcome) {
+    static std::string Suffix(const FileResult& file) {
+        switch (file.outcome) {
         case CopyOutcome::PathTooLong:
             return kTooLongSuffix;
         case CopyOutcome::OverwritesListed:
@@ -42,6 +42,9 @@ private:
             return kSameDestinationSuffix;
         case CopyOutcome::NotRecorded:
             return kNotRecordedSuffix;
+        case CopyOutcome::EarlierCopyHeld:
+            return kEarlierCopyHeldSuffix +
+                   (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;
         default:
             return kNotBackedUpSuffix;
         }

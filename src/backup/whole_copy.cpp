@@ -67,38 +67,65 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
     return CopyOutcome::Copied;
 }
 
+// Tries a step again while another program holds the file it needs, each pause twice the
+// one before; the step gives DiskError::None when it worked. The last try's failure.
+template <typename Step> DiskError WhileHeld(Disk& disk, Step step) {
+    DiskError why = step();
+    std::uint32_t pause = kFirstHeldPause;
+    for (int tries = 1; why == DiskError::InUse && tries < kHeldTries; ++tries, pause *= 2) {
+        disk.Pause(pause);
+        why = step();
+    }
+    return why;
+}
+
+// The earlier copy held to be moved, tried again while another program has it open.
+std::unique_ptr<HeldFile> HoldEarlierCopy(Disk& disk, const std::string& destination,
+                                          DiskError& why) {
+    std::unique_ptr<HeldFile> held;
+    why = WhileHeld(disk, [&] {
+        DiskError failure = DiskError::Other;
+        held = disk.HoldSoleFile(destination, failure);
+        return held ? DiskError::None : failure;
+    });
+    return held;
+}
+
 // A large earlier copy is moved aside before the new one takes its name: replacing a file
 // makes some file systems (ext4, under Wine) write the whole new copy out there and then,
 // and freeing gigabytes at once takes a second or more. It is held open from then on, and
 // every step acts on the open file. Nothing when it is small, or stays: a link, or a file with
-// other names too, is another file's as well, and the swap replaces only the name.
-std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination) {
+// other names too, is another file's as well, and the swap replaces only the name; one that
+// another program holds open (`why` InUse) cannot be replaced either.
+std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination, DiskError& why) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
     if (!earlier || earlier->size < kReleaseStep) return nullptr;
-    std::unique_ptr<HeldFile> held = disk.HoldSoleFile(destination);
+    std::unique_ptr<HeldFile> held = HoldEarlierCopy(disk, destination, why);
     if (!held || !held->MoveTo(ReleasedCopyPath(destination))) return nullptr;
     return held;
 }
 
 // The earlier copy, renamed in place to its version's name and held; nothing (and why, in
-// `notKept`) when it cannot be kept: then it is released as ever.
+// `notKept`) when it cannot be kept: then it is released as ever, unless another program
+// holds it open (`holdFailure` InUse), and then nothing is replaced.
 std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination,
-                                      std::string* notKept) {
+                                      std::string* notKept, DiskError& holdFailure) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
     if (!earlier || (earlier->attributes & kAttributeDirectory)) return nullptr;
     const std::string version = VersionPath(destination, earlier->lastWriteTime);
     std::string why;
-    std::unique_ptr<HeldFile> held;
+    std::unique_ptr<HeldFile> kept;
     if (version.size() >= 256) {
         why = "its version's name would have 256 characters or more";
     } else if (!disk.Absent(version)) {
         why = "a file of its version's name is there already";
-    } else if (!(held = disk.HoldSoleFile(destination)) || !held->MoveTo(version)) {
+    } else if (!(kept = HoldEarlierCopy(disk, destination, holdFailure)) ||
+               !kept->MoveTo(version)) {
         why = "it could not be renamed";
-        held.reset();
+        kept.reset();
     }
     if (notKept) *notKept = why;
-    return held;
+    return kept;
 }
 
 // Gives the earlier copy's space back a piece at a time, the window painting in between.
@@ -176,7 +203,8 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
         // An earlier copy moved aside by a run that died before its swap: it goes back where
         // nothing took its name; it is released where the new copy did. A link or a name
         // shared with another file is no copy of ours: its name alone goes.
-        std::unique_ptr<HeldFile> held = disk.HoldSoleFile(aside);
+        DiskError why = DiskError::None;
+        std::unique_ptr<HeldFile> held = disk.HoldSoleFile(aside, why);
         if (!held) {
             disk.RemoveFile(aside);
         } else if (disk.Attributes(destination) || !held->MoveTo(destination)) {
@@ -214,21 +242,28 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     source.reset();
     if (outcome == CopyOutcome::Copied) {
         // A new file is archive-marked already; only other marks cost a call.
-        if (before->attributes & ~kAttributeArchive)
-            disk.SetAttributes(temporary, before->attributes);
+        const std::uint32_t marks = before->attributes & kCopiedAttributes;
+        if (marks & ~kAttributeArchive) disk.SetAttributes(temporary, marks);
         // On the disk before it takes the name: a power cut then leaves the earlier copy or
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
     if (outcome == CopyOutcome::Copied) {
-        disk.MakeWritable(destination);
-        // The earlier copy is either kept as a version or moved aside to be released.
+        const bool madeWritable = disk.MakeWritable(destination);
+        // The earlier copy is either kept as a version or moved aside to be released; one that
+        // another program holds open is not replaced at all.
+        why = DiskError::None;
         std::unique_ptr<HeldFile> aside =
-            keep > 0 ? KeepVersion(disk, destination, notKept) : nullptr;
+            keep > 0 ? KeepVersion(disk, destination, notKept, why) : nullptr;
         const bool versioned = aside != nullptr;
-        if (!versioned) aside = MoveAside(disk, destination);
+        if (!versioned && why != DiskError::InUse) aside = MoveAside(disk, destination, why);
         // Swapped in while still open: nothing is opened by name again.
-        if (copy->MoveOver(destination)) {
+        if (why != DiskError::InUse) {
+            why = WhileHeld(disk, [&] {
+                return copy->MoveOver(destination) ? DiskError::None : copy->Failure();
+            });
+        }
+        if (why == DiskError::None) {
             // A close that fails (a delayed write on a network share) leaves no whole copy:
             // a copy moved aside goes back.
             const bool closed = copy->Close();
@@ -244,7 +279,14 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         if (!aside || !aside->MoveTo(destination)) {
             if (disk.IsLink(destination)) disk.RemoveFile(destination);
         }
-        outcome = OutcomeOf(Side::Target, copy->Failure());
+        aside.reset();
+        // The earlier copy stays as it was, its read-only mark too.
+        if (madeWritable && !disk.IsLink(destination)) {
+            if (const std::optional<std::uint32_t> marks = disk.Attributes(destination))
+                disk.SetAttributes(destination, *marks | kAttributeReadOnly);
+        }
+        outcome =
+            why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld : OutcomeOf(Side::Target, why);
     }
     copy.reset();
     disk.RemoveFile(temporary);

@@ -18,6 +18,17 @@ inline constexpr std::uint32_t kCopyPaintIntervalMs = 20;
 // in pieces of this size, the window painting in between: replacing or freeing gigabytes at
 // once takes some file systems a second or more.
 inline constexpr std::uint64_t kReleaseStep = 64ULL * 1024 * 1024;
+// An antivirus or an indexer opens a fresh file for a moment: a step that another program's
+// hold on the earlier copy blocks is tried this many times, the pause between two tries
+// doubling from the first (60 + 120 + 240 + 480 ms: about a second in all).
+inline constexpr int kHeldTries = 5;
+inline constexpr std::uint32_t kFirstHeldPause = 60;
+// The only marks a copy takes from its source: read-only, hidden, system, archive and not
+// content-indexed. Offline or temporary would tell Windows and other programs wrong things
+// of the copy; compressed, encrypted, sparse and reparse points are no marks to set.
+inline constexpr std::uint32_t kCopiedAttributes = kAttributeReadOnly | kAttributeHidden |
+                                                   kAttributeSystem | kAttributeArchive |
+                                                   kAttributeNotContentIndexed;
 
 // How one listed file fared.
 enum class CopyOutcome {
@@ -29,13 +40,14 @@ enum class CopyOutcome {
     TooLarge, // beyond what the target drive's file system holds in one file
     PathTooLong,
     OntoItself,
-    SourceChanged,   // written to while it was copied
+    SourceChanged,    // written to while it was copied
     OverwritesListed, // its destination is another listed file
     SameDestination,  // another listed file was copied to that destination in this run
     OutsideTarget,    // its destination names no file below the target folder
     NotRecorded,      // the target's record of its copies cannot be written
     ThroughLink,      // a folder below the target on its way, or its destination, is a link
     Unchanged,        // its copy has its size and time already: left alone
+    EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
     Failed,           // any other source, target or disk error
 };
 

@@ -83,7 +83,8 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         }
         kept = VersionPath(to, replaced->lastWriteTime);
         if (!disk.Absent(kept)) return NotRestored(log, to, kept + " is there already");
-        held = disk.HoldSoleFile(to);
+        DiskError why = DiskError::None;
+        held = disk.HoldSoleFile(to, why);
         if (!held || !held->MoveTo(kept)) {
             return NotRestored(log, to, "the file it would replace cannot be kept");
         }

@@ -87,6 +87,10 @@ std::string OutcomeText(const FileResult& file) {
                "through";
     case CopyOutcome::NotRecorded:
         return "not copied: the target folder's record of its copies cannot be read or written";
+    case CopyOutcome::EarlierCopyHeld:
+        return "not copied: the earlier copy is open in another program" +
+               (file.holder.empty() ? std::string() : " (" + file.holder + ")") +
+               "; close it and try again";
     case CopyOutcome::Failed:
         break;
     }

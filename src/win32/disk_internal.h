@@ -7,7 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "app/disk.h"
+
 namespace vintrel {
+
+// What a system error means for a file step.
+DiskError ErrorOf(DWORD error);
 
 // A 64-bit number that Windows hands over in two halves (a size, an index, a time).
 inline std::uint64_t SizeOf(DWORD high, DWORD low) {

@@ -124,7 +124,8 @@ bool TakeTurn(Win32Disk& disk, const std::string& path, DWORD waitMs, Handle& tu
             // One that no run holds was left by a machine that lost its power, or planted: it
             // goes (a link by itself, never what it leads to). One that a run holds cannot be
             // opened alone.
-            if (const std::unique_ptr<HeldFile> left = disk.HoldSoleFile(path)) {
+            DiskError why = DiskError::None;
+            if (const std::unique_ptr<HeldFile> left = disk.HoldSoleFile(path, why)) {
                 if (left->Delete()) continue;
             } else if (disk.IsLink(path) && disk.RemoveFile(path)) {
                 continue;

@@ -21,12 +21,13 @@ public:
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
-    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override;
+    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     void MakeDirectoryPath(const std::string& path) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    void MakeWritable(const std::string& path) override;
+    bool MakeWritable(const std::string& path) override;
+    void Pause(std::uint32_t milliseconds) override;
 
     // Identities, links, holders and limits.
     std::optional<FileIdentity> Identity(const std::string& path) override;

@@ -19,8 +19,6 @@
 
 namespace vintrel {
 
-namespace {
-
 DiskError ErrorOf(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -47,6 +45,8 @@ DiskError ErrorOf(DWORD error) {
         return DiskError::Other;
     }
 }
+
+namespace {
 
 // Steps of an open file that say why they failed.
 class HandleSteps {
@@ -103,6 +103,19 @@ struct FlushJob {
     }
 };
 
+// Whether a rename failed because another program holds open the file it would replace. A
+// rename over a file that is open fails with STATUS_ACCESS_DENIED on Windows (the file
+// systems' rule for FileRenameInformation with ReplaceIfExists) and under Wine, or with a
+// sharing violation; access is denied too for a folder or a read-only file there, which no
+// other program's letting go changes.
+bool HeldThere(DWORD error, const std::string& destination) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+    if (error != ERROR_ACCESS_DENIED) return false;
+    const DWORD there = GetFileAttributesA(destination.c_str());
+    return there != INVALID_FILE_ATTRIBUTES &&
+           !(there & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
 class Win32FileWriter : public FileWriter, HandleSteps {
 public:
     explicit Win32FileWriter(Handle file) : HandleSteps(std::move(file)) {}
@@ -151,8 +164,10 @@ public:
             return false;
         }
         const DWORD error = RenameOpenFile(file_.get(), destination);
-        if (error != ERROR_SUCCESS) failure_ = ErrorOf(error);
-        if (error != ERROR_SUCCESS) return false;
+        if (error != ERROR_SUCCESS) {
+            failure_ = HeldThere(error, destination) ? DiskError::InUse : ErrorOf(error);
+            return false;
+        }
         // Wine renames by the name the file was opened under: a link swapped in there would
         // have been moved instead of this file.
         if (!IsThisFile(file_.get(), destination)) {
@@ -168,13 +183,29 @@ public:
 
 } // namespace
 
-void Win32Disk::MakeWritable(const std::string& path) {
+bool Win32Disk::MakeWritable(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !(attributes & FILE_ATTRIBUTE_READONLY)) {
-        return;
+        return false;
     }
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
+void Win32Disk::Pause(std::uint32_t milliseconds) {
+    // Not Sleep: a thread with a window must answer what is sent to it (a broadcast waits for
+    // every window), so the window is painted and answered meanwhile, as during a flush;
+    // presses and keys stay queued. With no handles, the wait is for those messages alone.
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; passed < milliseconds; passed = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed,
+                                      QS_PAINT | QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+            return; // the time is up
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE))
+            DispatchMessageA(&message);
+    }
 }
 
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {

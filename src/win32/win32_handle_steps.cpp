@@ -135,11 +135,18 @@ private:
     Handle file_;
 };
 
-std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path) {
+std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path, DiskError& why) {
+    // No sharing: the open fails with a sharing violation while any other program has the file
+    // open, whatever it shares, as a rename over it would.
     Handle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        why = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    why = DiskError::AccessDenied; // a link, a folder, a file with other names
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
+    if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(file.get())) {
         return nullptr;
     }
@@ -152,6 +159,7 @@ std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path) {
         const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
         if (!SamePath(FinalPathOf(file.get()), WithFinalSeparator(folder) + name)) return nullptr;
     }
+    why = DiskError::None;
     return std::make_unique<Win32HeldFile>(std::move(file));
 }
 

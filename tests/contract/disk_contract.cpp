@@ -80,7 +80,8 @@ void CheckDiskContract(ContractPlace& place) {
     };
     auto heldFile = [&] {
         place.MakeFile(r + "\\m.tmp", "moved");
-        std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\m.tmp");
+        DiskError why = DiskError::None;
+        std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\m.tmp", why);
         if (!held) return false;
         const bool overReadOnly = held->MoveTo(r + "\\ro.pst");
         const bool moved = held->MoveTo(r + "\\moved.pst") && held->Size() == 5 &&
@@ -89,6 +90,22 @@ void CheckDiskContract(ContractPlace& place) {
         held.reset();
         return !overReadOnly && contents(r + "\\ro.pst") == "kept" && moved && deleted &&
                d.Absent(r + "\\moved.pst");
+    };
+    auto heldOpen = [&] {
+        place.MakeFile(r + "\\open.pst", "old");
+        place.HoldOpen(r + "\\open.pst", true);
+        DiskError why = DiskError::None;
+        std::unique_ptr<FileWriter> copy = d.CreateNewFile(r + "\\open.tmp", why);
+        if (!copy || !copy->Write("new", 3)) return false;
+        const bool refused =
+            !copy->MoveOver(r + "\\open.pst") && copy->Failure() == DiskError::InUse;
+        const bool notHeld = !d.HoldSoleFile(r + "\\open.pst", why) && why == DiskError::InUse;
+        const bool kept = contents(r + "\\open.pst") == "old";
+        place.HoldOpen(r + "\\open.pst", false);
+        const bool swapped = copy->MoveOver(r + "\\open.pst") && copy->Close();
+        copy.reset();
+        return refused && notHeld && kept && swapped && contents(r + "\\open.pst") == "new" &&
+               d.Absent(r + "\\open.tmp");
     };
     auto listedFromTheRoot = [&] {
         place.ChangeDirectory(r + "\\f");
@@ -158,10 +175,12 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.RemoveFile(r + "\\none.pst");
          }},
         {"a held file moves and goes by its handle, never over a read-only file", heldFile},
+        {"a file another program has open is neither replaced nor held until it lets go", heldOpen},
         {"only a plain file's one name is held",
          [&] {
-             return !d.HoldSoleFile(r + "\\link") && !d.HoldSoleFile(r + "\\f") &&
-                    !d.HoldSoleFile(r + "\\none.pst") && d.HoldSoleFile(a) != nullptr;
+             DiskError why = DiskError::None;
+             return !d.HoldSoleFile(r + "\\link", why) && !d.HoldSoleFile(r + "\\f", why) &&
+                    !d.HoldSoleFile(r + "\\none.pst", why) && d.HoldSoleFile(a, why) != nullptr;
          }},
         {"a replace takes a file's place, never a folder's", replaced},
         {"a listing gives . and .. and every entry; a file is no folder to list",
@@ -185,8 +204,8 @@ void CheckDiskContract(ContractPlace& place) {
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&
-                    (d.MakeWritable(r + "\\ro.pst"),
-                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly));
+                    d.MakeWritable(r + "\\ro.pst") && !d.MakeWritable(r + "\\ro.pst") &&
+                    !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
          }},
     };
     for (const auto& row : rows) {

@@ -19,6 +19,9 @@ public:
     virtual void MakeFolder(const std::string& path) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
     virtual void ChangeDirectory(const std::string& path) = 0;
+    // Another program opens the file, sharing reads only (as a mail program opens a mailbox),
+    // or lets go of it.
+    virtual void HoldOpen(const std::string& path, bool open) = 0;
 };
 
 // Lays out the place and checks every row, each failure named.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "app/ids.h"
 #include "backup/backup.h"
@@ -343,6 +344,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
     };
     const Case cases[] = {
         {"copied in pieces", [&] { disk.readPiece = 2; }, CopyOutcome::Copied},
+        {"marked offline, temporary and hidden: the copy is hidden only",
+         [&] { disk.marks[source] = 0x1000 | 0x100 | 0x2; }, CopyOutcome::Copied},
         {"rewritten in place",
          [&] {
              writes([&](std::string& f) {
@@ -431,6 +434,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         if (c.outcome == CopyOutcome::Copied) {
             EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
             EXPECT_EQ(disk.lastWrite["E:\\Save\\Mail\\a.pst"], 5u) << "the copy keeps the time";
+            EXPECT_EQ(disk.marks["E:\\Save\\Mail\\a.pst"], disk.marks[source] & ~0x1100u);
             EXPECT_TRUE(Boxes().empty());
         } else {
             EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "earlier good copy");
@@ -439,6 +443,54 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));
     }
+}
+
+TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHolderNamed) {
+    const std::string copy = "E:\\Save\\Mail\\a.pst";
+    const struct {
+        const char* what;
+        std::uint64_t size;
+        int keep;
+        std::size_t heldFor; // pauses until the holder lets go
+    } cases[] = {
+        {"held all the while", 0, 0, 9},
+        {"let go after two tries", 0, 0, 2},
+        {"a large one, moved aside", 3 * kReleaseStep, 0, 9},
+        {"a large one kept as a version", 3 * kReleaseStep, 2, 9},
+        {"kept as a version, let go at the last try", 0, 2, 4},
+    };
+    struct : BackupReporter {
+        void FileDone(const FileResult&) override {}
+    } quiet;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeDisk fresh;
+        disk = fresh;
+        disk.files["C:\\Mail\\a.pst"] = "first";
+        disk.files[copy] = "earlier";
+        if (c.size) disk.sizes[copy] = c.size;
+        disk.readOnly.insert(copy);
+        disk.heldOpen.insert(copy);
+        disk.holderName = "OUTLOOK.EXE";
+        disk.whilePaused = [&] { disk.heldOpen.erase(disk.pauses.size() == c.heldFor ? copy : ""); };
+        const FileResult file = BackUpEntries("E:\\Save\\", {"C:\\Mail\\a.pst|k|v"}, disk, nullptr,
+                                              quiet, false, c.keep)
+                                    .files.at(0);
+        const bool held = c.heldFor > 4;
+        EXPECT_EQ(file.outcome, held ? CopyOutcome::EarlierCopyHeld : CopyOutcome::Copied);
+        EXPECT_EQ(file.holder, held ? "OUTLOOK.EXE" : "");
+        EXPECT_EQ(disk.files[copy], held ? "earlier" : "first");
+        EXPECT_EQ(disk.readOnly.count(copy), held ? 1u : 0u) << "the earlier copy keeps its mark";
+        EXPECT_EQ(disk.files.size(), c.keep && !held ? 4u : 3u) << "a version only once copied";
+        EXPECT_EQ(disk.pauses.size(), held ? 4u : c.heldFor) << "five tries at most";
+        EXPECT_LE(std::accumulate(disk.pauses.begin(), disk.pauses.end(), 0u), 1000u);
+    }
+    disk.heldOpen.insert(copy);
+    state.profileList = {"C:\\Mail\\a.pst|k|v"};
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(Boxes(),
+              (Strings{"box Error: a.pst Not backed up. The earlier copy is open in another "
+                       "program (OUTLOOK.EXE); close it and try again"}));
 }
 
 TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {

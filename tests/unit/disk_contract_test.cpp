@@ -26,6 +26,10 @@ public:
     void ChangeDirectory(const std::string& path) override {
         disk_.currentDirectory = path;
     }
+    void HoldOpen(const std::string& path, bool open) override {
+        if (open) disk_.heldOpen.insert(path);
+        if (!open) disk_.heldOpen.erase(path);
+    }
 
 private:
     test::FakeDisk disk_;

@@ -296,6 +296,7 @@ public:
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
         bool moved = Step(disk_.MoveFileOver(path_, destination));
+        if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
         if (moved) {
             path_ = disk_.ResolveParent(destination);
             // The name must lead to this very file afterwards.
@@ -333,9 +334,9 @@ public:
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;
         auto size = disk_.sizes.find(path_);
-        return FileFacts{size != disk_.sizes.end() ? size->second : file->second.size(),
-                         disk_.lastWrite[path_],
-                         0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u)};
+        return FileFacts{
+            size != disk_.sizes.end() ? size->second : file->second.size(), disk_.lastWrite[path_],
+            0x20u | (disk_.readOnly.count(path_) ? kAttributeReadOnly : 0u) | disk_.marks[path_]};
     }
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
@@ -412,6 +413,7 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
     files[name].clear();
     lastWrite.erase(name);
     readOnly.erase(name);
+    marks.erase(name);
     return std::make_unique<FakeWriter>(*this, name);
 }
 
@@ -479,17 +481,19 @@ private:
 
 } // namespace
 
-std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path) {
+std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskError& why) {
     const std::string name = ResolveParent(path);
-    if (!files.count(name) || links_.count(name) || otherNames.count(name) ||
-        ownWriters.count(name) || heldByWriter.count(name)) {
-        return nullptr;
-    }
-    return std::make_unique<FakeHeld>(*this, name);
+    why = links_.count(name) || otherNames.count(name) || IsDirectory(name)
+              ? DiskError::AccessDenied
+          : !files.count(name)                            ? DiskError::NotFound
+          : ownWriters.count(name) || HeldElsewhere(path) ? DiskError::InUse
+                                                          : DiskError::None;
+    return why == DiskError::None ? std::make_unique<FakeHeld>(*this, name) : nullptr;
 }
 
 void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     const std::string resolved = Resolve(path);
+    marks[resolved] = attributes & ~(kAttributeReadOnly | kAttributeArchive);
     if (attributes & kAttributeReadOnly) {
         readOnly.insert(resolved);
     } else {
@@ -510,8 +514,9 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     const std::string name = ResolveParent(path);
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
     // A file some program holds open (without sharing its removal) stays.
-    if (ownWriters.count(name) || heldByWriter.count(name)) return false;
+    if (ownWriters.count(name) || HeldElsewhere(path)) return false;
     readOnly.erase(name);
+    marks.erase(name);
     lastWrite.erase(name);
     sizes.erase(name);
     return files.erase(name) == 1;
@@ -535,7 +540,7 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
-        !IsDirectory(Parent(to))) {
+        HeldElsewhere(to) || !IsDirectory(Parent(to))) {
         return false;
     }
     const std::string contents = files[from];
@@ -551,6 +556,8 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     lastWrite[to] = lastWrite[from];
     lastWrite.erase(from);
     if (readOnly.erase(from)) readOnly.insert(to);
+    marks[to] = marks[from];
+    marks.erase(from);
     if (afterRename) afterRename(to);
     return true;
 }
@@ -596,8 +603,10 @@ std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
         return (IsDirectory(resolved) ? kAttributeDirectory : 0u) | kAttributeReparsePoint;
     }
     if (files.count(resolved)) {
+        const auto mark = marks.find(resolved);
         return 0x20u | (readOnly.count(resolved) ? kAttributeReadOnly : 0u) |
-               (cloudFiles.count(resolved) ? kAttributeReparsePoint : 0u);
+               (cloudFiles.count(resolved) ? kAttributeReparsePoint : 0u) |
+               (mark != marks.end() ? mark->second : 0u);
     }
     if (auto it = entries_.find(resolved); it != entries_.end()) return it->second.attributes;
     if (IsDirectory(resolved)) return kAttributeDirectory;

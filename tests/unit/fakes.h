@@ -63,17 +63,28 @@ public:
     std::optional<FileIdentity> Identity(const std::string& path) override;
     std::optional<std::uint64_t> FileIndex(const std::string& path) override;
     std::string FinalPath(const std::string& path) override;
-    void MakeWritable(const std::string& path) override { readOnly.erase(Resolve(path)); }
+    bool MakeWritable(const std::string& path) override {
+        return readOnly.erase(Resolve(path)) > 0;
+    }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path) override;
+    std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
+    void Pause(std::uint32_t milliseconds) override {
+        pauses.push_back(milliseconds);
+        if (whilePaused) whilePaused();
+    }
     bool IsLink(const std::string& path) override { return links_.count(ResolveParent(path)) > 0; }
     std::string HolderOf(const std::string& path) override {
-        return heldByWriter.count(Resolve(path)) ? holderName : "";
+        return HeldElsewhere(path) ? holderName : "";
+    }
+    // Whether another program holds the file of that name open (a writer, or a reader).
+    bool HeldElsewhere(const std::string& path) const {
+        const std::string name = ResolveParent(path);
+        return heldByWriter.count(name) > 0 || heldOpen.count(name) > 0;
     }
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override {
         // By the path as written: the drive ("E:") or the share ("\\server\share").
@@ -114,6 +125,14 @@ public:
     PathSet numberless; // drives ("E:") whose file system gives every file the identity (0, 0)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
     PathSet heldByWriter;                                     // another program writes to these
+    // Another program has these open, sharing reads only (a mail program, an antivirus): they
+    // can be copied, but not replaced, held, moved or removed.
+    PathSet heldOpen;
+    // Marks of a file other than read-only and archive (hidden 0x2, offline 0x1000...): a
+    // source shows them, SetAttributes sets them.
+    std::map<std::string, std::uint32_t, PathLess> marks;
+    std::vector<std::uint32_t> pauses; // every Pause, in order
+    std::function<void()> whilePaused; // called at every Pause: a holder lets go here
     std::map<std::string, int, PathLess> ownWriters;          // this program's open writers
     std::map<std::string, DiskError, PathLess> createFails;   // creating these fails so
     PathSet factsUnknown;                      // an open file whose size and time cannot be asked

@@ -137,6 +137,8 @@ TEST(UnattendedLog, EachReasonInWords) {
          "not copied: its destination is no file below the target folder"},
         {CopyOutcome::NotRecorded,
          "not copied: the target folder's record of its copies cannot be read or written"},
+        {CopyOutcome::EarlierCopyHeld,
+         "not copied: the earlier copy is open in another program; close it and try again"},
     };
     for (const auto& [outcome, text] : cases) {
         EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", ""}), text);

@@ -13,7 +13,10 @@ namespace {
 class RealPlace : public test::ContractPlace {
 public:
     RealPlace() { ::GetCurrentDirectoryA(sizeof before_, before_); }
-    ~RealPlace() override { ::SetCurrentDirectoryA(before_); }
+    ~RealPlace() override {
+        HoldOpen("", false);
+        ::SetCurrentDirectoryA(before_);
+    }
     Disk& disk() override { return disk_; }
     std::string Root() override { return root_.path(); }
     std::string AliasOfDriveC() override { return test::kAliasOfDriveC; }
@@ -27,8 +30,16 @@ public:
     void ChangeDirectory(const std::string& path) override {
         ::SetCurrentDirectoryA(path.c_str());
     }
+    void HoldOpen(const std::string& path, bool open) override {
+        if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+        held_ = open ? CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr)
+                     : INVALID_HANDLE_VALUE;
+        ASSERT_TRUE(!open || held_ != INVALID_HANDLE_VALUE);
+    }
 
 private:
+    HANDLE held_ = INVALID_HANDLE_VALUE;
     char before_[MAX_PATH] = "";
     test::TempDir root_{"C:"};
     Win32Disk disk_;
