@@ -124,10 +124,12 @@ public:
 class HeldFolder {
 public:
     virtual ~HeldFolder() = default;
-    // Whether its path still leads to the very folder held, and that is no link. (An empty
-    // folder can be made a link in place, held or not; and where the held name cannot be
-    // asked, as on Windows XP, only what it is.)
-    virtual bool StillLeadsHere() = 0;
+    // Whether the folder held has become a link since, or can no longer be asked: an empty
+    // folder can be made one in place, held or not.
+    virtual bool BecameLink() = 0;
+    // Its plain path when it was held, every link on the way resolved; empty where the
+    // platform cannot say (Windows XP).
+    virtual std::string FinalPath() = 0;
 };
 
 class Disk {

@@ -49,6 +49,16 @@ CopyOutcome OutcomeOf(Side side, DiskError error) {
     }
 }
 
+// Whether a new copy, not yet swapped in, was made elsewhere than in its folder (a folder on
+// its way became a link before it was made), or that folder became a link in place.
+bool MadeElsewhere(const CopyWay& way, FileWriter& copy) {
+    if (way.folder && way.folder->BecameLink()) return true;
+    const std::string folder = way.folder ? way.folder->FinalPath() : way.targetFinalPath;
+    if (folder.empty()) return false;
+    const std::string made = copy.FinalPath();
+    return !made.empty() && !SamePath(DirectoryPart(made), WithFinalSeparator(folder));
+}
+
 // Whether a copy just swapped in lies outside the target, where that can be asked: a folder on
 // its way became a link that the swap went through.
 bool Astray(const CopyWay& way, FileWriter& copy) {
@@ -240,9 +250,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
-    if (outcome == CopyOutcome::Copied && way && way->folder && !way->folder->StillLeadsHere()) {
-        // Its folder's path leads elsewhere now: nothing is done by a name through it, and the
-        // copy goes by its handle, wherever it was made.
+    if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy)) {
+        // Nothing is done by a name through a folder that leads elsewhere now, and the copy goes
+        // by its handle.
         copy->Discard();
         copy->Close();
         return CopyOutcome::LinkSwappedIn;

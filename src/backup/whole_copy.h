@@ -78,7 +78,7 @@ bool IsVersionOf(const std::string& name, const std::string& fileName);
 CopyOutcome TargetOutcome(DiskError error);
 
 // Where a copy must stay: below the target's final path (empty where the platform cannot say),
-// in its folder held.
+// in its folder held (none for one in the target itself).
 struct CopyWay {
     std::string targetFinalPath;
     HeldFolder* folder = nullptr;
@@ -90,8 +90,8 @@ struct CopyWay {
 // stays on every failure. `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
 // versions of that file beyond the `keep` newest go; `notKept` then says why one could not be.
-// With a `way`, nothing is swapped in unless the held folder's path still leads to it, and a
-// swap that put the copy outside the target is undone (LinkSwappedIn).
+// With a `way`, nothing is swapped in that was made outside its folder, and a swap that put the
+// copy outside the target is undone (LinkSwappedIn).
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
                           const std::string& destination, const std::string& destinationDirectory,
                           std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr,

@@ -125,18 +125,17 @@ std::optional<bool> IsLinkHandle(HANDLE handle, bool& folder) {
 
 class Win32HeldFolder : public HeldFolder {
 public:
-    Win32HeldFolder(Handle folder, std::string path, std::string finalPath)
-        : folder_(std::move(folder)), path_(std::move(path)), final_(std::move(finalPath)) {}
-    bool StillLeadsHere() override {
+    Win32HeldFolder(Handle folder, std::string finalPath)
+        : folder_(std::move(folder)), final_(std::move(finalPath)) {}
+    bool BecameLink() override {
         bool folder = false;
-        if (IsLinkHandle(folder_.get(), folder).value_or(true)) return false;
-        return final_.empty() || SamePath(FinalPathOfName(path_), final_);
+        return IsLinkHandle(folder_.get(), folder).value_or(true);
     }
+    std::string FinalPath() override { return final_; }
 
 private:
     Handle folder_;
-    std::string path_;
-    std::string final_; // where it was when it was held; empty where that cannot be asked
+    std::string final_;
 };
 
 } // namespace
@@ -189,7 +188,7 @@ std::unique_ptr<HeldFolder> Win32Disk::HoldFolder(const std::string& path, DiskE
             return nullptr;
         }
     }
-    return std::make_unique<Win32HeldFolder>(std::move(folder), path, final);
+    return std::make_unique<Win32HeldFolder>(std::move(folder), final);
 }
 
 class Win32HeldFile : public HeldFile {

@@ -200,7 +200,8 @@ void CheckDiskContract(ContractPlace& place) {
          [&] {
              DiskError why = DiskError::None, link = why, file = why, missing = why;
              std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\h", why);
-             return held && held->StillLeadsHere() && !d.Absent(r + "\\h") &&
+             return held && !held->BecameLink() && held->FinalPath() == d.FinalPath(r + "\\h") &&
+                    !held->FinalPath().empty() &&
                     !d.HoldFolder(r + "\\link", link) && link == DiskError::Link &&
                     !d.HoldFolder(a, file) && file == DiskError::NotAFolder &&
                     !d.HoldFolder(r + "\\none\\x", missing) && missing == DiskError::NotFound;
@@ -210,7 +211,7 @@ void CheckDiskContract(ContractPlace& place) {
              DiskError why = DiskError::None;
              std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\w", why);
              const bool swappedWhileHeld = place.SwapForLink(r + "\\w", r + "\\f");
-             const bool leads = held && held->StillLeadsHere();
+             const bool leads = held && !held->BecameLink();
              held.reset();
              return !swappedWhileHeld && leads && place.SwapForLink(r + "\\w", r + "\\f") &&
                     !d.HoldFolder(r + "\\w", why) && why == DiskError::Link;

@@ -552,17 +552,16 @@ namespace {
 // A folder held open, known by where it is now (a move takes it along).
 class FakeHeldFolder : public HeldFolder {
 public:
-    FakeHeldFolder(FakeDisk& disk, std::string path, const std::string& name)
-        : disk_(disk), path_(std::move(path)),
+    FakeHeldFolder(FakeDisk& disk, const std::string& name)
+        : disk_(disk), final_(disk.finalPathsUnknown ? "" : name),
           name_(disk.openNames.insert(disk.openNames.end(), name)) {}
     ~FakeHeldFolder() override { disk_.openNames.erase(name_); }
-    bool StillLeadsHere() override {
-        return SamePlace(disk_.Resolve(path_), *name_) && !disk_.IsLink(*name_);
-    }
+    bool BecameLink() override { return disk_.IsLink(*name_); }
+    std::string FinalPath() override { return final_; }
 
 private:
     FakeDisk& disk_;
-    std::string path_;
+    std::string final_;
     std::list<std::string>::iterator name_;
 };
 
@@ -603,7 +602,7 @@ std::unique_ptr<HeldFolder> FakeDisk::HoldFolder(const std::string& path, DiskEr
         if (why == DiskError::None) directories_.insert(name);
     }
     if (why != DiskError::None) return nullptr;
-    return std::make_unique<FakeHeldFolder>(*this, path, name);
+    return std::make_unique<FakeHeldFolder>(*this, name);
 }
 
 bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target) {
