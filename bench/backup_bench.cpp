@@ -6,7 +6,6 @@
 //
 //   vintrel_backup_bench.exe <work folder> [rounds]
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,7 +28,7 @@ using vintrel::bench::Seconds;
 // A file of the given size; with `sparse`, only its last byte is written.
 void Plant(const std::string& path, std::uint64_t size, bool sparse = false) {
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
-    MakeSureDirectoryPathExists(path.c_str());
+    vintrel::Win32Disk().MakeDirectoryPath(path);
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     std::vector<char> data(4194304, 'v');
     DWORD written = 0;
@@ -103,7 +102,7 @@ Figures Compare(vintrel::AppState& state, vintrel::Disk& disk, vintrel::Screen& 
     std::vector<std::string> bareTargets;
     for (const std::string& f : files) {
         bareTargets.push_back(root + "\\b\\" + f.substr(3));
-        MakeSureDirectoryPathExists(bareTargets.back().c_str());
+        disk.MakeDirectoryPath(bareTargets.back());
     }
     std::vector<double> backup(rounds), bare(rounds);
     std::size_t failed = 0; // over all the rounds

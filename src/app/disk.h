@@ -90,7 +90,9 @@ enum class DiskError {
                   // the file a step would replace
     AccessDenied, // not allowed, or something that is no file stands there
     DiskFull,
-    TooLarge, // more than the drive's file system holds in one file (FAT32: 4 GiB)
+    TooLarge,   // more than the drive's file system holds in one file (FAT32: 4 GiB)
+    NotAFolder, // a file stands where a folder goes
+    Link,       // a link stands where a folder goes
     Other,
 };
 
@@ -129,6 +131,11 @@ public:
     // to this very file (a link swapped in at the temporary name was moved instead). A file
     // at `destination` that another program holds open is not replaced: the failure is InUse.
     virtual bool MoveOver(const std::string& destination) = 0;
+    // The plain path of the open file, every link on the way resolved, wherever its name now
+    // is; empty where the platform cannot say (Windows XP).
+    virtual std::string FinalPath() = 0;
+    // The open file goes once it is closed, whatever name leads to it by then.
+    virtual bool Discard() = 0;
     virtual bool Close() = 0;
     // Why the last step failed.
     virtual DiskError Failure() = 0;
@@ -147,6 +154,20 @@ public:
     virtual bool Shrink(std::uint64_t bytes) = 0;
     // The file goes once it is no longer held.
     virtual bool Delete() = 0;
+};
+
+// A folder held open, without letting others delete it, until this goes: meanwhile no other
+// program can rename or remove it, or put a link in its place (on Windows; under Wine a Linux
+// program is held by nothing).
+class HeldFolder {
+public:
+    virtual ~HeldFolder() = default;
+    // Whether the folder held has become a link since, or can no longer be asked: an empty
+    // folder can be made one in place, held or not.
+    virtual bool BecameLink() = 0;
+    // Its plain path when it was held, every link on the way resolved; empty where the
+    // platform cannot say (Windows XP).
+    virtual std::string FinalPath() = 0;
 };
 
 class Disk {
@@ -237,10 +258,16 @@ public:
     // program may let go of a file meanwhile.
     virtual void Pause(std::uint32_t milliseconds) = 0;
 
-    // Creates every directory of a path, up to its last "\", that does not exist yet.
-    // Whether it worked shows in what follows, not here.
-    virtual void MakeDirectoryPath(const std::string& path) = 0;
+    // Creates every folder of a path after its root ("C:\", "\\server\share\", "\\?\C:\"),
+    // up to its last "\", that does not exist yet: None when they are all there, or why not
+    // (a file of a folder's name is NotAFolder).
+    virtual DiskError MakeDirectoryPath(const std::string& path) = 0;
 
+    // Makes a folder where it is missing (its parent must be there) and holds it (see
+    // HeldFolder); nothing, and why, when it is a link (Link), a file (NotAFolder), or cannot
+    // be made or opened. (Windows makes no folder of 248 characters or more, its final
+    // separator counted.)
+    virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) = 0;
 };
 
 // Makes a new file at a temporary name: whatever stands there (a leftover, a read-only one,

@@ -1,5 +1,7 @@
 #include "app/paths.h"
 
+#include <algorithm>
+
 namespace vintrel {
 
 namespace {
@@ -19,6 +21,32 @@ bool SameText(const std::string& a, std::size_t from, const std::string& b) {
 
 bool SamePath(const std::string& a, const std::string& b) {
     return a.size() == b.size() && SameText(a, 0, b);
+}
+
+std::size_t PathRootLength(const std::string& path) {
+    const auto separator = [&](std::size_t at) {
+        return at < path.size() && IsPathSeparator(path[at]);
+    };
+    // Past the next separator from `from` on, or the whole path.
+    const auto past = [&](std::size_t from) {
+        const std::size_t at = path.find_first_of("\\/", std::min(from, path.size()));
+        return at == std::string::npos ? path.size() : at + 1;
+    };
+    if (separator(0) && separator(1)) {
+        if (path.size() >= 4 && (path[2] == '?' || path[2] == '.') && separator(3)) {
+            if (PathKey(path.substr(4, 4)) == "unc\\") return past(past(8));
+            return past(4); // "\\?\C:\", or a volume's name
+        }
+        return past(past(2));
+    }
+    if (path.size() >= 2 && path[1] == ':') return separator(2) ? 3 : 2;
+    return separator(0) ? 1 : 0;
+}
+
+bool LiesBelow(const std::string& path, const std::string& folder) {
+    const std::size_t length = folder.size() - (EndsInSeparator(folder) ? 1 : 0);
+    return path.size() > length + 1 && IsPathSeparator(path[length]) &&
+           PathKey(path.substr(0, length)) == PathKey(folder.substr(0, length));
 }
 
 bool IsPlainName(const std::string& name) {

@@ -49,6 +49,15 @@ std::string Printable(std::string text);
 // Windows compares file names without regard to case: this folds the ASCII letters.
 bool SamePath(const std::string& a, const std::string& b);
 
+// How many characters of the path are its root, which no one makes: "C:\" (3), "C:" (2), a
+// share's "\\server\share\", a prefixed "\\?\C:\" or "\\?\UNC\server\share\", a
+// rooted "\" (1); 0 for a relative path.
+std::size_t PathRootLength(const std::string& path);
+
+// Whether a path lies below a folder (either ending in a separator or not), by the folders'
+// names in any case; the folder itself is not below itself.
+bool LiesBelow(const std::string& path, const std::string& folder);
+
 // The path as a key under which every spelling that differs only in the case of ASCII letters
 // or in "/" for "\" is one: letters folded to lower case, "/" made "\".
 std::string PathKey(std::string path);

@@ -71,9 +71,11 @@ public:
     }
 
     BackupResult Run() {
-        // What a run that died left is put right first, for every listed file.
+        // What a run that died left is put right first, for every listed file, in its folders
+        // held.
         for (const BackupPlan& plan : plans_) {
-            if (plan.destination.size() < kDestinationLimit && PathBelow(plan.belowTarget)) {
+            if (plan.destination.size() < kDestinationLimit && PathBelow(plan.belowTarget) &&
+                HasLeftovers(disk_, plan.destination) && !WhyNotHeld(plan)) {
                 ClearLeftovers(disk_, plan.destination);
             }
         }
@@ -83,10 +85,19 @@ public:
             refused[i] = Refusal(i);
             if (!refused[i]) recorded.push_back(*PathBelow(plans_[i].belowTarget));
         }
-        // No copy takes its name before the record names it.
-        if (!recorded.empty() && !Record(recorded)) {
+        if (!recorded.empty()) {
+            // A target that cannot be made says why for every file; no copy takes its name
+            // before the record names it.
+            const DiskError made = disk_.MakeDirectoryPath(targetFolder_);
+            std::optional<CopyOutcome> none;
+            if (made != DiskError::None) {
+                none = TargetOutcome(made);
+            } else if (!Record(recorded)) {
+                none = CopyOutcome::NotRecorded;
+            }
             for (std::optional<CopyOutcome>& outcome : refused)
-                outcome = outcome.value_or(CopyOutcome::NotRecorded);
+                outcome = outcome ? outcome : none;
+            if (!none) targetFinalPath_ = disk_.FinalPath(targetFolder_);
         }
         for (std::size_t i = 0; i < plans_.size(); ++i)
             Done(i, refused[i] ? *refused[i] : Copy(i));
@@ -129,7 +140,6 @@ private:
     // Adds the destinations to the target's record of its copies; false when the record
     // cannot be read in full or written. Lines it holds already stay: their copies are there.
     bool Record(const std::vector<std::string>& destinations) {
-        disk_.MakeDirectoryPath(targetFolder_);
         const std::string path = targetFolder_ + kCopyRecordName;
         const std::optional<DiskEntry> there = disk_.FindEntry(path);
         if (there && there->size > kCopyRecordLimit) return false;
@@ -153,14 +163,12 @@ private:
         const BackupPlan& plan = plans_[i];
         if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
         if (skipUnchanged_ && Unchanged(plan)) return CopyOutcome::Unchanged;
-        if (ThroughLink(plan)) return CopyOutcome::ThroughLink;
-        // Longer directory paths are beyond what Windows creates; the copy then fails.
-        if (plan.destinationDirectory.size() < kDirectoryLimit) {
-            disk_.MakeDirectoryPath(WithBackslashes(plan.destinationDirectory));
-        }
-        const CopyOutcome outcome = CopyWholeFile(disk_, pacer_, plan.source, plan.destination,
-                                                  plan.destinationDirectory, buffer_, keep_,
-                                                  &notKept_[i]);
+        CopyWay way{targetFinalPath_, nullptr};
+        if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
+        if (LinkAtDestination(plan)) return CopyOutcome::ThroughLink;
+        const CopyOutcome outcome =
+            CopyWholeFile(disk_, pacer_, plan.source, plan.destination, plan.destinationDirectory,
+                          buffer_, keep_, &notKept_[i], &way);
         if (outcome == CopyOutcome::Copied) Written(i);
         return outcome;
     }
@@ -181,20 +189,32 @@ private:
         return apart <= kTwoSeconds;
     }
 
-    // Whether a folder below the target on the way to the destination, or the destination
-    // itself, is a link: what it leads to is not the target's to write. (The target itself may
-    // be one.)
-    bool ThroughLink(const BackupPlan& plan) {
-        const std::string& directory = plan.destinationDirectory;
-        for (std::size_t at = targetBase_.size(); at < directory.size(); ++at) {
-            if (!IsPathSeparator(directory[at])) continue;
+    // Holds each folder below the target on the way to a destination, made where missing and
+    // known to be no link, for the rest of the run: from then on no other program can rename
+    // or remove one, or put a link in its place. (The target itself may be a link.) Why not,
+    // where one cannot be held; `last` gets the destination's own folder, where it is one.
+    std::optional<CopyOutcome> WhyNotHeld(const BackupPlan& plan, HeldFolder** last = nullptr) {
+        const std::string directory = WithBackslashes(plan.destinationDirectory);
+        for (std::size_t at = directory.find('\\', targetBase_.size()); at != std::string::npos;
+             at = directory.find('\\', at + 1)) {
+            if (directory[at - 1] == '\\') continue; // no name between two separators
             const std::string folder = directory.substr(0, at);
-            if (plainFolders_.count(PathKey(folder))) continue;
-            const std::optional<std::uint32_t> attributes = disk_.Attributes(folder);
-            if (!attributes) break; // made by this run from here on
-            if ((*attributes & kAttributeReparsePoint) && disk_.IsLink(folder)) return true;
-            plainFolders_.insert(PathKey(folder));
+            std::unique_ptr<HeldFolder>& held = held_[PathKey(folder)];
+            if (!held) {
+                DiskError why = DiskError::None;
+                held = disk_.HoldFolder(folder, why);
+                if (!held) {
+                    held_.erase(PathKey(folder));
+                    return TargetOutcome(why);
+                }
+            }
+            if (last) *last = held.get();
         }
+        return std::nullopt;
+    }
+
+    // Whether the destination itself is a link: what it leads to is not the target's to write.
+    bool LinkAtDestination(const BackupPlan& plan) {
         const std::optional<std::uint32_t> attributes = disk_.Attributes(plan.destination);
         if (!attributes) return false;
         // A cloud file is a reparse point and no link. Under Wine a link to a file shows as
@@ -308,7 +328,10 @@ private:
     std::string targetBase_; // the target as the destinations begin with it
     std::string targetFolder_;
     std::vector<BackupPlan> plans_;
-    std::set<std::string> plainFolders_; // folders below the target known to be no links
+    std::string targetFinalPath_; // where the target really is; empty where that cannot be asked
+    // The folders below the target held so far, by their keys; each stays held until the run
+    // ends.
+    std::map<std::string, std::unique_ptr<HeldFolder>> held_;
     std::multimap<std::string, std::size_t> sourceKeys_;
     std::map<std::string, std::uint64_t> folders_;
     std::vector<std::optional<std::optional<std::uint64_t>>> sourceIndexes_;

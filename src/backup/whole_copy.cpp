@@ -31,7 +31,11 @@ enum class Side { Source, Target };
 CopyOutcome OutcomeOf(Side side, DiskError error) {
     switch (error) {
     case DiskError::NotFound:
-        return side == Side::Source ? CopyOutcome::SourceMissing : CopyOutcome::Failed;
+        return side == Side::Source ? CopyOutcome::SourceMissing : CopyOutcome::PathNotFound;
+    case DiskError::NotAFolder:
+        return side == Side::Target ? CopyOutcome::FileInTheWay : CopyOutcome::Failed;
+    case DiskError::Link:
+        return CopyOutcome::ThroughLink;
     case DiskError::InUse:
         return CopyOutcome::InUse;
     case DiskError::AccessDenied:
@@ -43,6 +47,24 @@ CopyOutcome OutcomeOf(Side side, DiskError error) {
     default:
         return CopyOutcome::Failed;
     }
+}
+
+// Whether a new copy, not yet swapped in, was made elsewhere than in its folder (a folder on
+// its way became a link before it was made), or that folder became a link in place.
+bool MadeElsewhere(const CopyWay& way, FileWriter& copy) {
+    if (way.folder && way.folder->BecameLink()) return true;
+    const std::string folder = way.folder ? way.folder->FinalPath() : way.targetFinalPath;
+    if (folder.empty()) return false;
+    const std::string made = copy.FinalPath();
+    return !made.empty() && !SamePath(DirectoryPart(made), WithFinalSeparator(folder));
+}
+
+// Whether a copy just swapped in lies outside the target, where that can be asked: a folder on
+// its way became a link that the swap went through.
+bool Astray(const CopyWay& way, FileWriter& copy) {
+    if (way.targetFinalPath.empty()) return false;
+    const std::string landed = copy.FinalPath();
+    return !landed.empty() && !LiesBelow(landed, way.targetFinalPath);
 }
 
 // Reads the whole source into the copy. The source must end as it began: same size, same
@@ -185,6 +207,10 @@ void PruneVersions(Disk& disk, const std::string& destination, int keep) {
 
 } // namespace
 
+CopyOutcome TargetOutcome(DiskError error) {
+    return OutcomeOf(Side::Target, error);
+}
+
 std::string VersionPath(const std::string& destination, std::uint64_t lastWriteTime) {
     return destination + "." + StampOf(lastWriteTime) + "Z.bak";
 }
@@ -195,6 +221,11 @@ bool IsVersionOf(const std::string& name, const std::string& fileName) {
     return name.size() == fileName.size() + kStamp.size() &&
            SamePath(name.substr(0, fileName.size()), fileName) &&
            MatchesDigits(name, fileName.size(), kStamp);
+}
+
+bool HasLeftovers(Disk& disk, const std::string& destination) {
+    return disk.Attributes(ReleasedCopyPath(destination)) ||
+           disk.Attributes(TemporaryCopyPath(destination));
 }
 
 void ClearLeftovers(Disk& disk, const std::string& destination) {
@@ -221,7 +252,7 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
 
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sourcePath,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer, int keep, std::string* notKept) {
+                          std::vector<char>& buffer, int keep, std::string* notKept, CopyWay* way) {
     DiskError why = DiskError::None;
     std::unique_ptr<FileSource> source = disk.OpenToCopy(sourcePath, why);
     if (!source) return OutcomeOf(Side::Source, why);
@@ -248,6 +279,13 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
+    if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy)) {
+        // Nothing is done by a name through a folder that leads elsewhere now, and the copy goes
+        // by its handle.
+        copy->Discard();
+        copy->Close();
+        return CopyOutcome::LinkSwappedIn;
+    }
     if (outcome == CopyOutcome::Copied) {
         const bool madeWritable = disk.MakeWritable(destination);
         // The earlier copy is either kept as a version or moved aside to be released; one that
@@ -264,6 +302,14 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             });
         }
         if (why == DiskError::None) {
+            if (way && Astray(*way, *copy)) {
+                // The swap went through a link: undone, the earlier copy back in its place.
+                copy->Discard();
+                copy->Close();
+                copy.reset();
+                if (aside) aside->MoveTo(destination);
+                return CopyOutcome::LinkSwappedIn;
+            }
             // A close that fails (a delayed write on a network share) leaves no whole copy:
             // a copy moved aside goes back.
             const bool closed = copy->Close();

@@ -46,6 +46,9 @@ enum class CopyOutcome {
     OutsideTarget,    // its destination names no file below the target folder
     NotRecorded,      // the target's record of its copies cannot be written
     ThroughLink,      // a folder below the target on its way, or its destination, is a link
+    LinkSwappedIn,    // a folder on its way became a link while it was copied: nothing is kept
+    PathNotFound,     // the path to its copy is not there (a drive or share missing)
+    FileInTheWay,     // a file stands where a folder on the way to its copy goes
     Unchanged,        // its copy has its size and time already: left alone
     EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
     Failed,           // any other source, target or disk error
@@ -68,6 +71,9 @@ private:
 std::string TemporaryCopyPath(const std::string& destination);
 std::string ReleasedCopyPath(const std::string& destination);
 
+// Whether a run that died left something beside a destination.
+bool HasLeftovers(Disk& disk, const std::string& destination);
+
 // Puts right what a run that died left beside a destination: an earlier copy moved aside
 // with nothing at the name goes back, other leftovers go.
 void ClearLeftovers(Disk& disk, const std::string& destination);
@@ -79,14 +85,28 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
 // Whether a file name is a version of the given one (nothing else is ever removed as one).
 bool IsVersionOf(const std::string& name, const std::string& fileName);
 
+// What a failure on the target's side means for a copy: a folder that cannot be made, a new
+// file that cannot be written.
+CopyOutcome TargetOutcome(DiskError error);
+
+// Where a copy must stay: below the target's final path (empty where the platform cannot say),
+// in its folder held (none for one in the target itself).
+struct CopyWay {
+    std::string targetFinalPath;
+    HeldFolder* folder = nullptr;
+};
+
 // Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
 // exist): read while no writer can change it, into a temporary file made anew beside the
 // destination, and swapped in only when complete and the source unchanged; the earlier copy
 // stays on every failure. `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
 // versions of that file beyond the `keep` newest go; `notKept` then says why one could not be.
+// With a `way`, nothing is swapped in that was made outside its folder, and a swap that put the
+// copy outside the target is undone (LinkSwappedIn).
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr);
+                          std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr,
+                          CopyWay* way = nullptr);
 
 } // namespace vintrel

@@ -89,10 +89,12 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
             return NotRestored(log, to, "the file it would replace cannot be kept");
         }
     }
-    disk.MakeDirectoryPath(DirectoryPart(to));
     PaintPacer pacer(nullptr);
     std::vector<char> buffer;
-    const CopyOutcome outcome = CopyWholeFile(disk, pacer, from, to, DirectoryPart(to), buffer);
+    const DiskError made = disk.MakeDirectoryPath(DirectoryPart(to));
+    const CopyOutcome outcome =
+        made != DiskError::None ? TargetOutcome(made)
+                                : CopyWholeFile(disk, pacer, from, to, DirectoryPart(to), buffer);
     if (outcome != CopyOutcome::Copied) {
         if (held) held->MoveTo(to); // the replaced file goes back
         const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", ""});

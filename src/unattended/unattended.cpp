@@ -85,6 +85,14 @@ std::string OutcomeText(const FileResult& file) {
     case CopyOutcome::ThroughLink:
         return "not copied: a link below the target folder leads elsewhere, and is not written "
                "through";
+    case CopyOutcome::LinkSwappedIn:
+        return "not copied: a folder on the way became a link while it was copied, and nothing "
+               "was left written through it";
+    case CopyOutcome::PathNotFound:
+        return "not copied: the path to its copy is not there (is the target's drive or share "
+               "missing?)";
+    case CopyOutcome::FileInTheWay:
+        return "not copied: a file stands where a folder on the way to its copy goes";
     case CopyOutcome::NotRecorded:
         return "not copied: the target folder's record of its copies cannot be read or written";
     case CopyOutcome::EarlierCopyHeld:

@@ -23,9 +23,16 @@ inline std::uint64_t TimeOf(const FILETIME& time) {
     return SizeOf(time.dwHighDateTime, time.dwLowDateTime);
 }
 
+// Why a call failed, from its error.
+DiskError ErrorOf(DWORD error);
+
 // The plain path of the file or folder a handle is open on ("C:\\x", "\\\\server\\share\\x");
-// empty where the system cannot say.
+// empty where the system cannot say. FinalPathOfName opens the path only to ask.
 std::string FinalPathOf(HANDLE handle);
+std::string FinalPathOfName(const std::string& path);
+
+// Marks an open file (opened with delete access) to go when it is closed.
+bool DeleteOnClose(HANDLE file);
 
 // Renames an open file (opened with delete access) through its own handle, over whatever
 // stands at the new name; the error, or ERROR_SUCCESS.

@@ -24,7 +24,8 @@ public:
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
-    void MakeDirectoryPath(const std::string& path) override;
+    DiskError MakeDirectoryPath(const std::string& path) override;
+    std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool MakeWritable(const std::string& path) override;
     void Pause(std::uint32_t milliseconds) override;

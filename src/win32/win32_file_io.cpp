@@ -3,7 +3,6 @@
 #include "win32/win32_disk.h"
 
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <cstddef>
 #include <cstring>
@@ -23,6 +22,8 @@ DiskError ErrorOf(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
@@ -176,6 +177,8 @@ public:
         }
         return true;
     }
+    std::string FinalPath() override { return FinalPathOf(file_.get()); }
+    bool Discard() override { return DeleteOnClose(file_.get()); }
     // Whether the handle really closed: a close can still fail to write what was held back.
     bool Close() override { return Step(file_.Close()); }
     DiskError Failure() override { return failure_; }
@@ -303,11 +306,21 @@ bool Win32Disk::RemoveFile(const std::string& path) {
     return DeleteFileA(path.c_str());
 }
 
-void Win32Disk::MakeDirectoryPath(const std::string& path) {
-    // The call works in a fixed buffer: a longer path overruns it (Windows makes no directory
-    // of 248 characters or more anyway).
-    if (path.size() >= kDirectoryLimit) return;
-    MakeSureDirectoryPathExists(path.c_str());
+DiskError Win32Disk::MakeDirectoryPath(const std::string& path) {
+    // Each folder after the root, in turn, up to the last separator. One there already is fine
+    // when it is a folder (or a link to one), whatever the call answered (a share's folder may
+    // say access denied); a file of its name is not.
+    for (std::size_t at = path.find_first_of("\\/", PathRootLength(path)); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1)) {
+        if (IsPathSeparator(path[at - 1])) continue; // no name between two separators
+        const std::string folder = path.substr(0, at);
+        if (CreateDirectoryA(folder.c_str(), nullptr)) continue;
+        const DWORD error = GetLastError();
+        const DWORD there = GetFileAttributesA(folder.c_str());
+        if (there == INVALID_FILE_ATTRIBUTES) return ErrorOf(error);
+        if (!(there & FILE_ATTRIBUTE_DIRECTORY)) return DiskError::NotAFolder;
+    }
+    return DiskError::None;
 }
 
 } // namespace vintrel

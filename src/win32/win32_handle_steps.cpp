@@ -103,6 +103,108 @@ bool ReadOnlyThere(const std::string& path) {
     return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY);
 }
 
+bool DeleteOnClose(HANDLE file) {
+    const auto setInformation = system_calls::NtSetInformationFile();
+    if (!setInformation) return false;
+    constexpr int kFileDispositionInformation = 13;
+    BOOLEAN deleteFile = TRUE;
+    system_calls::IoStatus io{};
+    return setInformation(file, &io, &deleteFile, sizeof deleteFile, kFileDispositionInformation) >=
+           0;
+}
+
+namespace {
+
+// Whether an open file or folder is a link, asked of its handle (FileAttributeTagInformation,
+// on every Windows NT): a reparse point whose tag stands for another name (a junction, a
+// symbolic link), not one that only keeps its content elsewhere (a cloud or deduplicated
+// folder); where the tag cannot be asked, any reparse point. Nothing when the handle cannot
+// be asked at all; `folder` tells whether it is one.
+std::optional<bool> IsLinkHandle(HANDLE handle, bool& folder) {
+    struct {
+        ULONG attributes;
+        ULONG tag;
+    } info{};
+    const auto query = system_calls::NtQueryInformationFile();
+    constexpr int kFileAttributeTagInformation = 35;
+    system_calls::IoStatus io{};
+    if (!query || query(handle, &io, &info, sizeof info, kFileAttributeTagInformation) < 0) {
+        BY_HANDLE_FILE_INFORMATION asked;
+        if (!GetFileInformationByHandle(handle, &asked)) return std::nullopt;
+        info = {asked.dwFileAttributes, IO_REPARSE_TAG_MOUNT_POINT};
+    }
+    folder = (info.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(info.tag);
+}
+
+class Win32HeldFolder : public HeldFolder {
+public:
+    Win32HeldFolder(Handle folder, std::string finalPath)
+        : folder_(std::move(folder)), final_(std::move(finalPath)) {}
+    bool BecameLink() override {
+        bool folder = false;
+        return IsLinkHandle(folder_.get(), folder).value_or(true);
+    }
+    std::string FinalPath() override { return final_; }
+
+private:
+    Handle folder_;
+    std::string final_;
+};
+
+} // namespace
+
+std::unique_ptr<HeldFolder> Win32Disk::HoldFolder(const std::string& path, DiskError& why) {
+    // Made where missing (CreateDirectoryA makes the last folder only: a missing parent is
+    // ERROR_PATH_NOT_FOUND); what is there already, a folder, a file or a link (all
+    // ERROR_ALREADY_EXISTS), is asked of its handle below.
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) {
+            why = ErrorOf(error);
+            return nullptr;
+        }
+    }
+    // Without delete sharing: while the handle is open Windows refuses every open of the folder
+    // for delete access, which a rename, a removal and so a swap for a junction need (a
+    // sharing violation). With read access, since Windows keeps no sharing at all for a handle
+    // that may only ask for attributes. Writers may open it: a rename into the folder opens it
+    // for writing. (And a folder with anything open below it cannot be renamed at all: the
+    // folders above a held one stay too.)
+    Handle folder(
+        ::CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder) {
+        why = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    bool isFolder = false;
+    const std::optional<bool> link = IsLinkHandle(folder.get(), isFolder);
+    why = !link       ? DiskError::Other
+          : *link     ? DiskError::Link
+          : !isFolder ? DiskError::NotAFolder
+                      : DiskError::None;
+    if (why != DiskError::None) return nullptr;
+    // Wine opens a Linux link as the folder it leads to, whatever the flag says: the folder's
+    // own path must be its parent's and its name (or, for a short name, in its parent).
+    const std::string final = FinalPathOf(folder.get());
+    if (!final.empty()) {
+        const std::size_t cut = path.find_last_of("\\/");
+        const std::string parent =
+            FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+        const std::string expected = WithFinalSeparator(parent);
+        if (parent.empty() ||
+            !(SamePath(final, expected + name) ||
+              (name.find('~') != std::string::npos && SamePath(DirectoryPart(final), expected)))) {
+            why = DiskError::Link;
+            return nullptr;
+        }
+    }
+    return std::make_unique<Win32HeldFolder>(std::move(folder), final);
+}
+
 class Win32HeldFile : public HeldFile {
 public:
     explicit Win32HeldFile(Handle file) : file_(std::move(file)) {}
@@ -121,15 +223,7 @@ public:
         end.QuadPart = static_cast<LONGLONG>(size > bytes ? size - bytes : 0);
         return SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
     }
-    bool Delete() override {
-        const auto setInformation = system_calls::NtSetInformationFile();
-        if (!setInformation) return false;
-        constexpr int kFileDispositionInformation = 13;
-        BOOLEAN deleteFile = TRUE;
-        system_calls::IoStatus io{};
-        return setInformation(file_.get(), &io, &deleteFile, sizeof deleteFile,
-                              kFileDispositionInformation) >= 0;
-    }
+    bool Delete() override { return DeleteOnClose(file_.get()); }
 
 private:
     Handle file_;

@@ -78,9 +78,13 @@ std::string FinalPathOf(HANDLE handle) {
     return PlainFinalPath(std::move(final));
 }
 
-std::string Win32Disk::FinalPath(const std::string& path) {
+std::string FinalPathOfName(const std::string& path) {
     const Handle handle = OpenToAsk(path);
     return handle ? FinalPathOf(handle.get()) : "";
+}
+
+std::string Win32Disk::FinalPath(const std::string& path) {
+    return FinalPathOfName(path);
 }
 
 bool Win32Disk::LeadsElsewhere(const std::string& path) {

@@ -201,6 +201,50 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.OpenToAppend(r + "\\empty", why) &&
                     !d.OpenToAppend(r + "\\link", why) && !d.OpenToAppend(r + "\\none\\x", why);
          }},
+        {"folders are made after the root (a share's too), once; below a file of a folder's name, "
+         "not",
+         [&] {
+             const std::string share = place.ShareOfDriveC();
+             return d.MakeDirectoryPath(r + "\\m\\n\\") == DiskError::None &&
+                    d.MakeDirectoryPath(r + "\\m\\n\\x.pst") == DiskError::None &&
+                    (d.Attributes(r + "\\m\\n").value_or(0) & kAttributeDirectory) &&
+                    d.MakeDirectoryPath(a + "\\x\\") == DiskError::NotAFolder &&
+                    d.MakeDirectoryPath("\\\\?\\" + r + "\\q\\") == DiskError::None &&
+                    !d.Absent(r + "\\q") &&
+                    (share.empty() ||
+                     (d.MakeDirectoryPath(share + r.substr(3) + "\\s\\") == DiskError::None &&
+                      !d.Absent(r + "\\s")));
+         }},
+        {"a folder is held, made where missing; a link, a file or a missing parent is not",
+         [&] {
+             DiskError why = DiskError::None, link = why, file = why, missing = why;
+             std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\h", why);
+             return held && !held->BecameLink() && held->FinalPath() == d.FinalPath(r + "\\h") &&
+                    !held->FinalPath().empty() &&
+                    !d.HoldFolder(r + "\\link", link) && link == DiskError::Link &&
+                    !d.HoldFolder(a, file) && file == DiskError::NotAFolder &&
+                    !d.HoldFolder(r + "\\none\\x", missing) && missing == DiskError::NotFound;
+         }},
+        {"a held folder cannot be swapped for a link; let go, it can, and is held no more",
+         [&] {
+             DiskError why = DiskError::None;
+             std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\w", why);
+             const bool swappedWhileHeld = place.SwapForLink(r + "\\w", r + "\\f");
+             const bool leads = held && !held->BecameLink();
+             held.reset();
+             return !swappedWhileHeld && leads && place.SwapForLink(r + "\\w", r + "\\f") &&
+                    !d.HoldFolder(r + "\\w", why) && why == DiskError::Link;
+         }},
+        {"a new file knows where it is, and goes by its handle",
+         [&] {
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileWriter> file = d.CreateNewFile(r + "\\f\\gone.tmp", why);
+             const bool known = file && !file->FinalPath().empty() &&
+                                file->FinalPath() == d.FinalPath(r + "\\f\\gone.tmp");
+             const bool discarded = file && file->Discard() && file->Close();
+             file.reset();
+             return known && discarded && d.Absent(r + "\\f\\gone.tmp");
+         }},
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&

@@ -18,6 +18,11 @@ public:
     virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
+    // Moves a folder aside and puts a link to `target` in its place, as another program may;
+    // false when that is refused.
+    virtual bool SwapForLink(const std::string& folder, const std::string& target) = 0;
+    // Drive C:'s root as a share ("\\\\localhost\\c$\\"), or empty where there is none.
+    virtual std::string ShareOfDriveC() = 0;
     virtual void ChangeDirectory(const std::string& path) = 0;
     // Another program opens the file, sharing reads only (as a mail program opens a mailbox),
     // or lets go of it.

@@ -86,10 +86,12 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"], "Mail\\a.pst\r\nMail\\Deep\\b.wab\r\n");
     EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\");
     EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Vintrel Copies.tmp");
-    EXPECT_EQ(disk.diskCalls[2], "make E:\\Save\\Mail\\");
+    EXPECT_EQ(disk.diskCalls[2], "hold E:\\Save\\Mail");
     EXPECT_EQ(disk.diskCalls[3], "remove E:\\Save\\Mail\\a.pst.~vt");
     EXPECT_EQ(disk.diskCalls[4], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
-    EXPECT_EQ(disk.diskCalls.size(), 11u) << "the same file twice is copied twice";
+    EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\Deep");
+    EXPECT_EQ(disk.diskCalls.size(), 10u) << "each folder held once; the same file copied twice";
+    EXPECT_TRUE(disk.openNames.empty()) << "nothing held after the run";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(screen.statusFields[kMessageField],
@@ -106,7 +108,10 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMa
     state.profileList = {dir + tooLong + "|k|v", dir + fits + "|k|v", "C:\\Mail\\gone.pst|k|v"};
     RunBackup(state, disk, screen);
     ASSERT_EQ(PlanBackup(state.targetPath, state.profileList[1]).destination.size(), 255u);
-    EXPECT_EQ(disk.madePaths.size(), 3u) << "the target, and nothing for a refused entry";
+    EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
+                            [](const std::string& c) { return c.rfind("hold", 0) == 0; }),
+              2)
+        << "nothing is made for a refused entry";
     EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
     EXPECT_EQ(
@@ -141,9 +146,10 @@ TEST_F(BackupTest, DirectoriesOf248CharactersOrMoreAreNeverMade) {
     disk.files[fits + "a.pst"] = "ok";
     disk.files[tooLong + "a.pst"] = "long";
     state.profileList = {fits + "a.pst|k|v", tooLong + "a.pst|k|v"};
-    RunBackup(state, disk, screen);
-    ASSERT_EQ(disk.madePaths.size(), 2u);
-    EXPECT_EQ(disk.madePaths[1].size(), 247u);
+    const BackupResult result = RunBackup(state, disk, screen);
+    EXPECT_EQ(result.files[0].outcome, CopyOutcome::Copied);
+    EXPECT_EQ(result.files[1].outcome, CopyOutcome::Failed);
+    EXPECT_FALSE(disk.IsDirectory("E:\\Save\\" + tooLong.substr(3, 239)));
 }
 
 TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive) {
@@ -193,16 +199,29 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         std::vector<CopyOutcome> outcomes;
     };
     const Case cases[] = {
-        {"mail kept in the target", "C:\\Backup\\", {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"},
-         [] {}, {O::OverwritesListed, O::Copied}},
-        {"the target by another drive letter", "D:\\Backup\\",
-         {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"}, [&] { disk.AddAlias("D:\\", "C:\\"); },
+        {"mail kept in the target",
+         "C:\\Backup\\",
+         {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"},
+         [] {},
          {O::OverwritesListed, O::Copied}},
-        {"a listed file that is missing", "C:\\Backup\\", {"c:/backup/MAIL/a.pst", "C:\\Mail\\a.pst"},
-         [&] { disk.files.erase("C:\\Backup\\Mail\\a.pst"); }, {O::SourceMissing, O::OverwritesListed}},
-        {"two drives mirrored to one place", "E:\\Save\\", {"C:\\Mail\\a.pst", "D:\\Mail\\a.pst"},
-         [] {}, {O::Copied, O::SameDestination}},
-        {"a folder link in the target", "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
+        {"the target by another drive letter",
+         "D:\\Backup\\",
+         {"C:\\Mail\\a.pst", "C:\\Backup\\Mail\\a.pst"},
+         [&] { disk.AddAlias("D:\\", "C:\\"); },
+         {O::OverwritesListed, O::Copied}},
+        {"a listed file that is missing",
+         "C:\\Backup\\",
+         {"c:/backup/MAIL/a.pst", "C:\\Mail\\a.pst"},
+         [&] { disk.files.erase("C:\\Backup\\Mail\\a.pst"); },
+         {O::SourceMissing, O::OverwritesListed}},
+        {"two drives mirrored to one place",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst", "D:\\Mail\\a.pst"},
+         [] {},
+         {O::Copied, O::SameDestination}},
+        {"a folder link in the target",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
          [&] {
              disk.MakeDirectoryPath("E:\\Save\\Mail\\");
              disk.AddLink("E:\\Save\\Other", "E:\\Save\\Mail");
@@ -216,32 +235,64 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.numberless.insert("E:");
          },
          {O::Copied, O::Copied}},
-        {"one file by two spellings", "E:\\Save\\", {"C:\\Mail\\a.pst", "c:\\mail\\A.pst"}, [] {},
+        {"one file by two spellings",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst", "c:\\mail\\A.pst"},
+         [] {},
          {O::Copied, O::Copied}},
-        {"a destination that leaves the target", "E:\\Save\\", {"C:\\..\\..\\Other\\a.pst"}, [] {},
+        {"a destination that leaves the target",
+         "E:\\Save\\",
+         {"C:\\..\\..\\Other\\a.pst"},
+         [] {},
          {O::OutsideTarget}},
-        {"a record that cannot be written", "E:\\Save\\", {"C:\\Mail\\a.pst"},
-         [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.txt\\"); }, {O::NotRecorded}},
-        {"a record that cannot be opened: its lines would be lost", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+        {"a record that cannot be written",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.txt\\"); },
+         {O::NotRecorded}},
+        {"a record that cannot be opened: its lines would be lost",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
          [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
              disk.unopenable.insert("E:\\Save\\Vintrel Copies.txt");
          },
          {O::NotRecorded}},
-        {"a folder link below the target leading elsewhere", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+        {"a folder link below the target leading elsewhere",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
          [&] {
              disk.MakeDirectoryPath("F:\\Elsewhere\\");
              disk.MakeDirectoryPath("E:\\Save\\");
              disk.AddLink("E:\\Save\\Mail", "F:\\Elsewhere");
          },
          {O::ThroughLink}},
-        {"a record larger than ours would be", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+        {"a file where a folder of its copy's path goes",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] { disk.files["E:\\Save\\Mail"] = "a file"; },
+         {O::FileInTheWay}},
+        {"a target whose drive is not there",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] { disk.createFails["E:\\Save"] = DiskError::NotFound; },
+         {O::PathNotFound}},
+        {"a folder on a full disk",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] { disk.createFails["E:\\Save\\Mail"] = DiskError::DiskFull; },
+         {O::DiskFull}},
+        {"a record larger than ours would be",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
          [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
              disk.sizes["E:\\Save\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
          },
          {O::NotRecorded}},
-        {"a record that cannot be read in full", "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
+        {"a record that cannot be read in full",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
          [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
              disk.cutShort.insert("E:\\Save\\Vintrel Copies.txt");
@@ -510,6 +561,37 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     RunBackup(state, disk, screen);
     EXPECT_FALSE(disk.IsLink("E:\\Save\\Mail\\a.pst"));
     EXPECT_EQ(disk.files["C:\\Other\\victim.pst"], "not to be touched");
+    // The copy's folder swapped for a link as the source is opened: refused while it is held;
+    // where holds bind nothing (a Linux program under Wine), nothing is done through the link.
+    disk.afterRename = nullptr;
+    disk.files["F:\\Elsewhere\\a.pst"] = "outside";
+    bool swapped = false;
+    disk.onOpenToCopy = [&](const std::string&) {
+        swapped = disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
+    };
+    for (const bool bind : {true, false}) {
+        SCOPED_TRACE(bind);
+        disk.holdsBind = bind;
+        const BackupResult result = RunBackup(state, disk, screen);
+        EXPECT_EQ(swapped, !bind);
+        EXPECT_EQ(result.files[0].outcome, bind ? CopyOutcome::Copied : CopyOutcome::LinkSwappedIn);
+        EXPECT_EQ(disk.files["F:\\Elsewhere\\a.pst"], "outside");
+        EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst.~vt"));
+    }
+    // Swapped in after that check, as a large earlier copy is moved aside: the new copy, moved
+    // through the link, goes again by its handle, and the earlier copy stays in the target.
+    disk.onOpenToCopy = nullptr;
+    disk.RemoveFile("E:\\Save\\Mail");
+    disk.files.erase("F:\\Elsewhere\\a.pst");
+    disk.files["F:\\Elsewhere\\x.pst"] = "outside";
+    disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
+    disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
+    disk.afterRename = [&](const std::string&) {
+        disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
+    };
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
+    EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
+    EXPECT_EQ(disk.files["E:\\Save\\Mail~\\a.pst.~old"], "earlier");
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {

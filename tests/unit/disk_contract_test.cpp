@@ -11,6 +11,7 @@ class FakePlace : public test::ContractPlace {
 public:
     FakePlace() {
         disk_.AddAlias("S:\\", "C:\\");
+        disk_.AddAlias("\\\\localhost\\c$", "C:\\");
         disk_.MakeDirectoryPath(Root() + "\\");
     }
     Disk& disk() override { return disk_; }
@@ -23,6 +24,10 @@ public:
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         disk_.AddLink(link, target);
     }
+    bool SwapForLink(const std::string& folder, const std::string& target) override {
+        return disk_.SwapForLink(folder, target);
+    }
+    std::string ShareOfDriveC() override { return "\\\\localhost\\c$\\"; }
     void ChangeDirectory(const std::string& path) override {
         disk_.currentDirectory = path;
     }

@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "app/file_list.h"
+#include "app/paths.h"
+#include "app/probe.h"
 
 namespace vintrel::test {
 
@@ -91,6 +93,14 @@ bool PathLess::operator()(const std::string& a, const std::string& b) const {
                                         [](char x, char y) { return Fold(x) < Fold(y); });
 }
 
+namespace {
+
+bool SamePlace(const std::string& a, const std::string& b) {
+    return !PathLess()(a, b) && !PathLess()(b, a);
+}
+
+} // namespace
+
 std::string FakeDisk::Unalias(const std::string& path) const {
     for (const auto& [alias, place] : aliases_) {
         if (AtOrBelow(path, alias)) {
@@ -128,6 +138,9 @@ std::string FakeDisk::Resolve(const std::string& path) const {
 bool FakeDisk::IsDirectory(const std::string& resolved) const {
     if (resolved.size() == 3 && resolved[1] == ':') return true;
     if (directories_.count(resolved) || listings_.count(resolved)) return true;
+    if (auto share = shares_.find(resolved); share != shares_.end()) {
+        return (share->second & kAttributeDirectory) != 0;
+    }
     if (auto e = entries_.find(resolved); e != entries_.end()) {
         return (e->second.attributes & kAttributeDirectory) != 0;
     }
@@ -270,15 +283,19 @@ namespace {
 
 class FakeWriter : public FileWriter {
 public:
-    FakeWriter(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {
-        ++disk_.ownWriters[path_];
+    FakeWriter(FakeDisk& disk, const std::string& path)
+        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), path)) {
+        ++disk_.ownWriters[path];
     }
-    ~FakeWriter() override { Release(); }
+    ~FakeWriter() override {
+        Close();
+        disk_.openNames.erase(name_);
+    }
     bool Write(const char* data, std::size_t size) override {
         ++disk_.writes;
-        std::string& contents = disk_.files[path_];
+        std::string& contents = disk_.files[*name_];
         if ((disk_.failAt == FakeDisk::Step::Write && disk_.writes == disk_.failingWrite) ||
-            disk_.failCopyTo.count(path_)) {
+            disk_.failCopyTo.count(*name_)) {
             contents.append(data, size / 2); // a disk that fills up part-way
             failure_ = DiskError::DiskFull;
             return false;
@@ -288,26 +305,27 @@ public:
     }
     bool SetLastWriteTime(std::uint64_t time) override {
         if (disk_.failAt == FakeDisk::Step::SetTime) return Step(false);
-        disk_.lastWrite[path_] = time;
+        disk_.lastWrite[*name_] = time;
         return true;
     }
     bool Flush() override { return Step(disk_.failAt != FakeDisk::Step::Flush); }
     bool MoveOver(const std::string& destination) override {
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
-        bool moved = Step(disk_.MoveFileOver(path_, destination));
+        bool moved = Step(disk_.MoveFileOver(*name_, destination));
         if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
-        if (moved) {
-            path_ = disk_.ResolveParent(destination);
-            // The name must lead to this very file afterwards.
-            moved = Step(!disk_.IsLink(destination));
-        }
-        ++disk_.ownWriters[path_];
+        // The name must lead to this very file afterwards.
+        if (moved) moved = Step(!disk_.IsLink(destination));
+        ++disk_.ownWriters[*name_];
         open_ = true;
         return moved;
     }
+    std::string FinalPath() override { return disk_.finalPathsUnknown ? "" : *name_; }
+    bool Discard() override { return discarded_ = true; }
     bool Close() override {
         Release();
+        if (discarded_) disk_.files.erase(*name_);
+        discarded_ = false;
         return Step(disk_.failAt != FakeDisk::Step::Close);
     }
     DiskError Failure() override { return failure_; }
@@ -318,12 +336,13 @@ private:
         return done;
     }
     void Release() {
-        if (open_ && --disk_.ownWriters[path_] == 0) disk_.ownWriters.erase(path_);
+        if (open_ && --disk_.ownWriters[*name_] == 0) disk_.ownWriters.erase(*name_);
         open_ = false;
     }
     FakeDisk& disk_;
-    std::string path_;
+    std::list<std::string>::iterator name_; // where the open file is now
     bool open_ = true;
+    bool discarded_ = false;
     DiskError failure_ = DiskError::None;
 };
 
@@ -379,6 +398,7 @@ std::string FakeDisk::ResolveParent(const std::string& path) const {
 }
 
 std::unique_ptr<FileSource> FakeDisk::OpenToCopy(const std::string& path, DiskError& why) {
+    if (onOpenToCopy) onOpenToCopy(path);
     const std::string resolved = Resolve(path);
     why = DiskError::None;
     if (!files.count(resolved)) {
@@ -436,32 +456,33 @@ namespace {
 // An open file known by the name it has now: a link put in its old place changes nothing.
 class FakeHeld : public HeldFile {
 public:
-    FakeHeld(FakeDisk& disk, std::string name) : disk_(disk), name_(std::move(name)) {}
+    FakeHeld(FakeDisk& disk, const std::string& name)
+        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), name)) {}
     ~FakeHeld() override {
-        if (deleted_) disk_.RemoveFile(name_);
+        if (deleted_) disk_.RemoveFile(*name_);
+        disk_.openNames.erase(name_);
     }
     std::uint64_t Size() override {
-        auto size = disk_.sizes.find(name_);
-        return size != disk_.sizes.end() ? size->second : disk_.files[name_].size();
+        auto size = disk_.sizes.find(*name_);
+        return size != disk_.sizes.end() ? size->second : disk_.files[*name_].size();
     }
     bool MoveTo(const std::string& path) override {
-        if (!disk_.MoveFileOver(name_, path)) return false;
-        name_ = disk_.Resolve(path);
+        if (!disk_.MoveFileOver(*name_, path)) return false;
         // The new name must lead to this very file, not to where a link put there leads.
-        return SamePathAs(disk_.Resolve(path));
+        return SamePlace(disk_.Resolve(path), *name_) && !disk_.IsLink(*name_);
     }
     bool Shrink(std::uint64_t bytes) override {
-        auto size = disk_.sizes.find(name_);
+        auto size = disk_.sizes.find(*name_);
         if (size == disk_.sizes.end()) {
-            std::string& contents = disk_.files[name_];
+            std::string& contents = disk_.files[*name_];
             if (contents.empty()) return false;
             contents.resize(contents.size() - std::min<std::size_t>(contents.size(), bytes));
             return true;
         }
         if (size->second == 0) return false;
-        disk_.diskCalls.push_back("shrink " + name_);
+        disk_.diskCalls.push_back("shrink " + *name_);
         size->second -= std::min(size->second, bytes);
-        if (disk_.whileCopying) disk_.whileCopying(name_);
+        if (disk_.whileCopying) disk_.whileCopying(*name_);
         return true;
     }
     bool Delete() override {
@@ -470,12 +491,8 @@ public:
     }
 
 private:
-    bool SamePathAs(const std::string& resolved) const {
-        return !PathLess()(resolved, name_) && !PathLess()(name_, resolved) &&
-               !disk_.IsLink(name_);
-    }
     FakeDisk& disk_;
-    std::string name_;
+    std::list<std::string>::iterator name_; // where the open file is now
     bool deleted_ = false;
 };
 
@@ -522,18 +539,101 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     return files.erase(name) == 1;
 }
 
-void FakeDisk::MakeDirectoryPath(const std::string& path) {
+DiskError FakeDisk::MakeDirectoryPath(const std::string& path) {
     madePaths.push_back(path);
     diskCalls.push_back("make " + path);
-    // Each directory up to the last "\", in turn; one whose parent is missing is not made.
-    for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
+    // Each folder after the root up to the last "\", in turn.
+    for (std::size_t at = path.find_first_of("\\/", PathRootLength(path)); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1)) {
         const std::string directory = Resolve(path.substr(0, at + 1));
-        if (directory.empty() || files.count(directory)) return;
-        if (!IsDirectory(directory)) {
-            if (!IsDirectory(Parent(directory))) return;
-            directories_.insert(directory);
-        }
+        if (directory.empty()) return DiskError::NotFound;
+        if (files.count(directory)) return DiskError::NotAFolder;
+        if (IsDirectory(directory)) continue;
+        if (auto fails = createFails.find(directory); fails != createFails.end())
+            return fails->second;
+        if (!IsDirectory(Parent(directory))) return DiskError::NotFound;
+        directories_.insert(directory);
     }
+    return DiskError::None;
+}
+
+namespace {
+
+// A folder held open, known by where it is now (a move takes it along).
+class FakeHeldFolder : public HeldFolder {
+public:
+    FakeHeldFolder(FakeDisk& disk, const std::string& name)
+        : disk_(disk), final_(disk.finalPathsUnknown ? "" : name),
+          name_(disk.openNames.insert(disk.openNames.end(), name)) {}
+    ~FakeHeldFolder() override { disk_.openNames.erase(name_); }
+    bool BecameLink() override { return disk_.IsLink(*name_); }
+    std::string FinalPath() override { return final_; }
+
+private:
+    FakeDisk& disk_;
+    std::string final_;
+    std::list<std::string>::iterator name_;
+};
+
+// What a folder's move does to a path or a map's entry below it.
+std::string Moved(const std::string& path, const std::string& from, const std::string& to) {
+    return AtOrBelow(path, from) ? to + path.substr(from.size()) : path;
+}
+template <typename Value>
+std::pair<const std::string, Value> Moved(const std::pair<const std::string, Value>& entry,
+                                          const std::string& from, const std::string& to) {
+    return {Moved(entry.first, from, to), entry.second};
+}
+template <typename Container>
+void MoveAll(Container& container, const std::string& from, const std::string& to) {
+    Container moved;
+    for (const auto& entry : container)
+        moved.insert(Moved(entry, from, to));
+    container = std::move(moved);
+}
+
+} // namespace
+
+std::unique_ptr<HeldFolder> FakeDisk::HoldFolder(const std::string& path, DiskError& why) {
+    diskCalls.push_back("hold " + path);
+    const std::string name = ResolveParent(path);
+    why = DiskError::None;
+    if (links_.count(name)) {
+        why = DiskError::Link;
+    } else if (files.count(name)) {
+        why = DiskError::NotAFolder;
+    } else if (name.empty() || !IsDirectory(Parent(name))) {
+        why = DiskError::NotFound;
+    } else if (!IsDirectory(name)) {
+        const auto fails = createFails.find(name);
+        why = fails != createFails.end()           ? fails->second
+              : path.size() + 1 >= kDirectoryLimit ? DiskError::Other
+                                                   : DiskError::None;
+        if (why == DiskError::None) directories_.insert(name);
+    }
+    if (why != DiskError::None) return nullptr;
+    return std::make_unique<FakeHeldFolder>(*this, name);
+}
+
+bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target) {
+    const std::string name = ResolveParent(folder);
+    const auto below = [&](const std::string& open) { return AtOrBelow(open, name); };
+    if (!IsDirectory(name) || links_.count(name) ||
+        (holdsBind && std::any_of(openNames.begin(), openNames.end(), below))) {
+        return false;
+    }
+    const std::string aside = name + "~";
+    MoveAll(files, name, aside);
+    MoveAll(sizes, name, aside);
+    MoveAll(lastWrite, name, aside);
+    MoveAll(readOnly, name, aside);
+    MoveAll(ownWriters, name, aside);
+    MoveAll(directories_, name, aside);
+    directories_.insert(aside);
+    for (std::string& open : openNames)
+        open = Moved(open, name, aside);
+    links_[name] = target;
+    return true;
 }
 
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
@@ -542,6 +642,10 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
         HeldElsewhere(to) || !IsDirectory(Parent(to))) {
         return false;
+    }
+    // What holds the file open holds it under its new name.
+    for (std::string& open : openNames) {
+        if (SamePlace(open, from)) open = to;
     }
     const std::string contents = files[from];
     files.erase(from);

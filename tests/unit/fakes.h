@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <list>
 #include <map>
 #include <set>
 #include <string>
@@ -96,7 +97,12 @@ public:
     }
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
-    void MakeDirectoryPath(const std::string& path) override;
+    DiskError MakeDirectoryPath(const std::string& path) override;
+    std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) override;
+    // Swaps a folder for a link to `target`, as another program may: the folder moves to its
+    // name and "~" (what holds something there holds it there), a link takes its name. Fails
+    // while anything is held open in it, as Windows fails it, unless holds do not bind.
+    bool SwapForLink(const std::string& folder, const std::string& target);
     // Renames a file over another, unless that one is read-only: what an open file's rename
     // does (a link at the new name is replaced). Then `afterRename` may swap a name in.
     bool MoveFileOver(const std::string& file, const std::string& destination);
@@ -106,7 +112,10 @@ public:
 
     std::string currentDirectory = "C:\\"; // where relative paths start
     std::vector<std::string> madePaths;    // every MakeDirectoryPath, in order
-    std::vector<std::string> diskCalls;    // make, copy, move, remove: in order
+    std::vector<std::string> diskCalls;    // make, hold, move, remove: in order
+    // Where each file and folder held open is now, in the order opened.
+    std::list<std::string> openNames;
+    bool holdsBind = true; // false: SwapForLink as a Linux program under Wine, held by nothing
     PathSet failCopyTo;                    // copies to these destinations fail part-way
     bool failMoves = false;
     int moves = 0;                  // MoveFileOver calls so far
@@ -145,6 +154,8 @@ public:
     std::function<void(const std::string& path)> whileCopying;
     // Called right after every rename with the new name: a link swapped in at that moment.
     std::function<void(const std::string& name)> afterRename;
+    // Called as a file is opened to copy: a folder swapped for a link at that moment.
+    std::function<void(const std::string& path)> onOpenToCopy;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, SetTime, Flush, Close, Replace };
     Step failAt = Step::None;

@@ -86,6 +86,30 @@ TEST(PathParts, FinalPathsAreTakenAsPlainPaths) {
         EXPECT_EQ(PlainFinalPath(reported), plain) << plain;
 }
 
+TEST(PathParts, TheRootIsWhatNoOneMakes) {
+    const std::tuple<const char*, std::size_t> cases[] = {
+        {"C:\\Mail\\", 3},
+        {"C:", 2},
+        {"C:Mail\\", 2},
+        {"\\Mail\\", 1},
+        {"Mail\\", 0},
+        {"\\\\server\\share\\Mail\\", 15},
+        {"\\\\server\\share", 14},
+        {"//server/share/Mail/", 15},
+        {"\\\\?\\C:\\Mail\\", 7},
+        {"\\\\.\\C:\\", 7},
+        {"\\\\?\\unc\\server\\share\\Mail\\", 21},
+    };
+    for (const auto& [path, root] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(PathRootLength(path), root);
+    }
+    EXPECT_TRUE(LiesBelow("C:\\Save\\Mail\\a.pst", "c:\\save"));
+    EXPECT_TRUE(LiesBelow("C:\\a.pst", "C:\\"));
+    EXPECT_FALSE(LiesBelow("C:\\Saved\\a.pst", "C:\\Save\\"));
+    EXPECT_FALSE(LiesBelow("C:\\Save\\", "C:\\Save"));
+}
+
 TEST(PathParts, DigitPatternsNeverReadPastTheText) {
     EXPECT_TRUE(MatchesDigits("log 2026-", 4, "0000-"));
     EXPECT_FALSE(MatchesDigits("2026", 0, "0000-"));

@@ -414,6 +414,8 @@ public:
                 disk_.SwapIn(path_);
                 return inner_->MoveOver(destination);
             }
+            std::string FinalPath() override { return inner_->FinalPath(); }
+            bool Discard() override { return inner_->Discard(); }
             bool Close() override { return inner_->Close(); }
             DiskError Failure() override { return inner_->Failure(); }
 
@@ -424,7 +426,19 @@ public:
         };
         return std::make_unique<Writer>(std::move(copy), *this, path);
     }
+    // As the source is opened: a folder moved aside and a link to the victim's folder put in
+    // its place.
+    std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override {
+        if (!swapFolder.empty()) {
+            const std::string folder = test::LinuxName(swapFolder);
+            EXPECT_TRUE(test::RunLinuxShell("mv '" + folder + "' '" + folder + "~' && ln -s '" +
+                                            test::LinuxName(DirectoryPart(victim_)) + "' '" +
+                                            folder + "'"));
+        }
+        return Win32Disk::OpenToCopy(path, why);
+    }
     bool raceTemporary = false;
+    std::string swapFolder;
 
 private:
     std::string victim_;
@@ -463,6 +477,19 @@ TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
     // (Wine moved the link to the copy's name, and cannot remove it alone: it stays, as
     // anyone who may write in the target could have put it there; the next run replaces it.)
     test::RemoveLink(CopyOf("top.pab"));
+    // A folder on the way swapped for a link as the source is opened (nothing holds a Linux
+    // program back): nothing is written through it, and the file there stays as it was.
+    racing.raceTemporary = false;
+    racing.swapFolder = CopyOf("Mail");
+    test::WriteFile(elsewhere / "book.wab", "outside");
+    state.profileList = {src + "Mail\\book.wab|k|v"};
+    const BackupResult swapped = RunBackup(state, racing, screen);
+    ASSERT_EQ(swapped.files.size(), 1u);
+    EXPECT_EQ(swapped.files[0].outcome, CopyOutcome::LinkSwappedIn);
+    EXPECT_EQ(Contents(elsewhere / "book.wab"), "outside");
+    EXPECT_EQ(GetFileAttributesA(TemporaryCopyPath(elsewhere / "book.wab").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    test::RemoveLink(CopyOf("Mail"));
 }
 
 TEST_F(RealBackupTest, FilesOver4GiBAreCopiedExactly) {

@@ -27,6 +27,15 @@ public:
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         ASSERT_TRUE(test::MakeLink(link, target));
     }
+    bool SwapForLink(const std::string& folder, const std::string& target) override {
+        return MoveFileA(folder.c_str(), (folder + "~").c_str()) && test::MakeLink(folder, target);
+    }
+    std::string ShareOfDriveC() override {
+        const DWORD there = GetFileAttributesA(test::kShareOfDriveC);
+        return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY)
+                   ? test::kShareOfDriveC
+                   : "";
+    }
     void ChangeDirectory(const std::string& path) override {
         ::SetCurrentDirectoryA(path.c_str());
     }

@@ -481,9 +481,9 @@ TEST_F(ExecutableImageTest, IsAGuiProgramForItsTreesMachineImportingOnlySystemLi
 #endif
     EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
-                                          "comctl32.dll", "ole32.dll",  "shell32.dll",
-                                          "imagehlp.dll", "msvcrt.dll", "advapi32.dll"};
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "gdi32.dll",
+                                          "comctl32.dll", "ole32.dll",   "shell32.dll",
+                                          "msvcrt.dll",   "advapi32.dll"};
     const IMAGE_DATA_DIRECTORY& imports =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     ASSERT_NE(imports.VirtualAddress, 0u);

@@ -52,8 +52,10 @@ std::string LinuxName(const std::string& path);
 // empty outside Wine.
 std::string DriveCFromOutside();
 
-// A drive letter that the test prefix links to drive C:, as subst would.
+// A drive letter that the test prefix links to drive C:, as subst would, and drive C: as a
+// share (Windows' own, and the test prefix's under Wine).
 inline constexpr const char* kAliasOfDriveC = "S:\\";
+inline constexpr const char* kShareOfDriveC = "\\\\localhost\\c$\\";
 
 // A file's whole content, or "<unreadable>".
 std::string Contents(const std::string& path);
