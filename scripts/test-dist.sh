@@ -16,10 +16,16 @@ trap 'rm -rf "$copy"' EXIT
         mkdir -p "$copy/sources/$(dirname "$f")"
         cp -p "$f" "$copy/sources/$f"
     done
-(cd "$copy/sources" && DIST_DIR="$copy/dist" bash scripts/dist.sh >/dev/null)
+(cd "$copy/sources" && DIST_DIR="$copy/dist" VINTREL_DIST_TESTS=0 bash scripts/dist.sh >/dev/null)
 second="$(ls "$copy"/dist/vintrel-*-win32.zip)"
 
 status=0
+if python3 -c "import zipfile,sys; n=zipfile.ZipFile(sys.argv[1]).namelist(); sys.exit(n!=['vintrel_win32_tests.exe','vintrel.exe','README.txt'])" dist/vintrel-*-win32-tests.zip; then
+    echo "ok   the test kit holds the Win32 tests, the program and how to run them"
+else
+    echo "FAIL the test kit dist/vintrel-*-win32-tests.zip"
+    status=1
+fi
 python3 scripts/check_dist.py dist build/dist/bin/vintrel.exe "$SOURCE_DATE_EPOCH" "$second" || status=1
 
 source scripts/wine-trees.sh

@@ -135,6 +135,7 @@ TEST_F(RealBackupTest, ATargetThatDoesNotExistYetIsCreated) {
 }
 
 TEST_F(RealBackupTest, ATargetThatIsDriveCUnderAnySpellingCopiesNothingOntoItself) {
+    VINTREL_NEEDS_WINE();
     state.profileList = {src + "top.pab|k|v"};
     SetFileAttributesA((src + "top.pab").c_str(), FILE_ATTRIBUTE_READONLY);
     std::vector<std::string> targets = {"C:\\",        "c:/",         test::kAliasOfDriveC,
@@ -157,6 +158,7 @@ TEST_F(RealBackupTest, ATargetThatIsDriveCUnderAnySpellingCopiesNothingOntoItsel
 }
 
 TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpNeverOverwrittenAndSlashesMakeFolders) {
+    VINTREL_NEEDS_WINE();
     test::MakeDirectory(src + "Data");
     test::MakeDirectory(src + "Data\\Outlook");
     test::WriteFile(src + "Data\\Outlook\\mail.pst", "kept in the target folder");
@@ -258,6 +260,7 @@ public:
 };
 
 TEST_F(RealBackupTest, ASourceWrittenToDuringItsCopyKeepsTheEarlierCopy) {
+    VINTREL_NEEDS_WINE();
     if (test::LinuxName(src).empty()) GTEST_SKIP() << "no Linux program to write meanwhile";
     RunBackup(state, disk, screen); // good copies to keep
     state.profileList = {src + "Mail\\Outlook Express\\Inbox.dbx|k|v"};
@@ -277,6 +280,7 @@ TEST_F(RealBackupTest, ASourceWrittenToDuringItsCopyKeepsTheEarlierCopy) {
 
 TEST_F(RealBackupTest,
        AWriterThatHoldsTheSourceMakesItInUseAndALinkAtTheTemporaryNameIsNotFollowed) {
+    VINTREL_NEEDS_WINE();
     RunBackup(state, disk, screen);
     state.profileList = {src + "top.pab|k|v", src + "Mail\\book.wab|k|v"};
     HANDLE writer =
@@ -303,6 +307,7 @@ TEST_F(RealBackupTest,
 // A large earlier copy is moved aside and cut down piece by piece; one that is a link, or a
 // file with another name too, is not the earlier copy's alone: what it leads to stays whole.
 TEST_F(RealBackupTest, AnEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhole) {
+    VINTREL_NEEDS_WINE();
     const std::string hard = CopyOf("Mail\\book.wab"), soft = CopyOf("top.pab");
     disk.MakeDirectoryPath(hard.substr(0, hard.rfind('\\') + 1));
     std::vector<std::string> victims;
@@ -342,6 +347,7 @@ TEST_F(RealBackupTest, AnEarlierCopyThatIsALinkOrAHardLinkLeavesItsOtherFileWhol
 }
 
 TEST_F(RealBackupTest, LinksPlantedInTheTargetAreNotWrittenThrough) {
+    VINTREL_NEEDS_WINE();
     // A folder link where the mail's folder goes, and a link at a copy's name to a read-only
     // file elsewhere.
     test::TempDir elsewhere;
@@ -445,6 +451,7 @@ private:
 };
 
 TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
+    VINTREL_NEEDS_WINE();
     if (test::LinuxName(src).empty()) GTEST_SKIP() << "no Linux link to race in";
     test::TempDir elsewhere;
     const std::string victim = elsewhere / "victim.bin";

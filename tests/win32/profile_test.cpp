@@ -133,6 +133,7 @@ TEST_F(RealProfileTest, AProfileThatCannotBeReplacedStaysAsItWasAndABoxSaysSo) {
 }
 
 TEST_F(RealProfileTest, ALinkAtTheTemporaryNameIsRemovedNeverFollowed) {
+    VINTREL_NEEDS_WINE();
     test::WriteFile(dir / "victim.txt", "not to be touched");
     ASSERT_TRUE(test::MakeLink(dir / "Vintrel Profile.tmp", dir / "victim.txt"));
     state.targetPath = dir / "Save\\";

@@ -322,6 +322,7 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
 }
 
 TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) {
+    VINTREL_NEEDS_WINE();
     std::vector<PROCESS_INFORMATION> runs;
     for (int i = 0; i < 6; ++i)
         runs.push_back(Start(Quoted("/backup", jobs.path()), "C:\\"));

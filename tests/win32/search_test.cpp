@@ -267,6 +267,7 @@ TEST_F(RealSearchTest, TheTargetsCopiesAreLeftOutNightAfterNightAndAllOtherMailI
 }
 
 TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortNames) {
+    VINTREL_NEEDS_WINE();
     // "メール": the ANSI listing shows it as "???", a wildcard.
     const std::wstring japanese =
         std::wstring(root.path().begin(), root.path().end()) + L"\\\x30E1\x30FC\x30EB";
@@ -310,6 +311,7 @@ TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortN
 }
 
 TEST_F(RealSearchTest, ANameTheCodePageCannotHoldIsNeverListedAsItsLookAlike) {
+    VINTREL_NEEDS_WINE();
     // "Łukasz.pst" beside "Lukasz.pst", and a folder "Łdir": the ANSI listing gives "Lukasz.pst"
     // twice, and "Ldir", which is no folder. Made on the Linux side as Linux programs make
     // them (UTF-8), and on Windows by wide names.
@@ -352,6 +354,7 @@ TEST_F(RealSearchTest, ANameTheCodePageCannotHoldIsNeverListedAsItsLookAlike) {
 }
 
 TEST_F(RealSearchTest, FolderLinksLeadOnceOffTheDriveAndNeverBackIntoTheTree) {
+    VINTREL_NEEDS_WINE();
     const std::string outside = test::DriveCFromOutside();
     if (outside.empty()) GTEST_SKIP() << "no Linux side to link to";
     // A folder off drive C:, reached through two links, with a link back to itself inside.

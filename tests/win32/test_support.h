@@ -1,6 +1,8 @@
 // Helpers for the tests that run against real Windows (or Wine): private folders, files.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <cstdint>
@@ -47,6 +49,15 @@ void RemoveLink(const std::string& link);
 // held by no Windows sharing mode.
 bool RunLinuxShell(const std::string& command);
 std::string LinuxName(const std::string& path);
+
+// Whether the tests run under Wine. A test that makes Linux links or files, or uses the drive
+// letters of the test prefix, runs there only: on Windows (the test kit) it says so and skips.
+inline bool UnderWine() {
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name") != nullptr;
+}
+#define VINTREL_NEEDS_WINE()                                                                  \
+    if (!::vintrel::test::UnderWine())                                                         \
+    GTEST_SKIP() << "needs Wine: it makes Linux links, or uses the test prefix's drives"
 
 // Drive C: as Wine's Z: drive reaches it from the Linux side ("Z:\\...\\drive_c\\"), or
 // empty outside Wine.
