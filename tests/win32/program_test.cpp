@@ -356,8 +356,9 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     EXPECT_FALSE(TakeTurn(disk, lock, 0, other));
     turn.Close();
     EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES) << "deleted once closed";
+    // (Under Wine a Linux link cannot be removed alone: then no turn is taken through it.)
     ASSERT_TRUE(test::MakeLink(lock, jobs / "secret.txt"));
-    EXPECT_TRUE(TakeTurn(disk, lock, 0, turn));
+    EXPECT_EQ(TakeTurn(disk, lock, 0, turn), !test::UnderWine());
     EXPECT_EQ(test::Contents(jobs / "secret.txt"), "not for the log");
 }
 
