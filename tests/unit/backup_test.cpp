@@ -230,8 +230,11 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         {"a target whose file system numbers no file", "E:\\Save\\",
          {"C:\\OE\\Id1\\Inbox.dbx", "C:\\OE\\Id2\\Inbox.dbx"},
          [&] {
-             for (const char* box : {"C:\\OE\\Id1\\Inbox.dbx", "C:\\OE\\Id2\\Inbox.dbx"})
-                 disk.files[box] = "mail";
+             for (const char* id : {"Id1", "Id2"}) { // backed up before
+                 disk.files[std::string("C:\\OE\\") + id + "\\Inbox.dbx"] = "mail";
+                 disk.MakeDirectoryPath(std::string("E:\\Save\\OE\\") + id + "\\");
+                 disk.files[std::string("E:\\Save\\OE\\") + id + "\\Inbox.dbx"] = "mail";
+             }
              disk.numberless.insert("E:");
          },
          {O::Copied, O::Copied}},
