@@ -19,6 +19,7 @@ import tempfile
 # (version 7.0). A new one is added only once it is known to be there.
 XP_MSVCRT = set("""
 ___lc_codepage_func ___mb_cur_max_func __argc __argv __dllonexit __getmainargs __initenv
+__mb_cur_max __p___argv __p__acmdln __p__commode __p__fmode atoi setlocale strchr
 __iob_func __lconv_init __set_app_type __setusermatherr _acmdln _amsg_exit _beginthreadex
 _cexit _close _commode _endthreadex _errno _fmode _fpreset _initterm _iob _lock _onexit _read
 _setjmp _setjmp3 _strdup _ultoa _unlock abort atexit calloc exit fprintf fputc fputs free
