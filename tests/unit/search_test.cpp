@@ -152,8 +152,10 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
         disk.AddDirectoryIn(folder);
     }
     disk.AddAlias("Z:\\pfx\\drive_c", "C:\\");
+    // Cloud files are no link, in a tree a link led to too.
+    disk.AddDirectoryIn("Z:\\home\\Outlook\\Cloud", reparse, 0x9000701A);
     for (const char* file :
-         {"Z:\\home\\Outlook\\h.pst", "Z:\\other\\far.pst", "\\\\server\\share\\Mail\\s.pst"}) {
+         {"Z:\\home\\Outlook\\h.pst", "Z:\\home\\Outlook\\Cloud\\c.pst", "Z:\\other\\far.pst", "\\\\server\\share\\Mail\\s.pst"}) {
         disk.AddFileIn(file);
     }
     const std::pair<const char*, const char*> links[] = {
@@ -173,7 +175,8 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
               (Strings{"C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                        "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\R\\OneDrive\\cloud.pst",
                        "C:\\R\\Dedup\\dedup.pst", "C:\\R\\Vendor\\vendor.pst",
-                       "C:\\R\\Desktop\\Outlook\\h.pst", "C:\\R\\ShareMail\\s.pst"}));
+                       "C:\\R\\Desktop\\Outlook\\h.pst", "C:\\R\\Desktop\\Outlook\\Cloud\\c.pst",
+                       "C:\\R\\ShareMail\\s.pst"}));
     // From the drive's root, a link into a folder just below it leads into the tree all the
     // same, and one to a share's folder leads off it.
     const Strings fromTree = Paths();
@@ -185,7 +188,7 @@ TEST_F(SearchTest, FolderLinksAreFollowedOnceOffTheTreeAndNeverBackIntoIt) {
     disk.unlookable.insert("C:\\R");
     disk.unlookable.insert("Z:\\");
     SearchDataFiles(state, disk, screen, "C:\\R");
-    EXPECT_EQ(Paths()[Paths().size() - 2], "C:\\R\\Desktop\\Outlook\\h.pst");
+    EXPECT_EQ(Paths()[Paths().size() - 3], "C:\\R\\Desktop\\Outlook\\h.pst");
 }
 
 TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) {
