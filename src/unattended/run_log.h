@@ -84,8 +84,9 @@ inline int NothingDone(RunLog& log, const std::string& why) {
 
 // The file runs over one profile take turns by, beside the profile: one run at a time holds it
 // open, so that the runs of every user, and of every machine that shares the folder, see it.
+// The folder ends in its separator, as a run's folder always does.
 inline std::string TurnPath(const std::string& folder) {
-    return WithFinalSeparator(folder) + "Vintrel Profile.lock";
+    return folder + "Vintrel Profile.lock";
 }
 
 } // namespace vintrel

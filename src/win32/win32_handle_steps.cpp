@@ -67,23 +67,13 @@ std::optional<std::uint64_t> IndexOf(HANDLE file) {
     return static_cast<std::uint64_t>(index.QuadPart);
 }
 
+namespace {
+std::optional<bool> IsLinkHandle(HANDLE handle, bool& folder);
+} // namespace
+
 bool IsLinkHandle(HANDLE file) {
-    // FileAttributeTagInformation, on every Windows NT: the attributes and the reparse tag of
-    // the open file itself; the handle needs FILE_READ_ATTRIBUTES. Where it cannot be asked, a
-    // reparse point is taken for a link.
-    struct AttributeTag {
-        ULONG attributes;
-        ULONG reparseTag;
-    } tag{};
-    constexpr int kFileAttributeTagInformation = 35;
-    system_calls::IoStatus io{};
-    const auto query = system_calls::NtQueryInformationFile();
-    if (query && query(file, &io, &tag, sizeof tag, kFileAttributeTagInformation) >= 0) {
-        return (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag.reparseTag);
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    return !GetFileInformationByHandle(file, &info) ||
-           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool folder = false;
+    return IsLinkHandle(file, folder).value_or(true);
 }
 
 bool IsThisFile(HANDLE file, const std::string& path) {
