@@ -31,6 +31,7 @@ struct DiskEntry {
     // False when `name` is not exactly the platform's name (the code page cannot hold it):
     // it then only shows and classifies the entry, and never opens it.
     bool nameExact = true;
+    std::uint64_t creationTime = 0; // as a FILETIME; 0 where the platform did not say
 };
 
 // The one rule for the name an entry is listed, opened and written under: its long name where
@@ -104,6 +105,16 @@ struct FileFacts {
     friend bool operator==(const FileFacts&, const FileFacts&) = default;
 };
 
+// What the file system of a folder keeps, as far as it can be asked.
+struct VolumeFacts {
+    // How coarse the last-write times it keeps are, in 100-nanosecond steps: FAT and FAT32
+    // 2 seconds, exFAT 10 milliseconds; 0 where it keeps them exactly (NTFS, ReFS, shares
+    // of other systems) or where that cannot be asked.
+    std::uint64_t timeStep = 0;
+    // The bytes this user may still write there (a quota counted); nothing when unknown.
+    std::optional<std::uint64_t> freeBytes;
+};
+
 // A file open for copying: read from the start to the end, shared with readers only.
 class FileSource {
 public:
@@ -125,8 +136,8 @@ public:
     virtual bool SetLastWriteTime(std::uint64_t time) = 0;
     // Forces what was written onto the disk.
     virtual bool Flush() = 0;
-    // Puts the file, still open, in the place of `destination` in one step, replacing what
-    // is there unless that is a folder or read-only (a link there is replaced, never
+    // Puts the file, still open, in the place of `destination` in one step, keeping its own
+    // creation time (when it was made), replacing what is there unless that is a folder or read-only (a link there is replaced, never
     // followed). It stays open under its new name. False too when the name does not then lead
     // to this very file (a link swapped in at the temporary name was moved instead). A file
     // at `destination` that another program holds open is not replaced: the failure is InUse.
@@ -244,6 +255,9 @@ public:
     // The largest file that the file system of a folder holds, where it has a limit of its
     // own (FAT32: 4 GiB less one byte); nothing when it has none or cannot be asked.
     virtual std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) = 0;
+
+    // The facts of the file system that holds a folder (see VolumeFacts).
+    virtual VolumeFacts Volume(const std::string& directory) = 0;
 
     // Whether the name itself is a link to a file or folder elsewhere (on Windows a reparse
     // point; under Wine a name that opens a file of another path).

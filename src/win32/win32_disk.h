@@ -37,6 +37,7 @@ public:
     bool IsLink(const std::string& path) override;
     std::string HolderOf(const std::string& path) override;
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override;
+    VolumeFacts Volume(const std::string& directory) override;
 
 private:
     // Whether the path, opened, reaches a file of another name: a link.

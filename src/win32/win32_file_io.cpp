@@ -119,7 +119,10 @@ bool HeldThere(DWORD error, const std::string& destination) {
 
 class Win32FileWriter : public FileWriter, HandleSteps {
 public:
-    explicit Win32FileWriter(Handle file) : HandleSteps(std::move(file)) {}
+    // `made`: the time, taken just before the file was created, that it keeps as its creation
+    // time wherever it is moved (zero: none to keep).
+    explicit Win32FileWriter(Handle file, FILETIME made = {})
+        : HandleSteps(std::move(file)), made_(made) {}
     bool Write(const char* data, std::size_t size) override {
         DWORD written = 0;
         if (!Step(::WriteFile(file_.get(), data, static_cast<DWORD>(size), &written, nullptr))) {
@@ -175,6 +178,14 @@ public:
             failure_ = DiskError::AccessDenied;
             return false;
         }
+        // A rename keeps the file's own creation time, except that FAT and NTFS give a file
+        // that takes a name freed within 15 seconds the creation time of the file that had it
+        // ("tunnelling"): an earlier copy's. The time it was made is set again through the
+        // handle (SetFileTime, Windows XP, with the write-attributes right that GENERIC_WRITE
+        // gives). Where that fails, the earlier copy's time is older still: the copy only
+        // looks made earlier than it was, and is at worst made again.
+        if (made_.dwLowDateTime != 0 || made_.dwHighDateTime != 0)
+            SetFileTime(file_.get(), &made_, nullptr, nullptr);
         return true;
     }
     std::string FinalPath() override { return FinalPathOf(file_.get()); }
@@ -182,6 +193,9 @@ public:
     // Whether the handle really closed: a close can still fail to write what was held back.
     bool Close() override { return Step(file_.Close()); }
     DiskError Failure() override { return failure_; }
+
+private:
+    FILETIME made_;
 };
 
 } // namespace
@@ -246,6 +260,9 @@ std::unique_ptr<FileSource> Win32Disk::OpenToCopy(const std::string& path, DiskE
 }
 
 std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, DiskError& why) {
+    // When it was made: taken before, so never later than the time the file system gives it.
+    FILETIME made;
+    GetSystemTimeAsFileTime(&made);
     // Delete access: a finished copy is renamed into place through this handle.
     Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -253,7 +270,7 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
         why = ErrorOf(GetLastError());
         return nullptr;
     }
-    return std::make_unique<Win32FileWriter>(std::move(file));
+    return std::make_unique<Win32FileWriter>(std::move(file), made);
 }
 
 std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, DiskError& why) {

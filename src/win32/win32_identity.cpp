@@ -159,4 +159,33 @@ std::optional<std::uint64_t> Win32Disk::FileSizeLimit(const std::string& directo
     return std::nullopt;
 }
 
+VolumeFacts Win32Disk::Volume(const std::string& directory) {
+    VolumeFacts facts;
+    // GetVolumePathNameA and GetVolumeInformationA (Windows XP) name the file system of the
+    // volume that holds the folder, a mounted one too; over a share, the server's.
+    char root[MAX_PATH + 1] = "";
+    char system[MAX_PATH + 1] = "";
+    if (GetVolumePathNameA(directory.c_str(), root, sizeof root) &&
+        GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, system,
+                              sizeof system)) {
+        const std::string name = system;
+        constexpr std::uint64_t kMillisecond = 10000; // in 100-nanosecond steps
+        // FAT and FAT32 keep last-write times to 2 seconds, exFAT to 10 milliseconds.
+        if (name == "exFAT") {
+            facts.timeStep = 10 * kMillisecond;
+        } else if (name.rfind("FAT", 0) == 0) {
+            facts.timeStep = 2000 * kMillisecond;
+        }
+    }
+    // GetDiskFreeSpaceExA (Windows XP) takes any folder of the volume (a share's with its
+    // final "\"), and needs the right to list it. What is free for the caller counts a
+    // per-user quota; the disk's whole free space would not.
+    ULARGE_INTEGER available;
+    if (GetDiskFreeSpaceExA(WithFinalSeparator(directory).c_str(), &available, nullptr,
+                            nullptr)) {
+        facts.freeBytes = available.QuadPart;
+    }
+    return facts;
+}
+
 } // namespace vintrel

@@ -52,6 +52,7 @@ template <typename FindData> DiskEntry FactsOf(const FindData& data) {
     entry.attributes = data.dwFileAttributes;
     entry.size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
     entry.lastWriteTime = TimeOf(data.ftLastWriteTime);
+    entry.creationTime = TimeOf(data.ftCreationTime);
     // The listing gives the reparse tag in this field, and only for reparse points.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.reparseTag = data.dwReserved0;
     return entry;
@@ -159,6 +160,7 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
         entry.attributes = attributes.dwFileAttributes;
         entry.size = SizeOf(attributes.nFileSizeHigh, attributes.nFileSizeLow);
         entry.lastWriteTime = TimeOf(attributes.ftLastWriteTime);
+        entry.creationTime = TimeOf(attributes.ftCreationTime);
         return entry;
     }
     if (!pattern &&

@@ -75,7 +75,8 @@ void CheckDiskContract(ContractPlace& place) {
         place.MakeFile(r + "\\new.tmp", "new");
         const bool onFolder = d.ReplaceFileWith(r + "\\new.tmp", r + "\\empty");
         place.MakeFile(r + "\\old.pst", "old");
-        return !onFolder && d.ReplaceFileWith(r + "\\new.tmp", r + "\\old.pst") &&
+        const bool onReadOnly = d.ReplaceFileWith(r + "\\new.tmp", r + "\\ro.pst");
+        return !onFolder && !onReadOnly && d.ReplaceFileWith(r + "\\new.tmp", r + "\\old.pst") &&
                contents(r + "\\old.pst") == "new" && d.Absent(r + "\\new.tmp");
     };
     auto heldFile = [&] {
@@ -182,7 +183,12 @@ void CheckDiskContract(ContractPlace& place) {
              return !d.HoldSoleFile(r + "\\link", why) && !d.HoldSoleFile(r + "\\f", why) &&
                     !d.HoldSoleFile(r + "\\none.pst", why) && d.HoldSoleFile(a, why) != nullptr;
          }},
-        {"a replace takes a file's place, never a folder's", replaced},
+        {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
+        {"a folder's volume says what is free there, and keeps times exactly here",
+         [&] {
+             const VolumeFacts facts = d.Volume(r + "\\f\\");
+             return facts.freeBytes.value_or(0) > 0 && facts.timeStep == 0;
+         }},
         {"a listing gives . and .. and every entry; a file is no folder to list",
          [&] {
              return listing(r + "\\f") == std::set<std::string>{".\\", "..\\", "a.pst"} &&

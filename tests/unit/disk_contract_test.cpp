@@ -13,6 +13,7 @@ public:
         disk_.AddAlias("S:\\", "C:\\");
         disk_.AddAlias("\\\\localhost\\c$", "C:\\");
         disk_.MakeDirectoryPath(Root() + "\\");
+        disk_.freeBytes["C:"] = 1ULL << 30;
     }
     Disk& disk() override { return disk_; }
     std::string Root() override { return "C:\\contract"; }

@@ -136,7 +136,8 @@ std::string FakeDisk::Resolve(const std::string& path) const {
 }
 
 bool FakeDisk::IsDirectory(const std::string& resolved) const {
-    if (resolved.size() == 3 && resolved[1] == ':') return true;
+    if (resolved.size() == 3 && resolved[1] == ':')
+        return !missingDrives.count(resolved.substr(0, 2));
     if (directories_.count(resolved) || listings_.count(resolved)) return true;
     if (auto share = shares_.find(resolved); share != shares_.end()) {
         return (share->second & kAttributeDirectory) != 0;
@@ -300,6 +301,16 @@ public:
             failure_ = DiskError::DiskFull;
             return false;
         }
+        if (auto free = disk_.freeBytes.find(FakeDisk::VolumeOf(*name_));
+            free != disk_.freeBytes.end()) {
+            if (free->second < size) {
+                contents.append(data, free->second);
+                free->second = 0;
+                failure_ = DiskError::DiskFull;
+                return false;
+            }
+            free->second -= size;
+        }
         contents.append(data, size);
         return true;
     }
@@ -432,6 +443,7 @@ std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, Dis
     }
     files[name].clear();
     lastWrite.erase(name);
+    created[name] = now;
     readOnly.erase(name);
     marks.erase(name);
     return std::make_unique<FakeWriter>(*this, name);
@@ -520,7 +532,9 @@ void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) 
 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const std::string from = Resolve(replacement), to = ResolveParent(target);
-    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to)) return false;
+    // A read-only file is not replaced, as on Windows.
+    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to) || readOnly.count(to))
+        return false;
     files[to] = files[from];
     files.erase(from);
     return true;
@@ -535,8 +549,24 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     readOnly.erase(name);
     marks.erase(name);
     lastWrite.erase(name);
+    created.erase(name);
     sizes.erase(name);
     return files.erase(name) == 1;
+}
+
+std::string FakeDisk::VolumeOf(const std::string& path) {
+    // By the path as written: the drive ("E:") or the share ("\\server\share").
+    const std::size_t server = path.rfind("\\\\", 0) == 0 ? path.find('\\', 2) : 0;
+    return server == 0 ? path.substr(0, 2) : path.substr(0, path.find('\\', server + 1));
+}
+
+VolumeFacts FakeDisk::Volume(const std::string& directory) {
+    VolumeFacts facts;
+    if (auto step = timeSteps.find(VolumeOf(directory)); step != timeSteps.end())
+        facts.timeStep = step->second;
+    if (auto free = freeBytes.find(VolumeOf(directory)); free != freeBytes.end())
+        facts.freeBytes = free->second;
+    return facts;
 }
 
 DiskError FakeDisk::MakeDirectoryPath(const std::string& path) {
@@ -659,6 +689,8 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     }
     lastWrite[to] = lastWrite[from];
     lastWrite.erase(from);
+    created[to] = created[from];
+    created.erase(from);
     if (readOnly.erase(from)) readOnly.insert(to);
     marks[to] = marks[from];
     marks.erase(from);
@@ -686,6 +718,9 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
             Entry(Name(resolved), 0x20, size != sizes.end() ? size->second : f->second.size());
         if (auto time = lastWrite.find(resolved); time != lastWrite.end()) {
             entry.lastWriteTime = time->second;
+        }
+        if (auto time = created.find(resolved); time != created.end()) {
+            entry.creationTime = time->second;
         }
         return entry;
     }

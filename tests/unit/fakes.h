@@ -54,6 +54,8 @@ public:
     void AddAlias(const std::string& alias, const std::string& place) { aliases_[alias] = place; }
     void DenyListing(const std::string& directory) { denied_.insert(directory); }
 
+    // The drive ("E:") or share ("\\server\share") of a path as written.
+    static std::string VolumeOf(const std::string& path);
     // The path as this disk resolves it; empty when links lead round in a circle.
     std::string Resolve(const std::string& path) const;
 
@@ -88,13 +90,11 @@ public:
         return heldByWriter.count(name) > 0 || heldOpen.count(name) > 0;
     }
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override {
-        // By the path as written: the drive ("E:") or the share ("\\server\share").
-        const std::size_t server = directory.rfind("\\\\", 0) == 0 ? directory.find('\\', 2) : 0;
-        const auto limit =
-            sizeLimits.find(server == 0 ? directory.substr(0, 2)
-                                        : directory.substr(0, directory.find('\\', server + 1)));
+        const auto limit = sizeLimits.find(VolumeOf(directory));
         return limit == sizeLimits.end() ? std::nullopt : std::optional(limit->second);
     }
+    // By the drive or share, as FileSizeLimit; what is written is taken off the free space.
+    VolumeFacts Volume(const std::string& directory) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     DiskError MakeDirectoryPath(const std::string& path) override;
@@ -147,6 +147,11 @@ public:
     PathSet factsUnknown;                      // an open file whose size and time cannot be asked
     std::string holderName;                    // that program, where the system can tell
     std::map<std::string, std::uint64_t, PathLess> sizeLimits; // of a drive's file system ("E:")
+    std::map<std::string, std::uint64_t, PathLess> timeSteps;  // of a drive's times; none: exact
+    std::map<std::string, std::uint64_t, PathLess> freeBytes;  // of a drive; none: unknown
+    std::map<std::string, std::uint64_t, PathLess> created;    // a file's creation time
+    std::uint64_t now = 0;       // the clock: what a new file gets as its creation time
+    PathSet missingDrives;       // drives ("Q:") not connected: their roots are not there
     std::size_t readPiece = std::string::npos; // the most one read of a copy gives
     // Called after every read of a file being copied, and every piece cut off a file: a
     // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
