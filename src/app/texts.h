@@ -43,8 +43,11 @@ inline constexpr const char* kOverwritesListedSuffix =
     " Not backed up. It would overwrite another listed file";
 inline constexpr const char* kSameDestinationSuffix =
     " Not backed up. Another listed file was copied to the same place";
+// The record and why it cannot be written follow: ": E:\\Save\\Vintrel Copies.txt is read-only".
 inline constexpr const char* kNotRecordedSuffix =
-    " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
+    " Not backed up. The backup folder's list of its copies cannot be written";
+// What the copy needs and what the target has follow: " (needs 20.0 GB, has 5.0 GB)".
+inline constexpr const char* kNoSpaceSuffix = " Not backed up. Not enough space on the target";
 // The program's name, where Windows can tell, goes in between: "... program (OUTLOOK.EXE); ...".
 inline constexpr const char* kEarlierCopyHeldSuffix =
     " Not backed up. The earlier copy is open in another program";

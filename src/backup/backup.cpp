@@ -33,6 +33,10 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total) {
            " files were NOT backed up!";
 }
 
+std::string TargetMissingText(const std::string& targetPath) {
+    return "the target folder " + targetPath + " is not there (is the disk connected?)";
+}
+
 namespace {
 
 
@@ -59,11 +63,13 @@ std::string TargetFolder(const std::string& targetPath) {
 class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
-              EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep)
-        : skipUnchanged_(skipUnchanged), keep_(keep), disk_(disk), reporter_(reporter),
+              EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep,
+              MakeTarget making)
+        : skipUnchanged_(skipUnchanged), keep_(keep), making_(making), disk_(disk),
+          reporter_(reporter),
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
-          others_(entries.size()), notKept_(entries.size()) {
+          others_(entries.size()), notKept_(entries.size()), details_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -71,6 +77,10 @@ public:
     }
 
     BackupResult Run() {
+        if (TargetMissing()) {
+            result_.targetMissing = true;
+            return std::move(result_);
+        }
         // What a run that died left is put right first, for every listed file, in its folders
         // held.
         for (const BackupPlan& plan : plans_) {
@@ -87,17 +97,23 @@ public:
         }
         if (!recorded.empty()) {
             // A target that cannot be made says why for every file; no copy takes its name
-            // before the record names it.
+            // before the record names it. A record that cannot be written refuses only the
+            // files it does not name yet: the copies of the others are known to it already.
             const DiskError made = disk_.MakeDirectoryPath(targetFolder_);
-            std::optional<CopyOutcome> none;
-            if (made != DiskError::None) {
-                none = TargetOutcome(made);
-            } else if (!Record(recorded)) {
-                none = CopyOutcome::NotRecorded;
+            std::set<std::string> known;
+            std::optional<std::string> notRecorded;
+            if (made == DiskError::None) notRecorded = Record(recorded, known);
+            for (std::size_t i = 0; i < plans_.size(); ++i) {
+                if (refused[i]) continue;
+                if (made != DiskError::None) {
+                    refused[i] = TargetOutcome(made);
+                } else if (notRecorded &&
+                           !known.count(PathKey(*PathBelow(plans_[i].belowTarget)))) {
+                    refused[i] = CopyOutcome::NotRecorded;
+                    details_[i] = *notRecorded;
+                }
             }
-            for (std::optional<CopyOutcome>& outcome : refused)
-                outcome = outcome ? outcome : none;
-            if (!none) targetFinalPath_ = disk_.FinalPath(targetFolder_);
+            if (made == DiskError::None) targetFinalPath_ = disk_.FinalPath(targetFolder_);
         }
         for (std::size_t i = 0; i < plans_.size(); ++i)
             Done(i, refused[i] ? *refused[i] : Copy(i));
@@ -105,6 +121,18 @@ public:
     }
 
 private:
+    // Whether the target folder is not there, or (where the run may make it) its drive or
+    // share: only when the system says that nothing is there, never when it cannot look.
+    bool TargetMissing() {
+        std::string place = targetFolder_;
+        if (making_ == MakeTarget::WhereItsDriveIsThere) {
+            place = place.substr(0, PathRootLength(place));
+        } else if (place.size() > PathRootLength(place)) {
+            place.pop_back(); // a folder is looked up without its final separator
+        }
+        return !place.empty() && !disk_.Attributes(place) && disk_.Absent(place);
+    }
+
     // Why an entry is not to be copied at all, known before anything is made on the disk.
     std::optional<CopyOutcome> Refusal(std::size_t i) {
         const BackupPlan& plan = plans_[i];
@@ -119,12 +147,8 @@ private:
         }
         if (!disk_.Attributes(plan.destination)) return std::nullopt;
         // ...or by what it is.
-        const std::vector<std::size_t> listed = ListedBeside(plan.destinationDirectory);
-        const std::optional<std::uint64_t> there =
-            listed.empty() ? std::nullopt : disk_.FileIndex(plan.destination);
         std::optional<FileIdentity> identity;
-        for (const std::size_t k : listed) {
-            if (!there || *there != SourceIndex(k)) continue;
+        for (const std::size_t k : ListedAt(plan)) {
             // One of another volume may have the same index.
             if (!identity) identity = disk_.Identity(plan.destination);
             if (!identity) continue;
@@ -137,44 +161,62 @@ private:
         return std::nullopt;
     }
 
-    // Adds the destinations to the target's record of its copies; false when the record
-    // cannot be read in full or written. Lines it holds already stay: their copies are there.
-    bool Record(const std::vector<std::string>& destinations) {
+    // Adds the destinations to the target's record of its copies. Nothing when that worked;
+    // else the record and why it cannot be written, and `known` gets the keys of the lines it
+    // holds already (their copies are there, recorded). Those lines stay in any case.
+    std::optional<std::string> Record(const std::vector<std::string>& destinations,
+                                      std::set<std::string>& known) {
         const std::string path = targetFolder_ + kCopyRecordName;
         const std::optional<DiskEntry> there = disk_.FindEntry(path);
-        if (there && there->size > kCopyRecordLimit) return false;
+        if (there && there->size > kCopyRecordLimit)
+            return path + " is larger than a record of ours would be";
         bool complete = true;
         const std::optional<std::string> old = disk_.ReadFile(path, complete);
-        if (old ? !complete : !disk_.Absent(path)) return false;
+        if (old ? !complete : !disk_.Absent(path)) return path + " cannot be read in full";
         std::vector<std::string> lines = old ? ReadCopyRecord(*old) : std::vector<std::string>{};
-        std::set<std::string> known;
         for (const std::string& line : lines)
             known.insert(PathKey(line));
+        std::set<std::string> all = known;
         const std::size_t before = lines.size();
         for (const std::string& destination : destinations) {
-            if (known.insert(PathKey(destination)).second) lines.push_back(destination);
+            if (all.insert(PathKey(destination)).second) lines.push_back(destination);
         }
-        if (old && lines.size() == before) return true;
-        return ReplaceWholeFile(disk_, path, targetFolder_ + kCopyRecordTemporaryName,
-                                CopyRecordText(lines));
+        if (old && lines.size() == before) return std::nullopt;
+        if (ReplaceWholeFile(disk_, path, targetFolder_ + kCopyRecordTemporaryName,
+                             CopyRecordText(lines))) {
+            return std::nullopt;
+        }
+        const std::optional<std::uint32_t> marks = disk_.Attributes(path);
+        if (marks && (*marks & kAttributeDirectory)) return path + " is a folder";
+        if (marks && (*marks & kAttributeReadOnly)) return path + " is read-only";
+        return path + " cannot be written (access denied, or the disk full)";
     }
 
     CopyOutcome Copy(std::size_t i) {
         const BackupPlan& plan = plans_[i];
         if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
         if (skipUnchanged_ && Unchanged(plan)) return CopyOutcome::Unchanged;
-        CopyWay way{targetFinalPath_, nullptr};
+        // A source that is not there gets no folder made for its copy.
+        if (!disk_.Attributes(plan.source) && disk_.Absent(plan.source))
+            return CopyOutcome::SourceMissing;
+        CopyWay way{targetFinalPath_, nullptr, ""};
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
         if (LinkAtDestination(plan)) return CopyOutcome::ThroughLink;
         const CopyOutcome outcome =
             CopyWholeFile(disk_, pacer_, plan.source, plan.destination, plan.destinationDirectory,
                           buffer_, keep_, &notKept_[i], &way);
         if (outcome == CopyOutcome::Copied) Written(i);
+        if (outcome == CopyOutcome::NoSpace) details_[i] = way.noSpace;
         return outcome;
     }
 
-    // Whether the copy has the source's size and a last-write time within 2 seconds of its
-    // own (FAT keeps times to 2 s; an hour apart, as daylight saving shows on FAT, is a change).
+    // Whether the copy has the source's size and its last-write time. Where the target's file
+    // system keeps times coarsely (FAT to 2 s, exFAT to 10 ms) they may differ by that step,
+    // but only for a copy made more than a step after the source's last write: a mailbox
+    // rewritten, same size, within the step of the write its copy was taken from would
+    // otherwise look unchanged for good. (An hour apart, as daylight saving shows on FAT, is
+    // a change.) The copy's creation time is when it was made: each copy keeps the time it
+    // was made as it takes its name (see FileWriter::MoveOver).
     bool Unchanged(const BackupPlan& plan) {
         const std::optional<DiskEntry> copy = disk_.FindEntry(plan.destination);
         if (!copy || (copy->attributes & kAttributeDirectory)) return false;
@@ -182,11 +224,19 @@ private:
         if (!source || (source->attributes & kAttributeDirectory) || source->size != copy->size) {
             return false;
         }
-        constexpr std::uint64_t kTwoSeconds = 2 * 10000000ULL; // in 100-nanosecond steps
+        const std::uint64_t step = TimeStep(plan.destinationDirectory);
+        if (step == 0) return source->lastWriteTime == copy->lastWriteTime;
         const std::uint64_t apart = source->lastWriteTime > copy->lastWriteTime
                                         ? source->lastWriteTime - copy->lastWriteTime
                                         : copy->lastWriteTime - source->lastWriteTime;
-        return apart <= kTwoSeconds;
+        return apart <= step && copy->creationTime > source->lastWriteTime + step;
+    }
+
+    // How coarse the times the file system of a folder keeps are, asked once a run a folder.
+    std::uint64_t TimeStep(const std::string& folder) {
+        const auto known = timeSteps_.find(folder);
+        if (known != timeSteps_.end()) return known->second;
+        return timeSteps_[folder] = disk_.Volume(folder).timeStep;
     }
 
     // Holds each folder below the target on the way to a destination, made where missing and
@@ -271,7 +321,8 @@ private:
 
     void Done(std::size_t i, CopyOutcome outcome) {
         const BackupPlan& plan = plans_[i];
-        FileResult file{plan.source, plan.fileName, outcome, "", others_[i], notKept_[i]};
+        FileResult file{plan.source, plan.fileName, outcome, "", others_[i], notKept_[i],
+                        details_[i]};
         if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
         if (outcome == CopyOutcome::EarlierCopyHeld) file.holder = disk_.HolderOf(plan.destination);
         reporter_.FileDone(file);
@@ -291,9 +342,11 @@ private:
         return *sourceIndexes_[k];
     }
 
-    // The listed files whose folder may be the given one: those in a folder of the same index,
-    // and those whose folder cannot be asked; every one when the given folder cannot be.
-    std::vector<std::size_t> ListedBeside(const std::string& folder) {
+    // The listed files that may be the file at a destination: of its index, and in a folder
+    // of the same index as its folder, or in a folder that cannot be asked; of its index
+    // wherever they are when its folder cannot be asked. Each file is looked up in a map, never
+    // by going through the list: a run over many entries stays linear.
+    std::vector<std::size_t> ListedAt(const BackupPlan& plan) {
         if (!listedIn_) {
             listedIn_.emplace();
             for (std::size_t k = 0; k < plans_.size(); ++k) {
@@ -301,27 +354,46 @@ private:
                     FolderIndex(DirectoryPart(plans_[k].source));
                 if (index) {
                     listedIn_->emplace(*index, k);
-                } else {
-                    unknownFolders_.push_back(k);
+                } else if (const std::optional<std::uint64_t>& own = SourceIndex(k)) {
+                    unknownFolders_.emplace(*own, k); // one that cannot be opened is nowhere
                 }
             }
         }
-        const std::optional<std::uint64_t> index = FolderIndex(folder);
-        std::vector<std::size_t> listed = unknownFolders_;
-        if (!index) {
-            listed.resize(plans_.size());
-            for (std::size_t k = 0; k < listed.size(); ++k)
-                listed[k] = k;
-            return listed;
+        const std::optional<std::uint64_t> folder = FolderIndex(plan.destinationDirectory);
+        std::vector<std::size_t> beside;
+        if (folder) {
+            for (auto [it, last] = listedIn_->equal_range(*folder); it != last; ++it)
+                beside.push_back(it->second);
+            if (beside.empty() && unknownFolders_.empty()) return {};
         }
-        auto [first, last] = listedIn_->equal_range(*index);
-        for (auto it = first; it != last; ++it)
+        const std::optional<std::uint64_t> there = disk_.FileIndex(plan.destination);
+        if (!there) return {};
+        std::vector<std::size_t> listed;
+        for (const std::size_t k : beside) {
+            if (SourceIndex(k) == there) listed.push_back(k);
+        }
+        const std::multimap<std::uint64_t, std::size_t>& byIndex =
+            folder ? unknownFolders_ : EveryByIndex();
+        for (auto [it, last] = byIndex.equal_range(*there); it != last; ++it)
             listed.push_back(it->second);
         return listed;
     }
 
+    // Every listed file that can be opened, by its index; made once, when first needed.
+    const std::multimap<std::uint64_t, std::size_t>& EveryByIndex() {
+        if (!everyByIndex_) {
+            everyByIndex_.emplace();
+            for (std::size_t k = 0; k < plans_.size(); ++k) {
+                if (const std::optional<std::uint64_t>& index = SourceIndex(k))
+                    everyByIndex_->emplace(*index, k);
+            }
+        }
+        return *everyByIndex_;
+    }
+
     bool skipUnchanged_;
     int keep_;
+    MakeTarget making_;
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
@@ -338,12 +410,16 @@ private:
     // Where each listed file stands by its folder's index, made when a destination first
     // exists (a first backup never needs it).
     std::optional<std::multimap<std::uint64_t, std::size_t>> listedIn_;
-    std::vector<std::size_t> unknownFolders_;
+    // The listed files whose folder cannot be asked, by their own index.
+    std::multimap<std::uint64_t, std::size_t> unknownFolders_;
+    std::optional<std::multimap<std::uint64_t, std::size_t>> everyByIndex_;
+    std::map<std::string, std::uint64_t> timeSteps_; // of the destinations' folders
     // The destinations written so far, by spelling and by their folder's index.
     std::map<std::string, std::size_t> writtenKeys_;
     std::multimap<std::uint64_t, std::size_t> writtenIn_;
     std::vector<std::string> others_; // the other listed file an entry gave way to
     std::vector<std::string> notKept_; // why an earlier copy could not be kept as a version
+    std::vector<std::string> details_; // what a refusal says besides (FileResult::detail)
     std::vector<char> buffer_;
     BackupResult result_;
 };
@@ -364,8 +440,9 @@ std::size_t BackupResult::Unchanged() const {
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
-                           bool skipUnchanged, int keep) {
-    return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep).Run();
+                           bool skipUnchanged, int keep, MakeTarget making) {
+    return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep, making)
+        .Run();
 }
 
 } // namespace vintrel

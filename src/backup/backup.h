@@ -23,11 +23,17 @@ struct FileResult {
                         // (EarlierCopyHeld), where Windows can tell
     std::string other;  // with OverwritesListed and SameDestination: the other listed file
     std::string notKept; // copied, but the earlier copy could not be kept as a version: why
+    // With NotRecorded: the record and why it cannot be written ("E:\\Save\\Vintrel Copies.txt
+    // is read-only"); with NoSpace: what it needs and what the target has.
+    std::string detail;
 };
 
 // What a run did, one result per listed file, in the order they were handled.
 struct BackupResult {
     std::vector<FileResult> files;
+    // The target folder (or, where the run may make it, its drive or share) is not there:
+    // nothing was done and no file was reported.
+    bool targetMissing = false;
     std::size_t Failed() const;    // not backed up
     std::size_t Unchanged() const; // backed up already: left alone
 };
@@ -47,6 +53,14 @@ BackupPlan PlanBackup(const std::string& targetPath, const std::string& profileE
 // "Error: N of M files were NOT backed up!"
 std::string NotBackedUpText(std::size_t failed, std::size_t total);
 
+// "the target folder X is not there (is the disk connected?)"
+std::string TargetMissingText(const std::string& targetPath);
+
+// Whether a run may make a target folder that is not there: never (a run without a window:
+// a USB disk unplugged would be taken for a folder to make on whatever answers at its letter),
+// or where its drive or share is there (the window's user just chose or typed it).
+enum class MakeTarget { Never, WhereItsDriveIsThere };
+
 // Hears how each file fared, as the run goes.
 class BackupReporter {
 public:
@@ -59,13 +73,18 @@ public:
 // of copies. A listed file is never a destination, and no destination is written from two
 // sources in one run. The window, where there is one, keeps painting while large files are
 // copied; input waits until the run ends.
-// With `skipUnchanged`, a listed file whose copy has its size and a last-write time within
-// 2 seconds of its own (FAT keeps times to 2 s) is left alone: nothing is written for it.
+// With `skipUnchanged`, a listed file whose copy has its size and its last-write time is left
+// alone: nothing is written for it. The times must be equal, except where the target's file
+// system keeps them coarsely (FAT: to 2 s, exFAT: to 10 ms): there they may be that far apart,
+// but only for a copy made more than that long after the source's last write (else a write
+// just after the copy would never be seen).
+// A target that is not there (see MakeTarget) ends the run before anything is done.
 // With `keep` above 0, an earlier copy that a changed file replaces is kept as a version,
 // and versions of that file beyond the `keep` newest go.
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
-                           bool skipUnchanged = false, int keep = 0);
+                           bool skipUnchanged = false, int keep = 0,
+                           MakeTarget making = MakeTarget::WhereItsDriveIsThere);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);

@@ -41,7 +41,9 @@ private:
         case CopyOutcome::SameDestination:
             return kSameDestinationSuffix;
         case CopyOutcome::NotRecorded:
-            return kNotRecordedSuffix;
+            return kNotRecordedSuffix + (file.detail.empty() ? "" : ": " + file.detail);
+        case CopyOutcome::NoSpace:
+            return kNoSpaceSuffix + (file.detail.empty() ? "" : " (" + file.detail + ")");
         case CopyOutcome::EarlierCopyHeld:
             return kEarlierCopyHeldSuffix +
                    (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;
@@ -66,6 +68,15 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
     }
     BoxReporter boxes(screen);
     BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, &screen, boxes);
+    if (result.targetMissing) {
+        // One box says it; nothing was copied.
+        std::string text = TargetMissingText(state.targetPath);
+        text[0] = 'T';
+        screen.ShowMessageBox("Error", text, 0);
+        screen.SetStatusText(kMessageField,
+                             NotBackedUpText(state.profileList.size(), state.profileList.size()));
+        return result;
+    }
     // Success is only claimed when every file was copied.
     const std::size_t failed = result.Failed();
     screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 
 namespace vintrel {
@@ -207,6 +208,21 @@ void PruneVersions(Disk& disk, const std::string& destination, int keep) {
 
 } // namespace
 
+std::string SizeText(std::uint64_t bytes) {
+    if (bytes < 1024) return std::to_string(bytes) + " bytes";
+    const char* const units[] = {"KB", "MB", "GB", "TB", "PB"};
+    double size = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    // 1023.96 MB would show as "1024.0 MB": from 1023.95 on it is the next unit.
+    while (size >= 1023.95 && unit + 1 < std::size(units)) {
+        size /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", size, units[unit]);
+    return text;
+}
+
 CopyOutcome TargetOutcome(DiskError error) {
     return OutcomeOf(Side::Target, error);
 }
@@ -263,6 +279,16 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (before->size > kLargestFat32File) {
         const std::optional<std::uint64_t> limit = disk.FileSizeLimit(destinationDirectory);
         if (limit && before->size > *limit) return CopyOutcome::TooLarge;
+    }
+    // Known before a byte is written too: a disk that has less room than the copy. The
+    // earlier copy keeps its room until the new one has taken its name (and a kept version
+    // keeps it for good), so it counts for nothing here. Asked from a piece's size on: a
+    // smaller copy that fills the disk fails as soon, as DiskFull.
+    std::optional<std::uint64_t> free;
+    if (before->size >= kCopyChunk) free = disk.Volume(destinationDirectory).freeBytes;
+    if (free && before->size > *free) {
+        if (way) way->noSpace = "needs " + SizeText(before->size) + ", has " + SizeText(*free);
+        return CopyOutcome::NoSpace;
     }
     std::string temporary;
     std::unique_ptr<FileWriter> copy =

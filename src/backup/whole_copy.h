@@ -51,6 +51,7 @@ enum class CopyOutcome {
     FileInTheWay,     // a file stands where a folder on the way to its copy goes
     Unchanged,        // its copy has its size and time already: left alone
     EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
+    NoSpace,          // the target has less free space than the copy needs: nothing written
     Failed,           // any other source, target or disk error
 };
 
@@ -94,7 +95,12 @@ CopyOutcome TargetOutcome(DiskError error);
 struct CopyWay {
     std::string targetFinalPath;
     HeldFolder* folder = nullptr;
+    std::string noSpace; // with NoSpace: "needs 20.0 GB, has 5.0 GB"
 };
+
+// A size as people read it: "512 bytes", "1.5 KB", "20.0 GB" (units of 1024, as Windows
+// shows them).
+std::string SizeText(std::uint64_t bytes);
 
 // Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
 // exist): read while no writer can change it, into a temporary file made anew beside the
@@ -102,6 +108,9 @@ struct CopyWay {
 // stays on every failure. `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
 // versions of that file beyond the `keep` newest go; `notKept` then says why one could not be.
+// A copy (of a piece's size or more) larger than the free space the target's volume has for
+// this user is not begun
+// (NoSpace, and with a `way` its noSpace says the sizes); where that cannot be asked, it is.
 // With a `way`, nothing is swapped in that was made outside its folder, and a swap that put the
 // copy outside the target is undone (LinkSwappedIn).
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,

@@ -97,7 +97,7 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
                                 : CopyWholeFile(disk, pacer, from, to, DirectoryPart(to), buffer);
     if (outcome != CopyOutcome::Copied) {
         if (held) held->MoveTo(to); // the replaced file goes back
-        const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", ""});
+        const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", "", ""});
         return NotRestored(log, to, why.substr(why.find(": ") + 2));
     }
     held.reset();

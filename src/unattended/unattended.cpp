@@ -45,7 +45,9 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
         for (const std::size_t i : held)
             again.push_back(entries[i]);
         const BackupResult retried =
-            BackUpEntries(targetPath, again, disk, nullptr, log, !all, keep);
+            BackUpEntries(targetPath, again, disk, nullptr, log, !all, keep, MakeTarget::Never);
+        // The target went meanwhile: the files stay as they were, in use.
+        if (retried.targetMissing) return;
         for (std::size_t k = 0; k < held.size(); ++k)
             result.files[held[k]] = retried.files[k];
     }
@@ -94,7 +96,11 @@ std::string OutcomeText(const FileResult& file) {
     case CopyOutcome::FileInTheWay:
         return "not copied: a file stands where a folder on the way to its copy goes";
     case CopyOutcome::NotRecorded:
-        return "not copied: the target folder's record of its copies cannot be read or written";
+        return "not copied: the target folder's record of its copies cannot be read or written" +
+               (file.detail.empty() ? std::string() : ": " + file.detail);
+    case CopyOutcome::NoSpace:
+        return "not copied: not enough space on the target" +
+               (file.detail.empty() ? std::string() : " (" + file.detail + ")");
     case CopyOutcome::EarlierCopyHeld:
         return "not copied: the earlier copy is open in another program" +
                (file.holder.empty() ? std::string() : " (" + file.holder + ")") +
@@ -177,8 +183,11 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
         return NothingDone(log, "the profile lists no file");
     }
 
+    // A target that is not there is never made by a run without a window: a disk unplugged
+    // would be taken for a folder to make on whatever answers at its letter now.
     BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log,
-                                        !line.all, line.keep);
+                                        !line.all, line.keep, MakeTarget::Never);
+    if (result.targetMissing) return NothingDone(log, TargetMissingText(state.targetPath));
     if (line.wait > 0) {
         WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
                           result, line.all, line.keep);

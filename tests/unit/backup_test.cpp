@@ -110,8 +110,8 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMa
     ASSERT_EQ(PlanBackup(state.targetPath, state.profileList[1]).destination.size(), 255u);
     EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
                             [](const std::string& c) { return c.rfind("hold", 0) == 0; }),
-              2)
-        << "nothing is made for a refused entry";
+              1)
+        << "nothing is made for a refused entry, nor for a missing source";
     EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
     EXPECT_EQ(
@@ -197,6 +197,7 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         Strings sources;
         std::function<void()> arrange;
         std::vector<CopyOutcome> outcomes;
+        std::string notRecorded = {}; // why the record cannot be written, where that is known
     };
     const Case cases[] = {
         {"mail kept in the target",
@@ -293,6 +294,20 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.sizes["E:\\Save\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
          },
          {O::NotRecorded}},
+        {"a read-only record: the copies it names are made, no other",
+         "E:\\Save\\",
+         {"C:\\Other\\a.pst", "C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
+             disk.readOnly.insert("E:\\Save\\Vintrel Copies.txt");
+         },
+         {O::NotRecorded, O::Copied},
+         "E:\\Save\\Vintrel Copies.txt is read-only"},
+        {"a backup disk not connected: nothing is done, nothing reported",
+         "Q:\\Backup\\",
+         {"C:\\Mail\\a.pst"},
+         [&] { disk.missingDrives.insert("Q:"); },
+         {}},
         {"a record that cannot be read in full",
          "E:\\Save\\",
          {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
@@ -321,6 +336,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         std::vector<CopyOutcome> outcomes;
         for (const FileResult& file : result.files) {
             outcomes.push_back(file.outcome);
+            if (file.outcome == O::NotRecorded) { // the record named, and why where known
+                EXPECT_EQ(file.detail.rfind(c.target + "Vintrel Copies.txt"s, 0), 0u);
+                EXPECT_TRUE(c.notRecorded.empty() || file.detail == c.notRecorded) << file.detail;
+            }
             // The log names the other listed file in the way.
             if (file.outcome == O::OverwritesListed || file.outcome == O::SameDestination) {
                 EXPECT_TRUE(file.other != file.source &&
@@ -334,9 +353,16 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         }
         EXPECT_FALSE(disk.files.count("C:\\Other\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
+        EXPECT_EQ(result.targetMissing, c.outcomes.empty());
+        if (c.outcomes.empty()) {
+            EXPECT_EQ(Boxes(), (Strings{"box Error: The target folder " + std::string(c.target) +
+                                        " is not there (is the disk connected?)"}));
+            EXPECT_TRUE(disk.madePaths.empty());
+        }
     }
-    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotRecordedSuffix)}))
-        << "one box for every file";
+    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotRecordedSuffix) +
+                                ": E:\\Save\\Vintrel Copies.txt cannot be read in full"}))
+        << "one box for every file, naming the record";
     screen.calls.clear();
     state.targetPath = "C:\\Backup\\";
     disk.files["D:\\Other\\a.pst"] = "other drive";
@@ -387,6 +413,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         const char* what;
         std::function<void()> arrange;
         CopyOutcome outcome;
+        std::string box = kNotBackedUpSuffix; // what the window says after the file's name
     };
     const std::string source = "C:\\Mail\\a.pst";
     auto writes = [&](std::function<void(std::string&)> change) {
@@ -470,6 +497,13 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"the target drive refuses a file that large",
          [&] { disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::TooLarge; },
          CopyOutcome::TooLarge},
+        {"less free space on the target than it needs: nothing written",
+         [&] {
+             disk.sizes[source] = 20ULL << 30;
+             disk.freeBytes["E:"] = (5ULL << 30) + 40 * (1 << 20);
+         },
+         CopyOutcome::NoSpace,
+         " Not backed up. Not enough space on the target (needs 20.0 GB, has 5.0 GB)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -492,7 +526,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
             EXPECT_TRUE(Boxes().empty());
         } else {
             EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "earlier good copy");
-            EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kNotBackedUpSuffix)}));
+            EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + c.box}));
         }
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));

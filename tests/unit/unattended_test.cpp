@@ -117,7 +117,11 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
 }
 
 TEST(UnattendedLog, EachReasonInWords) {
-    const std::pair<CopyOutcome, const char*> cases[] = {
+    const struct {
+        CopyOutcome outcome;
+        const char* text;
+        const char* detail = "";
+    } cases[] = {
         {CopyOutcome::Copied, "copied"},
         {CopyOutcome::SourceMissing, "not copied: the source is missing"},
         {CopyOutcome::InUse, "not copied: the file is in use by another program"},
@@ -139,14 +143,22 @@ TEST(UnattendedLog, EachReasonInWords) {
          "not copied: the target folder's record of its copies cannot be read or written"},
         {CopyOutcome::EarlierCopyHeld,
          "not copied: the earlier copy is open in another program; close it and try again"},
+        {CopyOutcome::NotRecorded,
+         "not copied: the target folder's record of its copies cannot be read or written: "
+         "E:\\Bak\\Vintrel Copies.txt is read-only",
+         "E:\\Bak\\Vintrel Copies.txt is read-only"},
+        {CopyOutcome::NoSpace,
+         "not copied: not enough space on the target (needs 20.0 GB, has 5.0 GB)",
+         "needs 20.0 GB, has 5.0 GB"},
     };
-    for (const auto& [outcome, text] : cases) {
-        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", ""}), text);
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", c.outcome, "", "C:\\Bak\\a.pst", "", c.detail}),
+                  c.text);
     }
-    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", ""}),
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", "", ""}),
               "not copied: the file is in use by Microsoft Outlook");
     EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::Copied, "", "", "it could not be "
-                                                                             "renamed"}),
+                                                                             "renamed", ""}),
               "copied; previous copy not kept: it could not be renamed");
 }
 
@@ -184,6 +196,7 @@ protected:
         disk.MakeDirectoryPath("C:\\Windows\\System32\\");
         disk.files["C:\\Mail\\a.pst"] = "mail";
         disk.files["C:\\Mail\\b.wab"] = "book";
+        disk.MakeDirectoryPath("E:\\Bak\\"); // the backup disk, connected
     }
     std::string& Profile() { return disk.files["C:\\Jobs\\Vintrel Profile.txt"]; }
     std::string Log() { return disk.files["C:\\Jobs\\Vintrel Backup.log"]; }
@@ -264,6 +277,17 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          [] {},
          {"/backup", "C:\\Jobs", "now"},
          "\"now\" is an unknown or misplaced argument"},
+        {"the backup disk unplugged",
+         [&] {
+             Profile() = "Q:\\Backup\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+             disk.missingDrives.insert("Q:");
+         },
+         {"/backup", "C:\\Jobs"},
+         "the target folder Q:\\Backup\\ is not there (is the disk connected?)"},
+        {"a target folder not there on a disk that is",
+         [&] { Profile() = "E:\\New\r\nC:\\Mail\\a.pst|k|v\r\n"; },
+         {"/backup", "C:\\Jobs"},
+         "the target folder E:\\New is not there (is the disk connected?)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -275,8 +299,10 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
         c.arrange();
         const bool hadProfile = disk.files.count("C:\\Jobs\\Vintrel Profile.txt") > 0;
         const std::string before = hadProfile ? Profile() : "";
+        disk.madePaths.clear();
         EXPECT_EQ(Run(c.arguments), kNothingDone);
         EXPECT_FALSE(disk.files.count("E:\\Bak\\Mail\\a.pst")) << "nothing copied";
+        EXPECT_TRUE(disk.madePaths.empty()) << "no folder made";
         if (hadProfile) {
             EXPECT_EQ(Profile(), before) << "no profile written";
         }
@@ -336,10 +362,18 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         std::uint64_t copyTime;
         Strings arguments;
         const char* logged;
+        std::uint64_t step = 0; // of the target's times: FAT's 2 s; 0 exact
+        std::uint64_t made = 0; // when the copy was made
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
-        {"2 seconds apart, as FAT keeps it", "mail", source - 2 * kSecond, {"/backup", "C:\\Jobs"},
-         "unchanged"},
+        {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
+         {"/backup", "C:\\Jobs"}, "unchanged", 2 * kSecond, source + 3 * kSecond},
+        {"1 second apart on FAT, made after", "mail", source + kSecond, {"/backup", "C:\\Jobs"},
+         "unchanged", 2 * kSecond, source + 3 * kSecond},
+        {"the same time on FAT, made within 2 s of the write: rewritten since?", "mail", source,
+         {"/backup", "C:\\Jobs"}, "copied", 2 * kSecond, source + 2 * kSecond},
+        {"1 second apart where times are kept exactly", "mail", source - kSecond,
+         {"/backup", "C:\\Jobs"}, "copied", 0, source + 3 * kSecond},
         {"a little more", "mail", source + 2 * kSecond + 1, {"/backup", "C:\\Jobs"}, "copied"},
         {"an hour apart", "mail", source + 3600 * kSecond, {"/backup", "C:\\Jobs"}, "copied"},
         {"another size", "mall!", source, {"/backup", "C:\\Jobs"}, "copied"},
@@ -349,6 +383,8 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         SCOPED_TRACE(c.what);
         disk.files["E:\\Bak\\Mail\\a.pst"] = c.copy;
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = c.copyTime;
+        disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
+        disk.timeSteps["E:"] = c.step;
         disk.diskCalls.clear();
         echoed.clear();
         EXPECT_EQ(Run(c.arguments), kAllCopied);
@@ -496,6 +532,7 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         test::FakeDisk fresh;
         disk = fresh;
         disk.files["C:\\Mail\\a.pst"] = "mail";
+        disk.MakeDirectoryPath("E:\\Bak\\");
         Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
         c.arrange();
         echoed.clear();
@@ -513,6 +550,7 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     disk.files["C:\\Mail\\a.pst"] = "mail";
     Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
     disk.MakeDirectoryPath("C:\\Jobs\\");
+    disk.MakeDirectoryPath("E:\\Bak\\");
     std::vector<std::string> turns;
     setting.waitForTurn = [&](const std::string& name) {
         turns.push_back(name);
