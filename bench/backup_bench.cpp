@@ -2,9 +2,11 @@
 // rounds, each side timed after an uncounted run of its own: a set of 300 mail files of 4 KiB
 // to 4 MiB, four files of 256 MiB, and one of 1 GiB replacing its earlier copy (RunBackup
 // flushes every copy before it takes its name, so there the loop flushes each copy too).
-// First measures how long the window goes unanswered while a 2 GiB file is copied.
+// First measures how long the window goes unanswered while a 2 GiB file is copied; last, how
+// the time per entry grows from a profile of 1,000 missing files to one of 10,000 (each in a
+// folder of its own), which a run must handle in linear time.
 //
-//   vintrel_backup_bench.exe <work folder> [rounds]
+//   vintrel_backup_bench.exe <work folder> [rounds] [missing]   ("missing": that part alone)
 #include <windows.h>
 
 #include <algorithm>
@@ -156,6 +158,37 @@ struct AnswerWatch {
     }
 };
 
+// The seconds a run without a window takes over `count` listed files that are all missing,
+// each in a folder of its own, into a fresh target; the run must make no folder for them.
+double MissingRun(vintrel::Disk& disk, const std::string& root, int count) {
+    struct Quiet : vintrel::BackupReporter {
+        void FileDone(const vintrel::FileResult&) override {}
+    } quiet;
+    std::vector<std::string> entries;
+    for (int i = 0; i < count; ++i) {
+        entries.push_back(root + "\\gone\\f" + std::to_string(i) + "\\mail" + std::to_string(i) +
+                          ".pst|Outlook personal folders|[No idea]");
+    }
+    const std::string fresh = root + "\\m" + std::to_string(count) + "-" +
+                              std::to_string(GetTickCount()) + "\\";
+    SettleDisk();
+    const double begun = Seconds();
+    const vintrel::BackupResult result =
+        vintrel::BackUpEntries(fresh, entries, disk, nullptr, quiet, true);
+    const double took = Seconds() - begun;
+    if (result.Failed() != static_cast<std::size_t>(count)) std::printf("(some were found!)\n");
+    return took;
+}
+
+// The time per entry of 10,000 missing entries against that of 1,000, in one run.
+void CompareMissing(vintrel::Disk& disk, const std::string& root) {
+    const double small = MissingRun(disk, root, 1000);
+    const double large = MissingRun(disk, root, 10000);
+    std::printf("missing entries: 1,000 in %.3f s, 10,000 in %.3f s; time per entry 10,000 / "
+                "1,000: %.2f (target: at most 1.5)\n",
+                small, large, (large / 10000) / (small / 1000));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -171,6 +204,11 @@ int main(int argc, char** argv) {
     if (!vintrel::OpenAndDecorateMainWindow(layer, state, GetModuleHandleA(nullptr))) return 1;
     vintrel::Win32Disk disk;
     vintrel::Screen& screen = layer;
+    if (argc > 3 && std::string(argv[3]) == "missing") {
+        CompareMissing(disk, root);
+        layer.Release();
+        return 0;
+    }
 
     // First, before the comparisons fill the system's write-back with gigabytes.
     const std::string huge = root + "\\huge\\two-gib.pst";
@@ -247,6 +285,7 @@ int main(int argc, char** argv) {
                 "and FlushFileBuffers %.2f s; ratio %.2f (target: at most 1.15)\n",
                 replaced.backup, replaced.bare, replaced.backup / replaced.bare);
 
+    CompareMissing(disk, root);
     layer.Release();
     return 0;
 }

@@ -51,4 +51,21 @@ bool IsThisFile(HANDLE file, const std::string& path);
 // Windows' own rename refuses to replace a read-only file; Wine's would not.
 bool ReadOnlyThere(const std::string& path);
 
+// A path as the wide calls take it, from the ANSI code page: as it is where it is shorter than
+// MAX_PATH; else made absolute with "\\?\" before it ("\\?\UNC\server\share\..." for a
+// share), which lifts the limit of MAX_PATH characters (every Windows NT). The record beside
+// a long target ("Vintrel Copies.txt") and a copy's temporary names may be that long while
+// the destination is not.
+std::wstring WidePath(const std::string& path);
+
+// The file calls for a path of any length: the ANSI call for one shorter than MAX_PATH (as
+// ever), the wide call with WidePath for a longer one (the ANSI calls refuse it).
+DWORD AttributesAt(const std::string& path);
+BOOL AttributesExAt(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data);
+BOOL SetAttributesAt(const std::string& path, DWORD attributes);
+HANDLE CreateFileAt(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags);
+BOOL DeleteFileAt(const std::string& path);
+BOOL MoveFileExAt(const std::string& from, const std::string& to, DWORD flags);
+
 } // namespace vintrel

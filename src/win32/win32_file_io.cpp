@@ -112,7 +112,7 @@ struct FlushJob {
 bool HeldThere(DWORD error, const std::string& destination) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
     if (error != ERROR_ACCESS_DENIED) return false;
-    const DWORD there = GetFileAttributesA(destination.c_str());
+    const DWORD there = AttributesAt(destination);
     return there != INVALID_FILE_ATTRIBUTES &&
            !(there & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
@@ -162,7 +162,7 @@ public:
     }
     bool MoveOver(const std::string& destination) override {
         // Windows' own move refuses to replace a read-only file; Wine's rename would not.
-        const DWORD there = GetFileAttributesA(destination.c_str());
+        const DWORD there = AttributesAt(destination);
         if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY)) {
             failure_ = DiskError::AccessDenied;
             return false;
@@ -201,12 +201,12 @@ private:
 } // namespace
 
 bool Win32Disk::MakeWritable(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesAt(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !(attributes & FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    return SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+    return SetAttributesAt(path, attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
 void Win32Disk::Pause(std::uint32_t milliseconds) {
@@ -226,13 +226,13 @@ void Win32Disk::Pause(std::uint32_t milliseconds) {
 }
 
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {
-    SetFileAttributesA(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+    SetAttributesAt(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
 std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
     // No writer meanwhile; a run that puts a new file in its place may (this one reads on).
-    const Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Handle file(CreateFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[4096];
@@ -264,8 +264,8 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
     FILETIME made;
     GetSystemTimeAsFileTime(&made);
     // Delete access: a finished copy is renamed into place through this handle.
-    Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Handle file(CreateFileAt(path, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;
@@ -290,7 +290,7 @@ std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, Dis
 }
 
 bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
-    const DWORD old = GetFileAttributesA(target.c_str());
+    const DWORD old = AttributesAt(target);
     // A read-only file is not to be replaced (Windows' move refuses it; Wine's would not).
     if (old != INVALID_FILE_ATTRIBUTES &&
         (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
@@ -300,14 +300,13 @@ bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::strin
         // The new file takes the old one's hidden and system marks.
         const DWORD keep =
             old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-        if (keep != 0) SetFileAttributesA(replacement.c_str(), keep);
+        if (keep != 0) SetAttributesAt(replacement, keep);
     }
-    return MoveFileExA(replacement.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return MoveFileExAt(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 bool Win32Disk::RemoveFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesAt(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
@@ -317,10 +316,10 @@ bool Win32Disk::RemoveFile(const std::string& path) {
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (system_calls::RunningUnderWine() && LeadsElsewhere(path)) return false;
         if (attributes & FILE_ATTRIBUTE_READONLY) {
-            SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+            SetAttributesAt(path, attributes & ~FILE_ATTRIBUTE_READONLY);
         }
     }
-    return DeleteFileA(path.c_str());
+    return DeleteFileAt(path);
 }
 
 DiskError Win32Disk::MakeDirectoryPath(const std::string& path) {

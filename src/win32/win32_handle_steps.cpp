@@ -33,11 +33,10 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     const auto setInformation = system_calls::NtSetInformationFile();
     const auto statusToError = system_calls::RtlNtStatusToDosError();
     if (!toNtPath || !setInformation || !statusToError) return ERROR_CALL_NOT_IMPLEMENTED;
-    // The name the way the ANSI calls read it; then as the system names it ("\??\C:\...").
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, nullptr, 0);
-    if (wideLength == 0) return ERROR_INVALID_NAME;
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, destination.c_str(), -1, wide.data(), wideLength);
+    // The name the way the ANSI calls read it (a long one with "\\?\", which the conversion
+    // takes as it is); then as the system names it ("\??\C:\...").
+    const std::wstring wide = WidePath(destination);
+    if (wide.empty()) return ERROR_INVALID_NAME;
     system_calls::NtName ntPath{};
     if (!toNtPath(wide.c_str(), &ntPath, nullptr, nullptr)) return ERROR_INVALID_NAME;
     std::vector<char> buffer(offsetof(RenameInformation, fileName) + ntPath.length);
@@ -52,6 +51,66 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     const LONG status =
         setInformation(file, &io, info, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
     return status >= 0 ? ERROR_SUCCESS : statusToError(status);
+}
+
+std::wstring WidePath(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    wide.pop_back();
+    if (path.size() < MAX_PATH || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    // GetFullPathNameW takes a path of any length: "/" becomes "\", "." and ".." go, a
+    // relative one starts from the current folder; the prefix then wants it just so.
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return L"";
+    std::wstring full(needed, L'\0');
+    const DWORD got = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return L"";
+    full.resize(got);
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+namespace {
+bool Long(const std::string& path) {
+    return path.size() >= MAX_PATH;
+}
+} // namespace
+
+DWORD AttributesAt(const std::string& path) {
+    if (!Long(path)) return GetFileAttributesA(path.c_str());
+    return GetFileAttributesW(WidePath(path).c_str());
+}
+
+BOOL AttributesExAt(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    if (!Long(path)) return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data);
+}
+
+BOOL SetAttributesAt(const std::string& path, DWORD attributes) {
+    if (!Long(path)) return SetFileAttributesA(path.c_str(), attributes);
+    return SetFileAttributesW(WidePath(path).c_str(), attributes);
+}
+
+HANDLE CreateFileAt(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags) {
+    if (!Long(path)) {
+        return ::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    }
+    return ::CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, flags,
+                         nullptr);
+}
+
+BOOL DeleteFileAt(const std::string& path) {
+    if (!Long(path)) return DeleteFileA(path.c_str());
+    return DeleteFileW(WidePath(path).c_str());
+}
+
+BOOL MoveFileExAt(const std::string& from, const std::string& to, DWORD flags) {
+    if (!Long(from) && !Long(to)) return MoveFileExA(from.c_str(), to.c_str(), flags);
+    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), flags);
 }
 
 // The file's index on its volume, from an open handle (FileInternalInformation: without asking
@@ -79,9 +138,9 @@ bool IsLinkHandle(HANDLE file) {
 bool IsThisFile(HANDLE file, const std::string& path) {
     // A rename never leaves the volume: the index alone tells the file. A name that is a link
     // (on Windows) is no file of ours whatever it leads to.
-    Handle there(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    Handle there(CreateFileAt(path, FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT));
     if (!there || IsLinkHandle(there.get())) return false;
     const std::optional<std::uint64_t> mine = IndexOf(file), named = IndexOf(there.get());
     return mine && named && *mine == *named;
@@ -89,7 +148,7 @@ bool IsThisFile(HANDLE file, const std::string& path) {
 
 // Windows' own rename refuses to replace a read-only file; Wine's would not.
 bool ReadOnlyThere(const std::string& path) {
-    const DWORD there = GetFileAttributesA(path.c_str());
+    const DWORD there = AttributesAt(path);
     return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -222,8 +281,8 @@ private:
 std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path, DiskError& why) {
     // No sharing: the open fails with a sharing violation while any other program has the file
     // open, whatever it shares, as a rename over it would.
-    Handle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    Handle file(CreateFileAt(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT));
     if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;

@@ -154,7 +154,7 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
     // (access denied, a pattern) goes to the lookup itself.
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     const bool pattern = path.find_first_of("*?") != std::string::npos;
-    if (!pattern && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
+    if (!pattern && AttributesExAt(path, attributes)) {
         DiskEntry entry;
         entry.name = path.substr(path.find_last_of("\\/") + 1);
         entry.attributes = attributes.dwFileAttributes;
@@ -177,21 +177,26 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
 }
 
 std::optional<std::uint32_t> Win32Disk::Attributes(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesAt(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return attributes;
 }
 
 bool Win32Disk::Absent(const std::string& path) {
-    // Beyond the ANSI path limit nothing can be opened, so nothing is there for us.
-    if (path.size() > kMaxPathChars) return true;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        return false;
+    // Beyond the ANSI path limit (the record beside a long target) the wide call asks.
+    DWORD error = ERROR_SUCCESS;
+    if (path.size() > kMaxPathChars) {
+        if (AttributesAt(path) != INVALID_FILE_ATTRIBUTES) return false;
+        error = GetLastError();
+    } else {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(path.c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            return false;
+        }
+        error = GetLastError();
     }
-    const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME ||
            error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
