@@ -211,8 +211,9 @@ TEST_F(RealBackupTest, AHandWrittenTargetWithoutItsBackslashStillGetsTheCopiesIn
 }
 
 TEST_F(RealBackupTest, ALongTargetIsRefusedWithItsBoxAndTheRunEnds) {
-    state.targetPath =
-        "D:\\Backups of the accounting department mailboxes\\" + std::string(127, 'x') + "\\";
+    // On a drive that is there: one that is not gets its one box before anything else.
+    const std::string base = target.path() + "\\Backups of the accounting department mailboxes\\";
+    state.targetPath = base + std::string(177 - base.size(), 'x') + "\\";
     ASSERT_EQ(state.targetPath.size(), 178u);
     state.profileList = {
         "C:\\Documents and Settings\\Administrator\\Local Settings\\Application Data\\"
