@@ -186,24 +186,15 @@ void CheckDiskContract(ContractPlace& place) {
         {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
         {"a file beyond MAX_PATH in a folder within it is made, read, replaced and removed",
          [&] {
-             const std::string folder = r + "\\" + std::string(246 - r.size(), 'l');
-             place.MakeFolder(folder);
-             const std::string name = folder + "\\Vintrel Copies.txt", other = name + ".tmp";
-             const auto make = [&](const std::string& path, const std::string& bytes) {
-                 DiskError why = DiskError::None;
-                 std::unique_ptr<FileWriter> file = d.CreateNewFile(path, why);
-                 return file && file->Write(bytes.data(), bytes.size()) && file->Close();
-             };
-             const bool written = make(other, "lines");
-             const bool absent = d.Absent(name);
-             make(name, "old");
-             const bool readOnlyKept = (d.SetAttributes(name, kAttributeReadOnly),
-                                        !d.ReplaceFileWith(other, name) && contents(name) == "old");
-             d.SetAttributes(name, kAttributeArchive);
-             return name.size() >= 260 && written && absent && !d.Absent(name) && readOnlyKept &&
-                    d.FindEntry(name).value_or(DiskEntry{}).size == 3 &&
-                    d.ReplaceFileWith(other, name) && contents(name) == "lines" &&
-                    d.Absent(other) && d.RemoveFile(name) && d.Absent(name);
+             place.MakeFolder(r + "\\" + std::string(246 - r.size(), 'l'));
+             const std::string name = r + "\\" + std::string(246 - r.size(), 'l') + "\\Vintrel Copies.txt";
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileWriter> file = d.CreateNewFile(name + ".tmp", why);
+             const bool made = file && file->Write("lines", 5) && file->Close() && d.Absent(name);
+             file.reset();
+             return name.size() >= 260 && made && d.ReplaceFileWith(name + ".tmp", name) &&
+                    d.FindEntry(name).value_or(DiskEntry{}).size == 5 && contents(name) == "lines" &&
+                    d.Absent(name + ".tmp") && d.RemoveFile(name) && d.Absent(name);
          }},
         {"a folder's volume says what is free there, and keeps times exactly here",
          [&] {

@@ -136,8 +136,8 @@ std::string FakeDisk::Resolve(const std::string& path) const {
 }
 
 bool FakeDisk::IsDirectory(const std::string& resolved) const {
-    if (resolved.size() == 3 && resolved[1] == ':')
-        return !missingDrives.count(resolved.substr(0, 2));
+    if (missingDrives.count(resolved.substr(0, 2))) return false;
+    if (resolved.size() == 3 && resolved[1] == ':') return true;
     if (directories_.count(resolved) || listings_.count(resolved)) return true;
     if (auto share = shares_.find(resolved); share != shares_.end()) {
         return (share->second & kAttributeDirectory) != 0;
@@ -300,16 +300,6 @@ public:
             contents.append(data, size / 2); // a disk that fills up part-way
             failure_ = DiskError::DiskFull;
             return false;
-        }
-        if (auto free = disk_.freeBytes.find(FakeDisk::VolumeOf(*name_));
-            free != disk_.freeBytes.end()) {
-            if (free->second < size) {
-                contents.append(data, free->second);
-                free->second = 0;
-                failure_ = DiskError::DiskFull;
-                return false;
-            }
-            free->second -= size;
         }
         contents.append(data, size);
         return true;

@@ -93,7 +93,7 @@ public:
         const auto limit = sizeLimits.find(VolumeOf(directory));
         return limit == sizeLimits.end() ? std::nullopt : std::optional(limit->second);
     }
-    // By the drive or share, as FileSizeLimit; what is written is taken off the free space.
+    // By the drive or share, as FileSizeLimit.
     VolumeFacts Volume(const std::string& directory) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
@@ -147,11 +147,10 @@ public:
     PathSet factsUnknown;                      // an open file whose size and time cannot be asked
     std::string holderName;                    // that program, where the system can tell
     std::map<std::string, std::uint64_t, PathLess> sizeLimits; // of a drive's file system ("E:")
-    std::map<std::string, std::uint64_t, PathLess> timeSteps;  // of a drive's times; none: exact
-    std::map<std::string, std::uint64_t, PathLess> freeBytes;  // of a drive; none: unknown
-    std::map<std::string, std::uint64_t, PathLess> created;    // a file's creation time
-    std::uint64_t now = 0;       // the clock: what a new file gets as its creation time
-    PathSet missingDrives;       // drives ("Q:") not connected: their roots are not there
+    std::map<std::string, std::uint64_t, PathLess> timeSteps, freeBytes; // of a drive ("E:")
+    std::map<std::string, std::uint64_t, PathLess> created; // a file's creation time
+    std::uint64_t now = 0;  // the clock: what a new file gets as its creation time
+    PathSet missingDrives;  // drives ("Q:") not connected: their roots are not there
     std::size_t readPiece = std::string::npos; // the most one read of a copy gives
     // Called after every read of a file being copied, and every piece cut off a file: a
     // writer that got past the sharing (a Linux program under Wine, a mapped view) changes
