@@ -137,10 +137,11 @@ public:
     // Forces what was written onto the disk.
     virtual bool Flush() = 0;
     // Puts the file, still open, in the place of `destination` in one step, keeping its own
-    // creation time (when it was made), replacing what is there unless that is a folder or read-only (a link there is replaced, never
-    // followed). It stays open under its new name. False too when the name does not then lead
-    // to this very file (a link swapped in at the temporary name was moved instead). A file
-    // at `destination` that another program holds open is not replaced: the failure is InUse.
+    // creation time (when it was made), replacing what is there unless that is a folder or
+    // read-only (a link there is replaced, never followed). It stays open under its new name.
+    // False too when the name does not then lead to this very file (a link swapped in at the
+    // temporary name was moved instead). A file at `destination` that another program holds
+    // open is not replaced: the failure is InUse.
     virtual bool MoveOver(const std::string& destination) = 0;
     // The plain path of the open file, every link on the way resolved, wherever its name now
     // is; empty where the platform cannot say (Windows XP).

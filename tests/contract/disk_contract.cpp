@@ -186,14 +186,16 @@ void CheckDiskContract(ContractPlace& place) {
         {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
         {"a file beyond MAX_PATH in a folder within it is made, read, replaced and removed",
          [&] {
-             place.MakeFolder(r + "\\" + std::string(246 - r.size(), 'l'));
-             const std::string name = r + "\\" + std::string(246 - r.size(), 'l') + "\\Vintrel Copies.txt";
+             const std::string folder = r + "\\" + std::string(246 - r.size(), 'l');
+             place.MakeFolder(folder);
+             const std::string name = folder + "\\Vintrel Copies.txt";
              DiskError why = DiskError::None;
              std::unique_ptr<FileWriter> file = d.CreateNewFile(name + ".tmp", why);
              const bool made = file && file->Write("lines", 5) && file->Close() && d.Absent(name);
              file.reset();
              return name.size() >= 260 && made && d.ReplaceFileWith(name + ".tmp", name) &&
-                    d.FindEntry(name).value_or(DiskEntry{}).size == 5 && contents(name) == "lines" &&
+                    d.FindEntry(name).value_or(DiskEntry{}).size == 5 &&
+                    contents(name) == "lines" &&
                     d.Absent(name + ".tmp") && d.RemoveFile(name) && d.Absent(name);
          }},
         {"a folder's volume says what is free there, and keeps times exactly here",

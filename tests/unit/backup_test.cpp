@@ -489,7 +489,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::TooLarge},
         {"less free space on the target than it needs: nothing written",
          [&] { disk.sizes[source] = 20ULL << 30, disk.freeBytes["E:"] = (5ULL << 30) + 40000; },
-         CopyOutcome::NoSpace, " Not backed up. Not enough space on the target (needs 20.0 GB, has 5.0 GB)"},
+         CopyOutcome::NoSpace,
+         " Not backed up. Not enough space on the target (needs 20.0 GB, has 5.0 GB)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

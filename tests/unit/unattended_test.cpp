@@ -146,8 +146,9 @@ TEST(UnattendedLog, EachReasonInWords) {
     }
     EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::NoSpace, "", "", "", "needs 2.0 GB"}),
               "not copied: not enough space on the target (needs 2.0 GB)");
-    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", "", ""}),
-              "not copied: the file is in use by Microsoft Outlook");
+    EXPECT_EQ(
+        OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", "", ""}),
+        "not copied: the file is in use by Microsoft Outlook");
     EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::Copied, "", "", "it could not be "
                                                                              "renamed", ""}),
               "copied; previous copy not kept: it could not be renamed");
@@ -269,9 +270,12 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          {"/backup", "C:\\Jobs", "now"},
          "\"now\" is an unknown or misplaced argument"},
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
-         {"/backup", "C:\\Jobs"}, "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
-        {"a target folder not there on a disk that is", [&] { Profile() = "E:\\New\r\n" + Profile(); },
-         {"/backup", "C:\\Jobs"}, "the target folder E:\\New is not there (is the disk connected?)"},
+         {"/backup", "C:\\Jobs"},
+         "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
+        {"a target folder not there on a disk that is",
+         [&] { Profile() = "E:\\New\r\n" + Profile(); },
+         {"/backup", "C:\\Jobs"},
+         "the target folder E:\\New is not there (is the disk connected?)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
