@@ -19,10 +19,13 @@ struct CommandLine {
     bool all = false;    // /all: unchanged files are copied too
     int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
     int wait = 0;        // /wait M: minutes to wait for files another program holds
-    std::string folder;  // where the profile is; empty: the current directory
+    std::string folder;  // where the profile is; empty: the current directory (with Invalid too,
+                         // where the line names one)
     std::string problem; // with Invalid: the argument at fault
+    std::string problemRange; // with Invalid: a number out of range, the switch and its range
     std::string restoreFile;  // with Restore: the listed file to bring back
-    std::string restoreStamp; // /from: the kept version's time ("20261208-140305"); empty: the copy
+    std::string restoreStamp; // /from: the kept version's time ("20261208-140305", or with its
+                              // number "20261208-140305-2"); empty: the copy
     std::string restoreTo;    // /to: the folder it goes to; empty: its own place
 };
 

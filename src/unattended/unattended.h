@@ -17,6 +17,9 @@ inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
 // A log that has grown past three quarters of this is cut back to its newest half before a
 // run adds to it.
 inline constexpr std::size_t kLogLimit = 1000000;
+// What one run writes to the log at most, its last lines aside: the lines of files that went
+// well only up to half of it.
+inline constexpr std::size_t kRunLogShare = kLogLimit / 5;
 
 // Exit codes.
 inline constexpr int kAllCopied = 0;
@@ -33,6 +36,9 @@ struct UnattendedSetting {
     // for the rest of this run; false when the wait was in vain. Runs over one profile take
     // turns.
     std::function<bool(const std::string& path)> waitForTurn;
+    // Lets go of the turn taken, before the run sleeps in its wait for files in use; it is
+    // then taken again by waitForTurn.
+    std::function<void()> releaseTurn;
     // A clock in milliseconds that wraps round after 2^32 (every Windows has such a clock;
     // only differences are taken, modulo 2^32), and a sleep of the whole process (no CPU)
     // while files in use are waited for.

@@ -169,6 +169,9 @@ int RunWithoutWindow(const CommandLine& line) {
     setting.waitForTurn = [&](const std::string& path) {
         return TakeTurn(disk, path, 60000, turn);
     };
+    // The turn file goes as its handle is closed (FILE_FLAG_DELETE_ON_CLOSE), and the next
+    // TakeTurn makes it anew.
+    setting.releaseTurn = [&] { turn = Handle(); };
     const int code = RunScheduledBackup(line, disk, setting);
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;

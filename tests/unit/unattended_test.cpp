@@ -55,7 +55,8 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/backup", "/wait", "1441"}, Mode::Invalid},
         {{"/backup", "/wait", "x"}, Mode::Invalid},
         {{"/backup", "/wait"}, Mode::Invalid},
-        {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
+        {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid, false, "C:\\a"},
+        {{"/backup", "/keep", "100", "C:\\p\""}, Mode::Invalid, false, "C:\\p"}, // log beside it
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
         {{"/restore"}, Mode::Invalid},
@@ -78,7 +79,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.wait, c.wait);
     }
     const CommandLine restore = ParseCommandLine(
-        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "19991231-235959", "C:\\Jobs"});
+        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back\"", "/from", "19991231-235959", "C:\\Jobs\""});
     EXPECT_EQ(restore.mode, Mode::Restore);
     EXPECT_EQ(restore.restoreFile, "C:\\Mail\\a.pst");
     EXPECT_EQ(restore.restoreTo, "D:\\Back");
@@ -101,6 +102,9 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/search"}, "/search"},
         {{"/?", "/backup"}, "/?"},
         {{"/restore", "a.pst", "C:\\a", "C:\\b"}, "C:\\b"},
+        {{"/restore", "a.pst", "/from", "20261208-140305-1"}, "20261208-140305-1"},
+        {{"/backup", "/wait", "12345", "/keep", "x"}, "12345"},
+        {{"/backup", "/keep", "/all"}, "/all"},
     };
     for (const auto& [arguments, problem] : bad) {
         const CommandLine line = ParseCommandLine(arguments);
@@ -264,6 +268,14 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          [] {},
          {"/backup", "C:\\Jobs", "now"},
          "\"now\" is an unknown or misplaced argument"},
+        {"wrong argument, no folder named",
+         [] {},
+         {"/backup", "-now"},
+         "\"-now\" is an unknown or misplaced argument"},
+        {"a number out of range",
+         [] {},
+         {"/backup", "/keep", "100", "C:\\Jobs"},
+         "\"100\" is out of range for /keep (0 to 99)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -281,7 +293,7 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
             EXPECT_EQ(Profile(), before) << "no profile written";
         }
         const std::string log =
-            c.arguments.size() > 2 && c.arguments[2] == "now"
+            c.arguments[1] == "-now"
                 ? disk.files["C:\\Windows\\System32\\Vintrel Backup.log"]
                 : disk.files[(c.arguments[1] == tooLong ? tooLong : "C:\\Jobs\\") + kLogFileName];
         EXPECT_EQ(log.rfind("2026-12-08 14:03:05 ", 0), 0u) << "a dated line comes first";
