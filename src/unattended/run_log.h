@@ -51,7 +51,7 @@ public:
             Add(std::to_string(leftOut_) +
                     (leftOut_ == 1 ? " line was" : " lines were") +
                     " left out of the log, to keep it below its size",
-                Weight::Last);
+                Weight::Last, false);
         }
         leftOut_ = 0;
         Add(std::move(line), Weight::Last);
@@ -90,9 +90,10 @@ private:
     std::string path_;
     std::string temporary_;
     enum class Weight { Well, Any, Last };
-    void Add(std::string line, Weight weight) {
+    // The console shows every line whole; `echo` false: the line is the log's own.
+    void Add(std::string line, Weight weight, bool echo = true) {
         line = Printable(std::move(line));
-        if (setting_.echo) setting_.echo(line);
+        if (echo && setting_.echo) setting_.echo(line);
         line += "\r\n";
         // A run's own lines stay well below half the limit: the cut before the next run then
         // always finds a run's first line in the newest half.
@@ -130,6 +131,12 @@ inline int NothingDone(RunLog& log, const std::string& why) {
     log.Close();
     return kNothingDone;
 }
+
+// Finishes or undoes a restore that ended before its last step, as the note it left beside the
+// profile in `folder` says, and logs what was done; nothing when there is no such note or it is
+// put right, else why it is not (the run then does nothing: a file a mail program made anew in
+// the mailbox's place must not be backed up over the good copy).
+std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, RunLog& log);
 
 // The file runs over one profile take turns by, beside the profile: one run at a time holds it
 // open, so that the runs of every user, and of every machine that shares the folder, see it.

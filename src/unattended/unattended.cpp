@@ -180,6 +180,9 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
         return NothingDone(log, *why);
     }
+    if (const std::optional<std::string> why = FinishRestore(disk, folder, log)) {
+        return NothingDone(log, *why);
+    }
     state.targetPath = contents.targetPath;
     state.profileList = contents.entries;
 

@@ -14,6 +14,10 @@ namespace vintrel {
 
 inline constexpr const char* kLogFileName = "Vintrel Backup.log";
 inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
+// The note a restore keeps beside the profile while it works, and the name it is written under
+// first.
+inline constexpr const char* kRestoreNoteName = "Vintrel Restore.txt";
+inline constexpr const char* kRestoreNoteTemporaryName = "Vintrel Restore.tmp";
 // A log that has grown past three quarters of this is cut back to its newest half before a
 // run adds to it.
 inline constexpr std::size_t kLogLimit = 1000000;

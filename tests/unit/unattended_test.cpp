@@ -390,8 +390,12 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
         clock += static_cast<std::uint32_t>(ms);
         if (slept.size() == 2) disk.heldByWriter.clear(); // the mail program ends
     };
+    std::string turns; // t: taken, r: let go
+    setting.waitForTurn = [&](const std::string&) { return turns += 't', true; };
+    setting.releaseTurn = [&] { turns += 'r'; };
     EXPECT_EQ(Run({"/backup", "/wait", "3", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 60000}));
+    EXPECT_EQ(turns, "trtrt") << "no turn held while asleep";
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
     EXPECT_NE(Log().find("waiting for 1 file in use: C:\\Mail\\b.wab, held by OUTLOOK.EXE\r\n"),
               std::string::npos);
@@ -450,15 +454,62 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_NE(echoed.back().find("cannot be kept"), std::string::npos);
     disk.otherNames.clear();
     disk.files["C:\\Mail\\a.pst"] = "damaged again";
-    disk.failCopyTo = {"C:\\Mail\\a.pst.~vt"}; // the disk fills up: what it replaced goes back
+    disk.failCopyTo = {"C:\\Mail\\a.pst.~vr.~vt"}; // the disk fills up: the file stays
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
     EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
     disk.files["C:\\Mail\\a.pst"] = "the copy";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000; // not changed since it was restored
     disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"] = "kept before"; // never replaced
-    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"], "kept before");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-2.bak"], "the copy");
+    disk.files["E:\\Bak\\Mail\\a.pst.20000101-000000Z-2.bak"] = "second version";
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "20000101-000000-2", "C:\\Jobs"}),
+              kAllCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-3.bak"], "the copy");
+    // Into the copy's own folder, by any name of it, it would land on the copy itself.
+    disk.AddAlias("X:", "E:\\Bak");
+    for (const char* folder : {"e:\\bak\\MAIL\\", "X:\\Mail"}) {
+        EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", folder, "C:\\Jobs"}), kNothingDone);
+        EXPECT_EQ(echoed.back(), "Nothing was done: it would be restored onto its backup copy, "
+                                 "E:\\Bak\\Mail\\a.pst.");
+        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "the copy");
+    }
+    // A restore killed part-way left its note: the next run finishes or undoes it.
+    const std::string note = "C:\\Jobs\\Vintrel Restore.txt";
+    const struct {
+        const char* stage;
+        const char* live; // what the file's name holds, if anything
+        const char* logged;
+        const char* after;
+    } killed[] = {
+        {"copying", "damaged", "was undone: the file was left as it was", "damaged"},
+        {"copied", nullptr, "was finished", "restored"},
+        {"copied", "made anew", "was finished (kept the replaced file as C:\\Mail\\a.pst.", "restored"},
+    };
+    for (const auto& k : killed) {
+        SCOPED_TRACE(std::string(k.stage) + (k.live ? k.live : ""));
+        disk.files.erase("C:\\Mail\\a.pst");
+        disk.lastWrite.erase("C:\\Mail\\a.pst");
+        if (k.live) disk.files["C:\\Mail\\a.pst"] = k.live;
+        disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
+        disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
+                           "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
+        EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+        EXPECT_NE(Log().find("an unfinished restore of C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst " +
+                             std::string(k.logged)),
+                  std::string::npos);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], k.after);
+        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.after) << "what the backup saw";
+        EXPECT_FALSE(disk.files.count(note) || disk.files.count("C:\\Mail\\a.pst.~vr"));
+        disk.files["E:\\Bak\\Mail\\a.pst"] = "the copy";
+        disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
+    }
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.16010101-000000Z.bak"], "made anew");
+    disk.files["C:\\Mail\\a.pst"] = "the copy";
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
@@ -487,6 +538,24 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(Log().rfind(log, 0), 0u);
     disk.cutShort.clear();
+    // One run's lines stay within its share of the log: those of files that went well go first.
+    std::string many = "E:\\Bak\\\r\n";
+    for (int i = 0; i < 5000; ++i)
+        many += (i == 2500 ? "C:\\Mail\\a" : "C:\\Gone\\m" + std::to_string(i)) + ".pst|k|v\r\n";
+    Profile() = many;
+    disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+    disk.files.erase("E:\\Bak\\Mail\\a.pst");
+    echoed.clear();
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.size(), 5002u) << "the console shows every line";
+    EXPECT_LE(Log().size(), kRunLogShare + 200);
+    EXPECT_EQ(Log().find("a.pst: copied"), std::string::npos);
+    EXPECT_NE(Log().find("m3000.pst: not copied"), std::string::npos);
+    EXPECT_EQ(Log().find("m4999.pst"), std::string::npos);
+    EXPECT_NE(Log().find(" lines were left out of the log, to keep it below its size\r\n"
+                         "1 of 5000 files copied\r\n"),
+              std::string::npos);
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
 
     struct Case {
         const char* what;
