@@ -169,8 +169,9 @@ int RunWithoutWindow(const CommandLine& line) {
     setting.waitForTurn = [&](const std::string& path) {
         return TakeTurn(disk, path, 60000, turn);
     };
-    // The turn file goes as its handle is closed (FILE_FLAG_DELETE_ON_CLOSE), and the next
-    // TakeTurn makes it anew.
+    // Windows deletes the turn file once its only handle is closed (FILE_FLAG_DELETE_ON_CLOSE);
+    // until the deletion is done another run's CREATE_NEW fails and it waits, as TakeTurn
+    // does for a run that ends. The next TakeTurn of this run makes the file anew.
     setting.releaseTurn = [&] { turn = Handle(); };
     const int code = RunScheduledBackup(line, disk, setting);
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
