@@ -107,8 +107,8 @@ bool MoveSole(Disk& disk, const std::string& path, const std::string& to) {
 }
 
 // Puts the temporary copy in the file's place, the file there (if any) kept first as a free
-// version: the words for what was kept, or nothing when a step failed (all then stays or goes
-// back as it was, the temporary copy too).
+// version (`kept` where that name is still free): the words for what was kept, or nothing when
+// a step failed (all then stays or goes back as it was, the temporary copy too).
 std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::string& temporary,
                                   const std::string& kept) {
     const std::optional<DiskEntry> there = disk.FindEntry(to);
@@ -156,15 +156,16 @@ std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, 
     const bool copyThere = disk.FindEntry(note->temporary).has_value();
     if (copyThere) {
         // The whole copy waits beside the file: it takes the file's place, and whatever stands
-        // there now (the file, or a new one a mail program made) is kept as a version.
-        const std::optional<std::string> kept = SwapIn(disk, note->to, note->temporary, note->kept);
+        // there now (the file, or a new one a mail program made) is kept as a version named by
+        // its own time.
+        const std::optional<std::string> kept = SwapIn(disk, note->to, note->temporary, "");
         if (!kept) {
             return restore + " cannot be finished: " + note->to + " or " + note->temporary +
                    " is in use or cannot be moved; close the mail program";
         }
         log.Line(restore + " was finished" + *kept);
     } else if (disk.FindEntry(note->to)) {
-        log.Line(restore + " had ended; its note is removed");
+        log.Line(restore + " had come to its end; its note is removed");
     } else {
         log.Line(restore + " is found with neither the file nor its copy there" +
                  (note->kept.empty() ? "" : "; " + note->kept + " keeps the file it replaced"));
