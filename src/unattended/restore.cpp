@@ -174,6 +174,20 @@ std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, 
     return std::nullopt;
 }
 
+std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
+                                                           const std::string& localTime) {
+    if (disk.Absent(folder + kRestoreNoteName)) return std::nullopt;
+    UnattendedSetting setting;
+    setting.localTime = localTime;
+    RunLog log(setting, disk, folder);
+    log.Open(true);
+    log.Line(localTime + " the window's backup with the profile " + folder + kProfileFileName);
+    std::optional<std::string> why = FinishRestore(disk, folder, log);
+    if (why) log.Final("Nothing was done: " + *why + ".");
+    log.Close();
+    return why;
+}
+
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     const std::string folder =
         WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);

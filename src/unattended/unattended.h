@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/disk.h"
@@ -64,5 +65,11 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
 // Brings the copy of a listed file, or a kept version of it, back to its place or into a
 // folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+
+// Before the window's backup, with the profile's turn held: a restore that a run without a
+// window left unfinished beside the profile in `folder` is finished or undone, and said in the
+// log; why the backup must not run (it cannot be put right yet), or nothing.
+std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
+                                                           const std::string& localTime);
 
 } // namespace vintrel

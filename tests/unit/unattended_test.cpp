@@ -480,31 +480,44 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     }
     // A restore killed part-way left its note: the next run finishes or undoes it.
     const std::string note = "C:\\Jobs\\Vintrel Restore.txt";
+    constexpr int kWindow = -1; // the window's backup button, not a run without a window
     const struct {
         const char* stage;
         const char* live; // what the file's name holds, if anything
+        int code;
         const char* logged;
         const char* after;
+        bool held = false; // the mail program holds the file
     } killed[] = {
-        {"copying", "damaged", "was undone: the file was left as it was", "damaged"},
-        {"copied", nullptr, "was finished", "restored"},
-        {"copied", "made anew", "was finished (kept the replaced file as C:\\Mail\\a.pst.", "restored"},
+        {"copying", "damaged", kAllCopied, "was undone: the file was left as it was", "damaged"},
+        {"copied", nullptr, kAllCopied, "was finished", "restored"},
+        {"copied", nullptr, kWindow, "was finished", "restored"},
+        {"copied", "made anew", kNothingDone, "cannot be finished", "made anew", true},
+        {"copied", "made anew", kAllCopied, "was finished (kept the replaced file as C:\\Mail\\a.pst.",
+         "restored"},
     };
     for (const auto& k : killed) {
-        SCOPED_TRACE(std::string(k.stage) + (k.live ? k.live : ""));
+        SCOPED_TRACE(std::string(k.stage) + (k.live ? k.live : "") + std::to_string(k.code));
         disk.files.erase("C:\\Mail\\a.pst");
         disk.lastWrite.erase("C:\\Mail\\a.pst");
         if (k.live) disk.files["C:\\Mail\\a.pst"] = k.live;
+        disk.heldOpen.clear();
+        if (k.held) disk.heldOpen.insert("C:\\Mail\\a.pst");
         disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
         disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
-        EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+        if (k.code == kWindow) {
+            EXPECT_EQ(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"), std::nullopt);
+        } else {
+            EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), k.code);
+            EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.held ? "the copy" : k.after)
+                << "what the backup saw";
+        }
         EXPECT_NE(Log().find("an unfinished restore of C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst " +
                              std::string(k.logged)),
                   std::string::npos);
         EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], k.after);
-        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.after) << "what the backup saw";
-        EXPECT_FALSE(disk.files.count(note) || disk.files.count("C:\\Mail\\a.pst.~vr"));
+        EXPECT_EQ(disk.files.count(note) + disk.files.count("C:\\Mail\\a.pst.~vr"), k.held ? 2u : 0u);
         disk.files["E:\\Bak\\Mail\\a.pst"] = "the copy";
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
     }
