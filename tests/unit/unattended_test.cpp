@@ -417,6 +417,15 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book, newer");
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
     EXPECT_EQ(echoed.back(), "1 of 2 files copied");
+    // A turn not had back after a sleep ends the wait with what the run has.
+    setting.waitForTurn = [&](const std::string&) { return (turns += 't') == "t"; };
+    turns.clear();
+    slept.clear();
+    disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(slept.size(), 1u);
+    EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
+              std::string::npos);
 }
 
 TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItReplaces) {
