@@ -98,6 +98,13 @@ std::optional<RestoreNote> ReadNote(Disk& disk, const std::string& path) {
     return RestoreNote{lines[1], lines[2], lines[3], lines[4], lines[5]};
 }
 
+// Whether a note stands beside the profile: a file of its name that can be seen. A folder there
+// is none of ours, and a name that cannot be looked at (no folder known) is no note either.
+bool NoteThere(Disk& disk, const std::string& path) {
+    const std::optional<std::uint32_t> attributes = disk.Attributes(path);
+    return attributes && !(*attributes & kAttributeDirectory);
+}
+
 // Moves a file held alone to another name; false, and nothing moved, when it cannot be held or
 // moved. A name taken meanwhile is never written over.
 bool MoveSole(Disk& disk, const std::string& path, const std::string& to) {
@@ -139,7 +146,7 @@ void RemoveTemporary(Disk& disk, const std::string& temporary) {
 
 std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, RunLog& log) {
     const std::string path = folder + kRestoreNoteName;
-    if (disk.Absent(path)) return std::nullopt;
+    if (!NoteThere(disk, path)) return std::nullopt;
     const std::optional<RestoreNote> note = ReadNote(disk, path);
     if (!note) {
         return "the note of an unfinished restore, " + path +
@@ -176,7 +183,7 @@ std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, 
 
 std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
                                                            const std::string& localTime) {
-    if (disk.Absent(folder + kRestoreNoteName)) return std::nullopt;
+    if (!NoteThere(disk, folder + kRestoreNoteName)) return std::nullopt;
     UnattendedSetting setting;
     setting.localTime = localTime;
     RunLog log(setting, disk, folder);
