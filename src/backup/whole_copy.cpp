@@ -197,10 +197,11 @@ void PruneVersions(Disk& disk, const std::string& destination, int keep) {
         }
     }
     reader.reset();
-    // The stamps sort as the times do: newest first.
+    // The stamps sort as the times do: newest first; of one time, the higher number is newer.
+    constexpr std::size_t kStampSize = std::string_view(".00000000-000000Z").size();
     std::sort(versions.begin(), versions.end(), [&](const std::string& a, const std::string& b) {
-        return a.compare(fileName.size(), std::string::npos, b, fileName.size(),
-                         std::string::npos) > 0;
+        const int stamps = a.compare(fileName.size(), kStampSize, b, fileName.size(), kStampSize);
+        return stamps != 0 ? stamps > 0 : VersionNumber(a, fileName) > VersionNumber(b, fileName);
     });
     for (std::size_t i = static_cast<std::size_t>(keep); i < versions.size(); ++i)
         disk.RemoveFile(folder + versions[i]);
@@ -232,11 +233,28 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
 }
 
 bool IsVersionOf(const std::string& name, const std::string& fileName) {
-    // "<file name>.YYYYMMDD-HHMMSSZ.bak"
-    constexpr std::string_view kStamp = ".00000000-000000Z.bak";
-    return name.size() == fileName.size() + kStamp.size() &&
-           SamePath(name.substr(0, fileName.size()), fileName) &&
-           MatchesDigits(name, fileName.size(), kStamp);
+    // "<file name>.YYYYMMDD-HHMMSSZ.bak", or "<file name>.YYYYMMDD-HHMMSSZ-N.bak" (N 2 to 99),
+    // the name a restore keeps a second file of the same time under.
+    constexpr std::string_view kStamp = ".00000000-000000Z";
+    if (name.size() < fileName.size() + kStamp.size() + 4 ||
+        !SamePath(name.substr(0, fileName.size()), fileName) ||
+        !MatchesDigits(name, fileName.size(), kStamp)) {
+        return false;
+    }
+    const std::string rest = name.substr(fileName.size() + kStamp.size());
+    return rest == ".bak" || VersionNumber(name, fileName) > 1;
+}
+
+int VersionNumber(const std::string& name, const std::string& fileName) {
+    const std::size_t at = fileName.size() + std::string_view(".00000000-000000Z").size();
+    if (name.size() < at || name.compare(at, std::string::npos, ".bak") == 0) return 1;
+    const std::string rest = name.substr(at); // "-N.bak"
+    if (rest.size() < 6 || rest.size() > 7 || rest[0] != '-' || rest[1] == '0' ||
+        rest.compare(rest.size() - 4, 4, ".bak") != 0 ||
+        rest.find_first_not_of("0123456789", 1) != rest.size() - 4) {
+        return 0;
+    }
+    return std::stoi(rest.substr(1, rest.size() - 5));
 }
 
 bool HasLeftovers(Disk& disk, const std::string& destination) {

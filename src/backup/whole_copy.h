@@ -86,6 +86,10 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
 // Whether a file name is a version of the given one (nothing else is ever removed as one).
 bool IsVersionOf(const std::string& name, const std::string& fileName);
 
+// A version's number: 1 for "….YYYYMMDD-HHMMSSZ.bak", N for "….YYYYMMDD-HHMMSSZ-N.bak"; 0 for a
+// name of neither form.
+int VersionNumber(const std::string& name, const std::string& fileName);
+
 // What a failure on the target's side means for a copy: a folder that cannot be made, a new
 // file that cannot be written.
 CopyOutcome TargetOutcome(DiskError error);

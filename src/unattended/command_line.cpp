@@ -27,9 +27,21 @@ CommandLine Invalid(const std::string& argument) {
     return line;
 }
 
-// A kept version's time: "YYYYMMDD-HHMMSS".
+// A kept version's time: "YYYYMMDD-HHMMSS", or with the number a restore gave a second
+// version of the same time ("YYYYMMDD-HHMMSS-2" to "-99").
 bool IsStamp(const std::string& text) {
-    return text.size() == 15 && MatchesDigits(text, 0, "00000000-000000");
+    if (text.size() < 15 || !MatchesDigits(text, 0, "00000000-000000")) return false;
+    if (text.size() == 15) return true;
+    const std::string number = text.substr(15);
+    return (number.size() == 2 || number.size() == 3) && number[0] == '-' && number[1] != '0' &&
+           number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
+}
+
+// A folder as given: the command line turns a backslash before the closing quote
+// ("C:\Tools\") into a quote of the name, and no Windows path ends in one.
+std::string FolderArgument(const std::string& argument) {
+    return !argument.empty() && argument.back() == '"' ? argument.substr(0, argument.size() - 1)
+                                                       : argument;
 }
 
 // /restore FILE [/from STAMP] [/to FOLDER] [FOLDER], the switches after FILE in any order.
@@ -51,9 +63,9 @@ CommandLine ParseRestore(const std::vector<std::string>& arguments) {
             if (last || BeginsAsSwitch(arguments[at + 1]) || arguments[at + 1].empty()) {
                 return Invalid(last ? arguments[at] : arguments[at + 1]);
             }
-            line.restoreTo = arguments[++at];
+            line.restoreTo = FolderArgument(arguments[++at]);
         } else if (!BeginsAsSwitch(arguments[at]) && !arguments[at].empty() && !folderGiven) {
-            line.folder = arguments[at];
+            line.folder = FolderArgument(arguments[at]);
             folderGiven = true;
         } else {
             return Invalid(arguments[at]);
@@ -84,6 +96,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     bool folderGiven = false;
     bool keepGiven = false;
     bool waitGiven = false;
+    // The first argument at fault is named; the rest are still read for the folder, so that
+    // the log of a line not understood goes beside the profile it names.
+    CommandLine fault;
+    const auto faulty = [&](const std::string& argument, const std::string& range = "") {
+        if (fault.mode == CommandLine::Mode::Invalid) return;
+        fault = Invalid(argument);
+        fault.problemRange = range;
+    };
     for (++at; at < arguments.size(); ++at) {
         const std::string& argument = arguments[at];
         if (SwitchName(argument) == "all" && !line.all) {
@@ -91,25 +111,43 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             continue;
         }
         const std::string name = SwitchName(argument);
-        if ((name == "keep" && !keepGiven) || (name == "wait" && !waitGiven)) {
+        if (name == "keep" || name == "wait") {
+            bool& given = name == "keep" ? keepGiven : waitGiven;
+            if (given) faulty(argument); // its number is still read, as no folder
+            given = true;
             // A whole number in decimal digits alone: 0 to 99 versions, 0 to 1440 minutes.
-            const std::string& count = at + 1 < arguments.size() ? arguments[at + 1] : argument;
-            const int most = name == "keep" ? 99 : 1440;
-            if (at + 1 >= arguments.size() || count.empty() || count.size() > 4 ||
-                count.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoi(count) > most) {
-                return Invalid(count);
+            // Whatever stands in its place is its wrong number, unless it is a switch.
+            const bool negative = at + 1 < arguments.size() && arguments[at + 1].size() > 1 &&
+                                  arguments[at + 1][0] == '-' &&
+                                  arguments[at + 1].find_first_not_of("0123456789", 1) ==
+                                      std::string::npos;
+            if (at + 1 >= arguments.size() || (BeginsAsSwitch(arguments[at + 1]) && !negative)) {
+                faulty(at + 1 >= arguments.size() ? argument : arguments[at + 1]);
+                continue;
             }
-            (name == "keep" ? line.keep : line.wait) = std::stoi(count);
-            (name == "keep" ? keepGiven : waitGiven) = true;
-            ++at;
+            const std::string& count = arguments[++at];
+            const int most = name == "keep" ? 99 : 1440;
+            if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos) {
+                faulty(count);
+                continue;
+            }
+            if (count.size() > 4 || std::stoi(count) > most) {
+                faulty(count, "/" + name + " (0 to " + std::to_string(most) + ")");
+            } else {
+                (name == "keep" ? line.keep : line.wait) = std::stoi(count);
+            }
             continue;
         }
-        if (BeginsAsSwitch(argument) || argument.empty() || folderGiven) return Invalid(argument);
-        // The command line turns a backslash before the closing quote ("C:\Tools\") into a
-        // quote of the name: no Windows path ends in one.
-        line.folder = argument.back() == '"' ? argument.substr(0, argument.size() - 1) : argument;
+        if (BeginsAsSwitch(argument) || argument.empty() || folderGiven) {
+            faulty(argument);
+            continue;
+        }
+        line.folder = FolderArgument(argument);
         folderGiven = true;
+    }
+    if (fault.mode == CommandLine::Mode::Invalid) {
+        fault.folder = line.folder;
+        return fault;
     }
     return line;
 }

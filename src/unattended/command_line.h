@@ -19,10 +19,13 @@ struct CommandLine {
     bool all = false;    // /all: unchanged files are copied too
     int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
     int wait = 0;        // /wait M: minutes to wait for files another program holds
-    std::string folder;  // where the profile is; empty: the current directory
+    std::string folder;  // where the profile is; empty: the current directory (with Invalid too,
+                         // where the line names one)
     std::string problem; // with Invalid: the argument at fault
+    std::string problemRange; // with Invalid: a number out of range, the switch and its range
     std::string restoreFile;  // with Restore: the listed file to bring back
-    std::string restoreStamp; // /from: the kept version's time ("20261208-140305"); empty: the copy
+    std::string restoreStamp; // /from: the kept version's time ("20261208-140305", or with its
+                              // number "20261208-140305-2"); empty: the copy
     std::string restoreTo;    // /to: the folder it goes to; empty: its own place
 };
 
@@ -36,30 +39,45 @@ inline constexpr const char* kUsageText =
     "\r\n"
     "  vintrel.exe                  opens the window\r\n"
     "  vintrel.exe /backup [FOLDER] copies every file listed in the profile below\r\n"
-    "                               its target, without a window\r\n"
+    "                               its target, without a window; a target folder\r\n"
+    "                               that is not there is never made: the run exits\r\n"
+    "                               with 2 (is the disk connected?)\r\n"
     "  vintrel.exe /search /backup [FOLDER]\r\n"
     "                               searches drive C: first and saves the new list\r\n"
     "  /all (after /backup)         copies unchanged files too: without it, a file\r\n"
-    "                               whose copy has its size and time (within 2\r\n"
-    "                               seconds) is left alone\r\n"
+    "                               is left alone only when its copy has its size\r\n"
+    "                               and exactly its last-write time (within 2\r\n"
+    "                               seconds only on a FAT target, when the copy was\r\n"
+    "                               made more than 2 seconds after that write)\r\n"
     "  /keep N (after /backup)      keeps the N newest earlier copies (0 to 99) of\r\n"
     "                               each file as <name>.<YYYYMMDD-HHMMSS>Z.bak\r\n"
     "                               beside it (UTC)\r\n"
-    "  /wait M (after /backup)      tries the files another program holds again\r\n"
+    "  /wait M (after /backup)      tries the files another program holds again,\r\n"
+    "                               first after about 5 seconds, then every minute,\r\n"
     "                               until M minutes (0 to 1440) have passed since\r\n"
-    "                               the run began\r\n"
-    "  vintrel.exe /restore FILE [/from STAMP] [/to FOLDER] [FOLDER]\r\n"
+    "                               the run began; while it sleeps, other runs over\r\n"
+    "                               the profile may take their turn\r\n"
+    "  vintrel.exe /restore FILE [/from STAMP] [/to TOFOLDER] [PROFILEFOLDER]\r\n"
     "                               copies the backup of a listed FILE back to it\r\n"
-    "                               (or into FOLDER), or with /from the version\r\n"
-    "                               <name>.<STAMP>Z.bak; the file it replaces is\r\n"
-    "                               kept as a version; close the mail program first\r\n"
+    "                               (or into TOFOLDER, never the copy's own), or\r\n"
+    "                               with /from the version <name>.<STAMP>Z.bak; the\r\n"
+    "                               file it replaces is kept as a version, under\r\n"
+    "                               the next free name (<name>.<time>Z-2.bak) where\r\n"
+    "                               its own is taken; close the mail program first.\r\n"
+    "                               A restore cut short is finished or undone by\r\n"
+    "                               the next run over the profile, as the note\r\n"
+    "                               \"Vintrel Restore.txt\" beside the profile says.\r\n"
     "  vintrel.exe /?               shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory;\r\n"
-    "the log, \"Vintrel Backup.log\", is kept beside it.\r\n"
-    "Exit codes: 0 every listed file was copied; 1 one or more were not, or the\r\n"
-    "log could not be written; 2 nothing could be done (no profile, an unreadable\r\n"
-    "one, no target, an empty list, a wrong argument, another run over the profile\r\n"
-    "still going on).\r\n";
+    "the log, \"Vintrel Backup.log\", is kept beside it, for a wrong argument too\r\n"
+    "where the line names the folder; a run writes at most about 200 KB to it.\r\n"
+    "The window's button copies every file and keeps no versions; it takes its\r\n"
+    "turn as these runs do, without waiting: another run going on is said in a box.\r\n"
+    "Exit codes: 0 every listed file was copied or left unchanged; 1 one or more\r\n"
+    "were not, or the log could not be written; 2 nothing could be done (no\r\n"
+    "profile, an unreadable one, no target, an empty list, a wrong argument or a\r\n"
+    "number out of range, another run over the profile still going on, a restore\r\n"
+    "cut short that cannot be put right yet).\r\n";
 
 } // namespace vintrel

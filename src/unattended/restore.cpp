@@ -1,10 +1,17 @@
 // Bringing a copy, or a kept version, back to its place: by the same whole-file copy as the
 // backup, the file it replaces kept beside it as a version, never while a program holds either.
+//
+// A restore that dies part-way must never leave the mailbox missing, nor let a guess from names
+// decide what it was doing. So the copy is made whole under a temporary name beside the file
+// first, the file it replaces is set aside only just before the swap, and a note beside the
+// profile ("Vintrel Restore.txt") says what is being done from before the first step until after
+// the last. The next run over the profile that finds the note finishes or undoes that restore.
 #include "unattended/unattended.h"
 
 #include "app/file_list.h"
 #include "app/paths.h"
 #include "app/probe.h"
+#include "backup/whole_copy.h"
 #include "profile/profile.h"
 #include "unattended/run_log.h"
 
@@ -14,7 +21,7 @@ namespace {
 
 // Why it was not restored, in the log's words.
 int NotRestored(RunLog& log, const std::string& file, const std::string& why) {
-    log.Line("  " + file + ": not restored: " + why);
+    log.Final("  " + file + ": not restored: " + why);
     log.Close();
     return kSomeNotCopied;
 }
@@ -28,7 +35,165 @@ std::optional<std::string> Holder(Disk& disk, const std::string& path) {
     return holder.empty() ? "another program" : holder;
 }
 
+// Whether two paths name one file or folder: by identity where the file system tells files
+// apart, else by spelling.
+bool SamePlace(Disk& disk, const std::string& a, const std::string& b) {
+    const std::optional<FileIdentity> one = disk.Identity(a);
+    const std::optional<FileIdentity> other = disk.Identity(b);
+    if (one && other) return *one == *other;
+    return SamePath(a, b);
+}
+
+// The name the file a restore replaces is kept under: its version's name, or where that is
+// taken (a restore of a file whose time is its copy's, twice), the first free one numbered from
+// 2 ("a.pst.20261208-140305Z-2.bak"). Nothing is ever written over. Empty when all are taken.
+std::string FreeVersionPath(Disk& disk, const std::string& path, std::uint64_t lastWriteTime) {
+    const std::string plain = VersionPath(path, lastWriteTime);
+    if (disk.Absent(plain)) return plain;
+    const std::string stem = plain.substr(0, plain.size() - 4); // without ".bak"
+    for (int number = 2; number <= 99; ++number) {
+        const std::string numbered = stem + "-" + std::to_string(number) + ".bak";
+        if (disk.Absent(numbered)) return numbered;
+    }
+    return "";
+}
+
+// The temporary file a restore makes its copy in, beside the file it restores.
+std::string RestoreTemporaryPath(const std::string& to) {
+    return to + ".~vr";
+}
+
+// What a restore is doing, as its note says: the file, where it comes from, the temporary copy,
+// the kept version (empty where nothing was there to replace) and how far it got: "copying"
+// while the temporary copy may be incomplete, "copied" once it is whole and flushed.
+struct RestoreNote {
+    std::string to, from, temporary, kept, stage;
+};
+
+constexpr const char* kNoteHeader = "Vintrel restore, not finished";
+
+bool WriteNote(Disk& disk, const std::string& folder, const RestoreNote& note) {
+    const std::string text = std::string(kNoteHeader) + "\r\n" + note.to + "\r\n" + note.from +
+                             "\r\n" + note.temporary + "\r\n" + note.kept + "\r\n" + note.stage +
+                             "\r\n";
+    return ReplaceWholeFile(disk, folder + kRestoreNoteName, folder + kRestoreNoteTemporaryName,
+                            text);
+}
+
+// The note's contents; nothing when it is not a whole note of ours.
+std::optional<RestoreNote> ReadNote(Disk& disk, const std::string& path) {
+    bool complete = true;
+    const std::optional<std::string> text = disk.IsLink(path) ? std::nullopt
+                                                              : disk.ReadFile(path, complete);
+    if (!text || !complete) return std::nullopt;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text->find("\r\n", at)) != std::string::npos;
+         at = end + 2) {
+        lines.push_back(text->substr(at, end - at));
+    }
+    if (lines.size() != 6 || lines[0] != kNoteHeader || lines[1].empty() || lines[3].empty() ||
+        (lines[5] != "copying" && lines[5] != "copied")) {
+        return std::nullopt;
+    }
+    return RestoreNote{lines[1], lines[2], lines[3], lines[4], lines[5]};
+}
+
+// Whether a note stands beside the profile: a file of its name that can be seen. A folder there
+// is none of ours, and a name that cannot be looked at (no folder known) is no note either.
+bool NoteThere(Disk& disk, const std::string& path) {
+    const std::optional<std::uint32_t> attributes = disk.Attributes(path);
+    return attributes && !(*attributes & kAttributeDirectory);
+}
+
+// Moves a file held alone to another name; false, and nothing moved, when it cannot be held or
+// moved. A name taken meanwhile is never written over.
+bool MoveSole(Disk& disk, const std::string& path, const std::string& to) {
+    DiskError why = DiskError::None;
+    std::unique_ptr<HeldFile> held = disk.HoldSoleFile(path, why);
+    return held && disk.Absent(to) && held->MoveTo(to);
+}
+
+// Puts the temporary copy in the file's place, the file there (if any) kept first as a free
+// version (`kept` where that name is still free): the words for what was kept, or nothing when
+// a step failed (all then stays or goes back as it was, the temporary copy too).
+std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::string& temporary,
+                                  const std::string& kept) {
+    const std::optional<DiskEntry> there = disk.FindEntry(to);
+    std::string keptAs;
+    if (there) {
+        keptAs = kept.empty() || !disk.Absent(kept) ? FreeVersionPath(disk, to, there->lastWriteTime)
+                                                    : kept;
+        if (keptAs.empty() || !MoveSole(disk, to, keptAs)) return std::nullopt;
+    }
+    DiskError why = DiskError::None;
+    std::unique_ptr<HeldFile> copy = disk.HoldSoleFile(temporary, why);
+    // The name was just emptied: the copy takes it unless something else did meanwhile.
+    if (!copy || !disk.Absent(to) || !copy->MoveTo(to)) {
+        copy.reset();
+        if (!keptAs.empty()) MoveSole(disk, keptAs, to);
+        return std::nullopt;
+    }
+    return keptAs.empty() ? "" : " (kept the replaced file as " + keptAs + ")";
+}
+
+// Removes the temporary copy and whatever its making left beside it.
+void RemoveTemporary(Disk& disk, const std::string& temporary) {
+    ClearLeftovers(disk, temporary);
+    disk.RemoveFile(temporary);
+}
+
 } // namespace
+
+std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, RunLog& log) {
+    const std::string path = folder + kRestoreNoteName;
+    if (!NoteThere(disk, path)) return std::nullopt;
+    const std::optional<RestoreNote> note = ReadNote(disk, path);
+    if (!note) {
+        return "the note of an unfinished restore, " + path +
+               ", cannot be read; see what it says, put the file right and remove the note";
+    }
+    const std::string restore = "an unfinished restore of " + note->to + " from " + note->from;
+    if (note->stage == "copying") {
+        // The copy may be incomplete, and nothing else was touched yet.
+        RemoveTemporary(disk, note->temporary);
+        disk.RemoveFile(path);
+        log.Line(restore + " was undone: the file was left as it was");
+        return std::nullopt;
+    }
+    const bool copyThere = disk.FindEntry(note->temporary).has_value();
+    if (copyThere) {
+        // The whole copy waits beside the file: it takes the file's place, and whatever stands
+        // there now (the file, or a new one a mail program made) is kept as a version named by
+        // its own time.
+        const std::optional<std::string> kept = SwapIn(disk, note->to, note->temporary, "");
+        if (!kept) {
+            return restore + " cannot be finished: " + note->to + " or " + note->temporary +
+                   " is in use or cannot be moved; close the mail program";
+        }
+        log.Line(restore + " was finished" + *kept);
+    } else if (disk.FindEntry(note->to)) {
+        log.Line(restore + " had come to its end; its note is removed");
+    } else {
+        log.Line(restore + " is found with neither the file nor its copy there" +
+                 (note->kept.empty() ? "" : "; " + note->kept + " keeps the file it replaced"));
+    }
+    disk.RemoveFile(path);
+    return std::nullopt;
+}
+
+std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
+                                                           const std::string& localTime) {
+    if (!NoteThere(disk, folder + kRestoreNoteName)) return std::nullopt;
+    UnattendedSetting setting;
+    setting.localTime = localTime;
+    RunLog log(setting, disk, folder);
+    log.Open(true);
+    log.Line(localTime + " the window's backup with the profile " + folder + kProfileFileName);
+    std::optional<std::string> why = FinishRestore(disk, folder, log);
+    if (why) log.Final("Nothing was done: " + *why + ".");
+    log.Close();
+    return why;
+}
 
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     const std::string folder =
@@ -47,14 +212,21 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
         return NothingDone(log, *why);
     }
+    if (const std::optional<std::string> why = FinishRestore(disk, folder, log)) {
+        return NothingDone(log, *why);
+    }
     const std::string* entry = nullptr;
     for (const std::string& listed : contents.entries) {
         if (PathKey(EntryPath(listed)) == PathKey(line.restoreFile)) entry = &listed;
     }
     if (!entry) return NothingDone(log, "\"" + line.restoreFile + "\" is not listed in the profile");
     const BackupPlan plan = PlanBackup(contents.targetPath, *entry);
+    // "20261208-140305" is "….20261208-140305Z.bak", "20261208-140305-2" "….20261208-140305Z-2.bak".
     const std::string from =
-        plan.destination + (line.restoreStamp.empty() ? "" : "." + line.restoreStamp + "Z.bak");
+        plan.destination + (line.restoreStamp.empty()
+                                ? ""
+                                : "." + line.restoreStamp.substr(0, 15) + "Z" +
+                                      line.restoreStamp.substr(15) + ".bak");
     const std::optional<std::uint32_t> there = disk.Attributes(from);
     if (!there || (*there & kAttributeDirectory)) {
         return NothingDone(log, (line.restoreStamp.empty() ? "there is no copy of it, "
@@ -64,6 +236,12 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     const std::string to = line.restoreTo.empty()
                                ? plan.source
                                : WithFinalSeparator(line.restoreTo) + plan.fileName;
+    // Into the copy's own folder it would land on the backup copy itself.
+    if (SamePlace(disk, to, plan.destination) ||
+        SamePlace(disk, WithFinalSeparator(DirectoryPart(to)),
+                  WithFinalSeparator(DirectoryPart(plan.destination)))) {
+        return NothingDone(log, "it would be restored onto its backup copy, " + plan.destination);
+    }
     // Nothing is written while a program holds the copy or the file it would replace.
     if (const std::optional<std::string> holder = Holder(disk, from)) {
         return NotRestored(log, to, "the backup copy is in use by " + *holder +
@@ -74,35 +252,52 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         return NotRestored(log, to, "the file is in use by " + *holder +
                                         "; close the mail program first");
     }
-    // Nothing is lost: the file it replaces is kept as a version, never removed.
-    std::string kept;
-    std::unique_ptr<HeldFile> held;
-    if (const std::optional<DiskEntry> replaced = disk.FindEntry(to)) {
-        if (replaced->attributes & kAttributeDirectory) {
-            return NotRestored(log, to, "a folder stands at its name");
-        }
-        kept = VersionPath(to, replaced->lastWriteTime);
-        if (!disk.Absent(kept)) return NotRestored(log, to, kept + " is there already");
-        DiskError why = DiskError::None;
-        held = disk.HoldSoleFile(to, why);
-        if (!held || !held->MoveTo(kept)) {
-            return NotRestored(log, to, "the file it would replace cannot be kept");
-        }
+    const std::optional<DiskEntry> replaced = disk.FindEntry(to);
+    if (replaced && (replaced->attributes & kAttributeDirectory)) {
+        return NotRestored(log, to, "a folder stands at its name");
     }
+    const DiskError made = disk.MakeDirectoryPath(DirectoryPart(to));
+    RestoreNote note{to, from, RestoreTemporaryPath(to), "", "copying"};
+    if (made == DiskError::None && !WriteNote(disk, folder, note)) {
+        return NotRestored(log, to, "its note, " + folder + kRestoreNoteName +
+                                        ", cannot be written beside the profile");
+    }
+    // The whole copy under the temporary name, flushed, with the copy's time and marks.
     PaintPacer pacer(nullptr);
     std::vector<char> buffer;
-    const DiskError made = disk.MakeDirectoryPath(DirectoryPart(to));
     const CopyOutcome outcome =
-        made != DiskError::None ? TargetOutcome(made)
-                                : CopyWholeFile(disk, pacer, from, to, DirectoryPart(to), buffer);
+        made != DiskError::None
+            ? TargetOutcome(made)
+            : CopyWholeFile(disk, pacer, from, note.temporary, DirectoryPart(to), buffer);
     if (outcome != CopyOutcome::Copied) {
-        if (held) held->MoveTo(to); // the replaced file goes back
+        if (made == DiskError::None) {
+            RemoveTemporary(disk, note.temporary);
+            disk.RemoveFile(folder + kRestoreNoteName);
+        }
         const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", "", ""});
         return NotRestored(log, to, why.substr(why.find(": ") + 2));
     }
-    held.reset();
-    log.Line("restored " + to + " from " + from +
-             (kept.empty() ? "" : " (kept the replaced file as " + kept + ")"));
+    // Nothing is lost: the file it replaces is kept as a version, never removed.
+    if (const std::optional<DiskEntry> now = disk.FindEntry(to)) {
+        note.kept = FreeVersionPath(disk, to, now->lastWriteTime);
+    }
+    note.stage = "copied";
+    std::string failed;
+    std::optional<std::string> kept;
+    if (disk.FindEntry(to) && note.kept.empty()) {
+        failed = "every version name for the file it would replace is taken";
+    } else if (!WriteNote(disk, folder, note)) {
+        failed = "its note cannot be written beside the profile";
+    } else if (!(kept = SwapIn(disk, to, note.temporary, note.kept))) {
+        failed = "the file it would replace cannot be kept";
+    }
+    if (!kept) {
+        RemoveTemporary(disk, note.temporary);
+        disk.RemoveFile(folder + kRestoreNoteName);
+        return NotRestored(log, to, failed);
+    }
+    disk.RemoveFile(folder + kRestoreNoteName);
+    log.Final("restored " + to + " from " + from + *kept);
     return log.Close() ? kAllCopied : kSomeNotCopied;
 }
 

@@ -37,14 +37,44 @@ public:
         written_ = writer_ != nullptr;
     }
     // A control character in a name (a line break) would forge a line: it is shown as "?".
-    void Line(std::string line) {
-        line = Printable(std::move(line));
-        if (setting_.echo) setting_.echo(line);
-        line += "\r\n";
-        if (writer_ && !writer_->Write(line.data(), line.size())) written_ = false;
-    }
+    // Past its share of the log, a run's lines are left out and counted (the console still
+    // shows them): first those of files that went well, then any but the last.
+    void Line(std::string line) { Add(std::move(line), Weight::Any); }
     void FileDone(const FileResult& file) override {
-        Line("  " + file.source + ": " + OutcomeText(file));
+        const bool well =
+            file.outcome == CopyOutcome::Copied || file.outcome == CopyOutcome::Unchanged;
+        Add("  " + file.source + ": " + OutcomeText(file), well ? Weight::Well : Weight::Any);
+    }
+    // The run's last line, always written, after a word on the lines left out.
+    void Final(std::string line) {
+        if (leftOut_ > 0) {
+            Add(std::to_string(leftOut_) +
+                    (leftOut_ == 1 ? " line was" : " lines were") +
+                    " left out of the log, to keep it below its size",
+                Weight::Last, false);
+        }
+        leftOut_ = 0;
+        Add(std::move(line), Weight::Last);
+    }
+    // Lets go of the log while the run sleeps, so that another run may cut and add to it.
+    void Pause() {
+        if (writer_ && !writer_->Close()) written_ = false;
+        writer_.reset();
+        const std::optional<DiskEntry> entry = disk_.FindEntry(path_);
+        pausedSize_ = entry ? entry->size : 0;
+    }
+    // Takes the log again after a pause, never cut: where another run added to it meanwhile,
+    // a line with this run's header words marks where its own lines go on.
+    void Resume(const std::string& header) {
+        if (disk_.IsLink(path_)) {
+            written_ = false;
+            return;
+        }
+        const std::optional<DiskEntry> entry = disk_.FindEntry(path_);
+        DiskError why = DiskError::None;
+        writer_ = disk_.OpenToAppend(path_, why);
+        if (!writer_) written_ = false;
+        if (!entry || entry->size != pausedSize_) Add(header, Weight::Last);
     }
     // Whether every line reached the log; says so on the console where one did not.
     bool Close() {
@@ -59,8 +89,28 @@ private:
     Disk& disk_;
     std::string path_;
     std::string temporary_;
+    enum class Weight { Well, Any, Last };
+    // The console shows every line whole; `echo` false: the line is the log's own.
+    void Add(std::string line, Weight weight, bool echo = true) {
+        line = Printable(std::move(line));
+        if (echo && setting_.echo) setting_.echo(line);
+        line += "\r\n";
+        // A run's own lines stay well below half the limit: the cut before the next run then
+        // always finds a run's first line in the newest half.
+        const std::size_t share = weight == Weight::Well ? kRunLogShare / 2 : kRunLogShare;
+        if (weight != Weight::Last && runBytes_ + line.size() > share) {
+            ++leftOut_;
+            return;
+        }
+        runBytes_ += line.size();
+        if (writer_ && !writer_->Write(line.data(), line.size())) written_ = false;
+    }
+
     std::unique_ptr<FileWriter> writer_;
     bool written_ = false;
+    std::size_t runBytes_ = 0;
+    std::size_t leftOut_ = 0;
+    std::uint64_t pausedSize_ = 0;
 };
 
 // Why a run has no profile to work with (none, unreadable, no target folder); nothing when
@@ -77,10 +127,16 @@ inline std::optional<std::string> WhyNoProfile(const AppState& state, Disk& disk
 }
 
 inline int NothingDone(RunLog& log, const std::string& why) {
-    log.Line("Nothing was done: " + why + ".");
+    log.Final("Nothing was done: " + why + ".");
     log.Close();
     return kNothingDone;
 }
+
+// Finishes or undoes a restore that ended before its last step, as the note it left beside the
+// profile in `folder` says, and logs what was done; nothing when there is no such note or it is
+// put right, else why it is not (the run then does nothing: a file a mail program made anew in
+// the mailbox's place must not be backed up over the good copy).
+std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, RunLog& log);
 
 // The file runs over one profile take turns by, beside the profile: one run at a time holds it
 // open, so that the runs of every user, and of every machine that shares the folder, see it.

@@ -17,10 +17,13 @@ namespace vintrel {
 namespace {
 
 // The files another program held are tried again, first after a few seconds and then every
-// minute, until each is copied or `minutes` have passed since the run began.
+// minute, until each is copied or `minutes` have passed since the run began. While it sleeps
+// the run lets go of its turn and of the log, and takes them again after (the log marked with
+// `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, std::uint32_t began, Disk& disk, RunLog& log,
-                       const UnattendedSetting& setting, BackupResult& result, bool all, int keep) {
+                       const UnattendedSetting& setting, BackupResult& result, bool all, int keep,
+                       const std::string& turn, const std::string& header) {
     if (!setting.milliseconds || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
@@ -39,8 +42,22 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
         if (held.empty() || passed >= allowed) return;
         log.Line("waiting for " + std::to_string(held.size()) +
                  (held.size() == 1 ? " file" : " files") + " in use: " + names);
+        const bool letGo = setting.releaseTurn && setting.waitForTurn;
+        if (letGo) {
+            log.Pause();
+            setting.releaseTurn();
+        }
         setting.sleep(std::min<std::uint64_t>(pause, allowed - passed));
         pause = 60000;
+        if (letGo) {
+            const bool back = setting.waitForTurn(turn);
+            log.Resume(header);
+            if (!back) {
+                log.Line("another run over this profile took its turn during the wait and has "
+                         "not ended for a minute: the wait ends here");
+                return;
+            }
+        }
         std::vector<std::string> again;
         for (const std::size_t i : held)
             again.push_back(entries[i]);
@@ -138,8 +155,11 @@ std::string CutLog(const std::string& log) {
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
     const std::uint32_t began = setting.milliseconds ? setting.milliseconds() : 0;
-    const std::string folder =
-        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
+    // A line not understood is logged beside the profile it names, where that folder is there.
+    const bool named = !line.folder.empty() &&
+                       (line.mode != CommandLine::Mode::Invalid ||
+                        (disk.Attributes(line.folder).value_or(0) & kAttributeDirectory));
+    const std::string folder = WithFinalSeparator(named ? line.folder : setting.currentDirectory);
     RunLog log(setting, disk, folder);
     // Runs over one profile take turns: one that waited in vain only adds its word.
     if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
@@ -151,14 +171,22 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     const std::string asked = line.search ? "search and backup" : "backup";
     if (line.mode == CommandLine::Mode::Invalid) {
         log.Line(setting.localTime + " command line not understood");
-        return NothingDone(log, "\"" + line.problem + "\" is an unknown or misplaced argument");
+        return NothingDone(log, "\"" + line.problem + "\" is " +
+                                    (line.problemRange.empty()
+                                         ? "an unknown or misplaced argument"
+                                         : "out of range for " + line.problemRange));
     }
     AppState state;
     InitSharedState(state, &folder);
-    log.Line(setting.localTime + " " + asked + " with the profile " + ProfilePath(state));
+    const std::string header = setting.localTime + " " + asked + " with the profile " +
+                               ProfilePath(state);
+    log.Line(header);
 
     ProfileContents contents;
     if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
+        return NothingDone(log, *why);
+    }
+    if (const std::optional<std::string> why = FinishRestore(disk, folder, log)) {
         return NothingDone(log, *why);
     }
     state.targetPath = contents.targetPath;
@@ -190,10 +218,11 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
     if (result.targetMissing) return NothingDone(log, TargetMissingText(state.targetPath));
     if (line.wait > 0) {
         WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
-                          result, line.all, line.keep);
+                          result, line.all, line.keep, TurnPath(folder),
+                          header + ", going on after its wait");
     }
     const std::size_t copied = result.files.size() - result.Failed();
-    log.Line(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
+    log.Final(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
              (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));
     // A log that could not be written is no full success: nobody could see what happened.
     const bool logged = log.Close();

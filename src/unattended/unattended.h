@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/disk.h"
@@ -14,9 +15,16 @@ namespace vintrel {
 
 inline constexpr const char* kLogFileName = "Vintrel Backup.log";
 inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
+// The note a restore keeps beside the profile while it works, and the name it is written under
+// first.
+inline constexpr const char* kRestoreNoteName = "Vintrel Restore.txt";
+inline constexpr const char* kRestoreNoteTemporaryName = "Vintrel Restore.tmp";
 // A log that has grown past three quarters of this is cut back to its newest half before a
 // run adds to it.
 inline constexpr std::size_t kLogLimit = 1000000;
+// What one run writes to the log at most, its last lines aside: the lines of files that went
+// well only up to half of it.
+inline constexpr std::size_t kRunLogShare = kLogLimit / 5;
 
 // Exit codes.
 inline constexpr int kAllCopied = 0;
@@ -33,6 +41,9 @@ struct UnattendedSetting {
     // for the rest of this run; false when the wait was in vain. Runs over one profile take
     // turns.
     std::function<bool(const std::string& path)> waitForTurn;
+    // Lets go of the turn taken, before the run sleeps in its wait for files in use; it is
+    // then taken again by waitForTurn.
+    std::function<void()> releaseTurn;
     // A clock in milliseconds that wraps round after 2^32 (every Windows has such a clock;
     // only differences are taken, modulo 2^32), and a sleep of the whole process (no CPU)
     // while files in use are waited for.
@@ -54,5 +65,11 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
 // Brings the copy of a listed file, or a kept version of it, back to its place or into a
 // folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+
+// Before the window's backup, with the profile's turn held: a restore that a run without a
+// window left unfinished beside the profile in `folder` is finished or undone, and said in the
+// log; why the backup must not run (it cannot be put right yet), or nothing.
+std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
+                                                           const std::string& localTime);
 
 } // namespace vintrel

@@ -12,6 +12,7 @@
 #include "ui/gadgets.h"
 #include "ui/main_window.h"
 #include "ui/title_banner.h"
+#include "unattended/run_log.h"
 #include "unattended/unattended.h"
 #include "win32/handle.h"
 #include "win32/win32_disk.h"
@@ -47,6 +48,16 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
     return true;
 }
 
+namespace {
+
+std::string LocalTimeText();
+
+// Said when the window's backup finds another run over its profile going on.
+constexpr const char* kTurnTakenText =
+    "Another backup or restore over this profile is going on. Try again when it has ended.";
+
+} // namespace
+
 void RunVintrel(HINSTANCE instance) {
     InitPlatform();
     AppState state;
@@ -60,7 +71,21 @@ void RunVintrel(HINSTANCE instance) {
     Operations ops;
     ops.searchDataFiles = [&] { SearchDataFiles(state, disk, layer, "C:"); };
     ops.chooseTargetPath = [&] { ChooseTargetPath(state, layer); };
-    ops.runBackup = [&] { RunBackup(state, disk, layer); };
+    ops.runBackup = [&] {
+        // The window's backup takes the profile's turn as runs without a window do, without
+        // waiting for it, and puts right first a restore one of them left unfinished.
+        Handle turn;
+        if (!TakeTurn(disk, TurnPath(state.startupDirectory), 0, turn)) {
+            layer.ShowMessageBox("Vintrel", kTurnTakenText, 0);
+            return;
+        }
+        if (const std::optional<std::string> why =
+                FinishRestoreBeforeWindowBackup(disk, state.startupDirectory, LocalTimeText())) {
+            layer.ShowMessageBox("Error", "Nothing was backed up: " + *why + ".", 0);
+            return;
+        }
+        RunBackup(state, disk, layer);
+    };
     ops.loadProfile = [&] { LoadProfile(state, disk, layer); };
     ops.saveProfile = [&] { SaveProfile(state, disk, layer); };
     RunProgram(state, disk, layer, ops);
@@ -169,6 +194,10 @@ int RunWithoutWindow(const CommandLine& line) {
     setting.waitForTurn = [&](const std::string& path) {
         return TakeTurn(disk, path, 60000, turn);
     };
+    // Windows deletes the turn file once its only handle is closed (FILE_FLAG_DELETE_ON_CLOSE);
+    // until the deletion is done another run's CREATE_NEW fails and it waits, as TakeTurn
+    // does for a run that ends. The next TakeTurn of this run makes the file anew.
+    setting.releaseTurn = [&] { turn = Handle(); };
     const int code = RunScheduledBackup(line, disk, setting);
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;

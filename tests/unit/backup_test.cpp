@@ -718,13 +718,16 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
     EXPECT_EQ(VersionPath("a.pst", 0), "a.pst.16010101-000000Z.bak");
     EXPECT_EQ(VersionPath("a.pst", 125911584000000000ULL), "a.pst.20000101-000000Z.bak");
     for (const char* name :
-         {"a.pst.20261208-140305Z.bak", "A.PST.20261208-140305Z.bak", "a.pst.19991231-235959Z.bak"})
+         {"a.pst.20261208-140305Z.bak", "A.PST.20261208-140305Z.bak", "a.pst.19991231-235959Z.bak",
+          "a.pst.20261208-140305Z-2.bak", "a.pst.20261208-140305Z-99.bak"})
         EXPECT_TRUE(IsVersionOf(name, "a.pst")) << name;
     for (const char* name :
          {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak", "a.pst.20261208_140305Z.bak",
           "b.pst.20261208-140305Z.bak", "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak",
           "a.pst", "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
-          "a.pst_20261208-140305Z.bak"})
+          "a.pst_20261208-140305Z.bak", "a.pst.20261208-140305Z-1.bak",
+          "a.pst.20261208-140305Z-02.bak", "a.pst.20261208-140305Z-100.bak",
+          "a.pst.20261208-140305Z-.bak", "a.pst.20261208-140305Z-2x.bak"})
         EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
 }
 

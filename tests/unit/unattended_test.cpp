@@ -55,7 +55,8 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/backup", "/wait", "1441"}, Mode::Invalid},
         {{"/backup", "/wait", "x"}, Mode::Invalid},
         {{"/backup", "/wait"}, Mode::Invalid},
-        {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid},
+        {{"/backup", "C:\\a", "C:\\b"}, Mode::Invalid, false, "C:\\a"},
+        {{"/backup", "/keep", "100", "C:\\p\""}, Mode::Invalid, false, "C:\\p"}, // log beside it
         {{"/backup", "-x"}, Mode::Invalid},
         {{"/backup", ""}, Mode::Invalid},
         {{"/restore"}, Mode::Invalid},
@@ -78,7 +79,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         EXPECT_EQ(line.wait, c.wait);
     }
     const CommandLine restore = ParseCommandLine(
-        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back", "/from", "19991231-235959", "C:\\Jobs"});
+        {"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Back\"", "/from", "19991231-235959", "C:\\Jobs\""});
     EXPECT_EQ(restore.mode, Mode::Restore);
     EXPECT_EQ(restore.restoreFile, "C:\\Mail\\a.pst");
     EXPECT_EQ(restore.restoreTo, "D:\\Back");
@@ -101,6 +102,9 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/search"}, "/search"},
         {{"/?", "/backup"}, "/?"},
         {{"/restore", "a.pst", "C:\\a", "C:\\b"}, "C:\\b"},
+        {{"/restore", "a.pst", "/from", "20261208-140305-1"}, "20261208-140305-1"},
+        {{"/backup", "/wait", "12345", "/keep", "x"}, "12345"},
+        {{"/backup", "/keep", "/all"}, "/all"},
     };
     for (const auto& [arguments, problem] : bad) {
         const CommandLine line = ParseCommandLine(arguments);
@@ -112,7 +116,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
     for (std::size_t at = 0, end; (end = usage.find("\r\n", at)) != std::string::npos; at = end + 2)
         EXPECT_LT(end - at, 80u) << usage.substr(at, end - at);
     EXPECT_EQ(usage.substr(usage.size() - 2), "\r\n");
-    EXPECT_NE(usage.find("Exit codes: 0 every listed file was copied; 1 one or more"),
+    EXPECT_NE(usage.find("Exit codes: 0 every listed file was copied or left unchanged; 1"),
               std::string::npos);
 }
 
@@ -269,6 +273,14 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          [] {},
          {"/backup", "C:\\Jobs", "now"},
          "\"now\" is an unknown or misplaced argument"},
+        {"wrong argument, no folder named",
+         [] {},
+         {"/backup", "-now"},
+         "\"-now\" is an unknown or misplaced argument"},
+        {"a number out of range",
+         [] {},
+         {"/backup", "/keep", "100", "C:\\Jobs"},
+         "\"100\" is out of range for /keep (0 to 99)"},
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
@@ -296,7 +308,7 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
             EXPECT_EQ(Profile(), before) << "no profile written";
         }
         const std::string log =
-            c.arguments.size() > 2 && c.arguments[2] == "now"
+            c.arguments[1] == "-now"
                 ? disk.files["C:\\Windows\\System32\\Vintrel Backup.log"]
                 : disk.files[(c.arguments[1] == tooLong ? tooLong : "C:\\Jobs\\") + kLogFileName];
         EXPECT_EQ(log.rfind("2026-12-08 14:03:05 ", 0), 0u) << "a dated line comes first";
@@ -403,8 +415,12 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
         clock += static_cast<std::uint32_t>(ms);
         if (slept.size() == 2) disk.heldByWriter.clear(); // the mail program ends
     };
+    std::string turns; // t: taken, r: let go
+    setting.waitForTurn = [&](const std::string&) { return turns += 't', true; };
+    setting.releaseTurn = [&] { turns += 'r'; };
     EXPECT_EQ(Run({"/backup", "/wait", "3", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(slept, (std::vector<std::uint64_t>{5000, 60000}));
+    EXPECT_EQ(turns, "trtrt") << "no turn held while asleep";
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book");
     EXPECT_NE(Log().find("waiting for 1 file in use: C:\\Mail\\b.wab, held by OUTLOOK.EXE\r\n"),
               std::string::npos);
@@ -426,6 +442,15 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "book, newer");
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
     EXPECT_EQ(echoed.back(), "1 of 2 files copied");
+    // A turn not had back after a sleep ends the wait with what the run has.
+    setting.waitForTurn = [&](const std::string&) { return (turns += 't') == "t"; };
+    turns.clear();
+    slept.clear();
+    disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(slept.size(), 1u);
+    EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
+              std::string::npos);
 }
 
 TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItReplaces) {
@@ -463,15 +488,75 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_NE(echoed.back().find("cannot be kept"), std::string::npos);
     disk.otherNames.clear();
     disk.files["C:\\Mail\\a.pst"] = "damaged again";
-    disk.failCopyTo = {"C:\\Mail\\a.pst.~vt"}; // the disk fills up: what it replaced goes back
+    disk.failCopyTo = {"C:\\Mail\\a.pst.~vr.~vt"}; // the disk fills up: the file stays
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
     EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
     disk.files["C:\\Mail\\a.pst"] = "the copy";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000; // not changed since it was restored
     disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"] = "kept before"; // never replaced
-    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z.bak"], "kept before");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-2.bak"], "the copy");
+    disk.files["E:\\Bak\\Mail\\a.pst.20000101-000000Z-2.bak"] = "second version";
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "20000101-000000-2", "C:\\Jobs"}),
+              kAllCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-3.bak"], "the copy");
+    // Into the copy's own folder, by any name of it, it would land on the copy itself.
+    disk.AddAlias("X:", "E:\\Bak");
+    for (const char* folder : {"e:\\bak\\MAIL\\", "X:\\Mail"}) {
+        EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", folder, "C:\\Jobs"}), kNothingDone);
+        EXPECT_EQ(echoed.back(), "Nothing was done: it would be restored onto its backup copy, "
+                                 "E:\\Bak\\Mail\\a.pst.");
+        EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "the copy");
+    }
+    // A restore killed part-way left its note: the next run finishes or undoes it.
+    const std::string note = "C:\\Jobs\\Vintrel Restore.txt";
+    constexpr int kWindow = -1; // the window's backup button, not a run without a window
+    const struct {
+        const char* stage;
+        const char* live; // what the file's name holds, if anything
+        int code;
+        const char* logged;
+        const char* after;
+        bool held = false; // the mail program holds the file
+    } killed[] = {
+        {"copying", "damaged", kAllCopied, "was undone: the file was left as it was", "damaged"},
+        {"copied", nullptr, kAllCopied, "was finished", "restored"},
+        {"copied", nullptr, kWindow, "was finished", "restored"},
+        {"copied", "made anew", kNothingDone, "cannot be finished", "made anew", true},
+        {"copied", "made anew", kAllCopied, "was finished (kept the replaced file as C:\\Mail\\a.pst.",
+         "restored"},
+    };
+    for (const auto& k : killed) {
+        SCOPED_TRACE(std::string(k.stage) + (k.live ? k.live : "") + std::to_string(k.code));
+        disk.files.erase("C:\\Mail\\a.pst");
+        disk.lastWrite.erase("C:\\Mail\\a.pst");
+        if (k.live) disk.files["C:\\Mail\\a.pst"] = k.live;
+        disk.heldOpen.clear();
+        if (k.held) disk.heldOpen.insert("C:\\Mail\\a.pst");
+        disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
+        disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
+                           "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
+        if (k.code == kWindow) {
+            EXPECT_EQ(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"), std::nullopt);
+        } else {
+            EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), k.code);
+            EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.held ? "the copy" : k.after)
+                << "what the backup saw";
+        }
+        EXPECT_NE(Log().find("an unfinished restore of C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst " +
+                             std::string(k.logged)),
+                  std::string::npos);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], k.after);
+        EXPECT_EQ(disk.files.count(note) + disk.files.count("C:\\Mail\\a.pst.~vr"), k.held ? 2u : 0u);
+        disk.files["E:\\Bak\\Mail\\a.pst"] = "the copy";
+        disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
+    }
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst.16010101-000000Z.bak"], "made anew");
+    disk.files["C:\\Mail\\a.pst"] = "the copy";
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", stamp, "C:\\Jobs"}), kNothingDone);
@@ -500,6 +585,24 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(Log().rfind(log, 0), 0u);
     disk.cutShort.clear();
+    // One run's lines stay within its share of the log: those of files that went well go first.
+    std::string many = "E:\\Bak\\\r\n";
+    for (int i = 0; i < 5000; ++i)
+        many += (i == 2500 ? "C:\\Mail\\a" : "C:\\Gone\\m" + std::to_string(i)) + ".pst|k|v\r\n";
+    Profile() = many;
+    disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+    disk.files.erase("E:\\Bak\\Mail\\a.pst");
+    echoed.clear();
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.size(), 5002u) << "the console shows every line";
+    EXPECT_LE(Log().size(), kRunLogShare + 200);
+    EXPECT_EQ(Log().find("a.pst: copied"), std::string::npos);
+    EXPECT_NE(Log().find("m3000.pst: not copied"), std::string::npos);
+    EXPECT_EQ(Log().find("m4999.pst"), std::string::npos);
+    EXPECT_NE(Log().find(" lines were left out of the log, to keep it below its size\r\n"
+                         "1 of 5000 files copied\r\n"),
+              std::string::npos);
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
 
     struct Case {
         const char* what;

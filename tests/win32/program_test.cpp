@@ -425,6 +425,15 @@ TEST_F(ScheduledRunTest, ARestoreBringsTheCopyBackAndKeepsTheDamagedFile) {
     EXPECT_EQ(lastWrite(box), copied);
     const std::string stamp = Log().substr(Log().rfind(".pst.") + 5, 15);
     EXPECT_EQ(test::Contents(box + "." + stamp + "Z.bak"), "damaged");
+    // Again and again, the file unchanged since: kept under the next free name, no note left;
+    // into the copy's own folder: refused.
+    for (int again = 0; again < 2; ++again)
+        EXPECT_EQ(Run(Quoted(restore, jobs.path()), "C:\\"), 0u) << Log();
+    EXPECT_NE(Log().find("Z-2.bak)\r\n"), std::string::npos) << Log();
+    EXPECT_EQ(GetFileAttributesA((jobs / "Vintrel Restore.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::string copyFolder = CopyOf(box).substr(0, CopyOf(box).rfind('\\'));
+    EXPECT_EQ(Run(Quoted(restore + "/to \"" + copyFolder + "\"", jobs.path()), "C:\\"), 2u);
+    EXPECT_NE(Log().find("onto its backup copy"), std::string::npos) << Log();
     // Into another folder; a version that is not there; a file not listed.
     test::TempDir out;
     EXPECT_EQ(Run(Quoted(restore + "/to \"" + out.path() + "\"", jobs.path()), "C:\\"), 0u);
