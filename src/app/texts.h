@@ -43,6 +43,23 @@ inline constexpr const char* kOverwritesListedSuffix =
     " Not backed up. It would overwrite another listed file";
 inline constexpr const char* kSameDestinationSuffix =
     " Not backed up. Another listed file was copied to the same place";
+// The other listed file follows either of the two above (", C:\Backup\Mail\a.pst"); then,
+// for the first, what to do about it.
+inline constexpr const char* kOldCopyText =
+    ". If that is an old copy, delete it and search again; if it is mail, choose another "
+    "backup folder";
+// The refusals that keep a copy from being written anywhere but below the backup folder.
+inline constexpr const char* kOntoItselfSuffix =
+    " Not backed up. The backup folder leads back to this very file, which would be copied "
+    "onto itself";
+inline constexpr const char* kOutsideTargetSuffix =
+    " Not backed up. Its copy would land outside the backup folder";
+inline constexpr const char* kThroughLinkSuffix =
+    " Not backed up. A link below the backup folder leads elsewhere; nothing is written "
+    "through it";
+inline constexpr const char* kLinkSwappedInSuffix =
+    " Not backed up. A folder on the way became a link while it was copied; nothing was left "
+    "written through it";
 inline constexpr const char* kNotRecordedSuffix =
     " Not backed up. The backup folder's list of its copies cannot be written, so no file is";
 // The program's name, where Windows can tell, goes in between: "... program (OUTLOOK.EXE); ...".
