@@ -316,7 +316,8 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     // A new list that cannot be saved is no full success.
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
-    EXPECT_EQ(echoed.back(), "2 of 2 files copied or unchanged");
+    EXPECT_EQ(echoed[echoed.size() - 2], "2 of 2 files copied or unchanged");
+    EXPECT_EQ(echoed.back(), "The outcome could not be written to C:\\Jobs\\Vintrel Last Run.txt.");
 
     // A control character from a hand-written profile reaches neither the log nor the console.
     disk.failAt = test::FakeDisk::Step::None;
