@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/paths.h"
+#include "app/texts.h"
 
 namespace vintrel {
 
@@ -116,6 +117,11 @@ std::string RunOutcomeText(const LastRun& run) {
     const std::string of = "The scheduled backup of " + run.time;
     if (run.exitCode == 0) return of + " backed up every file.";
     if (run.exitCode == 2) return of + " did nothing (exit code 2).";
+    // Every file backed up, but the log or a searched list could not be written.
+    if (run.copied == run.total) {
+        return of + " copied every file, but could not write its log or the new list of its "
+                    "search (exit code 1).";
+    }
     return of + " did not back up every file: " + std::to_string(run.copied) + " of " +
            std::to_string(run.total) + " files copied or unchanged (exit code 1).";
 }
@@ -128,12 +134,11 @@ std::optional<std::string> LastRunWord(const LastRun& run, const std::string& no
     if (run.told == run.time || (run.exitCode == 0 && !quiet)) return std::nullopt;
     std::string word = run.exitCode == 0 ? "" : RunOutcomeText(run) + "\n";
     if (quiet) {
-        word += "No scheduled backup has backed up every file since " + run.lastSuccess + ".\n";
+        word += kQuietSinceText + run.lastSuccess + ".\n";
     } else if (!run.lastSuccess.empty()) {
-        word += "The last that backed up every file ran at " + run.lastSuccess + ".\n";
+        word += kLastSuccessText + run.lastSuccess + ".\n";
     }
-    return word + "The log " + logPath +
-           " says which files and why; the Task Scheduler says whether the task still runs.";
+    return word + "The log " + logPath + kSeeTheLogText;
 }
 
 void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std::string& now) {
@@ -142,7 +147,7 @@ void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std:
     const std::optional<std::string> word =
         LastRunWord(*run, now, state.startupDirectory + kLogFileName);
     if (!word) return;
-    dialogs.ShowMessageBox("Scheduled backup", *word, kWarningBox);
+    dialogs.ShowMessageBox(kLastRunCaption, *word, kWarningBox);
     // Told once: the note names the run told of. Added to the end, it loses nothing of a run
     // that replaced the whole file meanwhile, and that run is still told of, as its time is
     // another. A link at the name is never written through.

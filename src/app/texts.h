@@ -67,4 +67,13 @@ inline constexpr const char* kEarlierCopyHeldSuffix =
     " Not backed up. The earlier copy is open in another program";
 inline constexpr const char* kCloseItText = "; close it and try again";
 
+// The word on the last scheduled run, in a box once the window shows: how the run went, when
+// one last backed up every file, and where its log is.
+inline constexpr const char* kLastRunCaption = "Scheduled backup";
+inline constexpr const char* kQuietSinceText =
+    "No scheduled backup has backed up every file since ";
+inline constexpr const char* kLastSuccessText = "The last that backed up every file ran at ";
+inline constexpr const char* kSeeTheLogText =
+    " says which files and why; the Task Scheduler says whether the task still runs.";
+
 } // namespace vintrel
