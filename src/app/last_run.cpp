@@ -13,21 +13,29 @@ constexpr const char* kHeader = "Vintrel last run";
 // A box with the warning icon and an OK button (MB_ICONWARNING).
 constexpr unsigned kWarningBox = 0x30;
 
+// The number that `n` digits at `at` spell, checked to be digits before.
+std::int64_t Digits(const std::string& text, std::size_t at, std::size_t n) {
+    std::int64_t number = 0;
+    for (std::size_t i = at; i < at + n; ++i)
+        number = number * 10 + (text[i] - '0');
+    return number;
+}
+
 // The seconds of a local time "2026-12-08 14:03:05" from a fixed day, good for differences;
 // nothing for any other text.
 std::optional<std::int64_t> Seconds(const std::string& time) {
     if (time.size() != 19 || !MatchesDigits(time, 0, "0000-00-00 00:00:00")) return std::nullopt;
-    const auto at = [&](std::size_t i, std::size_t n) { return std::stoi(time.substr(i, n)); };
-    int year = at(0, 4);
-    const int month = at(5, 2), day = at(8, 2), hour = at(11, 2), minute = at(14, 2),
-              second = at(17, 2);
+    std::int64_t year = Digits(time, 0, 4);
+    const std::int64_t month = Digits(time, 5, 2), day = Digits(time, 8, 2),
+                       hour = Digits(time, 11, 2), minute = Digits(time, 14, 2),
+                       second = Digits(time, 17, 2);
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
         return std::nullopt;
     // Days from a fixed day, counting leap years (years from March on, as the calendar's
     // leap day ends them).
     year -= month <= 2;
-    const std::int64_t yearDays = 365LL * year + year / 4 - year / 100 + year / 400;
-    const int monthDays = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5;
+    const std::int64_t yearDays = 365 * year + year / 4 - year / 100 + year / 400;
+    const std::int64_t monthDays = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5;
     return ((yearDays + monthDays + day) * 24 + hour) * 3600 + minute * 60 + second;
 }
 
@@ -35,7 +43,7 @@ std::optional<std::int64_t> Seconds(const std::string& time) {
 bool Count(const std::string& text, std::size_t& count) {
     if (text.empty() || text.size() > 9 || !MatchesDigits(text, 0, std::string(text.size(), '0')))
         return false;
-    count = static_cast<std::size_t>(std::stoul(text));
+    count = static_cast<std::size_t>(Digits(text, 0, text.size()));
     return true;
 }
 
