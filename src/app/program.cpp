@@ -60,6 +60,7 @@ void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops) {
 void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops) {
     CheckForProfile(state, disk, screen, ops);
     screen.ActivateMainWindow();
+    Call(ops.tellLastRun);
     RunEventLoop(state, screen, ops);
     screen.CloseMainWindow();
     Call(ops.saveProfile);

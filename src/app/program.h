@@ -17,6 +17,8 @@ struct Operations {
     std::function<void()> runBackup;        // "Backup the files now"
     std::function<void()> loadProfile;
     std::function<void()> saveProfile;
+    // Once the window shows: the word on a scheduled run that failed.
+    std::function<void()> tellLastRun;
 };
 
 // Loads the backup profile when something of its name exists in the start-up directory,
@@ -30,7 +32,8 @@ void HandleEvent(AppState& state, const Event& event, const Operations& ops);
 // Takes events one at a time until the quit flag is set; always waits for at least one.
 void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops);
 
-// From the profile check to the saved profile: check, activate, loop, close, save.
+// From the profile check to the saved profile: check, activate, the word on the last scheduled
+// run, loop, close, save.
 void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops);
 
 } // namespace vintrel

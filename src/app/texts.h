@@ -43,7 +43,24 @@ inline constexpr const char* kOverwritesListedSuffix =
     " Not backed up. It would overwrite another listed file";
 inline constexpr const char* kSameDestinationSuffix =
     " Not backed up. Another listed file was copied to the same place";
-// The record and why it cannot be written follow: ": E:\\Save\\Vintrel Copies.txt is read-only".
+// The other listed file follows either of the two above (", C:\Backup\Mail\a.pst"); then,
+// for the first, what to do about it.
+inline constexpr const char* kOldCopyText =
+    ". If that is an old copy, delete it and search again; if it is mail, choose another "
+    "backup folder";
+// The refusals that keep a copy from being written anywhere but below the backup folder.
+inline constexpr const char* kOntoItselfSuffix =
+    " Not backed up. The backup folder leads back to this very file, which would be copied "
+    "onto itself";
+inline constexpr const char* kOutsideTargetSuffix =
+    " Not backed up. Its copy would land outside the backup folder";
+inline constexpr const char* kThroughLinkSuffix =
+    " Not backed up. A link below the backup folder leads elsewhere; nothing is written "
+    "through it";
+inline constexpr const char* kLinkSwappedInSuffix =
+    " Not backed up. A folder on the way became a link while it was copied; nothing was left "
+    "written through it";
+// The record and why it cannot be written follow: ": E:\Save\Vintrel Copies.txt is read-only".
 inline constexpr const char* kNotRecordedSuffix =
     " Not backed up. The backup folder's list of its copies cannot be written";
 // What the copy needs and what the target has follow: " (needs 20.0 GB, has 5.0 GB)".
@@ -52,5 +69,14 @@ inline constexpr const char* kNoSpaceSuffix = " Not backed up. Not enough space 
 inline constexpr const char* kEarlierCopyHeldSuffix =
     " Not backed up. The earlier copy is open in another program";
 inline constexpr const char* kCloseItText = "; close it and try again";
+
+// The word on the last scheduled run, in a box once the window shows: how the run went, when
+// one last backed up every file, and where its log is.
+inline constexpr const char* kLastRunCaption = "Scheduled backup";
+inline constexpr const char* kQuietSinceText =
+    "No scheduled backup has backed up every file since ";
+inline constexpr const char* kLastSuccessText = "The last that backed up every file ran at ";
+inline constexpr const char* kSeeTheLogText =
+    " says which files and why; the Task Scheduler says whether the task still runs.";
 
 } // namespace vintrel

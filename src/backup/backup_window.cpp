@@ -36,10 +36,19 @@ private:
         switch (file.outcome) {
         case CopyOutcome::PathTooLong:
             return kTooLongSuffix;
+        // The log names the listed file in the way, and so does the box.
         case CopyOutcome::OverwritesListed:
-            return kOverwritesListedSuffix;
+            return kOverwritesListedSuffix + Other(file) + kOldCopyText;
         case CopyOutcome::SameDestination:
-            return kSameDestinationSuffix;
+            return kSameDestinationSuffix + Other(file);
+        case CopyOutcome::OntoItself:
+            return kOntoItselfSuffix;
+        case CopyOutcome::OutsideTarget:
+            return kOutsideTargetSuffix;
+        case CopyOutcome::ThroughLink:
+            return kThroughLinkSuffix;
+        case CopyOutcome::LinkSwappedIn:
+            return kLinkSwappedInSuffix;
         case CopyOutcome::NotRecorded:
             return kNotRecordedSuffix + (file.detail.empty() ? "" : ": " + file.detail);
         case CopyOutcome::NoSpace:
@@ -50,6 +59,9 @@ private:
         default:
             return kNotBackedUpSuffix;
         }
+    }
+    static std::string Other(const FileResult& file) {
+        return file.other.empty() ? std::string() : ", " + file.other;
     }
     Screen& screen_;
     bool toldNotRecorded_ = false;

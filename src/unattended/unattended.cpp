@@ -152,14 +152,13 @@ std::string CutLog(const std::string& log) {
     return line == std::string::npos ? std::string() : log.substr(line + 1);
 }
 
-int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
-    if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
+namespace {
+
+// The backup or search and backup in `folder`; `run` gets its counts, `turnHeld` whether it
+// held the turn.
+int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& setting,
+                  const std::string& folder, LastRun& run, bool& turnHeld) {
     const std::uint32_t began = setting.milliseconds ? setting.milliseconds() : 0;
-    // A line not understood is logged beside the profile it names, where that folder is there.
-    const bool named = !line.folder.empty() &&
-                       (line.mode != CommandLine::Mode::Invalid ||
-                        (disk.Attributes(line.folder).value_or(0) & kAttributeDirectory));
-    const std::string folder = WithFinalSeparator(named ? line.folder : setting.currentDirectory);
     RunLog log(setting, disk, folder);
     // Runs over one profile take turns: one that waited in vain only adds its word.
     if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
@@ -167,6 +166,7 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
         log.Line(setting.localTime + " another run over this profile has not ended for a minute");
         return NothingDone(log, "another run over the profile is still going on");
     }
+    turnHeld = true;
     log.Open(true);
     const std::string asked = line.search ? "search and backup" : "backup";
     if (line.mode == CommandLine::Mode::Invalid) {
@@ -222,11 +222,30 @@ int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSett
                           header + ", going on after its wait");
     }
     const std::size_t copied = result.files.size() - result.Failed();
+    run.copied = copied;
+    run.total = result.files.size();
     log.Final(std::to_string(copied) + " of " + std::to_string(result.files.size()) +
-             (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));
+              (result.Unchanged() > 0 ? " files copied or unchanged" : " files copied"));
     // A log that could not be written is no full success: nobody could see what happened.
     const bool logged = log.Close();
     return copied == result.files.size() && profileSaved && logged ? kAllCopied : kSomeNotCopied;
+}
+
+} // namespace
+
+int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
+    if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
+    // A line not understood is logged beside the profile it names, where that folder is there.
+    const bool named = !line.folder.empty() &&
+                       (line.mode != CommandLine::Mode::Invalid ||
+                        (disk.Attributes(line.folder).value_or(0) & kAttributeDirectory));
+    const std::string folder = WithFinalSeparator(named ? line.folder : setting.currentDirectory);
+    LastRun run;
+    run.time = setting.localTime;
+    bool turnHeld = false;
+    run.exitCode = BackUpAsAsked(line, disk, setting, folder, run, turnHeld);
+    TellRunOutcome(setting, disk, folder, run, turnHeld);
+    return run.exitCode;
 }
 
 } // namespace vintrel

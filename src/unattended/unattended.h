@@ -8,12 +8,12 @@
 #include <string>
 
 #include "app/disk.h"
+#include "app/last_run.h"
 #include "backup/backup.h"
 #include "unattended/command_line.h"
 
 namespace vintrel {
 
-inline constexpr const char* kLogFileName = "Vintrel Backup.log";
 inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
 // The note a restore keeps beside the profile while it works, and the name it is written under
 // first.
@@ -49,6 +49,9 @@ struct UnattendedSetting {
     // while files in use are waited for.
     std::function<std::uint32_t()> milliseconds;
     std::function<void(std::uint64_t ms)> sleep;
+    // Writes one entry to the system's event log, a warning or (`error`) an error; false when
+    // it could not be written. Each run that did not back up every file leaves one.
+    std::function<bool(bool error, const std::string& text)> reportEvent;
 };
 
 // The words for how a file fared: "copied", or "not copied: " and why.
@@ -61,6 +64,12 @@ std::string CutLog(const std::string& log);
 // Runs a backup, or a search and a backup, or a restore, as the command line asks, and gives
 // the exit code.
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+
+// What a backup run leaves when it has ended: its outcome beside the profile (only a run that
+// held the turn writes it), and an entry in the event log where it did not back up every file;
+// a failure of either is added to the log.
+void TellRunOutcome(const UnattendedSetting& setting, Disk& disk, const std::string& folder,
+                    const LastRun& run, bool turnHeld);
 
 // Brings the copy of a listed file, or a kept version of it, back to its place or into a
 // folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.

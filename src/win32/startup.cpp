@@ -50,7 +50,31 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
 
 namespace {
 
-std::string LocalTimeText();
+std::string LocalTimeText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+              now.wMinute, now.wSecond);
+    return text;
+}
+
+// One entry in the Application event log, under the source "Vintrel". The source is not
+// registered (that takes an administrator): Windows then writes to the Application log, and
+// the Event Viewer shows the text after a note that it has no description for the event's
+// number. RegisterEventSourceA needs only write access to that log, which interactive users,
+// services and, from Vista on, the Task Scheduler's batch logons have; where the account has
+// none (an XP task run without a logged-on user may have none) it fails, and the log says so.
+// Both calls are in advapi32 on every Windows NT; one string may have 31,839 characters.
+bool ReportToEventLog(bool error, const std::string& text) {
+    const HANDLE source = RegisterEventSourceA(nullptr, "Vintrel");
+    if (source == nullptr) return false;
+    const char* strings[] = {text.c_str()};
+    const BOOL written = ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_WARNING_TYPE,
+                                      0, error ? 2 : 1, nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(source);
+    return written != FALSE;
+}
 
 // Said when the window's backup finds another run over its profile going on.
 constexpr const char* kTurnTakenText =
@@ -88,6 +112,7 @@ void RunVintrel(HINSTANCE instance) {
     };
     ops.loadProfile = [&] { LoadProfile(state, disk, layer); };
     ops.saveProfile = [&] { SaveProfile(state, disk, layer); };
+    ops.tellLastRun = [&] { TellLastRun(state, disk, layer, LocalTimeText()); };
     RunProgram(state, disk, layer, ops);
     layer.Release();
 }
@@ -121,15 +146,6 @@ private:
     HANDLE out_ = INVALID_HANDLE_VALUE; // the standard output, never closed here, or opened_
     Handle opened_;                     // the console itself, where this program opened it
 };
-
-std::string LocalTimeText() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char text[32];
-    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-              now.wMinute, now.wSecond);
-    return text;
-}
 
 } // namespace
 
@@ -189,6 +205,7 @@ int RunWithoutWindow(const CommandLine& line) {
     // differences of it.
     setting.milliseconds = [] { return static_cast<std::uint32_t>(GetTickCount()); };
     setting.sleep = [](std::uint64_t ms) { Sleep(static_cast<DWORD>(ms)); };
+    setting.reportEvent = ReportToEventLog;
     Win32Disk disk;
     Handle turn; // held until the run has ended
     setting.waitForTurn = [&](const std::string& path) {

@@ -172,8 +172,7 @@ TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive)
         EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
         EXPECT_TRUE(disk.readOnly.count("C:\\Mail\\a.pst"));
         EXPECT_TRUE(disk.diskCalls.empty()) << "nothing is written beside the source";
-        EXPECT_EQ(Boxes(),
-                  (Strings{"box Error: a.pst Not backed up. Source, target or disk error"}));
+        EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kOntoItselfSuffix)}));
         EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
     }
     // A folder that cannot be asked about by one spelling (the destination's, the source's)
@@ -341,6 +340,13 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
             }
         }
         EXPECT_EQ(outcomes, c.outcomes);
+        // A refusal of a place outside the target says its own reason in its box.
+        if (!outcomes.empty() &&
+            (outcomes[0] == O::OutsideTarget || outcomes[0] == O::ThroughLink)) {
+            EXPECT_EQ(Boxes(), Strings{"box Error: a.pst"s + (outcomes[0] == O::ThroughLink
+                                                                 ? kThroughLinkSuffix
+                                                                 : kOutsideTargetSuffix)});
+        }
         for (const auto& [path, bytes] : before) {
             EXPECT_EQ(disk.files[path], bytes) << path;
         }
@@ -359,9 +365,11 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
     state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Other\\a.pst|k|v", "D:\\Other\\a.pst|k|v",
                          "C:\\Backup\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
-    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. It would overwrite another listed file",
+    EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst Not backed up. It would overwrite another listed "
+                                "file, C:\\Backup\\Mail\\a.pst. If that is an old copy, delete it "
+                                "and search again; if it is mail, choose another backup folder",
                                 "box Error: a.pst Not backed up. Another listed file was copied to the "
-                                "same place"}));
+                                "same place, C:\\Other\\a.pst"}));
     EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "live mail");
     EXPECT_EQ(disk.files["C:\\Backup\\Other\\a.pst"], "other");
 }
@@ -596,9 +604,11 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     for (const bool bind : {true, false}) {
         SCOPED_TRACE(bind);
         disk.holdsBind = bind;
+        screen.calls.clear();
         const BackupResult result = RunBackup(state, disk, screen);
         EXPECT_EQ(swapped, !bind);
         EXPECT_EQ(result.files[0].outcome, bind ? CopyOutcome::Copied : CopyOutcome::LinkSwappedIn);
+        EXPECT_EQ(Boxes(), bind ? Strings{} : Strings{"box Error: a.pst"s + kLinkSwappedInSuffix});
         EXPECT_EQ(disk.files["F:\\Elsewhere\\a.pst"], "outside");
         EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst.~vt"));
     }

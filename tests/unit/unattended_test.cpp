@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/paths.h"
+#include "app/texts.h"
 #include "fakes.h"
 #include "unattended/command_line.h"
 #include "unattended/unattended.h"
@@ -343,7 +344,8 @@ TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
     // A new list that cannot be saved is no full success.
     disk.failAt = test::FakeDisk::Step::Replace;
     EXPECT_EQ(Run({"/search", "/backup"}), kSomeNotCopied);
-    EXPECT_EQ(echoed.back(), "2 of 2 files copied or unchanged");
+    EXPECT_EQ(echoed[echoed.size() - 2], "2 of 2 files copied or unchanged");
+    EXPECT_EQ(echoed.back(), "The outcome could not be written to C:\\Jobs\\Vintrel Last Run.txt.");
 
     // A control character from a hand-written profile reaches neither the log nor the console.
     disk.failAt = test::FakeDisk::Step::None;
@@ -451,6 +453,89 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(slept.size(), 1u);
     EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
               std::string::npos);
+}
+
+TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\nC:\\Mail\\b.wab|k|v\r\n";
+    Strings events;
+    bool written = true;
+    setting.reportEvent = [&](bool error, const std::string& text) {
+        events.push_back((error ? "error: " : "warning: ") + text);
+        return written;
+    };
+    const auto status = [&] { return disk.files["C:\\Jobs\\Vintrel Last Run.txt"]; };
+    for (const char* night : {"2026-12-01 02:00:00", "2026-12-02 02:00:00", "2026-12-08 02:00:00"}) {
+        setting.localTime = night;
+        Run({"/backup", "C:\\Jobs"});
+        disk.files.erase("C:\\Mail\\b.wab"); // missing from the second night on
+    }
+    EXPECT_EQ(status(), "Vintrel last run\r\ntime 2026-12-08 02:00:00\r\nexit code 1\r\ncopied 1 of "
+                        "2\r\nlast success 2026-12-01 02:00:00\r\n");
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_EQ(events.back(), "warning: The scheduled backup of 2026-12-08 02:00:00 did not back up every "
+                             "file: 1 of 2 files copied or unchanged (exit code 1). The profile: C:\\Jobs\\"
+                             "Vintrel Profile.txt. The log C:\\Jobs\\Vintrel Backup.log says which files and why.");
+    EXPECT_EQ(echoed.back(), "Written to the Windows event log (Application, source Vintrel).");
+    // Nothing done is an error; an event log that takes nothing is said in the log.
+    written = false;
+    Profile() = "E:\\Bak\\\r\n";
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
+    EXPECT_EQ(events.back().rfind("error: The scheduled backup of 2026-12-08 02:00:00 did nothing", 0), 0u);
+    EXPECT_NE(Log().find("file.\r\nThe Windows event log could not be written.\r\n"), std::string::npos);
+    // A run that waited in vain for its turn leaves the outcome of the run that holds it.
+    const std::string kept = status();
+    setting.waitForTurn = [](const std::string&) { return false; };
+    setting.localTime = "2026-12-09 02:00:00";
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
+    EXPECT_EQ(status(), kept);
+}
+
+TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOtherFile) {
+    const std::string run = "Vintrel last run\r\ntime 2026-12-08 02:00:00\r\nexit code ";
+    const std::string failed = run + "1\r\ncopied 1 of 2\r\nlast success 2026-12-07 02:00:00\r\n";
+    const std::string fine = "Vintrel last run\r\ntime 2026-12-01 02:00:00\r\nexit code 0\r\n"
+                             "copied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n";
+    std::string big = failed;
+    while (big.size() <= kLastRunLimit) big += "told 2026-01-01 00:00:00\r\n";
+    const std::string did = "The scheduled backup of 2026-12-08 02:00:00 did ";
+    const std::string notAll = did + "not back up every file: 1 of 2 files copied or unchanged "
+                                     "(exit code 1).\n";
+    const std::string since = "No scheduled backup has backed up every file since 2026-12-0";
+    const struct {
+        const char* what;
+        std::string file; // empty: a link to a failed run's file elsewhere
+        const char* now;
+        std::string said; // empty: nothing
+    } cases[] = {
+        {"a failed run a day after a success", failed, "2026-12-08 09:00:00",
+         notAll + "The last that backed up every file ran at 2026-12-07 02:00:00.\n"},
+        {"failed runs for over three days", failed, "2026-12-10 02:00:01",
+         notAll + since + "7 02:00:00.\n"},
+        {"nothing done, no success known", run + "2\r\ncopied 0 of 0\r\n", "2026-12-08 09:00:00",
+         did + "nothing (exit code 2).\n"},
+        {"a success, then no run for over three days", fine, "2026-12-04 02:00:01",
+         since + "1 02:00:00.\n"},
+        {"a success three days before", fine, "2026-12-04 02:00:00", ""},
+        {"counts that cannot be", run + "1\r\ncopied 3 of 2\r\n", "2026-12-09 09:00:00", ""},
+        {"a success that is not the last",
+         run + "0\r\ncopied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n", "2026-12-09 09:00:00", ""},
+        {"larger than ours", big, "2026-12-09 09:00:00", ""},
+        {"a link at its name", "", "2026-12-09 09:00:00", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk = test::FakeDisk();
+        disk.files["C:\\Elsewhere\\x.txt"] = failed;
+        if (!c.file.empty()) disk.files["C:\\Jobs\\Vintrel Last Run.txt"] = c.file;
+        if (c.file.empty()) disk.AddLink("C:\\Jobs\\Vintrel Last Run.txt", "C:\\Elsewhere\\x.txt");
+        screen.calls.clear();
+        TellLastRun(state, disk, screen, c.now);
+        TellLastRun(state, disk, screen, c.now); // once only
+        const std::string box = "box Scheduled backup: " + c.said + "The log C:\\Jobs\\Vintrel "
+                                "Backup.log" + kSeeTheLogText + " [type 48]";
+        EXPECT_EQ(screen.calls, c.said.empty() ? Strings{} : Strings{box});
+        EXPECT_EQ(disk.files["C:\\Elsewhere\\x.txt"], failed) << "nothing through a link";
+    }
 }
 
 TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItReplaces) {

@@ -147,7 +147,7 @@ TEST_F(RealBackupTest, ATargetThatIsDriveCUnderAnySpellingCopiesNothingOntoItsel
         test::DialogAnswerer answerer;
         RunBackup(state, disk, screen);
         ASSERT_EQ(answerer.seen.size(), 1u);
-        EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. Source, target or disk error");
+        EXPECT_EQ(answerer.seen[0].text, "top.pab" + std::string(kOntoItselfSuffix));
         EXPECT_EQ(Status(), "Error: 1 of 1 files were NOT backed up!");
         EXPECT_EQ(Contents(src + "top.pab"), "top");
         EXPECT_TRUE(GetFileAttributesA((src + "top.pab").c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -171,7 +171,8 @@ TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpNeverOverwrittenAndSlashesMa
     test::DialogAnswerer answerer;
     RunBackup(state, disk, screen);
     ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].text, "top.pab Not backed up. It would overwrite another listed file");
+    EXPECT_EQ(answerer.seen[0].text,
+              "top.pab" + std::string(kOverwritesListedSuffix) + ", " + live + kOldCopyText);
     EXPECT_EQ(Contents(live), "live mail");
     EXPECT_EQ(Contents(CopyOf("Data\\Outlook\\mail.pst")), "kept in the target folder");
     EXPECT_EQ(Contents(CopyOf(live.substr(src.size()))), "live mail");
@@ -189,8 +190,8 @@ TEST_F(RealBackupTest, MailInsideTheTargetIsBackedUpNeverOverwrittenAndSlashesMa
         answerer.seen.clear();
         RunBackup(state, disk, screen);
         ASSERT_EQ(answerer.seen.size(), 1u);
-        EXPECT_EQ(answerer.seen[0].text,
-                  "box.pst Not backed up. Another listed file was copied to the same place");
+        EXPECT_EQ(answerer.seen[0].text, "box.pst" + std::string(kSameDestinationSuffix) + ", " +
+                                             src + "cs\\Mail\\box.pst");
         EXPECT_EQ(Contents(CopyOf("cs\\Mail\\box.pst")), "one\n");
     }
 

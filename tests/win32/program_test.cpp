@@ -11,6 +11,7 @@
 #include "win32/startup.h"
 #include "win32/win32_disk.h"
 #include "app/ids.h"
+#include "app/last_run.h"
 #include "app/program.h"
 #include "profile/profile_format.h"
 #include "ui/gadgets.h"
@@ -37,6 +38,7 @@ protected:
         };
         ops.loadProfile = [&] { log.push_back("load"); };
         ops.saveProfile = [&] { log.push_back(IsWindow(main) ? "save, window open" : "save"); };
+        ops.tellLastRun = [&] { TellLastRun(state, disk, layer, "2026-12-09 09:00:00"); };
         RunProgram(state, disk, layer, ops);
     }
     void Click(int gadget) {
@@ -68,6 +70,19 @@ TEST_F(ProgramRunTest, ADirectoryNamedLikeTheProfileIsHandedToTheLoader) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     Run();
     EXPECT_EQ(log, (std::vector<std::string>{"load", "save"}));
+}
+
+TEST_F(ProgramRunTest, AFailedNightIsToldInABoxOnceTheWindowShows) {
+    const std::string status = dir / "Vintrel Last Run.txt";
+    test::WriteFile(status, "Vintrel last run\r\ntime 2026-12-08 02:00:00\r\nexit code 1\r\ncopied 1 "
+                            "of 2\r\n");
+    test::DialogAnswerer answerer;
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Run();
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_NE(answerer.seen[0].text.find("1 of 2 files copied or unchanged (exit code 1).\nThe log " +
+                                         dir / "Vintrel Backup.log"), std::string::npos);
+    EXPECT_NE(test::Contents(status).find("\r\ntold 2026-12-08 02:00:00\r\n"), std::string::npos);
 }
 
 // The real program, started as a user would start it.
@@ -303,6 +318,7 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
     EXPECT_EQ(Run("-backup", jobs.path()), 1u);
     CloseHandle(held);
     EXPECT_EQ(test::Contents(CopyOf(mail / "Mail\\a.pst")), "mailbox");
+    EXPECT_NE(Log().find("Written to the Windows event log (Application"), std::string::npos);
     EXPECT_NE(Log().find(mail / "Mail\\a.pst" +
                          ": not copied: the file is in use by another program\r\n"),
               std::string::npos)

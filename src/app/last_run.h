@@ -1,0 +1,53 @@
+// What the last run without a window did, kept beside the profile: nobody reads the Task
+// Scheduler's exit codes or the log, so the window says it when a scheduled backup failed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/disk.h"
+#include "app/screen.h"
+#include "app/state.h"
+
+namespace vintrel {
+
+inline constexpr const char* kLogFileName = "Vintrel Backup.log";
+inline constexpr const char* kLastRunFileName = "Vintrel Last Run.txt";
+inline constexpr const char* kLastRunTemporaryName = "Vintrel Last Run.tmp";
+// A file of that name larger than this is none of ours: it is not read.
+inline constexpr std::uint64_t kLastRunLimit = 4096;
+// The window speaks when no run has backed up every file for longer than this.
+inline constexpr std::int64_t kQuietSeconds = 3 * 24 * 3600;
+
+struct LastRun {
+    std::string time; // local, as the log has it: "2026-12-08 14:03:05"
+    int exitCode = 0;
+    std::size_t copied = 0; // copied or unchanged
+    std::size_t total = 0;
+    std::string lastSuccess; // the newest run that backed up every file; empty where unknown
+    std::string told;        // the time of the run the window has told of
+};
+
+// The file's text: plain lines ending in CR LF, to which the window adds "told" lines.
+std::string LastRunText(const LastRun& run);
+// Only a file of exactly that form is taken: nothing of a damaged or planted one is believed.
+std::optional<LastRun> ParseLastRun(const std::string& text);
+// The file in a folder (ending in its separator); never read through a link at its name.
+std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder);
+// Writes the file whole in place of the old one, keeping the old one's last success unless
+// this run is one; false when it could not be written.
+bool RecordLastRun(Disk& disk, const std::string& folder, LastRun run);
+
+// "The scheduled backup of 2026-12-08 14:03:05 did not back up every file: 1 of 2 ...".
+std::string RunOutcomeText(const LastRun& run);
+// What the window says when it opens at `now` (local), naming the log; nothing after a run
+// that backed up every file less than three days before, or once the window told of it.
+std::optional<std::string> LastRunWord(const LastRun& run, const std::string& now,
+                                       const std::string& logPath);
+// The window's word, in a box, on the last run over its profile; the file then notes that it
+// was told, so that each run is told of once.
+void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std::string& now);
+
+} // namespace vintrel
