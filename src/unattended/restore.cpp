@@ -91,7 +91,10 @@ std::optional<RestoreNote> ReadNote(Disk& disk, const std::string& path) {
          at = end + 2) {
         lines.push_back(text->substr(at, end - at));
     }
-    if (lines.size() != 6 || lines[0] != kNoteHeader || lines[1].empty() || lines[3].empty() ||
+    // The temporary copy a restore makes is always beside its file: a note naming any other
+    // file (damaged, or planted to have that file removed or moved) is not acted on.
+    if (lines.size() != 6 || lines[0] != kNoteHeader || lines[1].empty() ||
+        lines[3] != RestoreTemporaryPath(lines[1]) ||
         (lines[5] != "copying" && lines[5] != "copied")) {
         return std::nullopt;
     }

@@ -641,6 +641,13 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
     }
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.16010101-000000Z.bak"], "made anew");
+    // A note naming as its copy a file that is not beside the restored one is not acted on.
+    disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
+                       "pst\r\nC:\\Mail\\b.pst\r\n\r\ncopying\r\n";
+    disk.files["C:\\Mail\\b.pst"] = "mail";
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
+    EXPECT_EQ(disk.files.count("C:\\Mail\\b.pst") + disk.files.count(note), 2u);
+    disk.files.erase(note);
     disk.files["C:\\Mail\\a.pst"] = "the copy";
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
     for (const char* stamp : {"19990101-000000", "19990102-000000"}) {
