@@ -46,9 +46,10 @@ inline constexpr const char* kUsageText =
     "                               searches drive C: first and saves the new list\r\n"
     "  /all (after /backup)         copies unchanged files too: without it, a file\r\n"
     "                               is left alone only when its copy has its size\r\n"
-    "                               and exactly its last-write time (within 2\r\n"
-    "                               seconds only on a FAT target, when the copy was\r\n"
-    "                               made more than 2 seconds after that write)\r\n"
+    "                               and exactly its last-write time (on a FAT\r\n"
+    "                               target within 2 seconds, on exFAT within 10 ms,\r\n"
+    "                               and only when the copy was made later than that\r\n"
+    "                               after the write)\r\n"
     "  /keep N (after /backup)      keeps the N newest earlier copies (0 to 99) of\r\n"
     "                               each file as <name>.<YYYYMMDD-HHMMSS>Z.bak\r\n"
     "                               beside it (UTC)\r\n"
@@ -78,6 +79,11 @@ inline constexpr const char* kUsageText =
     "were not, or the log could not be written; 2 nothing could be done (no\r\n"
     "profile, an unreadable one, no target, an empty list, a wrong argument or a\r\n"
     "number out of range, another run over the profile still going on, a restore\r\n"
-    "cut short that cannot be put right yet).\r\n";
+    "cut short that cannot be put right yet, a target folder that is not there).\r\n"
+    "Each /backup run keeps its outcome in \"Vintrel Last Run.txt\" beside the\r\n"
+    "profile; the window says when the last run failed, or when none has\r\n"
+    "succeeded for 3 days. A run that did not copy every file also leaves a\r\n"
+    "warning (exit code 1) or an error (2) in the Windows Application event log,\r\n"
+    "source Vintrel.\r\n";
 
 } // namespace vintrel
