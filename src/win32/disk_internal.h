@@ -58,6 +58,9 @@ bool ReadOnlyThere(const std::string& path);
 // the destination is not.
 std::wstring WidePath(const std::string& path);
 
+// A text the way the ANSI calls read it: from the ANSI code page, as it is.
+std::wstring WideOf(const std::string& text);
+
 // The file calls for a path of any length: the ANSI call for one shorter than MAX_PATH (as
 // ever), the wide call with WidePath for a longer one (the ANSI calls refuse it).
 DWORD AttributesAt(const std::string& path);

@@ -53,12 +53,18 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination) {
     return status >= 0 ? ERROR_SUCCESS : statusToError(status);
 }
 
-std::wstring WidePath(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+std::wstring WideOf(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 0) return L"";
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
     wide.pop_back();
+    return wide;
+}
+
+std::wstring WidePath(const std::string& path) {
+    const std::wstring wide = WideOf(path);
+    if (wide.empty()) return L"";
     if (path.size() < MAX_PATH || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
     // GetFullPathNameW takes a path of any length: "/" becomes "\", "." and ".." go, a
     // relative one starts from the current folder; the prefix then wants it just so.

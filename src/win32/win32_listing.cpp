@@ -15,16 +15,6 @@ namespace vintrel {
 
 namespace {
 
-// A path the way the ANSI calls read it.
-std::wstring WideOf(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return L"";
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.pop_back();
-    return wide;
-}
-
 // A name in the ANSI code page, and whether exactly: what the code page cannot hold becomes
 // "?", never a look-alike (the ANSI listing gives "Lukasz" for "Łukasz", "8" for "∞", "/" for
 // a fullwidth slash: another file, or none), and the name is exact only when it comes back as
