@@ -449,7 +449,9 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     turns.clear();
     slept.clear();
     disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    disk.files.erase("C:\\Jobs\\Vintrel Last Run.txt");
     EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Last Run.txt")) << "written without the turn";
     EXPECT_EQ(slept.size(), 1u);
     EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
               std::string::npos);
