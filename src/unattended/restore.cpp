@@ -300,9 +300,9 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     if (!setAside.empty()) {
         // The whole copy and the note stay: the next run over the profile finishes the restore.
         return NotRestored(log, to, "the file it replaces was kept as " + setAside +
-                                        ", but another file took its name meanwhile; the next "
-                                        "run over the profile finishes the restore from " +
-                                        note.temporary);
+                                        " and cannot be put back (another file may have taken "
+                                        "its name); the next run over the profile finishes the "
+                                        "restore from " + note.temporary);
     }
     if (!kept) {
         RemoveTemporary(disk, note.temporary);
