@@ -118,9 +118,11 @@ bool MoveSole(Disk& disk, const std::string& path, const std::string& to) {
 
 // Puts the temporary copy in the file's place, the file there (if any) kept first as a free
 // version (`kept` where that name is still free): the words for what was kept, or nothing when
-// a step failed (all then stays or goes back as it was, the temporary copy too).
+// a step failed (all then stays or goes back as it was, the temporary copy too). Where the file
+// was set aside and cannot go back (a mail program made a new one at its name meanwhile),
+// `setAside` gets where it is: the restore is then half done, as after a kill.
 std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::string& temporary,
-                                  const std::string& kept) {
+                                  const std::string& kept, std::string* setAside = nullptr) {
     const std::optional<DiskEntry> there = disk.FindEntry(to);
     std::string keptAs;
     if (there) {
@@ -133,7 +135,7 @@ std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::
     // The name was just emptied: the copy takes it unless something else did meanwhile.
     if (!copy || !disk.Absent(to) || !copy->MoveTo(to)) {
         copy.reset();
-        if (!keptAs.empty()) MoveSole(disk, keptAs, to);
+        if (!keptAs.empty() && !MoveSole(disk, keptAs, to) && setAside) *setAside = keptAs;
         return std::nullopt;
     }
     return keptAs.empty() ? "" : " (kept the replaced file as " + keptAs + ")";
@@ -286,13 +288,21 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     }
     note.stage = "copied";
     std::string failed;
+    std::string setAside;
     std::optional<std::string> kept;
     if (disk.FindEntry(to) && note.kept.empty()) {
         failed = "every version name for the file it would replace is taken";
     } else if (!WriteNote(disk, folder, note)) {
         failed = "its note cannot be written beside the profile";
-    } else if (!(kept = SwapIn(disk, to, note.temporary, note.kept))) {
+    } else if (!(kept = SwapIn(disk, to, note.temporary, note.kept, &setAside))) {
         failed = "the file it would replace cannot be kept";
+    }
+    if (!setAside.empty()) {
+        // The whole copy and the note stay: the next run over the profile finishes the restore.
+        return NotRestored(log, to, "the file it replaces was kept as " + setAside +
+                                        " and cannot be put back (another file may have taken "
+                                        "its name); the next run over the profile finishes the "
+                                        "restore from " + note.temporary);
     }
     if (!kept) {
         RemoveTemporary(disk, note.temporary);

@@ -19,11 +19,12 @@ namespace {
 // The files another program held are tried again, first after a few seconds and then every
 // minute, until each is copied or `minutes` have passed since the run began. While it sleeps
 // the run lets go of its turn and of the log, and takes them again after (the log marked with
-// `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait.
+// `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait,
+// and `turnHeld` is then false.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, std::uint32_t began, Disk& disk, RunLog& log,
                        const UnattendedSetting& setting, BackupResult& result, bool all, int keep,
-                       const std::string& turn, const std::string& header) {
+                       const std::string& turn, const std::string& header, bool& turnHeld) {
     if (!setting.milliseconds || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
@@ -53,6 +54,7 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
             const bool back = setting.waitForTurn(turn);
             log.Resume(header);
             if (!back) {
+                turnHeld = false; // the run that has it writes the outcome, not this one
                 log.Line("another run over this profile took its turn during the wait and has "
                          "not ended for a minute: the wait ends here");
                 return;
@@ -219,7 +221,7 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
     if (line.wait > 0) {
         WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
                           result, line.all, line.keep, TurnPath(folder),
-                          header + ", going on after its wait");
+                          header + ", going on after its wait", turnHeld);
     }
     const std::size_t copied = result.files.size() - result.Failed();
     run.copied = copied;

@@ -449,7 +449,9 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     turns.clear();
     slept.clear();
     disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    disk.files.erase("C:\\Jobs\\Vintrel Last Run.txt");
     EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Last Run.txt")) << "written without the turn";
     EXPECT_EQ(slept.size(), 1u);
     EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
               std::string::npos);
@@ -656,6 +658,10 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
             Log().find("there is no such version, E:\\Bak\\Mail\\a.pst." + std::string(stamp)),
             std::string::npos);
     }
+    disk.afterRename = [&](const std::string&) { disk.files["C:\\Mail\\a.pst"] = "new"; };
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied) << "name taken";
+    disk.afterRename = nullptr;
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied) << "it finishes the restore left to it";
     EXPECT_EQ(Run({"/restore", "C:\\Other\\b.pst", "C:\\Jobs"}), kNothingDone);
     EXPECT_NE(Log().find("\"C:\\Other\\b.pst\" is not listed in the profile"), std::string::npos);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
