@@ -270,15 +270,22 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     // The whole copy under the temporary name, flushed, with the copy's time and marks.
     PaintPacer pacer(nullptr);
     std::vector<char> buffer;
+    CopyWay way; // no target to keep to: only the room a large copy needs is told
     const CopyOutcome outcome =
         made != DiskError::None
             ? TargetOutcome(made)
-            : CopyWholeFile(disk, pacer, from, note.temporary, DirectoryPart(to), buffer);
+            : CopyWholeFile(disk, pacer, from, note.temporary, DirectoryPart(to), buffer, 0,
+                            nullptr, &way);
     if (outcome != CopyOutcome::Copied) {
         if (made == DiskError::None) {
             RemoveTemporary(disk, note.temporary);
             disk.RemoveFile(folder + kRestoreNoteName);
         }
+        // The disk that is short of room here is the mail's own, not the backup's target.
+        if (outcome == CopyOutcome::NoSpace) {
+            return NotRestored(log, to, "not enough space on its disk (" + way.noSpace + ")");
+        }
+        if (outcome == CopyOutcome::DiskFull) return NotRestored(log, to, "its disk is full");
         const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", "", ""});
         return NotRestored(log, to, why.substr(why.find(": ") + 2));
     }

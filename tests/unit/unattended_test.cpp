@@ -578,6 +578,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.failCopyTo = {"C:\\Mail\\a.pst.~vr.~vt"}; // the disk fills up: the file stays
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
+    EXPECT_NE(echoed.back().find("not restored: its disk is full"), std::string::npos);
     EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
     disk.files["C:\\Mail\\a.pst"] = "the copy";
