@@ -523,6 +523,9 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
          run + "0\r\ncopied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n", "2026-12-09 09:00:00", ""},
         {"larger than ours", big, "2026-12-09 09:00:00", ""},
         {"a link at its name", "", "2026-12-09 09:00:00", ""},
+        {"a failed run late in the evening", "Vintrel last run\r\ntime 2026-12-08 23:59:59\r\nexit "
+         "code 2\r\ncopied 0 of 0\r\n", "2026-12-09 09:00:00",
+         "The scheduled backup of 2026-12-08 23:59:59 did nothing (exit code 2).\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
