@@ -189,8 +189,8 @@ std::string StampOf(std::uint64_t fileTime) {
 // the source's, which a wrong clock may have set anywhere (2099), and such a name would stay
 // "newest" and push out every version made after it. A version is an earlier copy renamed, and a
 // rename keeps a file's creation time (tunnelling, which gives a file the time of one whose name
-// it takes within seconds, never meets a version's new name), which is when that copy was made:
-// each copy sets it as it takes its name (see FileWriter::MoveOver).
+// it takes within seconds, only meets a version's name freed that late), which is when that
+// copy was made: each copy sets it as it takes its name (see FileWriter::MoveOver).
 // The version this run just made (`made`, its name) is the newest, whatever times it carries,
 // and always stays. Every other one was made before it: a creation time later than its own is a
 // wrong clock's, and one the file system does not give (0) says nothing; either sorts as the
