@@ -128,14 +128,15 @@ std::unique_ptr<HeldFile> MoveAside(Disk& disk, const std::string& destination, 
     return held;
 }
 
-// The earlier copy, renamed in place to its version's name and held; nothing (and why, in
-// `notKept`) when it cannot be kept: then it is released as ever, unless another program
-// holds it open (`holdFailure` InUse), and then nothing is replaced.
+// The earlier copy, renamed in place to its version's name (`version`) and held; nothing (and why,
+// in `notKept`) when it cannot be kept: then it is released as ever, unless another program holds
+// it open (`holdFailure` InUse), and then nothing is replaced.
 std::unique_ptr<HeldFile> KeepVersion(Disk& disk, const std::string& destination,
-                                      std::string* notKept, DiskError& holdFailure) {
+                                      std::string* notKept, DiskError& holdFailure,
+                                      std::string& version) {
     const std::optional<DiskEntry> earlier = disk.FindEntry(destination);
     if (!earlier || (earlier->attributes & kAttributeDirectory)) return nullptr;
-    const std::string version = VersionPath(destination, earlier->lastWriteTime);
+    version = VersionPath(destination, earlier->lastWriteTime);
     std::string why;
     std::unique_ptr<HeldFile> kept;
     if (version.size() >= 256) {
@@ -183,28 +184,55 @@ std::string StampOf(std::uint64_t fileTime) {
     return text;
 }
 
-// Keeps the `keep` newest versions of a copy; older ones go, and nothing else.
-void PruneVersions(Disk& disk, const std::string& destination, int keep) {
+// Keeps the `keep` versions of a copy made last; older ones go, and nothing else. They go by
+// when they were made, not by their names: a name carries the earlier copy's last-write time,
+// the source's, which a wrong clock may have set anywhere (2099), and such a name would stay
+// "newest" and push out every version made after it. A version is an earlier copy renamed, and a
+// rename keeps a file's creation time (tunnelling, which gives a file the time of one whose name
+// it takes within seconds, only meets a version's name freed that late), which is when that
+// copy was made: each copy sets it as it takes its name (see FileWriter::MoveOver).
+// The version this run just made (`made`, its name) is the newest, whatever times it carries,
+// and always stays. Every other one was made before it: a creation time later than its own is a
+// wrong clock's, and one the file system does not give (0) says nothing; either sorts as the
+// oldest, as nothing shows it was made later. Versions of one time (copies made before each kept
+// its own carry the first copy's) go by their names' stamps, then numbers.
+void PruneVersions(Disk& disk, const std::string& destination, int keep, const std::string& made) {
     const std::string folder = DirectoryPart(destination);
     const std::string fileName = FileNamePart(destination);
-    std::vector<std::string> versions;
+    struct Version {
+        std::string name;
+        std::uint64_t made; // its creation time; 0 where unknown or not to be believed
+    };
+    std::vector<Version> versions;
+    std::uint64_t latest = ~0ULL; // the creation time of the version just made, where known
     std::unique_ptr<DirectoryReader> reader = disk.OpenDirectory(folder);
     DiskEntry entry;
     while (reader && reader->Next(entry)) {
         if (!(entry.attributes & kAttributeDirectory) && entry.nameExact &&
             IsVersionOf(entry.name, fileName)) {
-            versions.push_back(entry.name);
+            if (!SamePath(entry.name, made)) {
+                versions.push_back({entry.name, entry.creationTime});
+            } else if (entry.creationTime != 0) {
+                latest = entry.creationTime;
+            }
         }
     }
     reader.reset();
-    // The stamps sort as the times do: newest first; of one time, the higher number is newer.
+    for (Version& version : versions) {
+        if (version.made > latest) version.made = 0;
+    }
+    // Newest first: made later; of one time, the later stamp, then the higher number.
     constexpr std::size_t kStampSize = std::string_view(".00000000-000000Z").size();
-    std::sort(versions.begin(), versions.end(), [&](const std::string& a, const std::string& b) {
-        const int stamps = a.compare(fileName.size(), kStampSize, b, fileName.size(), kStampSize);
-        return stamps != 0 ? stamps > 0 : VersionNumber(a, fileName) > VersionNumber(b, fileName);
+    std::sort(versions.begin(), versions.end(), [&](const Version& a, const Version& b) {
+        if (a.made != b.made) return a.made > b.made;
+        const int stamps =
+            a.name.compare(fileName.size(), kStampSize, b.name, fileName.size(), kStampSize);
+        return stamps != 0 ? stamps > 0
+                           : VersionNumber(a.name, fileName) > VersionNumber(b.name, fileName);
     });
-    for (std::size_t i = static_cast<std::size_t>(keep); i < versions.size(); ++i)
-        disk.RemoveFile(folder + versions[i]);
+    // The version just made is one of those kept.
+    for (std::size_t i = static_cast<std::size_t>(keep - 1); i < versions.size(); ++i)
+        disk.RemoveFile(folder + versions[i].name);
 }
 
 } // namespace
@@ -335,8 +363,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // The earlier copy is either kept as a version or moved aside to be released; one that
         // another program holds open is not replaced at all.
         why = DiskError::None;
+        std::string version;
         std::unique_ptr<HeldFile> aside =
-            keep > 0 ? KeepVersion(disk, destination, notKept, why) : nullptr;
+            keep > 0 ? KeepVersion(disk, destination, notKept, why, version) : nullptr;
         const bool versioned = aside != nullptr;
         if (!versioned && why != DiskError::InUse) aside = MoveAside(disk, destination, why);
         // Swapped in while still open: nothing is opened by name again.
@@ -361,7 +390,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             if (aside && closed && !versioned) Release(*aside, pacer);
             if (aside && !closed) aside->MoveTo(destination);
             aside.reset();
-            if (closed && versioned) PruneVersions(disk, destination, keep);
+            if (closed && versioned) PruneVersions(disk, destination, keep, FileNamePart(version));
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
         // The name may lead elsewhere now (a link swapped in at the temporary name was moved

@@ -111,7 +111,8 @@ std::string SizeText(std::uint64_t bytes);
 // destination, and swapped in only when complete and the source unchanged; the earlier copy
 // stays on every failure. `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
-// versions of that file beyond the `keep` newest go; `notKept` then says why one could not be.
+// versions of that file beyond the `keep` made last go (by when they were made, never by their
+// names' times; the one this copy makes always stays); `notKept` then says why one could not be.
 // A copy (of a piece's size or more) larger than the free space the target's volume has for
 // this user is not begun
 // (NoSpace, and with a `way` its noSpace says the sizes); where that cannot be asked, it is.

@@ -83,9 +83,12 @@ void CheckDiskContract(ContractPlace& place) {
         place.MakeFile(r + "\\m.tmp", "moved");
         DiskError why = DiskError::None;
         std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\m.tmp", why);
-        if (!held) return false;
+        const std::uint64_t made = d.FindEntry(r + "\\m.tmp").value_or(DiskEntry{}).creationTime;
+        if (!held || made == 0) return false; // moved, a file keeps when it was made
         const bool overReadOnly = held->MoveTo(r + "\\ro.pst");
         const bool moved = held->MoveTo(r + "\\moved.pst") && held->Size() == 5 &&
+                           made ==
+                               d.FindEntry(r + "\\moved.pst").value_or(DiskEntry{}).creationTime &&
                            held->Shrink(2) && held->Size() == 3 && d.Absent(r + "\\m.tmp");
         const bool deleted = held->Delete();
         held.reset();

@@ -20,6 +20,7 @@ public:
     std::string AliasOfDriveC() override { return "S:\\"; }
     void MakeFile(const std::string& path, const std::string& bytes) override {
         disk_.files[path] = bytes;
+        disk_.created[path] = 134412121850000000ULL; // made at 2026-12-08 14:03:05 UTC
     }
     void MakeFolder(const std::string& path) override { disk_.MakeDirectoryPath(path + "\\"); }
     void MakeFolderLink(const std::string& link, const std::string& target) override {

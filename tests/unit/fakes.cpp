@@ -238,6 +238,7 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
             return;
         }
         entries.push_back(Entry(Name(path), attributes, size));
+        entries.back().creationTime = created.count(path) ? created[path] : 0;
     };
     for (const auto& [path, bytes] : files)
         add(path, 0x20, bytes.size());
