@@ -379,16 +379,23 @@ private:
 
 } // namespace
 
-std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete) {
+std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete,
+                                              std::uint64_t limit) {
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
+    if (endless.count(resolved)) {
+        // A read with no limit here would never end on the real disk either.
+        if (limit == kWholeFile) throw std::runtime_error("read without end: " + path);
+        return std::string(static_cast<std::size_t>(limit) + 1, '\0');
+    }
+    const std::size_t most = limit >= f->second.size() ? std::string::npos : limit + 1;
     if (cutShort.count(resolved)) {
         complete = false;
-        return f->second.substr(0, f->second.size() / 2);
+        return f->second.substr(0, std::min(f->second.size() / 2, most));
     }
-    complete = readFailsAfter >= f->second.size();
-    return f->second.substr(0, readFailsAfter);
+    complete = readFailsAfter >= f->second.size() || readFailsAfter >= most;
+    return f->second.substr(0, std::min(readFailsAfter, most));
 }
 
 std::string FakeDisk::ResolveParent(const std::string& path) const {
@@ -537,6 +544,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     // A file some program holds open (without sharing its removal) stays.
     if (ownWriters.count(name) || HeldElsewhere(path)) return false;
     readOnly.erase(name);
+    otherNames.erase(name);
     marks.erase(name);
     lastWrite.erase(name);
     created.erase(name);
@@ -670,6 +678,9 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     const std::string contents = files[from];
     files.erase(from);
     links_.erase(to);
+    // The name is the moved file's now; its other names, if any, go with it.
+    otherNames.erase(to);
+    if (otherNames.erase(from)) otherNames.insert(to);
     files[to] = contents;
     if (auto size = sizes.find(from); size != sizes.end()) {
         sizes[to] = size->second;

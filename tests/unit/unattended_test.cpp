@@ -367,6 +367,7 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         const char* logged;
         std::uint64_t step = 0; // of the target's times: FAT's 2 s; 0 exact
         std::uint64_t made = 0; // when the copy was made
+        char at = ' ';          // at the copy's name: 's' a link to a file, 'h' a hard link
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
         {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
@@ -381,17 +382,30 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         {"an hour apart", "mail", source + 3600 * kSecond, {"/backup", "C:\\Jobs"}, "copied"},
         {"another size", "mall!", source, {"/backup", "C:\\Jobs"}, "copied"},
         {"every file asked for", "mail", source, {"/backup", "/all", "C:\\Jobs"}, "copied"},
+        {"a link to a file like it", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, 's'},
+        {"a hard link", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, 'h'},
     };
+    const std::string elsewhere = "E:\\Other\\b.pst";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         disk.files["E:\\Bak\\Mail\\a.pst"] = c.copy;
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = c.copyTime;
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
+        disk.files[elsewhere] = "LIVE";
+        if (c.at == 's') {
+            disk.files.erase("E:\\Bak\\Mail\\a.pst");
+            disk.AddLink("E:\\Bak\\Mail\\a.pst", elsewhere);
+            disk.sizes[elsewhere] = 4;
+            disk.lastWrite[elsewhere] = source;
+        }
+        if (c.at == 'h') disk.otherNames.insert("E:\\Bak\\Mail\\a.pst");
         disk.diskCalls.clear();
         echoed.clear();
         EXPECT_EQ(Run(c.arguments), kAllCopied);
         EXPECT_EQ(echoed[1], "  C:\\Mail\\a.pst: " + std::string(c.logged));
+        EXPECT_EQ(disk.files[elsewhere], "LIVE") << "what a link led to is left as it was";
+        EXPECT_TRUE(disk.SoleName("E:\\Bak\\Mail\\a.pst"));
         const bool unchanged = std::string(c.logged) == "unchanged";
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], unchanged ? c.copy : "mail");
         EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
