@@ -293,6 +293,24 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.sizes["E:\\Save\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
          },
          {O::NotRecorded}},
+        {"a record that reads without end, its listing saying 0 bytes",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "";
+             disk.endless.insert("E:\\Save\\Vintrel Copies.txt");
+         },
+         {O::NotRecorded}},
+        {"a record that is a link: neither read nor replaced",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["F:\\Dev\\zero"] = "";
+             disk.endless.insert("F:\\Dev\\zero");
+             disk.MakeDirectoryPath("E:\\Save\\");
+             disk.AddLink("E:\\Save\\Vintrel Copies.txt", "F:\\Dev\\zero");
+         },
+         {O::NotRecorded}, "E:\\Save\\Vintrel Copies.txt is a link, no record of ours"},
         {"a read-only record: the copies it names are made, no other", "E:\\Save\\",
          {"C:\\Other\\a.pst", "C:\\Mail\\a.pst"}, [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";

@@ -614,6 +614,22 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
                                  "E:\\Bak\\Mail\\a.pst.");
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "the copy");
     }
+    // A copy with another name, or a version that is a link, may be the live mailbox itself.
+    const std::string version = "E:\\Bak\\Mail\\a.pst.20000101-000000Z.bak";
+    for (const bool link : {false, true}) {
+        Strings arguments = {"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"};
+        if (link) {
+            disk.files.erase(version);
+            disk.AddLink(version, "C:\\Mail\\a.pst");
+            arguments.insert(arguments.begin() + 2, {"/from", "20000101-000000"});
+        }
+        if (!link) disk.otherNames = {"E:\\Bak\\Mail\\a.pst"};
+        EXPECT_EQ(Run(arguments), kNothingDone);
+        EXPECT_NE(echoed.back().find(" is a link or has other names too"), std::string::npos);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
+        disk.otherNames.clear();
+    }
+    disk.RemoveFile(version);
     // A restore killed part-way left its note: the next run finishes or undoes it.
     const std::string note = "C:\\Jobs\\Vintrel Restore.txt";
     constexpr int kWindow = -1; // the window's backup button, not a run without a window
