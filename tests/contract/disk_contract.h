@@ -18,8 +18,6 @@ public:
     virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
-    // Another name for a file (a hard link).
-    virtual void MakeHardLink(const std::string& link, const std::string& target) = 0;
     // Moves a folder aside and puts a link to `target` in its place, as another program may;
     // false when that is refused.
     virtual bool SwapForLink(const std::string& folder, const std::string& target) = 0;

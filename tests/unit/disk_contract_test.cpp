@@ -25,10 +25,6 @@ public:
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         disk_.AddLink(link, target);
     }
-    void MakeHardLink(const std::string& link, const std::string& target) override {
-        disk_.files[link] = disk_.files[target];
-        disk_.otherNames.insert({link, target});
-    }
     bool SwapForLink(const std::string& folder, const std::string& target) override {
         return disk_.SwapForLink(folder, target);
     }

@@ -384,18 +384,14 @@ std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& com
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
-    if (endless.count(resolved)) {
-        // A read with no limit here would never end on the real disk either.
-        if (limit == kWholeFile) throw std::runtime_error("read without end: " + path);
-        return std::string(static_cast<std::size_t>(limit) + 1, '\0');
-    }
-    const std::size_t most = limit >= f->second.size() ? std::string::npos : limit + 1;
+    if (endless.count(resolved)) return std::string(static_cast<std::size_t>(limit) + 1, '\0');
+    if (limit < f->second.size()) return f->second.substr(0, limit + 1);
     if (cutShort.count(resolved)) {
         complete = false;
-        return f->second.substr(0, std::min(f->second.size() / 2, most));
+        return f->second.substr(0, f->second.size() / 2);
     }
-    complete = readFailsAfter >= f->second.size() || readFailsAfter >= most;
-    return f->second.substr(0, std::min(readFailsAfter, most));
+    complete = readFailsAfter >= f->second.size();
+    return f->second.substr(0, readFailsAfter);
 }
 
 std::string FakeDisk::ResolveParent(const std::string& path) const {
@@ -678,9 +674,7 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     const std::string contents = files[from];
     files.erase(from);
     links_.erase(to);
-    // The name is the moved file's now; its other names, if any, go with it.
-    otherNames.erase(to);
-    if (otherNames.erase(from)) otherNames.insert(to);
+    otherNames.erase(to); // a held file moved has no other name
     files[to] = contents;
     if (auto size = sizes.find(from); size != sizes.end()) {
         sizes[to] = size->second;

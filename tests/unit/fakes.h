@@ -79,8 +79,7 @@ public:
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
     bool SoleName(const std::string& path) override {
         const std::string name = ResolveParent(path);
-        return files.count(name) && !links_.count(name) && !otherNames.count(name) &&
-               !unlookable.count(name);
+        return files.count(name) && !links_.count(name) && !otherNames.count(name);
     }
     void Pause(std::uint32_t milliseconds) override {
         pauses.push_back(milliseconds);

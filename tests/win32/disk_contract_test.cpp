@@ -27,9 +27,6 @@ public:
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         ASSERT_TRUE(test::MakeLink(link, target));
     }
-    void MakeHardLink(const std::string& link, const std::string& target) override {
-        ASSERT_TRUE(CreateHardLinkA(link.c_str(), target.c_str(), nullptr));
-    }
     bool SwapForLink(const std::string& folder, const std::string& target) override {
         return MoveFileA(folder.c_str(), (folder + "~").c_str()) && test::MakeLink(folder, target);
     }
