@@ -83,6 +83,10 @@ public:
 // in one, and "*.*", which matches every name.
 std::string ListingPattern(const std::string& directory);
 
+// A read of the whole file, however long (the user's own profile, which the program never
+// cuts short).
+inline constexpr std::uint64_t kWholeFile = ~0ULL;
+
 // Why a file operation failed.
 enum class DiskError {
     None,
@@ -221,10 +225,13 @@ public:
     // entries at all opens and lists nothing.
     virtual std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) = 0;
 
-    // The whole content of a file, opened for reading with read sharing only; nothing when it
+    // The content of a file, opened for reading with read sharing only, up to `limit` bytes
+    // and one more: a longer file (one that never ends, as a link to a device may) gives that
+    // many, so that the caller knows it is too long, and no more is read. Nothing when it
     // cannot be opened. `complete` turns false when a read failed part-way: what came before
     // is returned.
-    virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete) = 0;
+    virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete,
+                                                std::uint64_t limit) = 0;
 
     // Opens a file to copy it: for reading, shared with other readers only, so that no
     // writer can change it meanwhile; a file that a writer holds cannot be opened. Nothing
@@ -263,6 +270,10 @@ public:
     // Whether the name itself is a link to a file or folder elsewhere (on Windows a reparse
     // point; under Wine a name that opens a file of another path).
     virtual bool IsLink(const std::string& path) = 0;
+
+    // Whether the name is the one name of a plain file: no link, no folder, and no other name
+    // (a hard link) leads to the same file. False when it cannot be asked.
+    virtual bool SoleName(const std::string& path) = 0;
 
     // Holds the one name of a plain file open to move it aside and give it back; nothing when
     // it is a link, a folder, a file with other names too (a hard link: cutting it would cut

@@ -103,7 +103,7 @@ std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder) {
     const std::optional<DiskEntry> there = disk.FindEntry(path);
     if (!there || there->size > kLastRunLimit) return std::nullopt;
     bool complete = true;
-    const std::optional<std::string> bytes = disk.ReadFile(path, complete);
+    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kLastRunLimit);
     // One grown since it was looked at is cut by the parse's own limit.
     if (!bytes || !complete) return std::nullopt;
     return ParseLastRun(*bytes);

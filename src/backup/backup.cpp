@@ -170,8 +170,14 @@ private:
         const std::optional<DiskEntry> there = disk_.FindEntry(path);
         if (there && there->size > kCopyRecordLimit)
             return path + " is larger than a record of ours would be";
+        // A link there leads to a file that is not ours (a device that reads without end):
+        // it is never read, nor replaced.
+        if (there && disk_.IsLink(path)) return path + " is a link, no record of ours";
         bool complete = true;
-        const std::optional<std::string> old = disk_.ReadFile(path, complete);
+        // The listing's size says nothing of what the name leads to: read to the limit alone.
+        const std::optional<std::string> old = disk_.ReadFile(path, complete, kCopyRecordLimit);
+        if (old && old->size() > kCopyRecordLimit)
+            return path + " is larger than a record of ours would be";
         if (old ? !complete : !disk_.Absent(path)) return path + " cannot be read in full";
         std::vector<std::string> lines = old ? ReadCopyRecord(*old) : std::vector<std::string>{};
         for (const std::string& line : lines)
@@ -201,7 +207,10 @@ private:
             return CopyOutcome::SourceMissing;
         CopyWay way{targetFinalPath_, nullptr, ""};
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
-        if (LinkAtDestination(plan)) return CopyOutcome::ThroughLink;
+        // A link at the copy's name is no copy: the link itself goes (never what it leads to),
+        // and a real copy takes its name. One that cannot be removed is not written through.
+        if (LinkAtDestination(plan) && !disk_.RemoveFile(plan.destination))
+            return CopyOutcome::ThroughLink;
         const CopyOutcome outcome =
             CopyWholeFile(disk_, pacer_, plan.source, plan.destination, plan.destinationDirectory,
                           buffer_, keep_, &notKept_[i], &way);
@@ -216,7 +225,9 @@ private:
     // rewritten, same size, within the step of the write its copy was taken from would
     // otherwise look unchanged for good. (An hour apart, as daylight saving shows on FAT, is
     // a change.) The copy's creation time is when it was made: each copy keeps the time it
-    // was made as it takes its name (see FileWriter::MoveOver).
+    // was made as it takes its name (see FileWriter::MoveOver). A link or a file with other
+    // names too (a hard link to the mailbox itself, or made by a deduplicating tool) is no
+    // copy, whatever its size and time say: asked last, since it opens the file.
     bool Unchanged(const BackupPlan& plan) {
         const std::optional<DiskEntry> copy = disk_.FindEntry(plan.destination);
         if (!copy || (copy->attributes & kAttributeDirectory)) return false;
@@ -225,11 +236,14 @@ private:
             return false;
         }
         const std::uint64_t step = TimeStep(plan.destinationDirectory);
-        if (step == 0) return source->lastWriteTime == copy->lastWriteTime;
-        const std::uint64_t apart = source->lastWriteTime > copy->lastWriteTime
-                                        ? source->lastWriteTime - copy->lastWriteTime
-                                        : copy->lastWriteTime - source->lastWriteTime;
-        return apart <= step && copy->creationTime > source->lastWriteTime + step;
+        bool same = source->lastWriteTime == copy->lastWriteTime;
+        if (step != 0) {
+            const std::uint64_t apart = source->lastWriteTime > copy->lastWriteTime
+                                            ? source->lastWriteTime - copy->lastWriteTime
+                                            : copy->lastWriteTime - source->lastWriteTime;
+            same = apart <= step && copy->creationTime > source->lastWriteTime + step;
+        }
+        return same && disk_.SoleName(plan.destination);
     }
 
     // How coarse the times the file system of a folder keeps are, asked once a run a folder.

@@ -148,9 +148,13 @@ class KnownCopies {
 public:
     // Takes in the record of a folder: what it names below that folder.
     void Read(Disk& disk, const std::string& folder) {
+        // A record that cannot be read hides nothing; nor does a link (it may lead to a device
+        // that reads without end), nor one found longer than ours would be.
+        const std::string path = folder + kCopyRecordName;
         bool complete = true;
-        const std::optional<std::string> bytes = disk.ReadFile(folder + kCopyRecordName, complete);
-        if (!bytes) return; // a record that cannot be read hides nothing
+        const std::optional<std::string> bytes =
+            disk.IsLink(path) ? std::nullopt : disk.ReadFile(path, complete, kCopyRecordLimit);
+        if (!bytes || bytes->size() > kCopyRecordLimit) return;
         std::vector<std::string> paths = ReadCopyRecord(*bytes);
         // A read that failed part-way may have cut the last line short.
         if (!complete && !paths.empty()) paths.pop_back();

@@ -21,7 +21,7 @@ ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& cont
     const std::string path = ProfilePath(state);
     if (ProbeFileSize(disk, path) == 0) return ProfileRead::Empty;
     bool complete = true;
-    const std::optional<std::string> bytes = disk.ReadFile(path, complete);
+    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kWholeFile);
     if (!bytes) return ProfileRead::Unreadable;
     contents = ParseProfile(*bytes);
     if (bytesRead) *bytesRead = *bytes;
@@ -73,7 +73,7 @@ ProfileSave WriteProfile(AppState& state, Disk& disk) {
     if (state.profileLoaded && text == state.loadedProfileText) {
         // Nothing changed here: what another run saved meanwhile stays.
         bool complete = true;
-        const std::optional<std::string> now = disk.ReadFile(ProfilePath(state), complete);
+        const std::optional<std::string> now = disk.ReadFile(ProfilePath(state), complete, kWholeFile);
         if (!now || !complete || *now != state.loadedProfileBytes) return ProfileSave::Kept;
     }
     return ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)

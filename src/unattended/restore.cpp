@@ -71,6 +71,8 @@ struct RestoreNote {
 };
 
 constexpr const char* kNoteHeader = "Vintrel restore, not finished";
+// Far more than a note of ours ever holds: six lines, four of them paths.
+constexpr std::uint64_t kRestoreNoteLimit = 1024 * 1024;
 
 bool WriteNote(Disk& disk, const std::string& folder, const RestoreNote& note) {
     const std::string text = std::string(kNoteHeader) + "\r\n" + note.to + "\r\n" + note.from +
@@ -83,9 +85,9 @@ bool WriteNote(Disk& disk, const std::string& folder, const RestoreNote& note) {
 // The note's contents; nothing when it is not a whole note of ours.
 std::optional<RestoreNote> ReadNote(Disk& disk, const std::string& path) {
     bool complete = true;
-    const std::optional<std::string> text = disk.IsLink(path) ? std::nullopt
-                                                              : disk.ReadFile(path, complete);
-    if (!text || !complete) return std::nullopt;
+    const std::optional<std::string> text =
+        disk.IsLink(path) ? std::nullopt : disk.ReadFile(path, complete, kRestoreNoteLimit);
+    if (!text || !complete || text->size() > kRestoreNoteLimit) return std::nullopt;
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; (end = text->find("\r\n", at)) != std::string::npos;
          at = end + 2) {
@@ -237,6 +239,13 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         return NothingDone(log, (line.restoreStamp.empty() ? "there is no copy of it, "
                                                            : "there is no such version, ") +
                                     from);
+    }
+    // A link, or a name the file shares with others, is no copy: it may lead into the live
+    // mailbox, which the restore would then read from and write over at once.
+    if (!disk.SoleName(from)) {
+        return NothingDone(log, (line.restoreStamp.empty() ? "the copy " : "the version ") + from +
+                                    " is a link or has other names too (hard links): no copy "
+                                    "of ours");
     }
     const std::string to = line.restoreTo.empty()
                                ? plan.source

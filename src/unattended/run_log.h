@@ -27,7 +27,7 @@ public:
     void Open(bool cut) {
         if (disk_.IsLink(path_)) return;
         bool complete = true;
-        const std::optional<std::string> old = cut ? disk_.ReadFile(path_, complete) : std::nullopt;
+        const std::optional<std::string> old = cut ? disk_.ReadFile(path_, complete, kWholeFile) : std::nullopt;
         if (old && complete && old->size() > kLogLimit * 3 / 4 &&
             !ReplaceWholeFile(disk_, path_, temporary_, CutLog(*old))) {
             return;

@@ -17,11 +17,13 @@ public:
     bool Absent(const std::string& path) override;
 
     // Reading, writing, moving and removing.
-    std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
+    std::optional<std::string> ReadFile(const std::string& path, bool& complete,
+                                        std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
+    bool SoleName(const std::string& path) override;
     bool ReplaceFileWith(const std::string& replacement, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     DiskError MakeDirectoryPath(const std::string& path) override;
@@ -42,6 +44,9 @@ public:
 private:
     // Whether the path, opened, reaches a file of another name: a link.
     bool LeadsElsewhere(const std::string& path);
+    // Whether a file open (with FILE_FLAG_OPEN_REPARSE_POINT) by that path is a plain file's
+    // one name (see SoleName).
+    bool SoleNameOf(void* file, const std::string& path);
 };
 
 } // namespace vintrel

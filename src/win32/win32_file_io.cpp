@@ -229,7 +229,8 @@ void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes)
     SetAttributesAt(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete) {
+std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete,
+                                               std::uint64_t limit) {
     // No writer meanwhile; a run that puts a new file in its place may (this one reads on).
     const Handle file(CreateFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
@@ -237,9 +238,15 @@ std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& co
     std::string bytes;
     char buffer[4096];
     complete = true;
-    for (;;) {
+    // The size a listing gives says nothing of a device (a link to one reads without end):
+    // the reads themselves stop one byte past the limit.
+    const std::uint64_t most = limit == ~0ULL ? limit : limit + 1;
+    while (bytes.size() < most) {
+        const std::uint64_t left = most - bytes.size();
         DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (!::ReadFile(file.get(), buffer,
+                        static_cast<DWORD>(left < sizeof buffer ? left : sizeof buffer), &got,
+                        nullptr)) {
             complete = false;
             break;
         }

@@ -294,22 +294,40 @@ std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path, DiskE
         return nullptr;
     }
     why = DiskError::AccessDenied; // a link, a folder, a file with other names
+    if (!SoleNameOf(file.get(), path)) return nullptr;
+    why = DiskError::None;
+    return std::make_unique<Win32HeldFile>(std::move(file));
+}
+
+bool Win32Disk::SoleNameOf(void* file, const std::string& path) {
+    // GetFileInformationByHandle (Windows 2000 and later) counts the names of the file itself
+    // where the handle was opened with FILE_FLAG_OPEN_REPARSE_POINT: a link opens as itself.
+    // A share may answer in part or not at all: then nothing is known, and it is no sole name.
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(file.get())) {
-        return nullptr;
+    if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(file)) {
+        return false;
     }
     // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's
     // own path must be the name asked for. (On Windows the flag opens the link itself.)
     if (system_calls::RunningUnderWine()) {
         const std::size_t cut = path.find_last_of("\\/");
         const std::string folder = FinalPath(cut == std::string::npos ? "." : path.substr(0, cut + 1));
-        if (folder.empty()) return nullptr;
+        if (folder.empty()) return false;
         const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        if (!SamePath(FinalPathOf(file.get()), WithFinalSeparator(folder) + name)) return nullptr;
+        if (!SamePath(FinalPathOf(file), WithFinalSeparator(folder) + name)) return false;
     }
-    why = DiskError::None;
-    return std::make_unique<Win32HeldFile>(std::move(file));
+    return true;
+}
+
+bool Win32Disk::SoleName(const std::string& path) {
+    // Only the attributes are read (FILE_READ_ATTRIBUTES), with every kind of sharing: it is
+    // asked whoever holds the file, and never touches its content.
+    const Handle file(CreateFileAt(path, FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    return file && SoleNameOf(file.get(), path);
 }
 
 } // namespace vintrel

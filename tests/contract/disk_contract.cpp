@@ -41,9 +41,9 @@ void CheckDiskContract(ContractPlace& place) {
         const std::optional<FileIdentity> one = d.Identity(x), two = d.Identity(y);
         return one && two && *one == *two;
     };
-    auto contents = [&](const std::string& path) {
+    auto contents = [&](const std::string& path, std::uint64_t limit = kWholeFile) {
         bool complete = true;
-        return d.ReadFile(path, complete).value_or("<none>");
+        return d.ReadFile(path, complete, limit).value_or("<none>");
     };
     auto opens = [&](const std::string& path, DiskError expected) {
         DiskError why = DiskError::None;
@@ -162,7 +162,8 @@ void CheckDiskContract(ContractPlace& place) {
                     opens(r + "\\none.pst", DiskError::NotFound) &&
                     opens(r + "\\none\\x.pst", DiskError::NotFound);
          }},
-        {"a file is read whole", [&] { return contents(a) == "mail"; }},
+        {"a file is read whole, or to a byte past a limit",
+         [&] { return contents(a) == "mail" && contents(a, 2) == "mai"; }},
         {"a new file never opens what stands there",
          [&] {
              return creates(a, DiskError::AccessDenied) && contents(a) == "mail" &&
@@ -184,7 +185,8 @@ void CheckDiskContract(ContractPlace& place) {
          [&] {
              DiskError why = DiskError::None;
              return !d.HoldSoleFile(r + "\\link", why) && !d.HoldSoleFile(r + "\\f", why) &&
-                    !d.HoldSoleFile(r + "\\none.pst", why) && d.HoldSoleFile(a, why) != nullptr;
+                    !d.HoldSoleFile(r + "\\none.pst", why) && d.HoldSoleFile(a, why) != nullptr &&
+                    d.SoleName(a) && !d.SoleName(r + "\\link") && !d.SoleName(r + "\\f");
          }},
         {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
         {"a file beyond MAX_PATH in a folder within it is made, read, replaced and removed",

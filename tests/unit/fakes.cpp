@@ -380,10 +380,13 @@ private:
 
 } // namespace
 
-std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete) {
+std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete,
+                                              std::uint64_t limit) {
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
+    if (endless.count(resolved)) return std::string(static_cast<std::size_t>(limit) + 1, '\0');
+    if (limit < f->second.size()) return f->second.substr(0, limit + 1);
     if (cutShort.count(resolved)) {
         complete = false;
         return f->second.substr(0, f->second.size() / 2);
@@ -538,6 +541,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     // A file some program holds open (without sharing its removal) stays.
     if (ownWriters.count(name) || HeldElsewhere(path)) return false;
     readOnly.erase(name);
+    otherNames.erase(name);
     marks.erase(name);
     lastWrite.erase(name);
     created.erase(name);
@@ -671,6 +675,7 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     const std::string contents = files[from];
     files.erase(from);
     links_.erase(to);
+    otherNames.erase(to); // a held file moved has no other name
     files[to] = contents;
     if (auto size = sizes.find(from); size != sizes.end()) {
         sizes[to] = size->second;

@@ -70,12 +70,17 @@ public:
         return readOnly.erase(Resolve(path)) > 0;
     }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
-    std::optional<std::string> ReadFile(const std::string& path, bool& complete) override;
+    std::optional<std::string> ReadFile(const std::string& path, bool& complete,
+                                        std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
+    bool SoleName(const std::string& path) override {
+        const std::string name = ResolveParent(path);
+        return files.count(name) && !links_.count(name) && !otherNames.count(name);
+    }
     void Pause(std::uint32_t milliseconds) override {
         pauses.push_back(milliseconds);
         if (whilePaused) whilePaused();
@@ -127,6 +132,7 @@ public:
     std::map<std::string, std::string, PathLess> files;
     PathSet unopenable; // ReadFile cannot open these
     PathSet cutShort;   // ReadFile fails half-way through these
+    PathSet endless;    // devices: ReadFile reads zero bytes from these without end
     PathSet unlookable; // there, but every lookup is denied (by any spelling, or this one)
     PathSet readOnly;   // files that copies and moves refuse to replace
     PathSet otherNames; // files known by other names too (hard links)

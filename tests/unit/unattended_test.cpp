@@ -367,6 +367,7 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         const char* logged;
         std::uint64_t step = 0; // of the target's times: FAT's 2 s; 0 exact
         std::uint64_t made = 0; // when the copy was made
+        bool hardLink = false;  // the copy's name is one of its file's names
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
         {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
@@ -381,6 +382,7 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         {"an hour apart", "mail", source + 3600 * kSecond, {"/backup", "C:\\Jobs"}, "copied"},
         {"another size", "mall!", source, {"/backup", "C:\\Jobs"}, "copied"},
         {"every file asked for", "mail", source, {"/backup", "/all", "C:\\Jobs"}, "copied"},
+        {"a hard link", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -388,6 +390,7 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = c.copyTime;
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
+        if (c.hardLink) disk.otherNames.insert("E:\\Bak\\Mail\\a.pst");
         disk.diskCalls.clear();
         echoed.clear();
         EXPECT_EQ(Run(c.arguments), kAllCopied);
@@ -576,6 +579,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.otherNames = {"C:\\Mail\\a.pst"}; // a second name: what it replaces cannot be kept
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("cannot be kept"), std::string::npos);
+    disk.otherNames = {"E:\\Bak\\Mail\\a.pst"}; // the copy's other name: the mailbox's?
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kNothingDone);
     disk.otherNames.clear();
     disk.files["C:\\Mail\\a.pst"] = "damaged again";
     disk.failCopyTo = {"C:\\Mail\\a.pst.~vr.~vt"}; // the disk fills up: the file stays
