@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "backup/backup.h"
+#include "backup/damage_check.h"
 #include "fakes.h"
 #include "profile/copy_record.h"
 #include "app/texts.h"
@@ -15,9 +16,6 @@ namespace {
 
 using test::Strings;
 using namespace std::string_literals;
-
-// A mailbox as the copy loop checks its first bytes.
-const std::string kPst("!BDN\0\0\0\0SM", 10), kFirst = kPst + "first";
 
 TEST(PlanBackup, MirrorsTheSourceDirectoryWithoutItsDriveBelowTheTarget) {
     struct Case {
@@ -52,7 +50,7 @@ class BackupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.targetPath = "E:\\Save\\";
-        disk.files["C:\\Mail\\a.pst"] = kFirst;
+        disk.files["C:\\Mail\\a.pst"] = "first";
         disk.files["C:\\Mail\\Deep\\b.wab"] = "second";
     }
     Strings Boxes() const {
@@ -83,7 +81,7 @@ TEST_F(BackupTest, EmptyTargetOrEmptyListDoesNothingAndSaysWhy) {
 TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\Deep\\b.wab|k|v", "C:\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], kFirst);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
     // The target's record names every destination before the first copy takes its name.
     EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"], "Mail\\a.pst\r\nMail\\Deep\\b.wab\r\n");
@@ -106,7 +104,7 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMa
     // Destination: "E:\Save\" (8) + 201 directory characters + the name.
     const std::string fits = std::string(255 - 8 - 201 - 4, 'n') + ".pst";
     const std::string tooLong = std::string(256 - 8 - 201 - 4, 'n') + ".pst";
-    disk.files[dir + fits] = kPst;
+    disk.files[dir + fits] = "ok";
     disk.files[dir + tooLong] = "long";
     state.profileList = {dir + tooLong + "|k|v", dir + fits + "|k|v", "C:\\Mail\\gone.pst|k|v"};
     RunBackup(state, disk, screen);
@@ -115,7 +113,7 @@ TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMa
                             [](const std::string& c) { return c.rfind("hold", 0) == 0; }),
               1)
         << "nothing is made for a refused entry, nor for a missing source";
-    EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], kPst);
+    EXPECT_EQ(disk.files["E:\\Save\\" + dir.substr(3) + fits], "ok");
     EXPECT_FALSE(disk.files.count("E:\\Save\\" + dir.substr(3) + tooLong));
     EXPECT_EQ(
         Boxes(),
@@ -172,7 +170,7 @@ TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive)
         disk.diskCalls.clear();
         screen.calls.clear();
         RunBackup(state, disk, screen);
-        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], kFirst);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
         EXPECT_TRUE(disk.readOnly.count("C:\\Mail\\a.pst"));
         EXPECT_TRUE(disk.diskCalls.empty()) << "nothing is written beside the source";
         EXPECT_EQ(Boxes(), (Strings{"box Error: a.pst" + std::string(kOntoItselfSuffix)}));
@@ -186,7 +184,7 @@ TEST_F(BackupTest, ACopyOntoItsOwnSourceIsRefusedHoweverTheTargetSpellsTheDrive)
         disk.unlookable = {hidden};
         screen.calls.clear();
         RunBackup(state, disk, screen);
-        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], kFirst);
+        EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "first");
         EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
     }
 }
@@ -317,9 +315,9 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         test::FakeDisk fresh;
         disk = fresh;
         screen.calls.clear();
-        disk.files["C:\\Mail\\a.pst"] = kFirst;
+        disk.files["C:\\Mail\\a.pst"] = "first";
         disk.files["D:\\Mail\\a.pst"] = "other drive";
-        disk.files["C:\\Other\\a.pst"] = kPst + "other";
+        disk.files["C:\\Other\\a.pst"] = "other";
         disk.files["C:\\Backup\\Mail\\a.pst"] = "live mail";
         state.targetPath = c.target;
         state.profileList.clear();
@@ -374,7 +372,7 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
                                 "box Error: a.pst Not backed up. Another listed file was copied to the "
                                 "same place, C:\\Other\\a.pst"}));
     EXPECT_EQ(disk.files["C:\\Backup\\Mail\\a.pst"], "live mail");
-    EXPECT_EQ(disk.files["C:\\Backup\\Other\\a.pst"], kPst + "other");
+    EXPECT_EQ(disk.files["C:\\Backup\\Other\\a.pst"], "other");
 }
 
 TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
@@ -399,11 +397,11 @@ TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsThe
     disk.readOnly.insert("C:\\Mail\\a.pst");
     RunBackup(state, disk, screen);
     ASSERT_TRUE(disk.readOnly.count("E:\\Save\\Mail\\a.pst")) << "carried from the source";
-    disk.files["C:\\Mail\\a.pst"] = kPst + "changed";
+    disk.files["C:\\Mail\\a.pst"] = "changed";
     disk.files["E:\\Save\\Mail\\a.pst.~vt"] = "left by a crashed run";
     disk.readOnly.insert("E:\\Save\\Mail\\a.pst.~vt");
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], kPst + "changed");
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "changed");
     EXPECT_TRUE(disk.readOnly.count("E:\\Save\\Mail\\a.pst"));
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
@@ -445,7 +443,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.readPiece = 2;
              disk.whileCopying = [&, calls = 0](const std::string&) mutable {
                  if (++calls == 1) disk.files[source].resize(1);
-                 if (calls == 2) disk.files[source] = kFirst;
+                 if (calls == 2) disk.files[source] = "first";
              };
          },
          CopyOutcome::SourceChanged},
@@ -508,7 +506,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         test::FakeDisk fresh;
         disk = fresh;
         screen.calls.clear();
-        disk.files[source] = kFirst;
+        disk.files[source] = "first";
         disk.lastWrite[source] = 5;
         disk.files["E:\\Save\\Mail\\a.pst"] = "earlier good copy";
         state.profileList = {source + "|k|v"};
@@ -518,7 +516,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         EXPECT_EQ(result.files[0].outcome, c.outcome);
         EXPECT_EQ(result.files[0].source, source);
         if (c.outcome == CopyOutcome::Copied) {
-            EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], kFirst);
+            EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
             EXPECT_EQ(disk.lastWrite["E:\\Save\\Mail\\a.pst"], 5u) << "the copy keeps the time";
             EXPECT_EQ(disk.marks["E:\\Save\\Mail\\a.pst"], disk.marks[source] & ~0x1100u);
             EXPECT_TRUE(Boxes().empty());
@@ -552,7 +550,7 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
         SCOPED_TRACE(c.what);
         test::FakeDisk fresh;
         disk = fresh;
-        disk.files["C:\\Mail\\a.pst"] = kFirst;
+        disk.files["C:\\Mail\\a.pst"] = "first";
         disk.files[copy] = "earlier";
         if (c.size) disk.sizes[copy] = c.size;
         disk.readOnly.insert(copy);
@@ -565,7 +563,7 @@ TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHo
         const bool held = c.heldFor > 4;
         EXPECT_EQ(file.outcome, held ? CopyOutcome::EarlierCopyHeld : CopyOutcome::Copied);
         EXPECT_EQ(file.holder, held ? "OUTLOOK.EXE" : "");
-        EXPECT_EQ(disk.files[copy], held ? "earlier" : kFirst);
+        EXPECT_EQ(disk.files[copy], held ? "earlier" : "first");
         EXPECT_EQ(disk.readOnly.count(copy), held ? 1u : 0u) << "the earlier copy keeps its mark";
         EXPECT_EQ(disk.files.size(), c.keep && !held ? 4u : 3u) << "a version only once copied";
         EXPECT_EQ(disk.pauses.size(), held ? 4u : c.heldFor) << "five tries at most";
@@ -588,7 +586,7 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     RunBackup(state, disk, screen);
     EXPECT_EQ(disk.files["C:\\Other\\victim.pst"], "not to be touched");
     EXPECT_TRUE(disk.readOnly.count("C:\\Other\\victim.pst"));
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], kFirst);
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(screen.statusFields[kMessageField], kAllBackedUpText);
     // One swapped in at the moment the new copy takes the name is not left there.
     disk.files.erase("E:\\Save\\Mail\\a.pst");
@@ -602,7 +600,7 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     disk.files["F:\\Elsewhere\\a.pst"] = "outside";
     bool swapped = false;
     disk.onOpenToCopy = [&](const std::string&) {
-        swapped = disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
+        swapped = disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere") || swapped;
     };
     for (const bool bind : {true, false}) {
         SCOPED_TRACE(bind);
@@ -632,14 +630,14 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
-    disk.files["C:\\Mail\\a.pst"] = kPst + std::string(10, 'x'); // ten pieces of two
+    disk.files["C:\\Mail\\a.pst"] = std::string(20, 'x'); // ten pieces of two
     disk.readPiece = 2;
     disk.whileCopying = [&](const std::string&) { screen.clock += kCopyPaintIntervalMs / 2; };
     state.profileList = {"C:\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
     EXPECT_EQ(screen.paints, 5) << "every second piece, when the interval has passed";
     EXPECT_EQ(screen.calls, (Strings{"status 0: " + std::string(kAllBackedUpText)}));
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], kPst + std::string(10, 'x'));
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], std::string(20, 'x'));
 }
 
 TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWindowPaints) {
@@ -657,7 +655,7 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         disk.diskCalls.clear();
         screen.paints = 0;
         RunBackup(state, disk, screen);
-        EXPECT_EQ(disk.files[copy], kFirst);
+        EXPECT_EQ(disk.files[copy], "first");
         EXPECT_EQ(disk.files.count(ReleasedCopyPath(copy)), 0u) << "a leftover goes too";
         const auto shrinks =
             std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
@@ -709,7 +707,7 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
             << "the swap alone";
         if (link) disk.RemoveFile(copy);
     }
-    EXPECT_EQ(disk.files[copy], kFirst);
+    EXPECT_EQ(disk.files[copy], "first");
     // A run that died between the move aside and the swap left nothing at the name: the next
     // run puts the earlier copy back first, its source gone or not; a half-made copy goes.
     disk.files.erase(copy);
@@ -786,6 +784,49 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 1);
     EXPECT_EQ(disk.files[copy], "night 5");
     EXPECT_TRUE(disk.files.count(copy + ".20000103-000000Z.bak"));
+}
+
+TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
+    const std::string pst("!BDN\xff\0\0\0SM", 10), zeros(kHeadSize, '\0');
+    struct Case {
+        const char* name;
+        std::string source, earlier; // earlier: "" for none
+        CopyOutcome outcome;
+        const char* damage;
+    };
+    const Case cases[] = {
+        {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
+        {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
+        {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
+        {"a.PST ", zeros + pst, pst, CopyOutcome::LooksDamaged,
+         "its first 64 KB are all zero bytes"},
+        {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,
+         "it holds nothing but zero bytes"},
+        {"a.dbx", "\xCF\xAD\x12\xFF", "\xCF\xAD\x12\xFE", CopyOutcome::LooksDamaged,
+         "it does not begin as a .dbx file does"},
+        {"a.pst", pst.substr(0, 8) + "SO", "", CopyOutcome::Copied, "it does not begin as a .pst file does"},
+        {"a.pst", "", "", CopyOutcome::Copied, "it is empty"},
+        {"a.pst", zeros, "zeroed too", CopyOutcome::Copied, "its first 64 KB are all zero bytes"},
+        {"a.wab", zeros, "book", CopyOutcome::Copied, ""},
+    };
+    struct Quiet : BackupReporter {
+        void FileDone(const FileResult&) override {}
+    } quiet;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + c.source.substr(0, 12));
+        disk = test::FakeDisk();
+        const std::string copy = "E:\\Save\\Mail\\"s + c.name;
+        disk.files["C:\\Mail\\"s + c.name] = c.source;
+        disk.readPiece = 4; // the first 64 KB come in many pieces
+        if (!c.earlier.empty()) disk.files[copy] = c.earlier;
+        const BackupResult result = BackUpEntries("E:\\Save\\", {"C:\\Mail\\"s + c.name},
+                                                  disk, nullptr, quiet, false, 1);
+        EXPECT_EQ(result.files[0].outcome, c.outcome);
+        EXPECT_EQ(result.files[0].damage, c.damage);
+        EXPECT_EQ(disk.files[copy], c.outcome == CopyOutcome::Copied ? c.source : c.earlier);
+        EXPECT_EQ(disk.files.count(VersionPath(copy, 0)),
+                  c.outcome == CopyOutcome::Copied && !c.earlier.empty() ? 1u : 0u);
+    }
 }
 
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {

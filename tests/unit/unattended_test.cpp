@@ -145,6 +145,7 @@ TEST(UnattendedLog, EachReasonInWords) {
         {CopyOutcome::EarlierCopyHeld,
          "not copied: the earlier copy is open in another program; close it and try again"},
         {CopyOutcome::NoSpace, "not copied: not enough space on the target"},
+        {CopyOutcome::LooksDamaged, "not copied: it looks damaged: the last good copy is kept"},
     };
     for (const auto& [outcome, text] : cases) {
         EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", "", "", ""}), text);
