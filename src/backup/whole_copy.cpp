@@ -69,9 +69,10 @@ bool Astray(const CopyWay& way, FileWriter& copy) {
     return !landed.empty() && !LiesBelow(landed, way.targetFinalPath);
 }
 
-// Whether an earlier copy stands at the destination whose first bytes show no damage. One that
-// cannot be opened to be read is left to the swap, as ever: another program that holds it
-// (the mail program with the copy open) keeps it from being replaced, and says so.
+// Whether an earlier copy stands at the destination whose first bytes show no damage. One whose
+// first bytes cannot be read is not shown whole, and is left to the swap, as ever: another
+// program that holds it (the mail program with the copy open) keeps it from being replaced,
+// and the run says so.
 bool GoodEarlierCopy(Disk& disk, const std::string& destination) {
     const std::optional<std::uint32_t> marks = disk.Attributes(destination);
     if (!marks || (*marks & kAttributeDirectory)) return false;
@@ -81,8 +82,7 @@ bool GoodEarlierCopy(Disk& disk, const std::string& destination) {
     std::string head(kHeadSize, '\0');
     std::size_t have = 0;
     for (std::size_t got = 1; have < kHeadSize && got > 0; have += got) {
-        // A read that fails part-way shows nothing of the copy: it is kept.
-        if (!earlier->Read(head.data() + have, kHeadSize - have, got)) return true;
+        if (!earlier->Read(head.data() + have, kHeadSize - have, got)) return false;
     }
     head.resize(have);
     return WhyDamaged(destination, head).empty();
