@@ -69,6 +69,9 @@ inline constexpr const char* kNoSpaceSuffix = " Not backed up. Not enough space 
 inline constexpr const char* kEarlierCopyHeldSuffix =
     " Not backed up. The earlier copy is open in another program";
 inline constexpr const char* kCloseItText = "; close it and try again";
+// Why it looks damaged follows, in brackets: " (it is cut short (3 bytes))".
+inline constexpr const char* kLooksDamagedSuffix =
+    " Not backed up. It looks damaged: the last good copy is kept";
 
 // The word on the last scheduled run, in a box once the window shows: how the run went, when
 // one last backed up every file, and where its log is.

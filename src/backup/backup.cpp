@@ -69,7 +69,8 @@ public:
           reporter_(reporter),
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
-          others_(entries.size()), notKept_(entries.size()), details_(entries.size()) {
+          others_(entries.size()), notKept_(entries.size()), details_(entries.size()),
+          damage_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -211,9 +212,12 @@ private:
         // and a real copy takes its name. One that cannot be removed is not written through.
         if (LinkAtDestination(plan) && !disk_.RemoveFile(plan.destination))
             return CopyOutcome::ThroughLink;
+        std::string damage;
         const CopyOutcome outcome =
             CopyWholeFile(disk_, pacer_, plan.source, plan.destination, plan.destinationDirectory,
-                          buffer_, keep_, &notKept_[i], &way);
+                          buffer_, keep_, &notKept_[i], &way, &damage);
+        if (outcome == CopyOutcome::Copied || outcome == CopyOutcome::LooksDamaged)
+            damage_[i] = damage;
         if (outcome == CopyOutcome::Copied) Written(i);
         if (outcome == CopyOutcome::NoSpace) details_[i] = way.noSpace;
         return outcome;
@@ -336,7 +340,7 @@ private:
     void Done(std::size_t i, CopyOutcome outcome) {
         const BackupPlan& plan = plans_[i];
         FileResult file{plan.source, plan.fileName, outcome, "", others_[i], notKept_[i],
-                        details_[i]};
+                        details_[i], damage_[i]};
         if (outcome == CopyOutcome::InUse) file.holder = disk_.HolderOf(plan.source);
         if (outcome == CopyOutcome::EarlierCopyHeld) file.holder = disk_.HolderOf(plan.destination);
         reporter_.FileDone(file);
@@ -434,6 +438,7 @@ private:
     std::vector<std::string> others_; // the other listed file an entry gave way to
     std::vector<std::string> notKept_; // why an earlier copy could not be kept as a version
     std::vector<std::string> details_; // what a refusal says besides (FileResult::detail)
+    std::vector<std::string> damage_;  // why a file looks damaged (FileResult::damage)
     std::vector<char> buffer_;
     BackupResult result_;
 };

@@ -26,6 +26,9 @@ struct FileResult {
     // With NotRecorded: the record and why it cannot be written ("E:\\Save\\Vintrel Copies.txt
     // is read-only"); with NoSpace: what it needs and what the target has.
     std::string detail;
+    // Copied, or LooksDamaged: why its first bytes show damage (copied where no earlier copy
+    // that looks whole was there to keep).
+    std::string damage;
 };
 
 // What a run did, one result per listed file, in the order they were handled.

@@ -53,6 +53,8 @@ private:
             return kNotRecordedSuffix + (file.detail.empty() ? "" : ": " + file.detail);
         case CopyOutcome::NoSpace:
             return kNoSpaceSuffix + (file.detail.empty() ? "" : " (" + file.detail + ")");
+        case CopyOutcome::LooksDamaged:
+            return kLooksDamagedSuffix + (file.damage.empty() ? "" : " (" + file.damage + ")");
         case CopyOutcome::EarlierCopyHeld:
             return kEarlierCopyHeldSuffix +
                    (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;

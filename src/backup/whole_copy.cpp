@@ -1,6 +1,7 @@
 #include "backup/whole_copy.h"
 
 #include "app/paths.h"
+#include "backup/damage_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,15 +69,68 @@ bool Astray(const CopyWay& way, FileWriter& copy) {
     return !landed.empty() && !LiesBelow(landed, way.targetFinalPath);
 }
 
+// Whether an earlier copy stands at the destination whose first bytes show no damage. One whose
+// first bytes cannot be read is not shown whole, and is left to the swap, as ever: another
+// program that holds it (the mail program with the copy open) keeps it from being replaced,
+// and the run says so.
+bool GoodEarlierCopy(Disk& disk, const std::string& destination) {
+    const std::optional<std::uint32_t> marks = disk.Attributes(destination);
+    if (!marks || (*marks & kAttributeDirectory)) return false;
+    DiskError why = DiskError::None;
+    std::unique_ptr<FileSource> earlier = disk.OpenToCopy(destination, why);
+    if (!earlier) return false;
+    std::string head(kHeadSize, '\0');
+    std::size_t have = 0;
+    for (std::size_t got = 1; have < kHeadSize && got > 0; have += got) {
+        if (!earlier->Read(head.data() + have, kHeadSize - have, got)) return false;
+    }
+    head.resize(have);
+    return WhyDamaged(destination, head).empty();
+}
+
+// The check of a source's first bytes, made on the pieces the copy reads: no byte is read for
+// it alone, and the earlier copy's first bytes only when the source's show damage.
+class DamageGate {
+public:
+    DamageGate(Disk& disk, const std::string& source, const std::string& destination,
+               std::string* damage)
+        : disk_(disk), source_(source), destination_(destination), damage_(damage),
+          decided_(!damage || !HeadChecked(source)) {}
+
+    // Takes the next piece read (an empty one at the end); true when the copy is to stop: the
+    // source looks damaged and the earlier copy does not.
+    bool Stops(const char* data, std::size_t size) {
+        if (decided_) return false;
+        std::string_view head(data, std::min(size, kHeadSize));
+        if (!head_.empty() || (size > 0 && size < kHeadSize)) {
+            head_.append(data, std::min(size, kHeadSize - head_.size()));
+            if (size > 0 && head_.size() < kHeadSize) return false;
+            head = head_;
+        }
+        decided_ = true;
+        *damage_ = WhyDamaged(source_, head);
+        return !damage_->empty() && GoodEarlierCopy(disk_, destination_);
+    }
+
+private:
+    Disk& disk_;
+    const std::string& source_;
+    const std::string& destination_;
+    std::string* damage_;
+    bool decided_;
+    std::string head_; // the first bytes, where they came in more than one piece
+};
+
 // Reads the whole source into the copy. The source must end as it began: same size, same
 // last-write time, and every byte of it read.
 CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& before,
-                     PaintPacer& pacer, std::vector<char>& buffer) {
+                     PaintPacer& pacer, std::vector<char>& buffer, DamageGate& gate) {
     std::uint64_t copied = 0;
     for (;;) {
         std::size_t got = 0;
         if (!source.Read(buffer.data(), buffer.size(), got))
             return OutcomeOf(Side::Source, source.Failure());
+        if (gate.Stops(buffer.data(), got)) return CopyOutcome::LooksDamaged;
         if (got == 0) break;
         if (!copy.Write(buffer.data(), got)) return OutcomeOf(Side::Target, copy.Failure());
         copied += got;
@@ -314,7 +368,8 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
 
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sourcePath,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer, int keep, std::string* notKept, CopyWay* way) {
+                          std::vector<char>& buffer, int keep, std::string* notKept, CopyWay* way,
+                          std::string* damage) {
     DiskError why = DiskError::None;
     std::unique_ptr<FileSource> source = disk.OpenToCopy(sourcePath, why);
     if (!source) return OutcomeOf(Side::Source, why);
@@ -341,7 +396,8 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         CreateTemporaryFile(disk, TemporaryCopyPath(destination), temporary, why);
     if (!copy) return OutcomeOf(Side::Target, why);
     if (buffer.empty()) buffer.resize(kCopyChunk);
-    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer);
+    DamageGate gate(disk, sourcePath, destination, damage);
+    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer, gate);
     source.reset();
     if (outcome == CopyOutcome::Copied) {
         // A new file is archive-marked already; only other marks cost a call.

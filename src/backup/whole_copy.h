@@ -52,6 +52,7 @@ enum class CopyOutcome {
     Unchanged,        // its copy has its size and time already: left alone
     EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
     NoSpace,          // the target has less free space than the copy needs: nothing written
+    LooksDamaged,     // its first bytes show damage, the earlier copy's do not: that one is kept
     Failed,           // any other source, target or disk error
 };
 
@@ -118,9 +119,12 @@ std::string SizeText(std::uint64_t bytes);
 // (NoSpace, and with a `way` its noSpace says the sizes); where that cannot be asked, it is.
 // With a `way`, nothing is swapped in that was made outside its folder, and a swap that put the
 // copy outside the target is undone (LinkSwappedIn).
+// With `damage`, the source's first bytes are checked as the copy reads them (see WhyDamaged):
+// one that looks damaged never replaces an earlier copy that does not (LooksDamaged: nothing
+// written, no version made), and `damage` says why it looks damaged, copied or not.
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
                           const std::string& destination, const std::string& destinationDirectory,
                           std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr,
-                          CopyWay* way = nullptr);
+                          CopyWay* way = nullptr, std::string* damage = nullptr);
 
 } // namespace vintrel

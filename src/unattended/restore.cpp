@@ -276,7 +276,9 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         return NotRestored(log, to, "its note, " + folder + kRestoreNoteName +
                                         ", cannot be written beside the profile");
     }
-    // The whole copy under the temporary name, flushed, with the copy's time and marks.
+    // The whole copy under the temporary name, flushed, with the copy's time and marks. Its
+    // first bytes are not checked for damage: the user chose this copy to have back, and the
+    // file it replaces is kept as a version whatever either looks like.
     PaintPacer pacer(nullptr);
     std::vector<char> buffer;
     CopyWay way; // no target to keep to: only the room a large copy needs is told
@@ -295,7 +297,7 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
             return NotRestored(log, to, "not enough space on its disk (" + way.noSpace + ")");
         }
         if (outcome == CopyOutcome::DiskFull) return NotRestored(log, to, "its disk is full");
-        const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", "", ""});
+        const std::string why = OutcomeText({from, plan.fileName, outcome, "", "", "", "", ""});
         return NotRestored(log, to, why.substr(why.find(": ") + 2));
     }
     // Nothing is lost: the file it replaces is kept as a version, never removed.

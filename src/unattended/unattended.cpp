@@ -78,6 +78,9 @@ std::string OutcomeText(const FileResult& file) {
     switch (file.outcome) {
     case CopyOutcome::Copied:
         return file.notKept.empty() ? "copied" : "copied; previous copy not kept: " + file.notKept;
+    case CopyOutcome::LooksDamaged:
+        return "not copied: it looks damaged: the last good copy is kept" +
+               (file.damage.empty() ? std::string() : " (" + file.damage + ")");
     case CopyOutcome::Unchanged:
         return "unchanged";
     case CopyOutcome::SourceMissing:

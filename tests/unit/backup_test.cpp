@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "backup/backup.h"
+#include "backup/damage_check.h"
 #include "fakes.h"
 #include "profile/copy_record.h"
 #include "app/texts.h"
@@ -603,7 +604,7 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     disk.files["F:\\Elsewhere\\a.pst"] = "outside";
     bool swapped = false;
     disk.onOpenToCopy = [&](const std::string&) {
-        swapped = disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
+        swapped = disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere") || swapped;
     };
     for (const bool bind : {true, false}) {
         SCOPED_TRACE(bind);
@@ -794,6 +795,49 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
         BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, row.keep);
         const std::string c = disk.files[copy + ".16010101-000000Z.bak"]; // the copy's version
         EXPECT_EQ(disk.files[e] + c + disk.files[l], row.left) << row.lMade << row.copyMade;
+    }
+}
+
+TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
+    const std::string pst("!BDN\xff\0\0\0SM", 10), zeros(kHeadSize, '\0');
+    struct Case {
+        const char* name;
+        std::string source, earlier; // earlier: "" for none
+        CopyOutcome outcome;
+        const char* damage;
+    };
+    const Case cases[] = {
+        {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
+        {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
+        {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
+        {"a.PST ", zeros + pst, pst, CopyOutcome::LooksDamaged,
+         "its first 64 KB are all zero bytes"},
+        {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,
+         "it holds nothing but zero bytes"},
+        {"a.dbx", "\xCF\xAD\x12\xFF", "\xCF\xAD\x12\xFE", CopyOutcome::LooksDamaged,
+         "it does not begin as a .dbx file does"},
+        {"a.pst", pst.substr(0, 8) + "SO", "", CopyOutcome::Copied, "it does not begin as a .pst file does"},
+        {"a.pst", "", "", CopyOutcome::Copied, "it is empty"},
+        {"a.pst", zeros, "zeroed too", CopyOutcome::Copied, "its first 64 KB are all zero bytes"},
+        {"a.wab", zeros, "book", CopyOutcome::Copied, ""},
+    };
+    struct Quiet : BackupReporter {
+        void FileDone(const FileResult&) override {}
+    } quiet;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + c.source.substr(0, 12));
+        disk = test::FakeDisk();
+        const std::string copy = "E:\\Save\\Mail\\"s + c.name;
+        disk.files["C:\\Mail\\"s + c.name] = c.source;
+        disk.readPiece = 4; // the first 64 KB come in many pieces
+        if (!c.earlier.empty()) disk.files[copy] = c.earlier;
+        const BackupResult result = BackUpEntries("E:\\Save\\", {"C:\\Mail\\"s + c.name},
+                                                  disk, nullptr, quiet, false, 1);
+        EXPECT_EQ(result.files[0].outcome, c.outcome);
+        EXPECT_EQ(result.files[0].damage, c.damage);
+        EXPECT_EQ(disk.files[copy], c.outcome == CopyOutcome::Copied ? c.source : c.earlier);
+        EXPECT_EQ(disk.files.count(VersionPath(copy, 0)),
+                  c.outcome == CopyOutcome::Copied && !c.earlier.empty() ? 1u : 0u);
     }
 }
 

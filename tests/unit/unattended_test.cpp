@@ -145,17 +145,18 @@ TEST(UnattendedLog, EachReasonInWords) {
         {CopyOutcome::EarlierCopyHeld,
          "not copied: the earlier copy is open in another program; close it and try again"},
         {CopyOutcome::NoSpace, "not copied: not enough space on the target"},
+        {CopyOutcome::LooksDamaged, "not copied: it looks damaged: the last good copy is kept"},
     };
     for (const auto& [outcome, text] : cases) {
-        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", "", ""}), text);
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", "", "", ""}), text);
     }
-    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::NoSpace, "", "", "", "needs 2.0 GB"}),
+    EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::NoSpace, "", "", "", "needs 2.0 GB", ""}),
               "not copied: not enough space on the target (needs 2.0 GB)");
     EXPECT_EQ(
-        OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", "", ""}),
+        OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::InUse, "Microsoft Outlook", "", "", "", ""}),
         "not copied: the file is in use by Microsoft Outlook");
     EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::Copied, "", "", "it could not be "
-                                                                             "renamed", ""}),
+                                                                             "renamed", "", ""}),
               "copied; previous copy not kept: it could not be renamed");
 }
 

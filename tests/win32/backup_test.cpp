@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -235,7 +236,8 @@ class WrittenMeanwhileDisk : public Win32Disk {
 public:
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override {
         auto source = Win32Disk::OpenToCopy(path, why);
-        if (!source) return source;
+        // Only the source, opened first, is written to: not the earlier copy read after it.
+        if (!source || std::exchange(opened_, true)) return source;
         class Source : public FileSource {
         public:
             Source(std::unique_ptr<FileSource> inner, std::string path)
@@ -259,6 +261,7 @@ public:
         };
         return std::make_unique<Source>(std::move(source), path);
     }
+    bool opened_ = false;
 };
 
 TEST_F(RealBackupTest, ASourceWrittenToDuringItsCopyKeepsTheEarlierCopy) {

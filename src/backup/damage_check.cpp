@@ -1,0 +1,56 @@
+#include "backup/damage_check.h"
+
+#include <algorithm>
+
+#include "app/paths.h"
+
+namespace vintrel {
+
+namespace {
+
+// Whether a name ends in `ending` (".pst"), in any case, final spaces and dots dropped.
+bool KindIs(const std::string& path, std::string_view ending) {
+    const std::size_t last = path.find_last_not_of(" .");
+    const std::string name = last == std::string::npos ? "" : path.substr(0, last + 1);
+    return name.size() >= ending.size() &&
+           SamePath(name.substr(name.size() - ending.size()), std::string(ending));
+}
+
+} // namespace
+
+bool HeadChecked(const std::string& path) {
+    return !KindIs(path, ".wab") && !KindIs(path, ".pab");
+}
+
+std::string WhyDamaged(const std::string& path, std::string_view head) {
+    if (!HeadChecked(path)) return "";
+    head = head.substr(0, kHeadSize);
+    if (head.empty()) return "it is empty";
+    if (std::all_of(head.begin(), head.end(), [](char c) { return c == '\0'; })) {
+        return head.size() == kHeadSize ? "its first 64 KB are all zero bytes"
+                                        : "it holds nothing but zero bytes";
+    }
+    // The signature, and how many bytes it takes.
+    std::string_view signature;
+    std::size_t length = 0;
+    const char* kind = "";
+    if (KindIs(path, ".pst")) {
+        signature = std::string_view("!BDN\0\0\0\0SM", 10);
+        length = 10;
+        kind = ".pst";
+    } else if (KindIs(path, ".dbx")) {
+        signature = "\xCF\xAD\x12\xFE";
+        length = 4;
+        kind = ".dbx";
+    }
+    if (length == 0) return "";
+    if (head.size() < length) return "it is cut short (" + std::to_string(head.size()) + " bytes)";
+    // The four bytes between "!BDN" and "SM" are a checksum, anything.
+    for (std::size_t i = 0; i < length; ++i) {
+        if ((i < 4 || i >= 8) && head[i] != signature[i])
+            return std::string("it does not begin as a ") + kind + " file does";
+    }
+    return "";
+}
+
+} // namespace vintrel
