@@ -314,6 +314,22 @@ std::string VersionPath(const std::string& destination, std::uint64_t lastWriteT
     return destination + "." + StampOf(lastWriteTime) + "Z.bak";
 }
 
+std::string StampedVersionPath(const std::string& destination, const std::string& stamp) {
+    return destination + "." + stamp.substr(0, 15) + "Z" + stamp.substr(15) + ".bak";
+}
+
+std::string FreeVersionPath(Disk& disk, const std::string& destination,
+                            std::uint64_t lastWriteTime) {
+    const std::string plain = VersionPath(destination, lastWriteTime);
+    if (disk.Absent(plain)) return plain;
+    const std::string stem = plain.substr(0, plain.size() - 4); // without ".bak"
+    for (int number = 2; number <= 99; ++number) {
+        const std::string numbered = stem + "-" + std::to_string(number) + ".bak";
+        if (disk.Absent(numbered)) return numbered;
+    }
+    return "";
+}
+
 bool IsVersionOf(const std::string& name, const std::string& fileName) {
     // "<file name>.YYYYMMDD-HHMMSSZ.bak", or "<file name>.YYYYMMDD-HHMMSSZ-N.bak" (N 2 to 99),
     // the name a restore keeps a second file of the same time under.

@@ -84,6 +84,16 @@ void ClearLeftovers(Disk& disk, const std::string& destination);
 // UTC ("20261208-140305"), "Z.bak".
 std::string VersionPath(const std::string& destination, std::uint64_t lastWriteTime);
 
+// The version a stamp of the command line names: "20261208-140305" is
+// "….20261208-140305Z.bak", "20261208-140305-2" "….20261208-140305Z-2.bak".
+std::string StampedVersionPath(const std::string& destination, const std::string& stamp);
+
+// The name a file is kept under as a version where nothing may be written over: its version's
+// name, or where that is taken (a restore of a file whose time is its copy's, twice), the first
+// free one numbered from 2 ("a.pst.20261208-140305Z-2.bak"). Empty when all are taken.
+std::string FreeVersionPath(Disk& disk, const std::string& destination,
+                            std::uint64_t lastWriteTime);
+
 // Whether a file name is a version of the given one (nothing else is ever removed as one).
 bool IsVersionOf(const std::string& name, const std::string& fileName);
 

@@ -44,20 +44,6 @@ bool SamePlace(Disk& disk, const std::string& a, const std::string& b) {
     return SamePath(a, b);
 }
 
-// The name the file a restore replaces is kept under: its version's name, or where that is
-// taken (a restore of a file whose time is its copy's, twice), the first free one numbered from
-// 2 ("a.pst.20261208-140305Z-2.bak"). Nothing is ever written over. Empty when all are taken.
-std::string FreeVersionPath(Disk& disk, const std::string& path, std::uint64_t lastWriteTime) {
-    const std::string plain = VersionPath(path, lastWriteTime);
-    if (disk.Absent(plain)) return plain;
-    const std::string stem = plain.substr(0, plain.size() - 4); // without ".bak"
-    for (int number = 2; number <= 99; ++number) {
-        const std::string numbered = stem + "-" + std::to_string(number) + ".bak";
-        if (disk.Absent(numbered)) return numbered;
-    }
-    return "";
-}
-
 // The temporary file a restore makes its copy in, beside the file it restores.
 std::string RestoreTemporaryPath(const std::string& to) {
     return to + ".~vr";
@@ -228,12 +214,9 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
     }
     if (!entry) return NothingDone(log, "\"" + line.restoreFile + "\" is not listed in the profile");
     const BackupPlan plan = PlanBackup(contents.targetPath, *entry);
-    // "20261208-140305" is "….20261208-140305Z.bak", "20261208-140305-2" "….20261208-140305Z-2.bak".
-    const std::string from =
-        plan.destination + (line.restoreStamp.empty()
-                                ? ""
-                                : "." + line.restoreStamp.substr(0, 15) + "Z" +
-                                      line.restoreStamp.substr(15) + ".bak");
+    const std::string from = line.restoreStamp.empty()
+                                 ? plan.destination
+                                 : StampedVersionPath(plan.destination, line.restoreStamp);
     const std::optional<std::uint32_t> there = disk.Attributes(from);
     if (!there || (*there & kAttributeDirectory)) {
         return NothingDone(log, (line.restoreStamp.empty() ? "there is no copy of it, "
