@@ -20,7 +20,7 @@ VINTREL_INSTALLING=1
 source "$(dirname "$0")/wine-trees.sh"
 unset VINTREL_INSTALLING
 
-packages=(cmake ninja-build make g++ clang googletest libgtest-dev
+packages=(cmake ninja-build make g++ clang googletest libgtest-dev libxxhash-dev
           g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 xvfb xauth x11-utils imagemagick fonts-liberation fonts-wine xdotool file)

@@ -10,6 +10,7 @@
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/probe.h"
+#include "profile/record_file.h"
 #include "profile/copy_record.h"
 
 namespace vintrel {
@@ -167,36 +168,22 @@ private:
     // holds already (their copies are there, recorded). Those lines stay in any case.
     std::optional<std::string> Record(const std::vector<std::string>& destinations,
                                       std::set<std::string>& known) {
-        const std::string path = targetFolder_ + kCopyRecordName;
-        const std::optional<DiskEntry> there = disk_.FindEntry(path);
-        if (there && there->size > kCopyRecordLimit)
-            return path + " is larger than a record of ours would be";
-        // A link there leads to a file that is not ours (a device that reads without end):
-        // it is never read, nor replaced.
-        if (there && disk_.IsLink(path)) return path + " is a link, no record of ours";
-        bool complete = true;
-        // The listing's size says nothing of what the name leads to: read to the limit alone.
-        const std::optional<std::string> old = disk_.ReadFile(path, complete, kCopyRecordLimit);
-        if (old && old->size() > kCopyRecordLimit)
-            return path + " is larger than a record of ours would be";
-        if (old ? !complete : !disk_.Absent(path)) return path + " cannot be read in full";
-        std::vector<std::string> lines = old ? ReadCopyRecord(*old) : std::vector<std::string>{};
-        for (const std::string& line : lines)
-            known.insert(PathKey(line));
-        std::set<std::string> all = known;
-        const std::size_t before = lines.size();
-        for (const std::string& destination : destinations) {
-            if (all.insert(PathKey(destination)).second) lines.push_back(destination);
-        }
-        if (old && lines.size() == before) return std::nullopt;
-        if (ReplaceWholeFile(disk_, path, targetFolder_ + kCopyRecordTemporaryName,
-                             CopyRecordText(lines))) {
-            return std::nullopt;
-        }
-        const std::optional<std::uint32_t> marks = disk_.Attributes(path);
-        if (marks && (*marks & kAttributeDirectory)) return path + " is a folder";
-        if (marks && (*marks & kAttributeReadOnly)) return path + " is read-only";
-        return path + " cannot be written (access denied, or the disk full)";
+        std::vector<RecordedCopy> read;
+        const std::optional<std::string> why = UpdateRecordFile(
+            disk_, targetFolder_,
+            [&](std::vector<RecordedCopy>& lines) {
+                std::set<std::string> all;
+                for (const RecordedCopy& line : lines)
+                    all.insert(PathKey(line.path));
+                for (const std::string& destination : destinations) {
+                    if (all.insert(PathKey(destination)).second)
+                        lines.push_back(RecordedCopy{destination, std::nullopt, std::nullopt});
+                }
+            },
+            &read);
+        for (const RecordedCopy& line : read)
+            known.insert(PathKey(line.path));
+        return why;
     }
 
     CopyOutcome Copy(std::size_t i) {
@@ -206,7 +193,8 @@ private:
         // A source that is not there gets no folder made for its copy.
         if (!disk_.Attributes(plan.source) && disk_.Absent(plan.source))
             return CopyOutcome::SourceMissing;
-        CopyWay way{targetFinalPath_, nullptr, ""};
+        CopyWay way;
+        way.targetFinalPath = targetFinalPath_;
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
         // A link at the copy's name is no copy: the link itself goes (never what it leads to),
         // and a real copy takes its name. One that cannot be removed is not written through.

@@ -1,6 +1,7 @@
 #include "backup/whole_copy.h"
 
 #include "app/paths.h"
+#include "backup/checksum.h"
 #include "backup/damage_check.h"
 
 #include <algorithm>
@@ -124,7 +125,8 @@ private:
 // Reads the whole source into the copy. The source must end as it began: same size, same
 // last-write time, and every byte of it read.
 CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& before,
-                     PaintPacer& pacer, std::vector<char>& buffer, DamageGate& gate) {
+                     PaintPacer& pacer, std::vector<char>& buffer, DamageGate& gate,
+                     Checksum* sum) {
     std::uint64_t copied = 0;
     for (;;) {
         std::size_t got = 0;
@@ -133,6 +135,7 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
         if (gate.Stops(buffer.data(), got)) return CopyOutcome::LooksDamaged;
         if (got == 0) break;
         if (!copy.Write(buffer.data(), got)) return OutcomeOf(Side::Target, copy.Failure());
+        if (sum) sum->Add(buffer.data(), got);
         copied += got;
         pacer.Tick();
     }
@@ -413,7 +416,13 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (!copy) return OutcomeOf(Side::Target, why);
     if (buffer.empty()) buffer.resize(kCopyChunk);
     DamageGate gate(disk, sourcePath, destination, damage);
-    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer, gate);
+    std::optional<Checksum> sum;
+    if (way && way->checksum) sum.emplace();
+    CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer, gate, sum ? &*sum : nullptr);
+    if (outcome == CopyOutcome::Copied && way) {
+        way->made = CopyState{before->size, before->lastWriteTime, std::nullopt};
+        if (sum) way->made->checksum = sum->Value();
+    }
     source.reset();
     if (outcome == CopyOutcome::Copied) {
         // A new file is archive-marked already; only other marks cost a call.

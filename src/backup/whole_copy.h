@@ -7,6 +7,7 @@
 
 #include "app/disk.h"
 #include "app/screen.h"
+#include "profile/copy_record.h"
 
 namespace vintrel {
 
@@ -111,6 +112,11 @@ struct CopyWay {
     std::string targetFinalPath;
     HeldFolder* folder = nullptr;
     std::string noSpace; // with NoSpace: "needs 20.0 GB, has 5.0 GB"
+    // Whether the checksum of the bytes is taken as they are written (only a measurement of
+    // what it costs goes without).
+    bool checksum = true;
+    // With Copied: the copy as it was made, its checksum where taken.
+    std::optional<CopyState> made;
 };
 
 // A size as people read it: "512 bytes", "1.5 KB", "20.0 GB" (units of 1024, as Windows

@@ -8,6 +8,7 @@
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
+#include "profile/record_file.h"
 #include "profile/copy_record.h"
 #include "app/texts.h"
 
@@ -150,16 +151,11 @@ public:
     void Read(Disk& disk, const std::string& folder) {
         // A record that cannot be read hides nothing; nor does a link (it may lead to a device
         // that reads without end), nor one found longer than ours would be.
-        const std::string path = folder + kCopyRecordName;
-        bool complete = true;
-        const std::optional<std::string> bytes =
-            disk.IsLink(path) ? std::nullopt : disk.ReadFile(path, complete, kCopyRecordLimit);
-        if (!bytes || bytes->size() > kCopyRecordLimit) return;
-        std::vector<std::string> paths = ReadCopyRecord(*bytes);
-        // A read that failed part-way may have cut the last line short.
-        if (!complete && !paths.empty()) paths.pop_back();
-        for (const std::string& path : paths)
-            keys_.insert(PathKey(folder + path));
+        std::string why;
+        const std::optional<std::vector<RecordedCopy>> copies = ReadRecordFile(disk, folder, why);
+        if (!copies) return;
+        for (const RecordedCopy& copy : *copies)
+            keys_.insert(PathKey(folder + copy.path));
     }
     bool Names(const std::string& path) const { return !keys_.empty() && keys_.count(PathKey(path)); }
 

@@ -3,11 +3,13 @@
 #include "app/paths.h"
 #include "profile/profile_format.h"
 
+#include <cstring>
+
 namespace vintrel {
 
 std::optional<std::string> PathBelow(const std::string& relative) {
     if (relative.empty() || IsPathSeparator(relative[0]) ||
-        relative.find_first_of(":*?") != std::string::npos) {
+        relative.find_first_of(":*?\t") != std::string::npos) {
         return std::nullopt;
     }
     std::vector<std::string> names;
@@ -16,16 +18,12 @@ std::optional<std::string> PathBelow(const std::string& relative) {
         std::size_t end = at;
         while (end < relative.size() && !IsPathSeparator(relative[end]))
             ++end;
-        std::string name = relative.substr(at, end - at);
-        // Windows drops the dots and spaces a name ends in ("Mail." is "Mail").
-        if (name != "." && name != "..") {
-            while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-                name.pop_back();
-        }
+        const std::string name = relative.substr(at, end - at);
         if (name == "..") {
             if (names.empty()) return std::nullopt;
             names.pop_back();
-        } else if (!name.empty() && name != ".") {
+        } else if (name != "." && !name.empty()) {
+            if (name.back() == '.' || name.back() == ' ') return std::nullopt;
             names.push_back(name);
         }
         at = end + 1;
@@ -37,21 +35,99 @@ std::optional<std::string> PathBelow(const std::string& relative) {
     return plain;
 }
 
-std::vector<std::string> ReadCopyRecord(const std::string& bytes) {
-    std::vector<std::string> paths;
-    ProfileLineReader lines(bytes);
-    while (!lines.AtEnd()) {
-        if (std::optional<std::string> path = PathBelow(lines.NextLine())) {
-            paths.push_back(std::move(*path));
-        }
-    }
-    return paths;
+namespace {
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    for (std::size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1)
+        fields.push_back(line.substr(at, tab - at));
+    fields.push_back(line.substr(at));
+    return fields;
 }
 
-std::string CopyRecordText(const std::vector<std::string>& paths) {
+std::optional<std::uint64_t> Number(const std::string& text) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (~0ULL - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+std::string HexText(std::uint64_t value) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = digits[value & 0xF];
+    return text;
+}
+
+std::optional<std::uint64_t> Hex(const std::string& text) {
+    if (text.size() != 16) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const char* digit = std::strchr("0123456789abcdef", c);
+        if (!digit || c == '\0') return std::nullopt;
+        value = value << 4 | static_cast<std::uint64_t>(digit - "0123456789abcdef");
+    }
+    return value;
+}
+
+} // namespace
+
+std::vector<RecordedCopy> ReadCopyRecord(const std::string& bytes) {
+    std::vector<RecordedCopy> copies;
+    ProfileLineReader lines(bytes);
+    while (!lines.AtEnd()) {
+        const std::vector<std::string> fields = Fields(lines.NextLine());
+        std::optional<std::string> path = PathBelow(fields[0]);
+        if (!path) continue;
+        RecordedCopy copy{std::move(*path), std::nullopt, std::nullopt};
+        if (fields.size() != 1) {
+            if (fields.size() != 4 && fields.size() != 6) continue;
+            const std::optional<std::uint64_t> size = Number(fields[1]), time = Number(fields[2]);
+            const std::optional<std::uint64_t> sum = Hex(fields[3]);
+            const bool none = fields[1] == "-" && fields[2] == "-" && fields[3] == "-";
+            if (none && fields.size() != 6) continue; // a line names a copy or one being made
+            if (!none && (!size || !time || (!sum && fields[3] != "-"))) continue;
+            if (!none) copy.state = CopyState{*size, *time, sum};
+            if (fields.size() == 6) {
+                const std::optional<std::uint64_t> nextSize = Number(fields[4]);
+                const std::optional<std::uint64_t> nextTime = Number(fields[5]);
+                if (!nextSize || !nextTime) continue;
+                copy.next = CopyState{*nextSize, *nextTime, std::nullopt};
+            }
+        }
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
+std::string CopyRecordText(const std::vector<RecordedCopy>& copies) {
     std::string text;
-    for (const std::string& path : paths)
-        text += path + "\r\n";
+    const auto field = [&text](const std::string& value) {
+        text += '\t';
+        text += value;
+    };
+    for (const RecordedCopy& copy : copies) {
+        text += copy.path;
+        if (copy.state) {
+            field(std::to_string(copy.state->size));
+            field(std::to_string(copy.state->lastWriteTime));
+            field(copy.state->checksum ? HexText(*copy.state->checksum) : "-");
+        } else if (copy.next) {
+            text += "\t-\t-\t-";
+        }
+        if (copy.next) {
+            field(std::to_string(copy.next->size));
+            field(std::to_string(copy.next->lastWriteTime));
+        }
+        text += "\r\n";
+    }
     return text;
 }
 

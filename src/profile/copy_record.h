@@ -17,17 +17,43 @@ inline constexpr const char* kCopyRecordTemporaryName = "Vintrel Copies.tmp";
 // would not fit in memory).
 inline constexpr std::uint64_t kCopyRecordLimit = 16 * 1024 * 1024;
 
-// A path below a folder in its plain form, as Windows takes it: "\" between names, "." gone,
-// ".." taken back by its text, the dots and spaces a name ends in dropped. Nothing when it
-// leaves the folder (a drive, a rooted path, one ".." too many) or names no file (a wildcard,
-// nothing after the last separator).
+// A path below a folder in its plain form: "\" between names, "." gone, ".." taken back by
+// its text. Nothing when it leaves the folder (a drive, a rooted path, one ".." too many),
+// names no file (a wildcard, nothing after the last separator), or has a name that ends in a
+// dot or a space: Windows drops those ("Mail." opens "Mail"), so such a name is not the name
+// its file is written and found under, and is never recorded.
 std::optional<std::string> PathBelow(const std::string& relative);
 
-// The paths a record names, each in its plain form; lines that leave the folder are passed
-// over. The record keeps CR LF line ends, but any line end is taken.
-std::vector<std::string> ReadCopyRecord(const std::string& bytes);
+// A copy as it was made: what tells it from a file changed since. The checksum is of its
+// bytes as they were written (see Checksum); none where it was not taken.
+struct CopyState {
+    std::uint64_t size = 0;
+    std::uint64_t lastWriteTime = 0; // a FILETIME
+    std::optional<std::uint64_t> checksum;
+    friend bool operator==(const CopyState&, const CopyState&) = default;
+};
 
-// The record's text: each path and CR LF.
-std::string CopyRecordText(const std::vector<std::string>& paths);
+// One line of a record: a copy below its folder, by its path exactly as written there (compared
+// case-blind only where the file system is).
+struct RecordedCopy {
+    std::string path;
+    // The copy's state; none in a line of a record written before states were kept.
+    std::optional<CopyState> state;
+    // The copy a run is making at that path: named before it takes the name, so that a run that
+    // dies between the two leaves the earlier copy or the new one, either known. The next run
+    // settles the line on the one found there.
+    std::optional<CopyState> next;
+    friend bool operator==(const RecordedCopy&, const RecordedCopy&) = default;
+};
+
+// The copies a record names. A line is a path, then, separated by tabs (no name holds one),
+// the state's size, time and checksum ("-" where none was taken; all three "-" where no copy
+// was made yet), then with a copy being made its size and time. A line of the path alone is
+// from a record written before states were kept. A line whose path leaves the folder, or whose state does not read, is
+// passed over. The record keeps CR LF line ends, but any line end is taken.
+std::vector<RecordedCopy> ReadCopyRecord(const std::string& bytes);
+
+// The record's text: one line each, CR LF.
+std::string CopyRecordText(const std::vector<RecordedCopy>& copies);
 
 } // namespace vintrel

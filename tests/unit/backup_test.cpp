@@ -810,7 +810,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
         {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
-        {"a.PST ", zeros + pst, pst, CopyOutcome::LooksDamaged,
+        {"a.PsT", zeros + pst, pst, CopyOutcome::LooksDamaged,
          "its first 64 KB are all zero bytes"},
         {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,
          "it holds nothing but zero bytes"},

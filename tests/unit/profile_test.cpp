@@ -67,7 +67,9 @@ TEST(CopyRecord, ALineNamesAPathBelowItsFolderAsWindowsTakesIt) {
         {"Mail\\box.pst", "Mail\\box.pst"},
         {"Mail/Deep/x.pst", "Mail\\Deep\\x.pst"},
         {"a\\.\\b\\..\\c.pst", "a\\c.pst"},
-        {"Mail. \\box.pst.", "Mail\\box.pst"},
+        {"Mail. \\box.pst", nullptr}, // Windows would write it as "Mail\box.pst"
+        {"Mail\\box.pst.", nullptr},
+        {"Q7 \\box.pst", nullptr},
         {"a\\\\b.pst", "a\\b.pst"},
         {"..\\x.pst", nullptr},
         {"a\\..\\..\\x.pst", nullptr},
@@ -86,8 +88,36 @@ TEST(CopyRecord, ALineNamesAPathBelowItsFolderAsWindowsTakesIt) {
         ASSERT_EQ(path.has_value(), plain != nullptr);
         EXPECT_EQ(path.value_or("-"), plain ? plain : "-");
     }
-    EXPECT_EQ(ReadCopyRecord("a.pst\r\n..\\b.pst\nc.pst\rd.pst"), (Strings{"a.pst", "c.pst", "d.pst"}));
-    EXPECT_EQ(CopyRecordText({"a.pst", "b\\c.pst"}), "a.pst\r\nb\\c.pst\r\n");
+    const auto paths = [](const std::vector<RecordedCopy>& copies) {
+        Strings names;
+        for (const RecordedCopy& copy : copies)
+            names.push_back(copy.path);
+        return names;
+    };
+    EXPECT_EQ(paths(ReadCopyRecord("a.pst\r\n..\\b.pst\nc.pst\rd.pst")), (Strings{"a.pst", "c.pst", "d.pst"}));
+}
+
+// Each line keeps the copy's state; a record of paths alone (from before states were kept)
+// still reads, and a line whose state is damaged names nothing.
+TEST(CopyRecord, LinesKeepEachCopysStateAndOldRecordsStillRead) {
+    const CopyState made{5, 133000000000000000ULL, 0x0123456789abcdefULL};
+    const CopyState unsummed{7, 9, std::nullopt};
+    const std::vector<RecordedCopy> copies = {
+        {"a.pst", std::nullopt, std::nullopt},
+        {"b\\c.pst", made, std::nullopt},
+        {"d.pst", unsummed, CopyState{8, 10, std::nullopt}},
+        {"e.pst", std::nullopt, CopyState{1, 2, std::nullopt}},
+    };
+    const std::string text = CopyRecordText(copies);
+    EXPECT_EQ(text, "a.pst\r\nb\\c.pst\t5\t133000000000000000\t0123456789abcdef\r\n"
+                    "d.pst\t7\t9\t-\t8\t10\r\ne.pst\t-\t-\t-\t1\t2\r\n");
+    EXPECT_EQ(ReadCopyRecord(text), copies);
+    for (const char* damaged : {"x.pst\t5", "x.pst\t5\t6\t0123", "x.pst\t-\t6\t-",
+                                "x.pst\t5\t6\t-\t7", "x.pst\t-\t-\t-",
+                                "x.pst\t99999999999999999999\t6\t-", "x.pst\t5\t6\t-\t7\tx"}) {
+        SCOPED_TRACE(damaged);
+        EXPECT_TRUE(ReadCopyRecord(damaged).empty());
+    }
 }
 
 TEST(ProfileLines, LinesHaveNoLengthLimit) {

@@ -200,10 +200,10 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.files["C:\\Moved\\Vintrel Copies.txt"] =
         "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/"
         "x.pst\r\n"
-        "R\\t\tb.pst"; // recorded by its long name, listed by its short one
+        "R\\t b.pst"; // recorded by its long name, listed by its short one
     disk.AddDirectoryIn("C:\\Moved\\R");
     disk.AddFileIn("C:\\Moved\\R\\x.pst");
-    disk.AddFileIn("C:\\Moved\\R\\t\tb.pst", 0x20, 10, 0, "TB~1.PST");
+    disk.AddFileIn("C:\\Moved\\R\\t b.pst", 0x20, 10, 0, "TB~1.PST");
     disk.AddFileIn("C:\\Moved\\R\\mail.pst"); // mail the user keeps in the target
     disk.AddDirectoryIn("C:\\Moved\\R\\A");
     disk.AddFileIn("C:\\Moved\\R\\A\\a.pab", 0x20, 999, 12345); // changed since

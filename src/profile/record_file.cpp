@@ -1,0 +1,53 @@
+#include "profile/record_file.h"
+
+namespace vintrel {
+
+std::optional<std::vector<RecordedCopy>> ReadRecordFile(Disk& disk, const std::string& folder,
+                                                        std::string& why) {
+    const std::string path = folder + kCopyRecordName;
+    why.clear();
+    const std::optional<DiskEntry> there = disk.FindEntry(path);
+    if (there && there->size > kCopyRecordLimit) {
+        why = path + " is larger than a record of ours would be";
+        return std::nullopt;
+    }
+    if (there && disk.IsLink(path)) {
+        why = path + " is a link, no record of ours";
+        return std::nullopt;
+    }
+    bool complete = true;
+    // The listing's size says nothing of what the name leads to: read to the limit alone.
+    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kCopyRecordLimit);
+    if (bytes && bytes->size() > kCopyRecordLimit) {
+        why = path + " is larger than a record of ours would be";
+        return std::nullopt;
+    }
+    if (bytes ? !complete : !disk.Absent(path)) {
+        why = path + " cannot be read in full";
+        return std::nullopt;
+    }
+    if (!bytes) return std::nullopt;
+    return ReadCopyRecord(*bytes);
+}
+
+std::optional<std::string> UpdateRecordFile(
+    Disk& disk, const std::string& folder,
+    const std::function<void(std::vector<RecordedCopy>& lines)>& change,
+    std::vector<RecordedCopy>* read) {
+    const std::string path = folder + kCopyRecordName;
+    std::string why;
+    const std::optional<std::vector<RecordedCopy>> old = ReadRecordFile(disk, folder, why);
+    if (!why.empty()) return why;
+    std::vector<RecordedCopy> lines = old.value_or(std::vector<RecordedCopy>{});
+    if (read) *read = lines;
+    change(lines);
+    if (old && lines == *old) return std::nullopt;
+    if (ReplaceWholeFile(disk, path, folder + kCopyRecordTemporaryName, CopyRecordText(lines)))
+        return std::nullopt;
+    const std::optional<std::uint32_t> marks = disk.Attributes(path);
+    if (marks && (*marks & kAttributeDirectory)) return path + " is a folder";
+    if (marks && (*marks & kAttributeReadOnly)) return path + " is read-only";
+    return path + " cannot be written (access denied, or the disk full)";
+}
+
+} // namespace vintrel
