@@ -3,6 +3,9 @@
 // turning mark and message handling cost what they cost for a user.
 //
 //   vintrel_search_bench.exe <tree root> [rounds] [second tree root] [its rounds]
+//   vintrel_search_bench.exe records <tree with a record> <same tree without> [rounds]
+// The second form times a search over a backup target whose record names its data files as
+// copies against one over the same tree with no record: what reading records costs.
 #include <windows.h>
 #include <psapi.h>
 
@@ -115,6 +118,33 @@ void TimeTree(vintrel::AppState& state, GapScreen& screen, const std::string& ro
     std::printf("peak working set so far: %.1f MB (target: under 40)\n", PeakMegabytes());
 }
 
+// The search over a target whose record hides its copies, against the same tree without a
+// record, alternating; each without a window, as a scheduled run searches.
+void CompareRecords(vintrel::AppState& state, const std::string& with, const std::string& without,
+                    int rounds) {
+    vintrel::Win32Disk disk;
+    const auto time = [&](const std::string& root) {
+        const double start = Seconds();
+        vintrel::SearchDataFiles(state, disk, nullptr, nullptr, root);
+        return Seconds() - start;
+    };
+    time(with); // warms the caches for both
+    time(without);
+    std::vector<double> recorded, bare;
+    std::size_t hidden = 0, listed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        recorded.push_back(time(with));
+        hidden = state.profileList.size();
+        bare.push_back(time(without));
+        listed = state.profileList.size();
+        std::printf("round %d: with a record %.3f s, without %.3f s\n", round + 1,
+                    recorded.back(), bare.back());
+    }
+    std::printf("data files listed: %zu with the record, %zu without\n", hidden, listed);
+    std::printf("search with records / without: %.3f (target: at most 1.02)\n",
+                Median(recorded) / Median(bare));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +157,10 @@ int main(int argc, char** argv) {
     vintrel::AppState state;
     const std::string here = "C:\\";
     vintrel::InitSharedState(state, &here);
+    if (std::string(argv[1]) == "records" && argc > 3) {
+        CompareRecords(state, argv[2], argv[3], vintrel::bench::CountArgument(argc, argv, 4, 5));
+        return 0;
+    }
     GapScreen screen;
     if (!vintrel::OpenAndDecorateMainWindow(screen, state, GetModuleHandleA(nullptr))) return 1;
     std::printf("== %s\n", argv[1]);

@@ -18,6 +18,8 @@ prefix_c="$root/$run_tree/wineprefix-bench/drive_c"
 "$root/$run_tree/wine-run" wineserver -k >/dev/null 2>&1 || true
 python3 bench/make_tree.py "$prefix_c/vintrel-bench"
 python3 bench/make_drive_tree.py "$prefix_c/vintrel-drive"
+python3 bench/make_tree.py "$prefix_c/vintrel-recorded" --record
+python3 bench/make_tree.py "$prefix_c/vintrel-unrecorded"
 
 echo "== GNU find over the same tree, natively, for reference"
 start=$(date +%s.%N)
@@ -30,6 +32,11 @@ echo "== search under Wine ($run_tree)"
 bash scripts/with-display.sh "$root/$run_tree/wine-run" \
     "$root/$run_tree/bin/vintrel_search_bench.exe" 'C:\vintrel-bench' "${ROUNDS:-5}" \
     'C:\vintrel-drive' "${DRIVE_ROUNDS:-3}"
+
+echo "== search of a backup target with its record, against the same tree without"
+bash scripts/with-display.sh "$root/$run_tree/wine-run" \
+    "$root/$run_tree/bin/vintrel_search_bench.exe" records 'C:\vintrel-recorded' \
+    'C:\vintrel-unrecorded' "${ROUNDS:-5}"
 
 echo "== rows: a profile of 10,000 entries, and a search that lists 10,000 files"
 bash scripts/with-display.sh "$root/$run_tree/wine-run" \
