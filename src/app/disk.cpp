@@ -1,6 +1,7 @@
 #include "app/disk.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/paths.h"
 
@@ -31,16 +32,83 @@ bool WriteAll(FileWriter& file, const std::string& bytes) {
 
 } // namespace
 
+std::string OwnFolderPath(const std::string& directory, int n) {
+    return WithFinalSeparator(directory) + "~vt" + (n == 0 ? "" : std::to_string(n));
+}
+
+namespace {
+
+// A new file in a folder of the run's own, which goes once the file is let go: every step is
+// the file's.
+class InOwnFolder : public FileWriter {
+public:
+    InOwnFolder(std::unique_ptr<HeldFolder> folder, std::unique_ptr<FileWriter> file)
+        : folder_(std::move(folder)), file_(std::move(file)) {}
+    bool Write(const char* data, std::size_t size) override { return file_->Write(data, size); }
+    bool SetLastWriteTime(std::uint64_t time) override { return file_->SetLastWriteTime(time); }
+    bool Flush() override { return file_->Flush(); }
+    bool MoveOver(const std::string& destination) override {
+        return file_->MoveOver(destination);
+    }
+    std::string FinalPath() override { return file_->FinalPath(); }
+    bool Discard() override { return file_->Discard(); }
+    bool Close() override { return file_->Close(); }
+    DiskError Failure() override { return file_->Failure(); }
+
+private:
+    std::unique_ptr<HeldFolder> folder_; // let go after the file
+    std::unique_ptr<FileWriter> file_;
+};
+
+constexpr int kOtherNames = 9;
+
+// Whether a failure to make a file or folder may pass by another name: a missing folder, a
+// full disk or a file too large fails by any name.
+bool AnotherNameMayDo(DiskError why) {
+    return why == DiskError::AccessDenied || why == DiskError::InUse;
+}
+
+std::unique_ptr<FileWriter> CreateInOwnFolder(Disk& disk, const std::string& temporary,
+                                              std::string& used, DiskError& why) {
+    const std::string name = FileNamePart(temporary);
+    for (int n = 0; n <= kOtherNames; ++n) {
+        const std::string folder = OwnFolderPath(DirectoryPart(temporary), n);
+        used = WithFinalSeparator(folder) + name;
+        // What a run that died left there; the folder goes only where nothing else is in it.
+        disk.RemoveFile(used);
+        disk.RemoveFolder(folder);
+        std::unique_ptr<HeldFolder> held = disk.MakeOwnFolder(folder, why);
+        if (!held) {
+            if (AnotherNameMayDo(why)) continue;
+            break;
+        }
+        std::unique_ptr<FileWriter> file = disk.CreateNewFile(used, why);
+        if (!file) break;
+        // Made where it was meant to be: the folder held is still the one made, by its name.
+        const std::string made = file->FinalPath(), expected = held->FinalPath();
+        if (!made.empty() && !expected.empty() &&
+            !SamePath(made, WithFinalSeparator(expected) + name)) {
+            file->Discard();
+            file->Close();
+            why = DiskError::Link;
+            return nullptr;
+        }
+        return std::make_unique<InOwnFolder>(std::move(held), std::move(file));
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<FileWriter> CreateTemporaryFile(Disk& disk, const std::string& temporary,
                                                 std::string& used, DiskError& why) {
-    constexpr int kOtherNames = 9;
+    if (disk.RenamesByName()) return CreateInOwnFolder(disk, temporary, used, why);
     for (int n = 0; n <= kOtherNames; ++n) {
         used = n == 0 ? temporary : temporary + std::to_string(n);
         disk.RemoveFile(used);
         std::unique_ptr<FileWriter> file = disk.CreateNewFile(used, why);
         if (file) return file;
-        // A missing folder, a full disk or a file too large fails by any name.
-        if (why != DiskError::AccessDenied && why != DiskError::InUse) break;
+        if (!AnotherNameMayDo(why)) break;
     }
     return nullptr;
 }
@@ -54,7 +122,7 @@ bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& wa
     bool written = WriteAll(*file, bytes);
     written = written && file->Flush();
     written = file->Close() && written;
-    file.reset();
+    // Closed, and still kept: a folder of the run's own that holds it stays until it is moved.
     if (written && disk.ReplaceFileWith(temporary, path)) return true;
     disk.RemoveFile(temporary);
     return false;

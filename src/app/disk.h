@@ -168,6 +168,9 @@ public:
     virtual bool MoveTo(const std::string& path) = 0;
     // Cuts up to `bytes` off its end; false when it is empty or that fails.
     virtual bool Shrink(std::uint64_t bytes) = 0;
+    // Sets or clears its read-only mark through the open file, never by a name that a link
+    // may have taken meanwhile; true only when the mark was otherwise and is changed now.
+    virtual bool SetReadOnly(bool readOnly) = 0;
     // The file goes once it is no longer held.
     virtual bool Delete() = 0;
 };
@@ -294,11 +297,38 @@ public:
     // be made or opened. (Windows makes no folder of 248 characters or more, its final
     // separator counted.)
     virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) = 0;
+
+    // Whether a step by an open file's handle (a rename, a removal once closed) is done by the
+    // name the file was opened under, so that a link another program puts at that name
+    // meanwhile is what moves or goes: true under Wine, whose Linux neighbours no open handle
+    // holds back; on Windows the step acts on the open file itself.
+    virtual bool RenamesByName() = 0;
+
+    // Makes a folder that is not there yet and holds it (see HeldFolder): never takes one that
+    // stands there, a folder, a file or a link (AccessDenied), so that only this user has put
+    // anything in it. It goes once let go, where it is empty by then. Nothing, and why, when it
+    // cannot be made.
+    virtual std::unique_ptr<HeldFolder> MakeOwnFolder(const std::string& path,
+                                                      DiskError& why) = 0;
+
+    // Removes an empty folder of that very name, never a link nor what one leads to; false
+    // when nothing was removed (not empty, a link, a file, nothing there, refused).
+    virtual bool RemoveFolder(const std::string& path) = 0;
 };
+
+// Where the platform renames by name (see Disk::RenamesByName), the folders of the run's own
+// that a temporary file is made in, beside the file it is to replace: "~vt", then "~vt1" to
+// "~vt9" where one is taken. Its number `n`.
+std::string OwnFolderPath(const std::string& directory, int n);
 
 // Makes a new file at a temporary name: whatever stands there (a leftover, a read-only one,
 // a link planted there) is removed first, never what a link leads to; where it cannot be
 // removed or made, the next free name is taken (`temporary` then "1" to "9" added).
+// Where the platform renames by name, the file is made under the temporary's own name in a
+// folder of the run's own beside it instead (see OwnFolderPath): no other user can put a link
+// at a name there. A leftover of that name in such a folder goes first, and the folder with
+// it where it is then empty; a folder taken, the next one. The folder stays as long as the
+// file returned, and goes with it.
 // `used` gets the name made. Nothing when no name could be made, and why.
 std::unique_ptr<FileWriter> CreateTemporaryFile(Disk& disk, const std::string& temporary,
                                                 std::string& used, DiskError& why);

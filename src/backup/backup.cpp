@@ -255,12 +255,14 @@ private:
              at = directory.find('\\', at + 1)) {
             if (directory[at - 1] == '\\') continue; // no name between two separators
             const std::string folder = directory.substr(0, at);
-            std::unique_ptr<HeldFolder>& held = held_[PathKey(folder)];
+            // By its exact spelling: under Wine "MAIL" beside "Mail" is another folder (a link,
+            // perhaps), whose hold none of Mail's stands for.
+            std::unique_ptr<HeldFolder>& held = held_[folder];
             if (!held) {
                 DiskError why = DiskError::None;
                 held = disk_.HoldFolder(folder, why);
                 if (!held) {
-                    held_.erase(PathKey(folder));
+                    held_.erase(folder);
                     return TargetOutcome(why);
                 }
             }

@@ -53,13 +53,14 @@ CopyOutcome OutcomeOf(Side side, DiskError error) {
 }
 
 // Whether a new copy, not yet swapped in, was made elsewhere than in its folder (a folder on
-// its way became a link before it was made), or that folder became a link in place.
-bool MadeElsewhere(const CopyWay& way, FileWriter& copy) {
+// its way became a link before it was made), or that folder became a link in place. `within`:
+// the folder of the run's own below it that the copy was made in, or empty.
+bool MadeElsewhere(const CopyWay& way, FileWriter& copy, const std::string& within) {
     if (way.folder && way.folder->BecameLink()) return true;
     const std::string folder = way.folder ? way.folder->FinalPath() : way.targetFinalPath;
     if (folder.empty()) return false;
     const std::string made = copy.FinalPath();
-    return !made.empty() && !SamePath(DirectoryPart(made), WithFinalSeparator(folder));
+    return !made.empty() && !SamePath(DirectoryPart(made), WithFinalSeparator(folder) + within);
 }
 
 // Whether a copy just swapped in lies outside the target, where that can be asked: a folder on
@@ -360,7 +361,8 @@ int VersionNumber(const std::string& name, const std::string& fileName) {
 
 bool HasLeftovers(Disk& disk, const std::string& destination) {
     return disk.Attributes(ReleasedCopyPath(destination)) ||
-           disk.Attributes(TemporaryCopyPath(destination));
+           disk.Attributes(TemporaryCopyPath(destination)) ||
+           (disk.RenamesByName() && disk.Attributes(OwnFolderPath(DirectoryPart(destination), 0)));
 }
 
 void ClearLeftovers(Disk& disk, const std::string& destination) {
@@ -378,6 +380,14 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
         }
     }
     const std::string temporary = TemporaryCopyPath(destination);
+    // Where temporaries are made in folders of the run's own: this file's goes, and each
+    // folder that is empty then.
+    for (int n = 0; disk.RenamesByName() && n <= 9; ++n) {
+        const std::string folder = OwnFolderPath(DirectoryPart(destination), n);
+        if (!disk.Attributes(folder)) continue;
+        disk.RemoveFile(WithFinalSeparator(folder) + FileNamePart(temporary));
+        disk.RemoveFolder(folder);
+    }
     if (!disk.Attributes(temporary)) return;
     disk.RemoveFile(temporary);
     // Other names were only taken while this one could not be cleared.
@@ -432,7 +442,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
-    if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy)) {
+    const std::string within =
+        DirectoryPart(temporary.substr(std::min(temporary.size(), destinationDirectory.size())));
+    if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy, within)) {
         // Nothing is done by a name through a folder that leads elsewhere now, and the copy goes
         // by its handle.
         copy->Discard();
@@ -440,13 +452,23 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         return CopyOutcome::LinkSwappedIn;
     }
     if (outcome == CopyOutcome::Copied) {
-        const bool madeWritable = disk.MakeWritable(destination);
+        // A read-only earlier copy loses its mark through its own handle, held as the one name
+        // of a plain file: never by its name, which a link may have taken since it was checked.
+        // Held, it is tried again while another program has it open.
+        bool madeWritable = false;
+        why = DiskError::None;
+        if (const std::optional<std::uint32_t> marks = disk.Attributes(destination);
+            marks && (*marks & kAttributeReadOnly) && !(*marks & kAttributeDirectory)) {
+            if (std::unique_ptr<HeldFile> earlier = HoldEarlierCopy(disk, destination, why))
+                madeWritable = earlier->SetReadOnly(false);
+            if (why != DiskError::InUse) why = DiskError::None;
+        }
         // The earlier copy is either kept as a version or moved aside to be released; one that
         // another program holds open is not replaced at all.
-        why = DiskError::None;
         std::string version;
-        std::unique_ptr<HeldFile> aside =
-            keep > 0 ? KeepVersion(disk, destination, notKept, why, version) : nullptr;
+        std::unique_ptr<HeldFile> aside = keep > 0 && why != DiskError::InUse
+                                              ? KeepVersion(disk, destination, notKept, why, version)
+                                              : nullptr;
         const bool versioned = aside != nullptr;
         if (!versioned && why != DiskError::InUse) aside = MoveAside(disk, destination, why);
         // Swapped in while still open: nothing is opened by name again.
@@ -457,11 +479,11 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         }
         if (why == DiskError::None) {
             if (way && Astray(*way, *copy)) {
-                // The swap went through a link: undone, the earlier copy back in its place.
+                // The swap went through a link: undone. The earlier copy is not moved back
+                // through it: one moved aside stays beside its name, for the next run to give
+                // back in its folders held; a version stays one.
                 copy->Discard();
                 copy->Close();
-                copy.reset();
-                if (aside) aside->MoveTo(destination);
                 return CopyOutcome::LinkSwappedIn;
             }
             // A close that fails (a delayed write on a network share) leaves no whole copy:
@@ -475,21 +497,26 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
         // The name may lead elsewhere now (a link swapped in at the temporary name was moved
-        // there): the earlier copy takes it back, or the link goes.
-        if (!aside || !aside->MoveTo(destination)) {
+        // there): the earlier copy takes it back only where nothing is there (never over a
+        // file that is not this program's own), else the link goes.
+        if (!aside || !disk.Absent(destination) || !aside->MoveTo(destination)) {
             if (disk.IsLink(destination)) disk.RemoveFile(destination);
         }
         aside.reset();
-        // The earlier copy stays as it was, its read-only mark too.
-        if (madeWritable && !disk.IsLink(destination)) {
-            if (const std::optional<std::uint32_t> marks = disk.Attributes(destination))
-                disk.SetAttributes(destination, *marks | kAttributeReadOnly);
+        // The earlier copy stays as it was, its read-only mark too: set again through its
+        // handle, where its name still leads to it alone.
+        if (madeWritable) {
+            DiskError held = DiskError::None;
+            if (std::unique_ptr<HeldFile> earlier = disk.HoldSoleFile(destination, held))
+                earlier->SetReadOnly(true);
         }
         outcome =
             why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld : OutcomeOf(Side::Target, why);
     }
-    copy.reset();
+    // Closed before it is removed; let go after, and a folder of the run's own with it.
+    copy->Close();
     disk.RemoveFile(temporary);
+    copy.reset();
     return outcome;
 }
 

@@ -28,6 +28,9 @@ public:
     bool RemoveFile(const std::string& path) override;
     DiskError MakeDirectoryPath(const std::string& path) override;
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) override;
+    bool RenamesByName() override;
+    std::unique_ptr<HeldFolder> MakeOwnFolder(const std::string& path, DiskError& why) override;
+    bool RemoveFolder(const std::string& path) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool MakeWritable(const std::string& path) override;
     void Pause(std::uint32_t milliseconds) override;

@@ -281,16 +281,29 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
 }
 
 std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, DiskError& why) {
-    // A link at the name is refused: Wine would follow it whatever the flags say.
-    if (IsLink(path)) {
-        why = DiskError::AccessDenied;
-        return nullptr;
+    // Opened first, then asked through the handle before a byte is written: a check of the name
+    // before the open would leave a moment for a link to be put there. An existing file is
+    // opened as it is; a missing one is made with CREATE_NEW, which never follows a link at the
+    // name (Wine's OPEN_ALWAYS would make the file a dangling Linux link leads to).
+    Handle file;
+    for (int tries = 0; !file && tries < 2; ++tries) {
+        file = Handle(::CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file || GetLastError() != ERROR_FILE_NOT_FOUND) break;
+        file = Handle(::CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                    FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS) break; // else made meanwhile: opened
     }
-    Handle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                              nullptr));
     if (!file) {
         why = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    // The one name of a plain file, at the very path asked for: no link (a reparse point on
+    // Windows; under Wine, a file whose own path is another), no folder, no other name.
+    if (!SoleNameOf(file.get(), path)) {
+        why = DiskError::AccessDenied;
         return nullptr;
     }
     return std::make_unique<Win32FileWriter>(std::move(file));

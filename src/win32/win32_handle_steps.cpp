@@ -202,9 +202,68 @@ public:
     }
     std::string FinalPath() override { return final_; }
 
+protected:
+    HANDLE Held() const { return folder_.get(); }
+
 private:
     Handle folder_;
     std::string final_;
+};
+
+} // namespace
+
+namespace {
+
+// Opens the folder of that very name with `access` besides what holding it needs, and holds it:
+// a link, a file or a folder elsewhere is refused, and why. `final` gets its plain path.
+Handle OpenFolderOfName(const std::string& path, DWORD access, DiskError& why,
+                        std::string& final) {
+    // Without delete sharing: while the handle is open Windows refuses every open of the folder
+    // for delete access, which a rename, a removal and so a swap for a junction need (a
+    // sharing violation). With read access, since Windows keeps no sharing at all for a handle
+    // that may only ask for attributes. Writers may open it: a rename into the folder opens it
+    // for writing. (And a folder with anything open below it cannot be renamed at all: the
+    // folders above a held one stay too.)
+    Handle folder(::CreateFileA(
+        path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE | access,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder) {
+        why = ErrorOf(GetLastError());
+        return folder;
+    }
+    bool isFolder = false;
+    const std::optional<bool> link = IsLinkHandle(folder.get(), isFolder);
+    why = !link       ? DiskError::Other
+          : *link     ? DiskError::Link
+          : !isFolder ? DiskError::NotAFolder
+                      : DiskError::None;
+    if (why != DiskError::None) return Handle();
+    // Wine opens a Linux link as the folder it leads to, whatever the flag says: the folder's
+    // own path must be its parent's and its name (or, for a short name, in its parent).
+    final = FinalPathOf(folder.get());
+    if (!final.empty()) {
+        const std::size_t cut = path.find_last_of("\\/");
+        const std::string parent =
+            FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+        const std::string expected = WithFinalSeparator(parent);
+        if (parent.empty() ||
+            !(SamePath(final, expected + name) ||
+              (name.find('~') != std::string::npos && SamePath(DirectoryPart(final), expected)))) {
+            why = DiskError::Link;
+            return Handle();
+        }
+    }
+    return folder;
+}
+
+// A folder of the run's own: it goes when let go, where it is empty by then (a folder that
+// is not is left, with its delete refused).
+class Win32OwnFolder : public Win32HeldFolder {
+public:
+    using Win32HeldFolder::Win32HeldFolder;
+    ~Win32OwnFolder() override { DeleteOnClose(Held()); }
 };
 
 } // namespace
@@ -220,44 +279,39 @@ std::unique_ptr<HeldFolder> Win32Disk::HoldFolder(const std::string& path, DiskE
             return nullptr;
         }
     }
-    // Without delete sharing: while the handle is open Windows refuses every open of the folder
-    // for delete access, which a rename, a removal and so a swap for a junction need (a
-    // sharing violation). With read access, since Windows keeps no sharing at all for a handle
-    // that may only ask for attributes. Writers may open it: a rename into the folder opens it
-    // for writing. (And a folder with anything open below it cannot be renamed at all: the
-    // folders above a held one stay too.)
-    Handle folder(
-        ::CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!folder) {
+    std::string final;
+    Handle folder = OpenFolderOfName(path, 0, why, final);
+    if (!folder) return nullptr;
+    return std::make_unique<Win32HeldFolder>(std::move(folder), std::move(final));
+}
+
+bool Win32Disk::RenamesByName() {
+    return system_calls::RunningUnderWine();
+}
+
+std::unique_ptr<HeldFolder> Win32Disk::MakeOwnFolder(const std::string& path, DiskError& why) {
+    // CreateDirectoryA fails where anything stands at the name (ERROR_ALREADY_EXISTS), a link
+    // too, which it never follows: the folder is this call's own. Under Wine the Linux folder
+    // gets the mode the user's umask leaves, which keeps other users from writing in it.
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
         why = ErrorOf(GetLastError());
         return nullptr;
     }
-    bool isFolder = false;
-    const std::optional<bool> link = IsLinkHandle(folder.get(), isFolder);
-    why = !link       ? DiskError::Other
-          : *link     ? DiskError::Link
-          : !isFolder ? DiskError::NotAFolder
-                      : DiskError::None;
-    if (why != DiskError::None) return nullptr;
-    // Wine opens a Linux link as the folder it leads to, whatever the flag says: the folder's
-    // own path must be its parent's and its name (or, for a short name, in its parent).
-    const std::string final = FinalPathOf(folder.get());
-    if (!final.empty()) {
-        const std::size_t cut = path.find_last_of("\\/");
-        const std::string parent =
-            FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
-        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        const std::string expected = WithFinalSeparator(parent);
-        if (parent.empty() ||
-            !(SamePath(final, expected + name) ||
-              (name.find('~') != std::string::npos && SamePath(DirectoryPart(final), expected)))) {
-            why = DiskError::Link;
-            return nullptr;
-        }
-    }
-    return std::make_unique<Win32HeldFolder>(std::move(folder), final);
+    // With delete access, to go when let go (FileDispositionInformation refuses a folder that is
+    // not empty).
+    std::string final;
+    Handle folder = OpenFolderOfName(path, DELETE, why, final);
+    if (!folder) return nullptr; // a link swapped in: it stays, and what it leads to
+    return std::make_unique<Win32OwnFolder>(std::move(folder), std::move(final));
+}
+
+bool Win32Disk::RemoveFolder(const std::string& path) {
+    // By its handle once it is known to be the folder of that name: RemoveDirectoryA under Wine
+    // would remove what a Linux link there leads to.
+    DiskError why = DiskError::None;
+    std::string final;
+    Handle folder = OpenFolderOfName(path, DELETE, why, final);
+    return folder && DeleteOnClose(folder.get()) && folder.Close();
 }
 
 class Win32HeldFile : public HeldFile {
@@ -278,7 +332,37 @@ public:
         end.QuadPart = static_cast<LONGLONG>(size > bytes ? size - bytes : 0);
         return SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
     }
-    bool Delete() override { return DeleteOnClose(file_.get()); }
+    // A read-only file refuses to go (STATUS_CANNOT_DELETE): its mark is cleared first.
+    bool Delete() override {
+        return DeleteOnClose(file_.get()) || (SetReadOnly(false) && DeleteOnClose(file_.get()));
+    }
+    // FileBasicInformation (ntdll, every Windows NT; SetFileInformationByHandle is Vista's)
+    // sets the attributes of the open file itself, with the FILE_WRITE_ATTRIBUTES right, which
+    // a read-only file grants; the times given as 0 stay as they are.
+    bool SetReadOnly(bool readOnly) override {
+        BY_HANDLE_FILE_INFORMATION info;
+        const auto setInformation = system_calls::NtSetInformationFile();
+        if (!setInformation || !GetFileInformationByHandle(file_.get(), &info) ||
+            ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) == readOnly) {
+            return false;
+        }
+        struct {
+            LARGE_INTEGER creation, access, write, change;
+            ULONG attributes;
+        } basic{};
+        // Only the marks a file may be given; none at all is said as "normal" (0 would
+        // leave them as they are).
+        constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD marks = readOnly ? info.dwFileAttributes | FILE_ATTRIBUTE_READONLY
+                                     : info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+        basic.attributes = (marks & kSettable) != 0 ? marks & kSettable : FILE_ATTRIBUTE_NORMAL;
+        constexpr int kFileBasicInformation = 4;
+        system_calls::IoStatus io{};
+        return setInformation(file_.get(), &io, &basic, sizeof basic, kFileBasicInformation) >= 0;
+    }
 
 private:
     Handle file_;
@@ -289,6 +373,12 @@ std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path, DiskE
     // open, whatever it shares, as a rename over it would.
     Handle file(CreateFileAt(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, OPEN_EXISTING,
                              FILE_FLAG_OPEN_REPARSE_POINT));
+    // A read-only file grants no writing of its content, but its marks and its moving: held
+    // so, it can be cut only once its mark is cleared through this very handle.
+    if (!file && GetLastError() == ERROR_ACCESS_DENIED) {
+        file = Handle(CreateFileAt(path, GENERIC_READ | FILE_WRITE_ATTRIBUTES | DELETE, 0,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT));
+    }
     if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;

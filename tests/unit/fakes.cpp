@@ -448,8 +448,8 @@ std::unique_ptr<FileWriter> FakeDisk::OpenToAppend(const std::string& path, Disk
     why = DiskError::None;
     if (name.empty() || !IsDirectory(Parent(name))) {
         why = DiskError::NotFound;
-    } else if (links_.count(name) || IsDirectory(name) || readOnly.count(name) ||
-               createFails.count(name)) {
+    } else if (links_.count(name) || otherNames.count(name) || IsDirectory(name) ||
+               readOnly.count(name) || createFails.count(name)) {
         why = createFails.count(name) ? createFails[name] : DiskError::AccessDenied;
     }
     if (why != DiskError::None) return nullptr;
@@ -493,6 +493,12 @@ public:
     }
     bool Delete() override {
         deleted_ = true;
+        return true;
+    }
+    bool SetReadOnly(bool readOnly) override {
+        if (disk_.readOnly.count(*name_) == (readOnly ? 1u : 0u)) return false;
+        if (readOnly) disk_.readOnly.insert(*name_);
+        else disk_.readOnly.erase(*name_);
         return true;
     }
 
@@ -638,6 +644,48 @@ std::unique_ptr<HeldFolder> FakeDisk::HoldFolder(const std::string& path, DiskEr
     }
     if (why != DiskError::None) return nullptr;
     return std::make_unique<FakeHeldFolder>(*this, name);
+}
+
+namespace {
+
+// A folder of the run's own, which goes once let go where nothing is in it.
+class FakeOwnFolder : public FakeHeldFolder {
+public:
+    FakeOwnFolder(FakeDisk& disk, const std::string& name)
+        : FakeHeldFolder(disk, name), disk_(disk), name_(name) {}
+    ~FakeOwnFolder() override { disk_.RemoveFolder(name_); }
+
+private:
+    FakeDisk& disk_;
+    std::string name_;
+};
+
+} // namespace
+
+std::unique_ptr<HeldFolder> FakeDisk::MakeOwnFolder(const std::string& path, DiskError& why) {
+    diskCalls.push_back("make own " + path);
+    const std::string name = ResolveParent(path);
+    const auto fails = createFails.find(name);
+    why = name.empty() || !IsDirectory(Parent(name))                  ? DiskError::NotFound
+          : links_.count(name) || files.count(name) || IsDirectory(name) ? DiskError::AccessDenied
+          : fails != createFails.end()                                 ? fails->second
+          : path.size() + 1 >= kDirectoryLimit                         ? DiskError::Other
+                                                                       : DiskError::None;
+    if (why != DiskError::None) return nullptr;
+    directories_.insert(name);
+    return std::make_unique<FakeOwnFolder>(*this, name);
+}
+
+bool FakeDisk::RemoveFolder(const std::string& path) {
+    const std::string name = ResolveParent(path);
+    const auto inside = [&](const std::string& other) { return AtOrBelow(other, name + "\\"); };
+    if (name.empty() || links_.count(name) || !directories_.count(name) ||
+        std::any_of(files.begin(), files.end(), [&](const auto& file) { return inside(file.first); }) ||
+        std::any_of(directories_.begin(), directories_.end(), inside)) {
+        return false;
+    }
+    diskCalls.push_back("remove folder " + path);
+    return directories_.erase(name) == 1;
 }
 
 bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target) {

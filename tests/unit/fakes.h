@@ -104,6 +104,9 @@ public:
     bool RemoveFile(const std::string& path) override;
     DiskError MakeDirectoryPath(const std::string& path) override;
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, DiskError& why) override;
+    bool RenamesByName() override { return renamesByName; }
+    std::unique_ptr<HeldFolder> MakeOwnFolder(const std::string& path, DiskError& why) override;
+    bool RemoveFolder(const std::string& path) override;
     // Swaps a folder for a link to `target`, as another program may: the folder moves to its
     // name and "~" (what holds something there holds it there), a link takes its name. Fails
     // while anything is held open in it, as Windows fails it, unless holds do not bind.
@@ -121,6 +124,7 @@ public:
     // Where each file and folder held open is now, in the order opened.
     std::list<std::string> openNames;
     bool holdsBind = true; // false: SwapForLink as a Linux program under Wine, held by nothing
+    bool renamesByName = false; // true: temporaries go in a folder of the run's own, as under Wine
     PathSet failCopyTo;                    // copies to these destinations fail part-way
     bool failMoves = false;
     int moves = 0;                  // MoveFileOver calls so far
