@@ -311,7 +311,8 @@ bool Win32Disk::RemoveFolder(const std::string& path) {
     DiskError why = DiskError::None;
     std::string final;
     Handle folder = OpenFolderOfName(path, DELETE, why, final);
-    return folder && DeleteOnClose(folder.get()) && folder.Close();
+    return folder && DeleteOnClose(folder.get()) && folder.Close() &&
+           AttributesAt(path) == INVALID_FILE_ATTRIBUTES;
 }
 
 class Win32HeldFile : public HeldFile {

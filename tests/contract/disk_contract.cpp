@@ -260,6 +260,27 @@ void CheckDiskContract(ContractPlace& place) {
              return !swappedWhileHeld && leads && place.SwapForLink(r + "\\w", r + "\\f") &&
                     !d.HoldFolder(r + "\\w", why) && why == DiskError::Link;
          }},
+        {"a folder of one's own is made only where nothing stands, and goes let go, if empty",
+         [&] {
+             DiskError why = DiskError::None, taken = why, linked = why;
+             std::unique_ptr<HeldFolder> own = d.MakeOwnFolder(r + "\\own", why);
+             const bool made = own && !d.MakeOwnFolder(r + "\\own", taken) &&
+                               !d.MakeOwnFolder(r + "\\link", linked) &&
+                               taken == DiskError::AccessDenied && linked == taken;
+             own.reset();
+             return made && d.Absent(r + "\\own") && !d.RemoveFolder(r + "\\link") &&
+                    !d.RemoveFolder(r + "\\f") && d.MakeDirectoryPath(r + "\\e\\") == why &&
+                    d.RemoveFolder(r + "\\e") && d.Absent(r + "\\e") && !d.Absent(r + "\\f");
+         }},
+        {"a held file's read-only mark is cleared and set through it, a read-only one held too",
+         [&] {
+             DiskError why = DiskError::None;
+             std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\ro.pst", why);
+             const bool cleared = held && held->SetReadOnly(false) && !held->SetReadOnly(false) &&
+                                  !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
+             return cleared && held->SetReadOnly(true) &&
+                    (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly);
+         }},
         {"a new file knows where it is, and goes by its handle",
          [&] {
              DiskError why = DiskError::None;

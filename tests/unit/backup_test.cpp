@@ -458,6 +458,14 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          CopyOutcome::DiskFull},
         {"a folder at the temporary name: the next free name is taken",
          [&] { disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst.~vt\\"); }, CopyOutcome::Copied},
+        {"where renames go by name, made in a folder of its own, which a leftover leaves",
+         [&] {
+             disk.renamesByName = true;
+             disk.files["E:\\Save\\Mail\\~vt\\a.pst.~vt"] = "left by a crashed run";
+             for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+                 disk.createFails["E:\\Save\\Mail\\a.pst.~vt"s + n] = DiskError::AccessDenied;
+         },
+         CopyOutcome::Copied},
         {"every temporary name refused",
          [&] {
              for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
@@ -530,6 +538,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         }
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));
+        EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\~vt\\a.pst.~vt"));
     }
 }
 

@@ -593,10 +593,14 @@ namespace {
 // A folder held open, known by where it is now (a move takes it along).
 class FakeHeldFolder : public HeldFolder {
 public:
-    FakeHeldFolder(FakeDisk& disk, const std::string& name)
+    FakeHeldFolder(FakeDisk& disk, const std::string& name, bool own = false)
         : disk_(disk), final_(disk.finalPathsUnknown ? "" : name),
-          name_(disk.openNames.insert(disk.openNames.end(), name)) {}
-    ~FakeHeldFolder() override { disk_.openNames.erase(name_); }
+          name_(disk.openNames.insert(disk.openNames.end(), name)), own_(own) {}
+    ~FakeHeldFolder() override {
+        const std::string name = *name_;
+        disk_.openNames.erase(name_);
+        if (own_) disk_.RemoveFolder(name); // a folder of one's own goes where empty
+    }
     bool BecameLink() override { return disk_.IsLink(*name_); }
     std::string FinalPath() override { return final_; }
 
@@ -604,6 +608,7 @@ private:
     FakeDisk& disk_;
     std::string final_;
     std::list<std::string>::iterator name_;
+    bool own_;
 };
 
 // What a folder's move does to a path or a map's entry below it.
@@ -646,45 +651,24 @@ std::unique_ptr<HeldFolder> FakeDisk::HoldFolder(const std::string& path, DiskEr
     return std::make_unique<FakeHeldFolder>(*this, name);
 }
 
-namespace {
-
-// A folder of the run's own, which goes once let go where nothing is in it.
-class FakeOwnFolder : public FakeHeldFolder {
-public:
-    FakeOwnFolder(FakeDisk& disk, const std::string& name)
-        : FakeHeldFolder(disk, name), disk_(disk), name_(name) {}
-    ~FakeOwnFolder() override { disk_.RemoveFolder(name_); }
-
-private:
-    FakeDisk& disk_;
-    std::string name_;
-};
-
-} // namespace
-
 std::unique_ptr<HeldFolder> FakeDisk::MakeOwnFolder(const std::string& path, DiskError& why) {
     diskCalls.push_back("make own " + path);
     const std::string name = ResolveParent(path);
-    const auto fails = createFails.find(name);
-    why = name.empty() || !IsDirectory(Parent(name))                  ? DiskError::NotFound
-          : links_.count(name) || files.count(name) || IsDirectory(name) ? DiskError::AccessDenied
-          : fails != createFails.end()                                 ? fails->second
-          : path.size() + 1 >= kDirectoryLimit                         ? DiskError::Other
-                                                                       : DiskError::None;
-    if (why != DiskError::None) return nullptr;
-    directories_.insert(name);
-    return std::make_unique<FakeOwnFolder>(*this, name);
+    if (links_.count(name) || files.count(name) || IsDirectory(name)) {
+        why = DiskError::AccessDenied; // never one that stands there
+        return nullptr;
+    }
+    std::unique_ptr<HeldFolder> held = HoldFolder(path, why);
+    return held ? std::make_unique<FakeHeldFolder>(*this, name, true) : nullptr;
 }
 
 bool FakeDisk::RemoveFolder(const std::string& path) {
     const std::string name = ResolveParent(path);
-    const auto inside = [&](const std::string& other) { return AtOrBelow(other, name + "\\"); };
-    if (name.empty() || links_.count(name) || !directories_.count(name) ||
-        std::any_of(files.begin(), files.end(), [&](const auto& file) { return inside(file.first); }) ||
-        std::any_of(directories_.begin(), directories_.end(), inside)) {
-        return false;
+    const auto inside = [&](const auto& file) { return AtOrBelow(file.first, name + "\\"); };
+    if (links_.count(name) || std::any_of(files.begin(), files.end(), inside)) return false;
+    for (const std::string& other : directories_) {
+        if (AtOrBelow(other, name + "\\")) return false;
     }
-    diskCalls.push_back("remove folder " + path);
     return directories_.erase(name) == 1;
 }
 
