@@ -537,7 +537,8 @@ TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
     // A folder link whose name differs from a held folder's in case only (two folders under
     // Wine) is no folder held: nothing is written through it.
     const std::string mail = test::LinuxName(CopyOf("Mail")), from = test::LinuxName(src + "Mail");
-    ASSERT_TRUE(test::RunLinuxShell("ln -s '" + test::LinuxName(elsewhere.path()) + "' '" +
+    ASSERT_TRUE(test::RunLinuxShell("mkdir -p '" + mail + "' && ln -s '" +
+                                    test::LinuxName(elsewhere.path()) + "' '" +
                                     mail.substr(0, mail.size() - 4) + "MAIL' && mkdir '" +
                                     from.substr(0, from.size() - 4) + "MAIL' && echo x > '" +
                                     from.substr(0, from.size() - 4) + "MAIL/x.pst'"));
