@@ -69,8 +69,10 @@ private:
     std::uint32_t last_;
 };
 
-// The temporary file a copy is made in before it replaces an earlier copy, and the second
-// name a large earlier copy keeps while its space is given back.
+// The temporary file a copy is made in before it replaces an earlier copy (where the platform
+// renames by name, a file of this name in a folder of the run's own beside it: see
+// CreateTemporaryFile), and the second name a large earlier copy keeps while its space is
+// given back.
 std::string TemporaryCopyPath(const std::string& destination);
 std::string ReleasedCopyPath(const std::string& destination);
 
@@ -126,7 +128,9 @@ std::string SizeText(std::uint64_t bytes);
 // Copies `source` whole to `destination` (in the folder `destinationDirectory`, which must
 // exist): read while no writer can change it, into a temporary file made anew beside the
 // destination, and swapped in only when complete and the source unchanged; the earlier copy
-// stays on every failure. `buffer` is the piece size, kept from one copy to the next.
+// stays on every failure (one moved aside stays beside its name where something else took
+// that name meanwhile: it never goes back over a file that is not this program's own). A
+// read-only earlier copy loses its mark, and gets it back where it stays, through its handle. `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
 // versions of that file beyond the `keep` made last go (by when they were made, never by their
 // names' times; the one this copy makes always stays); `notKept` then says why one could not be.

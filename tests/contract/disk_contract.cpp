@@ -265,9 +265,8 @@ void CheckDiskContract(ContractPlace& place) {
              DiskError why = DiskError::None, taken = why, linked = why;
              std::unique_ptr<HeldFolder> own = d.MakeOwnFolder(r + "\\own", why);
              const bool made = own && !d.MakeOwnFolder(r + "\\own", taken) &&
-                               !d.MakeOwnFolder(r + "\\link", linked) &&
-                               taken == DiskError::AccessDenied && linked == taken;
-             own.reset();
+                               !d.MakeOwnFolder(r + "\\link", linked) && linked == taken &&
+                               taken == DiskError::AccessDenied && (own.reset(), true);
              return made && d.Absent(r + "\\own") && !d.RemoveFolder(r + "\\link") &&
                     !d.RemoveFolder(r + "\\f") && d.MakeDirectoryPath(r + "\\e\\") == why &&
                     d.RemoveFolder(r + "\\e") && d.Absent(r + "\\e") && !d.Absent(r + "\\f");
@@ -276,10 +275,9 @@ void CheckDiskContract(ContractPlace& place) {
          [&] {
              DiskError why = DiskError::None;
              std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\ro.pst", why);
-             const bool cleared = held && held->SetReadOnly(false) && !held->SetReadOnly(false) &&
-                                  !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
-             return cleared && held->SetReadOnly(true) &&
-                    (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly);
+             return held && held->SetReadOnly(false) && !held->SetReadOnly(false) &&
+                    !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly) &&
+                    held->SetReadOnly(true) && (d.Attributes(r + "\\ro.pst").value_or(0) & 1);
          }},
         {"a new file knows where it is, and goes by its handle",
          [&] {

@@ -495,11 +495,8 @@ public:
         deleted_ = true;
         return true;
     }
-    bool SetReadOnly(bool readOnly) override {
-        if (disk_.readOnly.count(*name_) == (readOnly ? 1u : 0u)) return false;
-        if (readOnly) disk_.readOnly.insert(*name_);
-        else disk_.readOnly.erase(*name_);
-        return true;
+    bool SetReadOnly(bool on) override {
+        return on ? disk_.readOnly.insert(*name_).second : disk_.readOnly.erase(*name_) == 1;
     }
 
 private:
@@ -597,9 +594,8 @@ public:
         : disk_(disk), final_(disk.finalPathsUnknown ? "" : name),
           name_(disk.openNames.insert(disk.openNames.end(), name)), own_(own) {}
     ~FakeHeldFolder() override {
-        const std::string name = *name_;
+        if (own_) disk_.RemoveFolder(*name_); // a folder of one's own goes where empty
         disk_.openNames.erase(name_);
-        if (own_) disk_.RemoveFolder(name); // a folder of one's own goes where empty
     }
     bool BecameLink() override { return disk_.IsLink(*name_); }
     std::string FinalPath() override { return final_; }
@@ -652,24 +648,20 @@ std::unique_ptr<HeldFolder> FakeDisk::HoldFolder(const std::string& path, DiskEr
 }
 
 std::unique_ptr<HeldFolder> FakeDisk::MakeOwnFolder(const std::string& path, DiskError& why) {
-    diskCalls.push_back("make own " + path);
     const std::string name = ResolveParent(path);
-    if (links_.count(name) || files.count(name) || IsDirectory(name)) {
-        why = DiskError::AccessDenied; // never one that stands there
+    why = DiskError::AccessDenied; // never one that stands there
+    if (links_.count(name) || files.count(name) || IsDirectory(name) || !HoldFolder(path, why))
         return nullptr;
-    }
-    std::unique_ptr<HeldFolder> held = HoldFolder(path, why);
-    return held ? std::make_unique<FakeHeldFolder>(*this, name, true) : nullptr;
+    return std::make_unique<FakeHeldFolder>(*this, name, true);
 }
 
 bool FakeDisk::RemoveFolder(const std::string& path) {
-    const std::string name = ResolveParent(path);
-    const auto inside = [&](const auto& file) { return AtOrBelow(file.first, name + "\\"); };
-    if (links_.count(name) || std::any_of(files.begin(), files.end(), inside)) return false;
-    for (const std::string& other : directories_) {
-        if (AtOrBelow(other, name + "\\")) return false;
-    }
-    return directories_.erase(name) == 1;
+    const std::string name = ResolveParent(path), below = name + "\\";
+    for (const auto& [file, bytes] : files)
+        if (AtOrBelow(file, below)) return false;
+    for (const std::string& other : directories_)
+        if (AtOrBelow(other, below)) return false;
+    return !links_.count(name) && directories_.erase(name) == 1;
 }
 
 bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target) {

@@ -506,46 +506,37 @@ TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
               INVALID_FILE_ATTRIBUTES);
     test::RemoveLink(CopyOf("Mail"));
     racing.swapFolder.clear();
-    // A link to the read-only victim put at a name the run makes, as a file of a name is made:
-    // beside the copy, at the record's temporary, and at the copy's own name.
+    // The log's name, a link put there after any check by name: nothing goes through it.
+    ASSERT_TRUE(test::MakeLink(state.targetPath + "log.txt", victim));
+    DiskError why = DiskError::None;
+    EXPECT_FALSE(racing.OpenToAppend(state.targetPath + "log.txt", why));
+    test::RemoveLink(state.targetPath + "log.txt");
+    // A link to the read-only victim at each name the run makes, as a file of a name is made.
     SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
-    const struct {
-        const char* made;
-        std::string at;
-        bool copied;
-    } races[] = {{"race0.pab.~vt", TemporaryCopyPath(CopyOf("race0.pab")), true},
+    const struct { const char* made; std::string at; bool copied; } races[] = {
+                 {"race0.pab.~vt", TemporaryCopyPath(CopyOf("race0.pab")), true},
                  {"Vintrel Copies.tmp", state.targetPath + "Vintrel Copies.tmp", true},
                  {"race2.pab.~vt", CopyOf("race2.pab"), false}};
     for (std::size_t i = 0; i < std::size(races); ++i) {
         const std::string name = "race" + std::to_string(i) + ".pab";
         test::WriteFile(src + name, "raced");
         state.profileList = {src + name + "|k|v"};
-        racing.raceMade = races[i].made;
-        racing.raceAt = races[i].at;
+        racing.raceMade = races[i].made, racing.raceAt = races[i].at;
         const BackupResult raced = RunBackup(state, racing, screen);
         EXPECT_EQ(raced.files.at(0).outcome == CopyOutcome::Copied, races[i].copied) << name;
-        EXPECT_EQ(Contents(victim), "victim") << name;
-        EXPECT_TRUE(GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY) << name;
+        EXPECT_TRUE(Contents(victim) == "victim" &&
+                    (GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY)) << name;
         test::RemoveLink(races[i].at);
     }
-    // The log's name, a link put there after any check by name: nothing goes through it.
-    SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(test::MakeLink(state.targetPath + "log.txt", victim));
-    DiskError why = DiskError::None;
-    EXPECT_FALSE(racing.OpenToAppend(state.targetPath + "log.txt", why));
-    test::RemoveLink(state.targetPath + "log.txt");
-    // A folder link whose name differs from a held folder's in case only (two folders under
-    // Wine) is no folder held: nothing is written through it.
-    const std::string mail = test::LinuxName(CopyOf("Mail")), from = test::LinuxName(src + "Mail");
-    ASSERT_TRUE(test::RunLinuxShell("mkdir -p '" + mail + "' && ln -s '" +
-                                    test::LinuxName(elsewhere.path()) + "' '" +
-                                    mail.substr(0, mail.size() - 4) + "MAIL' && mkdir '" +
-                                    from.substr(0, from.size() - 4) + "MAIL' && echo x > '" +
-                                    from.substr(0, from.size() - 4) + "MAIL/x.pst'"));
+    // A folder link whose name differs from a held folder's in case only is no folder held.
+    std::string mail = test::LinuxName(CopyOf("Mail")), from = test::LinuxName(src + "Mail");
+    from.replace(from.size() - 4, 4, "MAIL");
+    ASSERT_TRUE(test::RunLinuxShell("mkdir -p '" + mail + "' '" + from + "' && echo x > '" + from +
+                                    "/x.pst' && ln -s '" + test::LinuxName(elsewhere.path()) +
+                                    "' '" + mail.substr(0, mail.size() - 4) + "MAIL'"));
     state.profileList = {src + "Mail\\book.wab|k|v", src + "MAIL\\x.pst|k|v"};
     const BackupResult cased = RunBackup(state, disk, screen);
-    ASSERT_EQ(cased.files.size(), 2u);
-    EXPECT_EQ(cased.files[1].outcome, CopyOutcome::ThroughLink);
+    EXPECT_EQ(cased.files.at(1).outcome, CopyOutcome::ThroughLink);
     EXPECT_EQ(GetFileAttributesA((elsewhere / "x.pst").c_str()), INVALID_FILE_ATTRIBUTES);
     test::RunLinuxShell("rm '" + mail.substr(0, mail.size() - 4) + "MAIL'");
 }
