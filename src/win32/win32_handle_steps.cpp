@@ -248,9 +248,12 @@ Handle OpenFolderOfName(const std::string& path, DWORD access, DiskError& why,
             FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
         const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
         const std::string expected = WithFinalSeparator(parent);
-        if (parent.empty() ||
-            !(SamePath(final, expected + name) ||
-              (name.find('~') != std::string::npos && SamePath(DirectoryPart(final), expected)))) {
+        // A short name has a "~" and a digit ("MAILFO~1"); the run's own "~vt" is no short name.
+        const std::size_t tilde = name.find('~');
+        const bool shortName = tilde != std::string::npos && tilde + 1 < name.size() &&
+                               name[tilde + 1] >= '0' && name[tilde + 1] <= '9';
+        if (parent.empty() || !(SamePath(final, expected + name) ||
+                                (shortName && SamePath(DirectoryPart(final), expected)))) {
             why = DiskError::Link;
             return Handle();
         }
