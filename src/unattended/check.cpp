@@ -53,30 +53,24 @@ std::string CopyFault(Disk& disk, const std::string& path, const CopyState& made
 } // namespace
 
 int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
-    const std::string here = WithFinalSeparator(setting.currentDirectory);
+    const std::string here =
+        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
     RunLog log(setting, disk, here);
-    std::string target = line.folder;
-    if (target.empty()) {
-        // The profile is read as the other runs read it, in turn: a backup going on would
-        // replace copies while they are read.
-        if (setting.waitForTurn && !setting.waitForTurn(TurnPath(here))) {
-            log.Open(false);
-            return NothingDone(log, "another run over the profile is still going on");
-        }
-        log.Open(true);
-        AppState state;
-        InitSharedState(state, &here);
-        log.Line(setting.localTime + " check of the copies with the profile " + ProfilePath(state));
-        ProfileContents contents;
-        if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
-            return NothingDone(log, *why);
-        }
-        target = contents.targetPath;
-    } else {
-        // No turn taken: the log is only added to, never cut.
+    // Read in turn with the other runs over the profile: a backup going on would replace copies
+    // while they are read.
+    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(here))) {
         log.Open(false);
-        log.Line(setting.localTime + " check of the copies below " + target);
+        return NothingDone(log, "another run over the profile is still going on");
     }
+    log.Open(true);
+    AppState state;
+    InitSharedState(state, &here);
+    log.Line(setting.localTime + " check of the copies with the profile " + ProfilePath(state));
+    ProfileContents contents;
+    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
+        return NothingDone(log, *why);
+    }
+    const std::string& target = contents.targetPath;
     const std::string folder = TargetFolder(target);
     if (!(disk.Attributes(folder).value_or(0) & kAttributeDirectory)) {
         return NothingDone(log, TargetMissingText(target));

@@ -12,7 +12,7 @@ struct CommandLine {
         Backup,  // /backup [FOLDER], or /search /backup [FOLDER]
         Usage,   // /?
         Restore, // /restore FILE [/from STAMP] [/to FOLDER] [/force] [FOLDER]
-        Check,   // /check [FOLDER]: the copies below a target checked against their record
+        Check,   // /check [FOLDER]: the copies below the target checked against their record
         Invalid, // anything else: an unknown or misplaced argument
     };
     Mode mode = Mode::Window;
@@ -23,7 +23,7 @@ struct CommandLine {
     int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
     int wait = 0;        // /wait M: minutes to wait for files another program holds
     std::string folder;  // where the profile is; empty: the current directory (with Invalid too,
-                         // where the line names one); with Check the target folder to check
+                         // where the line names one)
     std::string problem; // with Invalid: the argument at fault
     std::string problemRange; // with Invalid: a number out of range, the switch and its range
     std::string restoreFile;  // with Restore: the listed file to bring back
@@ -65,11 +65,11 @@ inline constexpr const char* kUsageText =
     "                               until M minutes (0 to 1440) have passed since\r\n"
     "                               the run began; while it sleeps, other runs over\r\n"
     "                               the profile may take their turn\r\n"
-    "  vintrel.exe /check [TARGETFOLDER]\r\n"
-    "                               reads every copy below the profile's target\r\n"
-    "                               (or TARGETFOLDER) from the disk and compares it\r\n"
-    "                               with the checksum its record keeps; exit 1 when\r\n"
-    "                               one differs, is missing or was changed since\r\n"
+    "  vintrel.exe /check [FOLDER]  reads every copy below the profile's target\r\n"
+    "                               from the disk, past the system's cache, and\r\n"
+    "                               compares it with the checksum its record keeps;\r\n"
+    "                               exit 1 when one differs, is missing or was\r\n"
+    "                               changed since it was made\r\n"
     "  vintrel.exe /restore FILE [/from STAMP] [/to TOFOLDER] [/force]\r\n"
     "              [PROFILEFOLDER]\r\n"
     "                               copies the backup of a listed FILE back to it\r\n"

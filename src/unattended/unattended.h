@@ -75,7 +75,7 @@ void TellRunOutcome(const UnattendedSetting& setting, Disk& disk, const std::str
 // folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
 
-// Reads every copy the record below the profile's target (or the line's folder) names, past
+// Reads every copy the record below the profile's target names, past
 // the system's cache, and compares it with the state it was made with; writes nothing there.
 // 0 every copy with a checksum is as made, 1 one is not (damaged, missing, changed or a link),
 // 2 nothing to check (no profile, no target, no record).
