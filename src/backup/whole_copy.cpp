@@ -461,7 +461,8 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     // Read back once it is on the disk, and before it takes the earlier copy's place: a copy
     // that reads otherwise goes by its handle, the earlier copy untouched.
     if (outcome == CopyOutcome::Copied && way && way->verify) {
-        if (const std::optional<CopyOutcome> fault = ReadBackFault(*copy, *way->made, pacer, buffer)) {
+        if (const std::optional<CopyOutcome> fault =
+                ReadBackFault(*copy, *way->made, pacer, buffer)) {
             way->made.reset();
             copy->Discard();
             copy->Close();

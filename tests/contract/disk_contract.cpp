@@ -114,9 +114,8 @@ void CheckDiskContract(ContractPlace& place) {
     auto readAll = [](std::unique_ptr<FileSource> file) {
         std::string bytes(3000000, '\0'); // more than a piece of a read past the cache
         std::size_t have = 0;
-        for (std::size_t got = 1; file && got > 0; have += got) {
+        for (std::size_t got = 1; file && got > 0; have += got)
             if (!file->Read(bytes.data() + have, 7, got)) return std::string("<failed>");
-        }
         return file ? bytes.substr(0, have) : "<none>";
     };
     auto readPastCache = [&] {
@@ -211,8 +210,7 @@ void CheckDiskContract(ContractPlace& place) {
                     d.SoleName(a) && !d.SoleName(r + "\\link") && !d.SoleName(r + "\\f");
          }},
         {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
-        {"a file is read past the cache by its one name, and a new one by its own handle",
-         readPastCache},
+        {"read past the cache: a plain file by its one name, a new one by handle", readPastCache},
         {"a file beyond MAX_PATH in a folder within it is made, read, replaced and removed",
          [&] {
              const std::string folder = r + "\\" + std::string(246 - r.size(), 'l');

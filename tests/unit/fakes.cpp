@@ -353,8 +353,7 @@ class FakeSource : public FileSource {
 public:
     // `uncached`: read from the disk itself, where alteredReadBack may flip its first byte.
     FakeSource(FakeDisk& disk, std::string path, bool uncached = false)
-        : disk_(disk), path_(std::move(path)),
-          flip_(uncached && disk.alteredReadBack.count(path_) > 0), uncached_(uncached) {}
+        : disk_(disk), path_(std::move(path)), uncached_(uncached) {}
     std::optional<FileFacts> Facts() override {
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;
@@ -369,7 +368,7 @@ public:
         if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
         if (at_ < file->second.size()) {
             got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
-            if (flip_ && at_ == 0 && got > 0) buffer[0] ^= 1;
+            if (uncached_ && !at_ && got && disk_.alteredReadBack.count(path_)) buffer[0] ^= 1;
             at_ += got;
         }
         if (disk_.whileCopying && !uncached_) disk_.whileCopying(path_);
@@ -381,33 +380,20 @@ private:
     FakeDisk& disk_;
     std::string path_;
     std::size_t at_ = 0;
-    bool flip_, uncached_;
+    bool uncached_;
 };
 
-std::unique_ptr<FileSource> FakeWriter::ReadBack(DiskError& why) {
-    why = DiskError::None;
-    if (!disk_.files.count(*name_)) why = DiskError::NotFound;
-    if (disk_.IsLink(*name_)) why = DiskError::Link;
-    if (why != DiskError::None) return nullptr;
+std::unique_ptr<FileSource> FakeWriter::ReadBack(DiskError&) {
     return std::make_unique<FakeSource>(disk_, *name_, true);
 }
 
 } // namespace
 
 std::unique_ptr<FileSource> FakeDisk::OpenUncached(const std::string& path, DiskError& why) {
-    const std::string name = ResolveParent(path);
-    why = DiskError::None;
-    if (!files.count(name) && !links_.count(name)) {
-        why = IsDirectory(name) ? DiskError::AccessDenied : DiskError::NotFound;
-    } else if (heldByWriter.count(name)) {
-        why = DiskError::InUse;
-    } else if (unopenable.count(name)) {
-        why = DiskError::AccessDenied;
-    } else if (!SoleName(path)) {
-        why = DiskError::Link;
-    }
+    if (!OpenToCopy(path, why)) return nullptr;
+    why = SoleName(path) ? DiskError::None : DiskError::Link;
     if (why != DiskError::None) return nullptr;
-    return std::make_unique<FakeSource>(*this, name, true);
+    return std::make_unique<FakeSource>(*this, Resolve(path), true);
 }
 
 std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete,

@@ -407,7 +407,8 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
         if (c.hardLink) disk.otherNames.insert("E:\\Bak\\Mail\\a.pst");
-        disk.alteredReadBack = c.altered ? test::PathSet{"E:\\Bak\\Mail\\a.pst.~vt"} : test::PathSet{};
+        disk.alteredReadBack.clear();
+        if (c.altered) disk.alteredReadBack.insert("E:\\Bak\\Mail\\a.pst.~vt");
         disk.diskCalls.clear();
         echoed.clear();
         EXPECT_EQ(Run(c.arguments), c.code);
@@ -716,12 +717,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     const std::string copy = "E:\\Bak\\Mail\\a.pst", record = "E:\\Bak\\Vintrel Copies.txt";
     Checksum sum;
     sum.Add("mail", 4);
-    const struct {
-        const char* what;
-        std::function<void()> arrange;
-        int code;
-        const char* logged;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> arrange; int code; const char* logged; }
+        cases[] = {
         {"as made", [] {}, kAllCopied, "good"},
         {"changed behind its back, its size and time kept", [&] { disk.files[copy] = "mall"; },
          kSomeNotCopied, "it differs from its checksum"},

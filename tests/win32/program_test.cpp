@@ -311,10 +311,8 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
     EXPECT_EQ(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "the same copy";
     EXPECT_EQ(Run(Quoted("/backup /all", jobs.path()), "C:\\"), 0u);
     EXPECT_NE(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "a new copy";
-    // Each copy read back past the cache before it is kept; a check of a copy against the state
-    // its record keeps, read past the cache too.
+    // Each copy read back past the cache before it is kept; then checked against its record.
     EXPECT_EQ(Run(Quoted("/backup /all /verify", jobs.path()), "C:\\"), 0u) << Log();
-    EXPECT_EQ(test::Contents(CopyOf(mail / "Mail\\a.pst")), "mailbox");
     const DiskEntry copy = disk.FindEntry(CopyOf(mail / "Mail\\a.pst")).value_or(DiskEntry{});
     for (const char* bytes : {"mailbox", "mailbax"}) {
         Checksum sum;
