@@ -269,11 +269,10 @@ public:
             return nullptr;
         }
         const std::optional<std::uint64_t> mine = IndexOf(file_.get()), read = IndexOf(back.get());
-        if (!mine || !read || *mine != *read || *mine == 0 || *mine == ~0ULL ||
-            IsLinkHandle(back.get())) {
-            why = DiskError::Link;
-            return nullptr;
-        }
+        why = !mine || !read || *mine == 0 || *mine == ~0ULL     ? DiskError::Other
+              : *mine != *read || IsLinkHandle(back.get()) ? DiskError::Link
+                                                               : DiskError::None;
+        if (why != DiskError::None) return nullptr;
         return Uncached(std::move(back), why);
     }
     // Whether the handle really closed: a close can still fail to write what was held back.
