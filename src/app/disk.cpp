@@ -52,6 +52,7 @@ public:
     }
     std::string FinalPath() override { return file_->FinalPath(); }
     bool Discard() override { return file_->Discard(); }
+    std::unique_ptr<FileSource> ReadBack(DiskError& why) override { return file_->ReadBack(why); }
     bool Close() override { return file_->Close(); }
     DiskError Failure() override { return file_->Failure(); }
 

@@ -152,6 +152,10 @@ public:
     virtual std::string FinalPath() = 0;
     // The open file goes once it is closed, whatever name leads to it by then.
     virtual bool Discard() = 0;
+    // The file as it is on the disk, read from its start past the system's cache (after a
+    // Flush: what a later reader will find), opened under the name it has now and known to be
+    // this very file, not a link swapped in there. Nothing when it cannot be read so, and why.
+    virtual std::unique_ptr<FileSource> ReadBack(DiskError& why) = 0;
     virtual bool Close() = 0;
     // Why the last step failed.
     virtual DiskError Failure() = 0;
@@ -240,6 +244,12 @@ public:
     // writer can change it meanwhile; a file that a writer holds cannot be opened. Nothing
     // when it cannot be opened, and why.
     virtual std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) = 0;
+
+    // Opens a file to read its bytes from the disk itself, past the system's cache, shared with
+    // other readers only. Only a plain file's one name opens (see SoleName): a link, a folder
+    // or a file with other names too gives nothing, why Link. Nothing when it cannot be
+    // opened, and why (InUse: another program writes to it).
+    virtual std::unique_ptr<FileSource> OpenUncached(const std::string& path, DiskError& why) = 0;
 
     // Creates a file that is not there yet: never opens what is there, nor follows a link
     // that stands in its place. Nothing when it cannot be created, and why.

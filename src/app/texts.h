@@ -73,6 +73,9 @@ inline constexpr const char* kCloseItText = "; close it and try again";
 inline constexpr const char* kLooksDamagedSuffix =
     " Not backed up. It looks damaged: the last good copy is kept";
 
+inline constexpr const char* kReadBackDiffersSuffix =
+    " Not backed up. The copy read back differs from what was written: the earlier copy is kept";
+
 // The word on the last scheduled run, in a box once the window shows: how the run went, when
 // one last backed up every file, and where its log is.
 inline constexpr const char* kLastRunCaption = "Scheduled backup";

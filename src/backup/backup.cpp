@@ -34,6 +34,11 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total) {
            " files were NOT backed up!";
 }
 
+std::string TargetFolder(std::string targetPath) {
+    std::replace(targetPath.begin(), targetPath.end(), '/', '\\');
+    return WithFinalSeparator(targetPath);
+}
+
 std::string TargetMissingText(const std::string& targetPath) {
     return "the target folder " + targetPath + " is not there (is the disk connected?)";
 }
@@ -45,11 +50,6 @@ namespace {
 std::string WithBackslashes(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}
-
-// The target folder as the record's home: "\" between its names, one at the end.
-std::string TargetFolder(const std::string& targetPath) {
-    return WithFinalSeparator(WithBackslashes(targetPath));
 }
 
 // One run over the list. Places are known by path and by identity: a destination that is a
@@ -65,8 +65,8 @@ class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep,
-              MakeTarget making)
-        : skipUnchanged_(skipUnchanged), keep_(keep), making_(making), disk_(disk),
+              MakeTarget making, bool verify)
+        : skipUnchanged_(skipUnchanged), keep_(keep), making_(making), verify_(verify), disk_(disk),
           reporter_(reporter),
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
@@ -195,6 +195,7 @@ private:
             return CopyOutcome::SourceMissing;
         CopyWay way;
         way.targetFinalPath = targetFinalPath_;
+        way.verify = verify_;
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
         // A link at the copy's name is no copy: the link itself goes (never what it leads to),
         // and a real copy takes its name. One that cannot be removed is not written through.
@@ -402,6 +403,7 @@ private:
     bool skipUnchanged_;
     int keep_;
     MakeTarget making_;
+    bool verify_;
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
@@ -449,8 +451,9 @@ std::size_t BackupResult::Unchanged() const {
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
-                           bool skipUnchanged, int keep, MakeTarget making) {
-    return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep, making)
+                           bool skipUnchanged, int keep, MakeTarget making, bool verify) {
+    return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep, making,
+                     verify)
         .Run();
 }
 

@@ -59,6 +59,9 @@ std::string NotBackedUpText(std::size_t failed, std::size_t total);
 // "the target folder X is not there (is the disk connected?)"
 std::string TargetMissingText(const std::string& targetPath);
 
+// The target folder as the record's home: "\" between its names, one at the end.
+std::string TargetFolder(std::string targetPath);
+
 // Whether a run may make a target folder that is not there: never (a run without a window:
 // a USB disk unplugged would be taken for a folder to make on whatever answers at its letter),
 // or where its drive or share is there (the window's user just chose or typed it).
@@ -84,10 +87,13 @@ public:
 // A target that is not there (see MakeTarget) ends the run before anything is done.
 // With `keep` above 0, an earlier copy that a changed file replaces is kept as a version,
 // and versions of that file beyond the `keep` newest go.
+// With `verify`, each new copy is read back from the disk before it takes its name (see
+// CopyWay::verify).
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
                            bool skipUnchanged = false, int keep = 0,
-                           MakeTarget making = MakeTarget::WhereItsDriveIsThere);
+                           MakeTarget making = MakeTarget::WhereItsDriveIsThere,
+                           bool verify = false);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);

@@ -55,6 +55,8 @@ private:
             return kNoSpaceSuffix + (file.detail.empty() ? "" : " (" + file.detail + ")");
         case CopyOutcome::LooksDamaged:
             return kLooksDamagedSuffix + (file.damage.empty() ? "" : " (" + file.damage + ")");
+        case CopyOutcome::ReadBackDiffers:
+            return kReadBackDiffersSuffix;
         case CopyOutcome::EarlierCopyHeld:
             return kEarlierCopyHeldSuffix +
                    (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;

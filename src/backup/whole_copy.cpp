@@ -148,6 +148,25 @@ CopyOutcome Transfer(FileSource& source, FileWriter& copy, const FileFacts& befo
     return CopyOutcome::Copied;
 }
 
+// Reads the new copy back from the disk, past the system's cache, and compares it with what was
+// written: its size and checksum. None when they agree; else the outcome.
+std::optional<CopyOutcome> ReadBackFault(FileWriter& copy, const CopyState& made,
+                                         PaintPacer& pacer, std::vector<char>& buffer) {
+    DiskError why = DiskError::None;
+    std::unique_ptr<FileSource> back = copy.ReadBack(why);
+    if (!back) return OutcomeOf(Side::Target, why);
+    Checksum sum;
+    std::uint64_t read = 0;
+    for (std::size_t got = 1; got > 0; read += got) {
+        if (!back->Read(buffer.data(), buffer.size(), got))
+            return OutcomeOf(Side::Target, back->Failure());
+        sum.Add(buffer.data(), got);
+        pacer.Tick();
+    }
+    if (read != made.size || sum.Value() != made.checksum) return CopyOutcome::ReadBackDiffers;
+    return std::nullopt;
+}
+
 // Tries a step again while another program holds the file it needs, each pause twice the
 // one before; the step gives DiskError::None when it worked. The last try's failure.
 template <typename Step> DiskError WhileHeld(Disk& disk, Step step) {
@@ -427,7 +446,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (buffer.empty()) buffer.resize(kCopyChunk);
     DamageGate gate(disk, sourcePath, destination, damage);
     std::optional<Checksum> sum;
-    if (way && way->checksum) sum.emplace();
+    if (way && (way->checksum || way->verify)) sum.emplace();
     CopyOutcome outcome = Transfer(*source, *copy, *before, pacer, buffer, gate, sum ? &*sum : nullptr);
     if (outcome == CopyOutcome::Copied && way) {
         way->made = CopyState{before->size, before->lastWriteTime, std::nullopt};
@@ -450,6 +469,17 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         copy->Discard();
         copy->Close();
         return CopyOutcome::LinkSwappedIn;
+    }
+    // Read back once it is on the disk, and before it takes the earlier copy's place: a copy
+    // that reads otherwise goes by its handle, the earlier copy untouched.
+    if (outcome == CopyOutcome::Copied && way && way->verify) {
+        if (const std::optional<CopyOutcome> fault =
+                ReadBackFault(*copy, *way->made, pacer, buffer)) {
+            way->made.reset();
+            copy->Discard();
+            copy->Close();
+            return *fault;
+        }
     }
     if (outcome == CopyOutcome::Copied) {
         // A read-only earlier copy loses its mark through its own handle, held as the one name

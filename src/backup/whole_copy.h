@@ -54,6 +54,8 @@ enum class CopyOutcome {
     EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
     NoSpace,          // the target has less free space than the copy needs: nothing written
     LooksDamaged,     // its first bytes show damage, the earlier copy's do not: that one is kept
+    ReadBackDiffers,  // the new copy, read back from the disk, is not what was written: the
+                      // earlier copy is kept
     Failed,           // any other source, target or disk error
 };
 
@@ -117,6 +119,9 @@ struct CopyWay {
     // Whether the checksum of the bytes is taken as they are written (only a measurement of
     // what it costs goes without).
     bool checksum = true;
+    // Whether the new copy, flushed, is read back from the disk past the system's cache before
+    // it takes its name, and kept only when its checksum is the one taken while writing.
+    bool verify = false;
     // With Copied: the copy as it was made, its checksum where taken.
     std::optional<CopyState> made;
 };
@@ -139,6 +144,8 @@ std::string SizeText(std::uint64_t bytes);
 // (NoSpace, and with a `way` its noSpace says the sizes); where that cannot be asked, it is.
 // With a `way`, nothing is swapped in that was made outside its folder, and a swap that put the
 // copy outside the target is undone (LinkSwappedIn).
+// With a `way` that asks to verify, a copy read back otherwise than written, or that cannot be
+// read back, never replaces the earlier copy (ReadBackDiffers, or the target's failure).
 // With `damage`, the source's first bytes are checked as the copy reads them (see WhyDamaged):
 // one that looks damaged never replaces an earlier copy that does not (LooksDamaged: nothing
 // written, no version made), and `damage` says why it looks damaged, copied or not.

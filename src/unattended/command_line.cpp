@@ -59,6 +59,8 @@ CommandLine ParseRestore(const std::vector<std::string>& arguments) {
         if (name == "from" && line.restoreStamp.empty()) {
             if (last || !IsStamp(arguments[at + 1])) return Invalid(last ? arguments[at] : arguments[at + 1]);
             line.restoreStamp = arguments[++at];
+        } else if (name == "force" && !line.force) {
+            line.force = true;
         } else if (name == "to" && line.restoreTo.empty()) {
             if (last || BeginsAsSwitch(arguments[at + 1]) || arguments[at + 1].empty()) {
                 return Invalid(last ? arguments[at] : arguments[at + 1]);
@@ -85,6 +87,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
     }
     if (SwitchName(arguments[0]) == "restore") return ParseRestore(arguments);
+    if (SwitchName(arguments[0]) == "check") {
+        if (arguments.size() > 2 || (arguments.size() == 2 && (BeginsAsSwitch(arguments[1]) ||
+                                                               arguments[1].empty()))) {
+            return Invalid(arguments.back());
+        }
+        line.mode = CommandLine::Mode::Check;
+        if (arguments.size() == 2) line.folder = FolderArgument(arguments[1]);
+        return line;
+    }
     std::size_t at = 0;
     if (SwitchName(arguments[at]) == "search") {
         line.search = true;
@@ -108,6 +119,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[at];
         if (SwitchName(argument) == "all" && !line.all) {
             line.all = true;
+            continue;
+        }
+        if (SwitchName(argument) == "verify" && !line.verify) {
+            line.verify = true;
             continue;
         }
         const std::string name = SwitchName(argument);

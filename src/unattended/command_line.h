@@ -11,12 +11,15 @@ struct CommandLine {
         Window,  // no arguments, or a first one that is no switch
         Backup,  // /backup [FOLDER], or /search /backup [FOLDER]
         Usage,   // /?
-        Restore, // /restore FILE [/from STAMP] [/to FOLDER] [FOLDER]
+        Restore, // /restore FILE [/from STAMP] [/to FOLDER] [/force] [FOLDER]
+        Check,   // /check [FOLDER]: the copies below the target checked against their record
         Invalid, // anything else: an unknown or misplaced argument
     };
     Mode mode = Mode::Window;
     bool search = false;
     bool all = false;    // /all: unchanged files are copied too
+    bool verify = false; // /verify: each new copy is read back from the disk before it is kept
+    bool force = false;  // /force: a restore goes on from a copy that differs from its checksum
     int keep = 0;        // /keep N: earlier copies kept as versions, the N newest of each file
     int wait = 0;        // /wait M: minutes to wait for files another program holds
     std::string folder;  // where the profile is; empty: the current directory (with Invalid too,
@@ -53,12 +56,22 @@ inline constexpr const char* kUsageText =
     "  /keep N (after /backup)      keeps the N newest earlier copies (0 to 99) of\r\n"
     "                               each file as <name>.<YYYYMMDD-HHMMSS>Z.bak\r\n"
     "                               beside it (UTC)\r\n"
+    "  /verify (after /backup)      reads each new copy back from the disk, past\r\n"
+    "                               the system's cache, before it replaces the\r\n"
+    "                               earlier copy: one that reads otherwise is not\r\n"
+    "                               kept (\"the copy read back differs\", exit 1)\r\n"
     "  /wait M (after /backup)      tries the files another program holds again,\r\n"
     "                               first after about 5 seconds, then every minute,\r\n"
     "                               until M minutes (0 to 1440) have passed since\r\n"
     "                               the run began; while it sleeps, other runs over\r\n"
     "                               the profile may take their turn\r\n"
-    "  vintrel.exe /restore FILE [/from STAMP] [/to TOFOLDER] [PROFILEFOLDER]\r\n"
+    "  vintrel.exe /check [FOLDER]  reads every copy below the profile's target\r\n"
+    "                               from the disk, past the system's cache, and\r\n"
+    "                               compares it with the checksum its record keeps;\r\n"
+    "                               exit 1 when one differs, is missing or was\r\n"
+    "                               changed since it was made\r\n"
+    "  vintrel.exe /restore FILE [/from STAMP] [/to TOFOLDER] [/force]\r\n"
+    "              [PROFILEFOLDER]\r\n"
     "                               copies the backup of a listed FILE back to it\r\n"
     "                               (or into TOFOLDER, never the copy's own), or\r\n"
     "                               with /from the version <name>.<STAMP>Z.bak; the\r\n"
@@ -68,6 +81,8 @@ inline constexpr const char* kUsageText =
     "                               A restore cut short is finished or undone by\r\n"
     "                               the next run over the profile, as the note\r\n"
     "                               \"Vintrel Restore.txt\" beside the profile says.\r\n"
+    "                               A copy that differs from the checksum recorded\r\n"
+    "                               when it was made is restored only with /force.\r\n"
     "  vintrel.exe /?               shows this text\r\n"
     "\r\n"
     "The profile is \"Vintrel Profile.txt\" in FOLDER, or in the current directory;\r\n"

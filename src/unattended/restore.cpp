@@ -12,6 +12,7 @@
 #include "app/paths.h"
 #include "app/probe.h"
 #include "backup/whole_copy.h"
+#include "profile/record_file.h"
 #include "profile/profile.h"
 #include "unattended/run_log.h"
 
@@ -127,6 +128,24 @@ std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::
         return std::nullopt;
     }
     return keptAs.empty() ? "" : " (kept the replaced file as " + keptAs + ")";
+}
+
+// The checksum the target's record keeps of a listed file's copy; nothing where it keeps none
+// (no line, a line from before checksums, a copy being made that may be the one there now).
+// A record that cannot be read is said in the log.
+std::optional<std::uint64_t> RecordedChecksum(Disk& disk, const std::string& targetPath,
+                                              const BackupPlan& plan, RunLog& log) {
+    const std::optional<std::string> below = PathBelow(plan.belowTarget);
+    if (!below) return std::nullopt;
+    std::string why;
+    const std::optional<std::vector<RecordedCopy>> record =
+        ReadRecordFile(disk, TargetFolder(targetPath), why);
+    if (!why.empty()) log.Line("  the copy is not compared with its checksum: " + why);
+    for (const RecordedCopy& line : record.value_or(std::vector<RecordedCopy>{})) {
+        if (PathKey(line.path) == PathKey(*below) && line.state && !line.next)
+            return line.state->checksum;
+    }
+    return std::nullopt;
 }
 
 // Removes the temporary copy and whatever its making left beside it.
@@ -270,6 +289,25 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
             ? TargetOutcome(made)
             : CopyWholeFile(disk, pacer, from, note.temporary, DirectoryPart(to), buffer, 0,
                             nullptr, &way);
+    // The copy's bytes, as they were just read, against the checksum taken when it was made (a
+    // version has no line in the record): a copy that differs was damaged or worked in since,
+    // and replaces the file only when the line says /force.
+    bool differs = false;
+    if (outcome == CopyOutcome::Copied && line.restoreStamp.empty() && way.made &&
+        way.made->checksum) {
+        const std::optional<std::uint64_t> recorded =
+            RecordedChecksum(disk, contents.targetPath, plan, log);
+        differs = recorded && *recorded != *way.made->checksum;
+    }
+    constexpr const char* kDiffers =
+        "the copy differs from the checksum recorded when it was made (damaged, or changed "
+        "since)";
+    if (differs && !line.force) {
+        RemoveTemporary(disk, note.temporary);
+        disk.RemoveFile(folder + kRestoreNoteName);
+        return NotRestored(log, to, std::string(kDiffers) +
+                                        "; nothing was replaced: /force restores it anyway");
+    }
     if (outcome != CopyOutcome::Copied) {
         if (made == DiskError::None) {
             RemoveTemporary(disk, note.temporary);
@@ -311,7 +349,8 @@ int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& set
         return NotRestored(log, to, failed);
     }
     disk.RemoveFile(folder + kRestoreNoteName);
-    log.Final("restored " + to + " from " + from + *kept);
+    log.Final("restored " + to + " from " + from + *kept +
+              (differs ? std::string("; ") + kDiffers : ""));
     return log.Close() ? kAllCopied : kSomeNotCopied;
 }
 

@@ -40,6 +40,8 @@ public:
     // Past its share of the log, a run's lines are left out and counted (the console still
     // shows them): first those of files that went well, then any but the last.
     void Line(std::string line) { Add(std::move(line), Weight::Any); }
+    // A line of something that went well: the first left out past the run's share.
+    void Good(std::string line) { Add(std::move(line), Weight::Well); }
     void FileDone(const FileResult& file) override {
         const bool well =
             file.outcome == CopyOutcome::Copied || file.outcome == CopyOutcome::Unchanged;

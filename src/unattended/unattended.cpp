@@ -24,6 +24,7 @@ namespace {
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, std::uint32_t began, Disk& disk, RunLog& log,
                        const UnattendedSetting& setting, BackupResult& result, bool all, int keep,
+                       bool verify,
                        const std::string& turn, const std::string& header, bool& turnHeld) {
     if (!setting.milliseconds || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
@@ -63,8 +64,8 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
         std::vector<std::string> again;
         for (const std::size_t i : held)
             again.push_back(entries[i]);
-        const BackupResult retried =
-            BackUpEntries(targetPath, again, disk, nullptr, log, !all, keep, MakeTarget::Never);
+        const BackupResult retried = BackUpEntries(targetPath, again, disk, nullptr, log, !all,
+                                                   keep, MakeTarget::Never, verify);
         // The target went meanwhile: the files stay as they were, in use.
         if (retried.targetMissing) return;
         for (std::size_t k = 0; k < held.size(); ++k)
@@ -81,6 +82,9 @@ std::string OutcomeText(const FileResult& file) {
     case CopyOutcome::LooksDamaged:
         return "not copied: it looks damaged: the last good copy is kept" +
                (file.damage.empty() ? std::string() : " (" + file.damage + ")");
+    case CopyOutcome::ReadBackDiffers:
+        return "not copied: the copy read back differs from what was written; the earlier copy "
+               "is kept";
     case CopyOutcome::Unchanged:
         return "unchanged";
     case CopyOutcome::SourceMissing:
@@ -219,11 +223,11 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
     // A target that is not there is never made by a run without a window: a disk unplugged
     // would be taken for a folder to make on whatever answers at its letter now.
     BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log,
-                                        !line.all, line.keep, MakeTarget::Never);
+                                        !line.all, line.keep, MakeTarget::Never, line.verify);
     if (result.targetMissing) return NothingDone(log, TargetMissingText(state.targetPath));
     if (line.wait > 0) {
         WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
-                          result, line.all, line.keep, TurnPath(folder),
+                          result, line.all, line.keep, line.verify, TurnPath(folder),
                           header + ", going on after its wait", turnHeld);
     }
     const std::size_t copied = result.files.size() - result.Failed();
@@ -240,6 +244,7 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
 
 int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
+    if (line.mode == CommandLine::Mode::Check) return RunCheck(line, disk, setting);
     // A line not understood is logged beside the profile it names, where that folder is there.
     const bool named = !line.folder.empty() &&
                        (line.mode != CommandLine::Mode::Invalid ||

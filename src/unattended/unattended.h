@@ -75,6 +75,12 @@ void TellRunOutcome(const UnattendedSetting& setting, Disk& disk, const std::str
 // folder: 0 restored, 1 not (in use, or a step failed; nothing lost), 2 nothing to restore.
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
 
+// Reads every copy the record below the profile's target names, past
+// the system's cache, and compares it with the state it was made with; writes nothing there.
+// 0 every copy with a checksum is as made, 1 one is not (damaged, missing, changed or a link),
+// 2 nothing to check (no profile, no target, no record).
+int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+
 // Before the window's backup, with the profile's turn held: a restore that a run without a
 // window left unfinished beside the profile in `folder` is finished or undone, and said in the
 // log; why the backup must not run (it cannot be put right yet), or nothing.

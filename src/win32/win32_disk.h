@@ -20,6 +20,7 @@ public:
     std::optional<std::string> ReadFile(const std::string& path, bool& complete,
                                         std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
+    std::unique_ptr<FileSource> OpenUncached(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;

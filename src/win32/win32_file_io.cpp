@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -91,6 +92,67 @@ private:
     DWORD attributes_;
 };
 
+// A file read past the system's cache (FILE_FLAG_NO_BUFFERING, on every Windows): Windows then
+// takes reads only of a whole number of the volume's sectors, at offsets of one, into memory
+// aligned to one. A piece of 1 MiB, read into memory from VirtualAlloc (aligned to a page, 4 KiB),
+// is a whole number of sectors of 512 bytes and of 4 KiB alike, and every read begins where the
+// one before ended. A read at the end gives the bytes left; a read at an offset that is then no
+// longer whole sectors would fail, so none is made past the size the file had when it was opened.
+class UncachedSource : public FileSource, HandleSteps {
+public:
+    static constexpr DWORD kPiece = 1024 * 1024;
+    explicit UncachedSource(Handle file)
+        : HandleSteps(std::move(file)),
+          piece_(static_cast<char*>(
+              VirtualAlloc(nullptr, kPiece, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
+        LARGE_INTEGER size{};
+        size_ = GetFileSizeEx(file_.get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    }
+    ~UncachedSource() override {
+        if (piece_) VirtualFree(piece_, 0, MEM_RELEASE);
+    }
+    bool Usable() const { return piece_ != nullptr; }
+    std::optional<FileFacts> Facts() override {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!Step(GetFileInformationByHandle(file_.get(), &info))) return std::nullopt;
+        return FileFacts{SizeOf(info.nFileSizeHigh, info.nFileSizeLow),
+                         TimeOf(info.ftLastWriteTime), info.dwFileAttributes};
+    }
+    bool Read(char* buffer, std::size_t size, std::size_t& got) override {
+        got = 0;
+        if (at_ == have_) {
+            if (ended_ || (size_ > 0 && read_ >= size_)) return true;
+            DWORD read = 0;
+            if (!Step(::ReadFile(file_.get(), piece_, kPiece, &read, nullptr))) return false;
+            ended_ = read == 0;
+            read_ += read;
+            have_ = read;
+            at_ = 0;
+            if (read == 0) return true;
+        }
+        got = std::min<std::size_t>(size, have_ - at_);
+        std::memcpy(buffer, piece_ + at_, got);
+        at_ += got;
+        return true;
+    }
+    DiskError Failure() override { return failure_; }
+
+private:
+    char* piece_;
+    std::uint64_t size_ = 0; // when it was opened
+    std::uint64_t read_ = 0; // bytes read from the file so far
+    std::size_t have_ = 0, at_ = 0; // in the piece: bytes read, bytes handed on
+    bool ended_ = false;
+};
+
+// A file opened past the cache, ready to read; nothing when memory for its pieces is short.
+std::unique_ptr<FileSource> Uncached(Handle file, DiskError& why) {
+    auto source = std::make_unique<UncachedSource>(std::move(file));
+    if (source->Usable()) return source;
+    why = DiskError::Other;
+    return nullptr;
+}
+
 // A flush on a thread of its own.
 struct FlushJob {
     HANDLE file;
@@ -121,8 +183,9 @@ class Win32FileWriter : public FileWriter, HandleSteps {
 public:
     // `made`: the time, taken just before the file was created, that it keeps as its creation
     // time wherever it is moved (zero: none to keep).
-    explicit Win32FileWriter(Handle file, FILETIME made = {})
-        : HandleSteps(std::move(file)), made_(made) {}
+    // `path`: the name it is opened under.
+    Win32FileWriter(Handle file, std::string path, FILETIME made = {})
+        : HandleSteps(std::move(file)), path_(std::move(path)), made_(made) {}
     bool Write(const char* data, std::size_t size) override {
         DWORD written = 0;
         if (!Step(::WriteFile(file_.get(), data, static_cast<DWORD>(size), &written, nullptr))) {
@@ -178,6 +241,7 @@ public:
             failure_ = DiskError::AccessDenied;
             return false;
         }
+        path_ = destination;
         // A rename keeps the file's own creation time, except that FAT and NTFS give a file
         // that takes a name freed within 15 seconds the creation time of the file that had it
         // ("tunnelling"): an earlier copy's. The time it was made is set again through the
@@ -190,11 +254,33 @@ public:
     }
     std::string FinalPath() override { return FinalPathOf(file_.get()); }
     bool Discard() override { return DeleteOnClose(file_.get()); }
+    // Opened again by its name, sharing writes and deletion with this handle (which shares
+    // reads), and only kept where that name leads to this very file: its index on the volume
+    // (a rename never leaves it) is this handle's, and the name is no link. Where the file
+    // system gives no index, nothing tells them apart, and nothing is read.
+    std::unique_ptr<FileSource> ReadBack(DiskError& why) override {
+        Handle back(CreateFileAt(path_, GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING,
+                                 FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN |
+                                     FILE_FLAG_OPEN_REPARSE_POINT));
+        if (!back) {
+            why = ErrorOf(GetLastError());
+            return nullptr;
+        }
+        const std::optional<std::uint64_t> mine = IndexOf(file_.get()), read = IndexOf(back.get());
+        why = !mine || !read || *mine == 0 || *mine == ~0ULL     ? DiskError::Other
+              : *mine != *read || IsLinkHandle(back.get()) ? DiskError::Link
+                                                               : DiskError::None;
+        if (why != DiskError::None) return nullptr;
+        return Uncached(std::move(back), why);
+    }
     // Whether the handle really closed: a close can still fail to write what was held back.
     bool Close() override { return Step(file_.Close()); }
     DiskError Failure() override { return failure_; }
 
 private:
+    std::string path_; // the name it has now
     FILETIME made_;
 };
 
@@ -270,14 +356,16 @@ std::unique_ptr<FileWriter> Win32Disk::CreateNewFile(const std::string& path, Di
     // When it was made: taken before, so never later than the time the file system gives it.
     FILETIME made;
     GetSystemTimeAsFileTime(&made);
-    // Delete access: a finished copy is renamed into place through this handle.
-    Handle file(CreateFileAt(path, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+    // Delete access: a finished copy is renamed into place through this handle. Shared with
+    // readers alone, so that it can be read back (see ReadBack): a reader must share writes and
+    // deletion with this handle, and no writer can open it.
+    Handle file(CreateFileAt(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file) {
         why = ErrorOf(GetLastError());
         return nullptr;
     }
-    return std::make_unique<Win32FileWriter>(std::move(file), made);
+    return std::make_unique<Win32FileWriter>(std::move(file), path, made);
 }
 
 std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, DiskError& why) {
@@ -285,15 +373,16 @@ std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, Dis
     // before the open would leave a moment for a link to be put there. An existing file is
     // opened as it is; a missing one is made with CREATE_NEW, which never follows a link at the
     // name (Wine's OPEN_ALWAYS would make the file a dangling Linux link leads to).
+    const auto open = [&](DWORD disposition) {
+        constexpr DWORD kAccess = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+        return Handle(::CreateFileA(path.c_str(), kAccess, FILE_SHARE_READ, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    };
     Handle file;
     for (int tries = 0; !file && tries < 2; ++tries) {
-        file = Handle(::CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        file = open(OPEN_EXISTING);
         if (file || GetLastError() != ERROR_FILE_NOT_FOUND) break;
-        file = Handle(::CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                    FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        file = open(CREATE_NEW);
         if (!file && GetLastError() != ERROR_FILE_EXISTS) break; // else made meanwhile: opened
     }
     if (!file) {
@@ -306,7 +395,24 @@ std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, Dis
         why = DiskError::AccessDenied;
         return nullptr;
     }
-    return std::make_unique<Win32FileWriter>(std::move(file));
+    return std::make_unique<Win32FileWriter>(std::move(file), path);
+}
+
+std::unique_ptr<FileSource> Win32Disk::OpenUncached(const std::string& path, DiskError& why) {
+    // The name itself, not what a link there leads to (on Windows; Wine follows a Linux link,
+    // which SoleNameOf then tells by the open file's own path).
+    Handle file(CreateFileAt(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN |
+                                 FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!file) {
+        why = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    if (!SoleNameOf(file.get(), path)) {
+        why = DiskError::Link;
+        return nullptr;
+    }
+    return Uncached(std::move(file), why);
 }
 
 bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::string& target) {

@@ -111,6 +111,27 @@ void CheckDiskContract(ContractPlace& place) {
         return refused && notHeld && kept && swapped && contents(r + "\\open.pst") == "new" &&
                d.Absent(r + "\\open.tmp");
     };
+    auto readAll = [](std::unique_ptr<FileSource> file) {
+        std::string bytes(3000000, '\0'); // more than a piece of a read past the cache
+        std::size_t have = 0;
+        for (std::size_t got = 1; file && got > 0; have += got)
+            if (!file->Read(bytes.data() + have, 7, got)) return std::string("<failed>");
+        return file ? bytes.substr(0, have) : "<none>";
+    };
+    auto readPastCache = [&] {
+        const std::string big(1500000, 'b');
+        place.MakeFile(r + "\\big.pst", big);
+        DiskError why = DiskError::None, link = why;
+        std::unique_ptr<FileWriter> file = d.CreateNewFile(r + "\\back.tmp", why);
+        const bool written = file && file->Write("back", 4) && file->Flush();
+        const std::string back = written ? readAll(file->ReadBack(why)) : "";
+        if (file) file->Discard();
+        file.reset();
+        return readAll(d.OpenUncached(a, why)) == "mail" &&
+               readAll(d.OpenUncached(r + "\\big.pst", why)) == big && back == "back" &&
+               !d.OpenUncached(r + "\\link", link) && !d.OpenUncached(r + "\\f", why) &&
+               !d.OpenUncached(r + "\\none.pst", why) && why == DiskError::NotFound;
+    };
     auto listedFromTheRoot = [&] {
         place.ChangeDirectory(r + "\\f");
         const bool listed = listing("C:").count(r.substr(3, r.find('\\', 3) - 3) + "\\") == 1;
@@ -189,6 +210,7 @@ void CheckDiskContract(ContractPlace& place) {
                     d.SoleName(a) && !d.SoleName(r + "\\link") && !d.SoleName(r + "\\f");
          }},
         {"a replace takes a file's place, never a folder's or a read-only file's", replaced},
+        {"read past the cache: a plain file by its one name, a new one by handle", readPastCache},
         {"a file beyond MAX_PATH in a folder within it is made, read, replaced and removed",
          [&] {
              const std::string folder = r + "\\" + std::string(246 - r.size(), 'l');

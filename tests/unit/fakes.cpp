@@ -324,6 +324,7 @@ public:
     }
     std::string FinalPath() override { return disk_.finalPathsUnknown ? "" : *name_; }
     bool Discard() override { return discarded_ = true; }
+    std::unique_ptr<FileSource> ReadBack(DiskError& why) override;
     bool Close() override {
         Release();
         if (discarded_) disk_.files.erase(*name_);
@@ -350,7 +351,9 @@ private:
 
 class FakeSource : public FileSource {
 public:
-    FakeSource(FakeDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+    // `uncached`: read from the disk itself, where alteredReadBack may flip its first byte.
+    FakeSource(FakeDisk& disk, std::string path, bool uncached = false)
+        : disk_(disk), path_(std::move(path)), uncached_(uncached) {}
     std::optional<FileFacts> Facts() override {
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;
@@ -365,9 +368,10 @@ public:
         if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
         if (at_ < file->second.size()) {
             got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
+            if (uncached_ && !at_ && got && disk_.alteredReadBack.count(path_)) buffer[0] ^= 1;
             at_ += got;
         }
-        if (disk_.whileCopying) disk_.whileCopying(path_);
+        if (disk_.whileCopying && !uncached_) disk_.whileCopying(path_);
         return true;
     }
     DiskError Failure() override { return DiskError::Other; }
@@ -376,9 +380,21 @@ private:
     FakeDisk& disk_;
     std::string path_;
     std::size_t at_ = 0;
+    bool uncached_;
 };
 
+std::unique_ptr<FileSource> FakeWriter::ReadBack(DiskError&) {
+    return std::make_unique<FakeSource>(disk_, *name_, true);
+}
+
 } // namespace
+
+std::unique_ptr<FileSource> FakeDisk::OpenUncached(const std::string& path, DiskError& why) {
+    if (!OpenToCopy(path, why)) return nullptr;
+    why = SoleName(path) ? DiskError::None : DiskError::Link;
+    if (why != DiskError::None) return nullptr;
+    return std::make_unique<FakeSource>(*this, Resolve(path), true);
+}
 
 std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete,
                                               std::uint64_t limit) {

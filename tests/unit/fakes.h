@@ -73,6 +73,7 @@ public:
     std::optional<std::string> ReadFile(const std::string& path, bool& complete,
                                         std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
+    std::unique_ptr<FileSource> OpenUncached(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -140,6 +141,7 @@ public:
     PathSet unlookable; // there, but every lookup is denied (by any spelling, or this one)
     PathSet readOnly;   // files that copies and moves refuse to replace
     PathSet otherNames; // files known by other names too (hard links)
+    PathSet alteredReadBack; // read past the cache, these give their first byte flipped
     PathSet cloudFiles; // files that are reparse points of a cloud provider, and no links
     PathSet numberless; // drives ("E:") whose file system gives every file the identity (0, 0)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set

@@ -5,6 +5,7 @@
 
 #include "app/paths.h"
 #include "app/texts.h"
+#include "backup/checksum.h"
 #include "fakes.h"
 #include "unattended/command_line.h"
 #include "unattended/unattended.h"
@@ -68,6 +69,11 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/search", "/search", "/backup"}, Mode::Invalid},
         {{"backup"}, Mode::Window},
         {{"/backup", "call"}, Mode::Backup, false, "call"}, // a folder, not "/all"
+        {{"/check"}, Mode::Check},
+        {{"-CHECK", "C:\\p\""}, Mode::Check, false, "C:\\p"},
+        {{"/check", "/verify"}, Mode::Invalid},
+        {{"/check", "C:\\a", "C:\\b"}, Mode::Invalid},
+        {{"/backup", "/verify", "/verify"}, Mode::Invalid},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -106,6 +112,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/restore", "a.pst", "/from", "20261208-140305-1"}, "20261208-140305-1"},
         {{"/backup", "/wait", "12345", "/keep", "x"}, "12345"},
         {{"/backup", "/keep", "/all"}, "/all"},
+        {{"/restore", "a.pst", "/force", "/force"}, "/force"},
     };
     for (const auto& [arguments, problem] : bad) {
         const CommandLine line = ParseCommandLine(arguments);
@@ -283,6 +290,8 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          [] {},
          {"/backup", "/keep", "100", "C:\\Jobs"},
          "\"100\" is out of range for /keep (0 to 99)"},
+        {"no record to check", [] {}, {"/check", "C:\\Jobs"},
+         "there is no record of copies, E:\\Bak\\Vintrel Copies.txt"},
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
@@ -369,6 +378,8 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         std::uint64_t step = 0; // of the target's times: FAT's 2 s; 0 exact
         std::uint64_t made = 0; // when the copy was made
         bool hardLink = false;  // the copy's name is one of its file's names
+        int code = kAllCopied;
+        bool altered = false; // the new copy reads back from the disk with a byte flipped
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
         {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
@@ -383,6 +394,10 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         {"an hour apart", "mail", source + 3600 * kSecond, {"/backup", "C:\\Jobs"}, "copied"},
         {"another size", "mall!", source, {"/backup", "C:\\Jobs"}, "copied"},
         {"every file asked for", "mail", source, {"/backup", "/all", "C:\\Jobs"}, "copied"},
+        {"read back as written", "mall!", source, {"/backup", "/verify", "C:\\Jobs"}, "copied"},
+        {"read back otherwise", "mall!", source, {"/backup", "/verify", "C:\\Jobs"},
+         "not copied: the copy read back differs from what was written; the earlier copy is kept",
+         0, 0, false, kSomeNotCopied, true},
         {"a hard link", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, true},
     };
     for (const auto& c : cases) {
@@ -392,11 +407,13 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
         if (c.hardLink) disk.otherNames.insert("E:\\Bak\\Mail\\a.pst");
+        disk.alteredReadBack.clear();
+        if (c.altered) disk.alteredReadBack.insert("E:\\Bak\\Mail\\a.pst.~vt");
         disk.diskCalls.clear();
         echoed.clear();
-        EXPECT_EQ(Run(c.arguments), kAllCopied);
+        EXPECT_EQ(Run(c.arguments), c.code);
         EXPECT_EQ(echoed[1], "  C:\\Mail\\a.pst: " + std::string(c.logged));
-        const bool unchanged = std::string(c.logged) == "unchanged";
+        const bool unchanged = std::string(c.logged) == "unchanged" || c.altered;
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], unchanged ? c.copy : "mail");
         EXPECT_EQ(std::count_if(disk.diskCalls.begin(), disk.diskCalls.end(),
                                 [](const std::string& call) { return call.rfind("move", 0) == 0; }),
@@ -561,6 +578,24 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000102-000000Z.bak"], "damaged");
     EXPECT_EQ(echoed.back(), "restored C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst (kept the "
                              "replaced file as C:\\Mail\\a.pst.20000102-000000Z.bak)");
+    // A copy that differs from the checksum recorded when it was made is restored only by force.
+    auto record = [&](std::uint64_t sum) {
+        disk.files["E:\\Bak\\Vintrel Copies.txt"] =
+            CopyRecordText({{"Mail\\a.pst", CopyState{8, k2000, sum}, std::nullopt}});
+    };
+    record(1);
+    disk.files["C:\\Mail\\a.pst"] = "damaged";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000 + 2 * kDay;
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(echoed.back().find("differs from the checksum recorded"), std::string::npos);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged");
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/force", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+    Checksum copy;
+    copy.Add("the copy", 8);
+    record(copy.Value());
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}), kAllCopied);
+    disk.files.erase("E:\\Bak\\Vintrel Copies.txt");
     // A kept version, into another folder.
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "20000101-000000", "/to", "D:\\Out",
                    "C:\\Jobs"}),
@@ -675,6 +710,39 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Other\\b.pst", "C:\\Jobs"}), kNothingDone);
     EXPECT_NE(Log().find("\"C:\\Other\\b.pst\" is not listed in the profile"), std::string::npos);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
+}
+
+TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesNothingThere) {
+    Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
+    const std::string copy = "E:\\Bak\\Mail\\a.pst", record = "E:\\Bak\\Vintrel Copies.txt";
+    Checksum sum;
+    sum.Add("mail", 4);
+    const struct { const char* what; std::function<void()> arrange; int code; const char* logged; }
+        cases[] = {
+        {"as made", [] {}, kAllCopied, "good"},
+        {"changed behind its back, its size and time kept", [&] { disk.files[copy] = "mall"; },
+         kSomeNotCopied, "it differs from its checksum"},
+        {"worked in", [&] { disk.lastWrite[copy] = 8; }, kSomeNotCopied,
+         "it is no longer the recorded copy: its size or last-write time changed"},
+        {"missing", [&] { disk.files.erase(copy); }, kSomeNotCopied, "it is missing"},
+        {"a hard link", [&] { disk.otherNames = {copy}; }, kSomeNotCopied,
+         "it is no longer the recorded copy: a link"},
+        {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; }, kAllCopied,
+         "not checkable"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk.files[copy] = "mail";
+        disk.lastWrite[copy] = 7;
+        disk.otherNames.clear();
+        disk.files[record] = CopyRecordText({{"Mail\\a.pst", CopyState{4, 7, sum.Value()}, {}}});
+        c.arrange();
+        auto before = disk.files;
+        EXPECT_EQ(Run({"/check", "C:\\Jobs"}), c.code);
+        EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
+        before["C:\\Jobs\\Vintrel Backup.log"] = Log(); // the log alone is written
+        EXPECT_EQ(disk.files, before) << "nothing written";
+    }
 }
 
 TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {

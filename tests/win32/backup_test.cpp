@@ -429,6 +429,9 @@ public:
             }
             std::string FinalPath() override { return inner_->FinalPath(); }
             bool Discard() override { return inner_->Discard(); }
+            std::unique_ptr<FileSource> ReadBack(DiskError& why) override {
+                return inner_->ReadBack(why);
+            }
             bool Close() override { return inner_->Close(); }
             DiskError Failure() override { return inner_->Failure(); }
 

@@ -16,6 +16,8 @@
 #include "profile/profile_format.h"
 #include "ui/gadgets.h"
 #include "ui/main_window.h"
+#include "backup/checksum.h"
+#include "profile/copy_record.h"
 #include "test_support.h"
 #include "window_fixture.h"
 #include "app/texts.h"
@@ -309,6 +311,19 @@ TEST_F(ScheduledRunTest, ExitCodesZeroOneAndTwoWithTheirLogLines) {
     EXPECT_EQ(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "the same copy";
     EXPECT_EQ(Run(Quoted("/backup /all", jobs.path()), "C:\\"), 0u);
     EXPECT_NE(disk.FileIndex(CopyOf(mail / "Mail\\b.wab")), index) << "a new copy";
+    // Each copy read back past the cache before it is kept; then checked against its record.
+    EXPECT_EQ(Run(Quoted("/backup /all /verify", jobs.path()), "C:\\"), 0u) << Log();
+    const DiskEntry copy = disk.FindEntry(CopyOf(mail / "Mail\\a.pst")).value_or(DiskEntry{});
+    for (const char* bytes : {"mailbox", "mailbax"}) {
+        Checksum sum;
+        sum.Add(bytes, 7);
+        test::WriteFile(target / "Vintrel Copies.txt",
+                        CopyRecordText({{(mail / "Mail\\a.pst").substr(3),
+                                         CopyState{7, copy.lastWriteTime, sum.Value()}, {}}}));
+        EXPECT_EQ(Run(Quoted("/check", jobs.path()), "C:\\"), bytes[5] == 'o' ? 0u : 1u) << Log();
+    }
+    EXPECT_NE(Log().find("a.pst: good\r\n"), std::string::npos);
+    EXPECT_NE(Log().find("a.pst: it differs from its checksum"), std::string::npos);
 
     // Held open without sharing by another program: in use, the earlier copy kept.
     test::WriteFile(mail / "Mail\\a.pst", "mailbox, newer");
