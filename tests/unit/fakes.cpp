@@ -514,43 +514,23 @@ std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskEr
     return why == DiskError::None ? std::make_unique<FakeHeld>(*this, name) : nullptr;
 }
 
-namespace {
-
-// A turn file held: it goes when let go.
-class FakeTurn : public HeldTurn {
-public:
-    FakeTurn(FakeDisk& disk, const std::string& name) : disk_(disk), name_(name) {
-        disk_.turns.insert(name_);
-        disk_.files[name_].clear();
-    }
-    ~FakeTurn() override {
-        disk_.turns.erase(name_);
-        disk_.files.erase(name_);
-    }
-
-private:
-    FakeDisk& disk_;
-    std::string name_;
-};
-
-} // namespace
-
 std::unique_ptr<HeldTurn> FakeDisk::TryTurn(const std::string& path, DiskError& why) {
+    // Held, the turn file is shared with no one. One held is waited for; one no program holds
+    // is taken over, a link by itself.
     const std::string name = ResolveParent(path);
-    // One that another program holds (a run, or one that has it open) is waited for; one no
-    // program holds is taken over, a link by itself; anything else stays, never followed.
-    const bool stays = otherNames.count(name) || readOnly.count(name); // not to be held alone
-    why = HeldElsewhere(path)                            ? DiskError::InUse
-          : links_.count(name)                           ? DiskError::None
-          : files.count(name)                            ? (stays ? DiskError::Link : DiskError::None)
-          : IsDirectory(name)                            ? DiskError::Link
-          : name.empty() || !IsDirectory(Parent(name))   ? DiskError::NotFound
-          : createFails.count(name)                      ? createFails[name]
-                                                         : DiskError::None;
+    why = HeldElsewhere(path)                                                   ? DiskError::InUse
+          : IsDirectory(name) || otherNames.count(name) || readOnly.count(name) ? DiskError::Link
+          : IsDirectory(Parent(name))                                           ? DiskError::None
+                                      : DiskError::NotFound;
     if (why != DiskError::None) return nullptr;
+    struct Turn : HeldTurn {
+        explicit Turn(std::function<void()> done) : done(std::move(done)) {}
+        ~Turn() override { done(); }
+        std::function<void()> done;
+    };
     links_.erase(name);
-    files.erase(name);
-    return std::make_unique<FakeTurn>(*this, name);
+    files[*heldByWriter.insert(name).first].clear();
+    return std::make_unique<Turn>([this, name] { heldByWriter.erase(name), files.erase(name); });
 }
 
 void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {

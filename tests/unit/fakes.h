@@ -93,7 +93,7 @@ public:
     // Whether another program holds the file of that name open (a writer, or a reader).
     bool HeldElsewhere(const std::string& path) const {
         const std::string name = ResolveParent(path);
-        return heldByWriter.count(name) > 0 || heldOpen.count(name) > 0 || turns.count(name) > 0;
+        return heldByWriter.count(name) > 0 || heldOpen.count(name) > 0;
     }
     std::optional<std::uint64_t> FileSizeLimit(const std::string& directory) override {
         const auto limit = sizeLimits.find(VolumeOf(directory));
@@ -147,7 +147,6 @@ public:
     // Marks of a file other than read-only and archive (hidden 0x2, offline 0x1000...): a
     // source shows them, SetAttributes sets them.
     std::map<std::string, std::uint32_t, PathLess> marks;
-    PathSet turns; // turn files held, by this program or another run (see TryTurn)
     std::vector<std::uint32_t> pauses; // every Pause, in order
     std::function<void()> whilePaused; // called at every Pause: a holder lets go here
     std::map<std::string, int, PathLess> ownWriters;          // this program's open writers
