@@ -515,8 +515,7 @@ std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskEr
 }
 
 std::unique_ptr<HeldTurn> FakeDisk::TryTurn(const std::string& path, DiskError& why) {
-    // Held, the turn file is shared with no one. One held is waited for; one no program holds
-    // is taken over, a link by itself.
+    // Held, it is shared with no one; one no program holds is taken over, a link by itself.
     const std::string name = ResolveParent(path);
     why = HeldElsewhere(path)                                                   ? DiskError::InUse
           : IsDirectory(name) || otherNames.count(name) || readOnly.count(name) ? DiskError::Link
