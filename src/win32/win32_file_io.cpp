@@ -255,11 +255,10 @@ std::unique_ptr<HeldTurn> Win32Disk::TryTurn(const std::string& path, DiskError&
             return nullptr;
         }
         why = ErrorOf(error);
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || takenOver) {
-            // One taken over and made anew by another run meanwhile is that run's turn.
-            if (takenOver) why = DiskError::InUse;
-            return nullptr;
-        }
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+        // One taken over and made anew by another run meanwhile is that run's turn.
+        why = DiskError::InUse;
+        if (takenOver) return nullptr;
         // One that no run holds goes (a link by itself, never what it leads to). One that a
         // run holds cannot be opened alone, nor one whose deletion is pending: they are waited
         // for, as is one gone meanwhile.
