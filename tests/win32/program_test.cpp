@@ -381,11 +381,11 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     const std::string lock = jobs / "Vintrel Profile.lock";
     EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES);
     Win32Disk disk;
-    Handle turn, other;
+    std::unique_ptr<HeldTurn> turn, other;
     test::WriteFile(lock, "left by a power cut");
     EXPECT_TRUE(TakeTurn(disk, lock, 0, turn));
     EXPECT_FALSE(TakeTurn(disk, lock, 0, other));
-    turn.Close();
+    turn.reset();
     EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES) << "deleted once closed";
     // (Under Wine a Linux link cannot be removed alone: then no turn is taken through it.)
     ASSERT_TRUE(test::MakeLink(lock, jobs / "secret.txt"));
