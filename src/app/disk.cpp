@@ -101,6 +101,17 @@ std::unique_ptr<FileWriter> CreateInOwnFolder(Disk& disk, const std::string& tem
 
 } // namespace
 
+std::unique_ptr<HeldTurn> Disk::TakeTurn(const std::string& path, std::uint32_t waitMs,
+                                         DiskError& why) {
+    // The time waited is the pauses' own: each try between them takes a moment more.
+    constexpr std::uint32_t kBetweenTries = 200;
+    for (std::uint32_t waited = 0;; waited += kBetweenTries) {
+        std::unique_ptr<HeldTurn> turn = TryTurn(path, why);
+        if (turn || why != DiskError::InUse || waited >= waitMs) return turn;
+        Pause(kBetweenTries);
+    }
+}
+
 std::unique_ptr<FileWriter> CreateTemporaryFile(Disk& disk, const std::string& temporary,
                                                 std::string& used, DiskError& why) {
     if (disk.RenamesByName()) return CreateInOwnFolder(disk, temporary, used, why);

@@ -193,9 +193,30 @@ public:
     virtual std::string FinalPath() = 0;
 };
 
+// A turn held at a place (see Disk::TakeTurn) until this goes: then its file goes too.
+class HeldTurn {
+public:
+    virtual ~HeldTurn() = default;
+};
+
 class Disk {
 public:
     virtual ~Disk() = default;
+
+    // Takes the turn that runs of this program take one at a time at a place: the file at
+    // `path`, made anew and held with no sharing until the HeldTurn goes, when it is deleted
+    // (however the process ends). One that no run holds (left by a machine that lost its
+    // power, or planted) is taken over; a link at the name is removed, never followed. While
+    // another run holds it, tries again through Pause for up to `waitMs` milliseconds. Nothing
+    // when it could not be had, and why: InUse (another run held it all the while), Link
+    // (something no run holds stands at the name and is not taken over: a folder, a link that
+    // cannot be removed alone, a file with other names), or why the file cannot be made there
+    // (NotFound: no folder; AccessDenied: the folder takes no new file).
+    std::unique_ptr<HeldTurn> TakeTurn(const std::string& path, std::uint32_t waitMs,
+                                       DiskError& why);
+
+    // One try at TakeTurn, with no waiting.
+    virtual std::unique_ptr<HeldTurn> TryTurn(const std::string& path, DiskError& why) = 0;
 
     // The kind of drive whose root is given ("C:\"): 0 unknown, 1 no such root, above 1 a
     // drive with a root directory.

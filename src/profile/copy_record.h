@@ -13,6 +13,11 @@ namespace vintrel {
 // No search takes these names for a data file.
 inline constexpr const char* kCopyRecordName = "Vintrel Copies.txt";
 inline constexpr const char* kCopyRecordTemporaryName = "Vintrel Copies.tmp";
+// The turn that runs sharing a target take to read, merge and replace its record, held only
+// for that: no run loses the lines another wrote meanwhile.
+inline constexpr const char* kCopyRecordTurnName = "Vintrel Copies.lock";
+// How long a run waits for that turn: far longer than any run holds it.
+inline constexpr std::uint32_t kCopyRecordTurnWait = 60000;
 // A record larger than this is no record of ours: it is not read (a planted file of gigabytes
 // would not fit in memory).
 inline constexpr std::uint64_t kCopyRecordLimit = 16 * 1024 * 1024;

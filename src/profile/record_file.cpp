@@ -35,6 +35,14 @@ std::optional<std::string> UpdateRecordFile(
     const std::function<void(std::vector<RecordedCopy>& lines)>& change,
     std::vector<RecordedCopy>* read) {
     const std::string path = folder + kCopyRecordName;
+    // Held from before the read until the record is replaced, and let go on return.
+    DiskError turnWhy = DiskError::None;
+    const std::unique_ptr<HeldTurn> turn =
+        disk.TakeTurn(folder + kCopyRecordTurnName, kCopyRecordTurnWait, turnWhy);
+    if (!turn && turnWhy == DiskError::InUse) return path + ": another run is writing it";
+    if (!turn && turnWhy == DiskError::Link)
+        return path + ": " + folder + kCopyRecordTurnName + " is in the way, and none of ours";
+    if (!turn) return path + ": its turn file " + folder + kCopyRecordTurnName + " cannot be made";
     std::string why;
     const std::optional<std::vector<RecordedCopy>> old = ReadRecordFile(disk, folder, why);
     if (!why.empty()) return why;

@@ -20,7 +20,8 @@ std::optional<std::vector<RecordedCopy>> ReadRecordFile(Disk& disk, const std::s
                                                         std::string& why);
 
 // Reads the record in a folder, lets `change` change its lines (none where there is no record
-// yet), and writes it back whole when they changed. Nothing when that worked; else the record
+// yet), and writes it back whole when they changed, all in the target's turn (see
+// kCopyRecordTurnName; another run's is waited for). Nothing when that worked; else the record
 // and why it cannot be written, the lines it holds left as they are. `read` gets the lines as
 // they were read.
 std::optional<std::string> UpdateRecordFile(

@@ -98,7 +98,7 @@ void RunVintrel(HINSTANCE instance) {
     ops.runBackup = [&] {
         // The window's backup takes the profile's turn as runs without a window do, without
         // waiting for it, and puts right first a restore one of them left unfinished.
-        Handle turn;
+        std::unique_ptr<HeldTurn> turn;
         if (!TakeTurn(disk, TurnPath(state.startupDirectory), 0, turn)) {
             layer.ShowMessageBox("Vintrel", kTurnTakenText, 0);
             return;
@@ -149,37 +149,11 @@ private:
 
 } // namespace
 
-bool TakeTurn(Win32Disk& disk, const std::string& path, DWORD waitMs, Handle& turn) {
-    const DWORD began = GetTickCount();
-    for (;;) {
-        // CREATE_NEW opens nothing that is there, a link at the name included. With no sharing
-        // no other run opens it while this one holds it, on a share too (the server keeps
-        // share modes for every client); the system deletes it when it is closed, however the
-        // process ends.
-        turn = Handle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr));
-        if (turn) return true;
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-            // One that no run holds was left by a machine that lost its power, or planted: it
-            // goes (a link by itself, never what it leads to). One that a run holds cannot be
-            // opened alone.
-            DiskError why = DiskError::None;
-            if (const std::unique_ptr<HeldFile> left = disk.HoldSoleFile(path, why)) {
-                if (left->Delete()) continue;
-            } else if (disk.IsLink(path) && disk.RemoveFile(path)) {
-                continue;
-            }
-        } else if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
-            return true; // no folder to take turns in: the run says what is missing
-        } else if (error == ERROR_ACCESS_DENIED && disk.Absent(path)) {
-            return true; // a folder that takes no new file: nothing of the run is written there
-        }
-        // Access is denied, too, to a file whose deletion is pending as its run ends.
-        if (GetTickCount() - began >= waitMs) return false;
-        Sleep(200);
-    }
+bool TakeTurn(Disk& disk, const std::string& path, std::uint32_t waitMs,
+              std::unique_ptr<HeldTurn>& turn) {
+    DiskError why = DiskError::None;
+    turn = disk.TakeTurn(path, waitMs, why);
+    return turn || (why != DiskError::InUse && why != DiskError::Link);
 }
 
 int RunWithoutWindow(const CommandLine& line) {
@@ -207,14 +181,13 @@ int RunWithoutWindow(const CommandLine& line) {
     setting.sleep = [](std::uint64_t ms) { Sleep(static_cast<DWORD>(ms)); };
     setting.reportEvent = ReportToEventLog;
     Win32Disk disk;
-    Handle turn; // held until the run has ended
+    std::unique_ptr<HeldTurn> turn; // held until the run has ended
     setting.waitForTurn = [&](const std::string& path) {
         return TakeTurn(disk, path, 60000, turn);
     };
-    // Windows deletes the turn file once its only handle is closed (FILE_FLAG_DELETE_ON_CLOSE);
-    // until the deletion is done another run's CREATE_NEW fails and it waits, as TakeTurn
-    // does for a run that ends. The next TakeTurn of this run makes the file anew.
-    setting.releaseTurn = [&] { turn = Handle(); };
+    // The turn file goes once it is let go; until the deletion is done another run waits, as
+    // for a run that ends. The next TakeTurn of this run makes the file anew.
+    setting.releaseTurn = [&] { turn.reset(); };
     const int code = RunScheduledBackup(line, disk, setting);
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;

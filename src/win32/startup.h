@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,11 +29,11 @@ bool OpenAndDecorateMainWindow(WindowLayer& layer, AppState& state, HINSTANCE in
 // The whole program, from start-up to the saved profile; the caller ends the process.
 void RunVintrel(HINSTANCE instance);
 
-// Takes the turn of the runs over one profile: the file at `path`, made anew and held with no
-// sharing until `turn` closes, when the system deletes it. Waits up to `waitMs` while another
-// run holds it; false when that was in vain. A file there that no run holds is taken over.
-// True with nothing held where the folder is missing or takes no new file.
-bool TakeTurn(Win32Disk& disk, const std::string& path, DWORD waitMs, Handle& turn);
+// Takes the turn of the runs over one profile (see Disk::TakeTurn) into `turn`. False when
+// another run held it all the while, or something no run holds stands at its name; true with
+// nothing held where the folder is missing or takes no new file: the run says what is wrong.
+bool TakeTurn(Disk& disk, const std::string& path, std::uint32_t waitMs,
+              std::unique_ptr<HeldTurn>& turn);
 
 // A scheduled backup, the usage text or a wrong argument: no window, the lines on the
 // console that started the program, if any. Gives the exit code.

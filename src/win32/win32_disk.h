@@ -35,6 +35,7 @@ public:
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool MakeWritable(const std::string& path) override;
     void Pause(std::uint32_t milliseconds) override;
+    std::unique_ptr<HeldTurn> TryTurn(const std::string& path, DiskError& why) override;
 
     // Identities, links, holders and limits.
     std::optional<FileIdentity> Identity(const std::string& path) override;

@@ -311,6 +311,60 @@ void Win32Disk::Pause(std::uint32_t milliseconds) {
     }
 }
 
+namespace {
+
+// A turn file held open: closing it deletes it.
+class Win32Turn : public HeldTurn {
+public:
+    explicit Win32Turn(Handle file) : file_(std::move(file)) {}
+
+private:
+    Handle file_;
+};
+
+} // namespace
+
+std::unique_ptr<HeldTurn> Win32Disk::TryTurn(const std::string& path, DiskError& why) {
+    for (bool takenOver = false;; takenOver = true) {
+        // CREATE_NEW opens nothing that is there, a link at the name included. With no sharing
+        // no other run opens it while this one holds it, on a share too (the server keeps
+        // share modes for every client); FILE_FLAG_DELETE_ON_CLOSE has the system delete it
+        // once its handle is closed, however the process ends. (Every call here is in kernel32
+        // of every Windows NT; CreateFileAt takes the wide call for a path beyond MAX_PATH.)
+        Handle file(CreateFileAt(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE));
+        if (file) return std::make_unique<Win32Turn>(std::move(file));
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && !Absent(path))) {
+            // Access is denied, too, to a file whose deletion is pending as its run ends.
+            why = DiskError::InUse;
+            return nullptr;
+        }
+        why = ErrorOf(error);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+        // One taken over and made anew by another run meanwhile is that run's turn.
+        why = DiskError::InUse;
+        if (takenOver) return nullptr;
+        // One that no run holds goes (a link by itself, never what it leads to). One that a
+        // run holds cannot be opened alone, nor one whose deletion is pending: they are waited
+        // for, as is one gone meanwhile.
+        if (const std::unique_ptr<HeldFile> left = HoldSoleFile(path, why)) {
+            if (left->Delete()) continue;
+            why = DiskError::InUse;
+            return nullptr;
+        }
+        if (IsLink(path)) {
+            if (RemoveFile(path)) continue;
+            why = DiskError::Link;
+            return nullptr;
+        }
+        const DWORD there = AttributesAt(path);
+        const bool stays = why == DiskError::AccessDenied && there != INVALID_FILE_ATTRIBUTES;
+        why = stays ? DiskError::Link : DiskError::InUse; // a folder, a file with other names
+        return nullptr;
+    }
+}
+
 void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     SetAttributesAt(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }

@@ -311,6 +311,19 @@ void CheckDiskContract(ContractPlace& place) {
              file.reset();
              return known && discarded && d.Absent(r + "\\f\\gone.tmp");
          }},
+        {"a turn is one run's at a time and goes when let go; a leftover is taken, a link at its "
+         "name never followed",
+         [&] {
+             const std::string lock = r + "\\t.lock", link = r + "\\link.lock";
+             place.MakeFile(lock, "left by a power cut");
+             place.MakeFolderLink(link, a);
+             DiskError why = DiskError::None;
+             std::unique_ptr<HeldTurn> turn = d.TakeTurn(lock, 0, why);
+             const bool one = turn && !d.TakeTurn(lock, 0, why) && why == DiskError::InUse;
+             turn = d.TakeTurn(link, 0, why);
+             return one && d.Absent(lock) && contents(a) == "mail" &&
+                    (turn ? !d.IsLink(link) : why == DiskError::Link);
+         }},
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&

@@ -303,6 +303,9 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
              disk.readOnly.insert("E:\\Save\\Vintrel Copies.txt");
          }, {O::NotRecorded, O::Copied}, "E:\\Save\\Vintrel Copies.txt is read-only"},
+        {"another run holds the record's turn all the while", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] { disk.heldByWriter.insert("E:\\Save\\Vintrel Copies.lock"); }, {O::NotRecorded},
+         "E:\\Save\\Vintrel Copies.txt: another run is writing it"},
         {"a backup disk not connected: one box, nothing done", "Q:\\Backup\\",
          {"C:\\Mail\\a.pst"}, [&] { disk.missingDrives.insert("Q:"); }, {}},
         {"a record that cannot be read in full",

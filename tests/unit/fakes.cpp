@@ -533,6 +533,24 @@ std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskEr
     return why == DiskError::None ? std::make_unique<FakeHeld>(*this, name) : nullptr;
 }
 
+std::unique_ptr<HeldTurn> FakeDisk::TryTurn(const std::string& path, DiskError& why) {
+    // Held, it is shared with no one; one no program holds is taken over, a link by itself.
+    const std::string name = ResolveParent(path);
+    why = HeldElsewhere(path)                                                   ? DiskError::InUse
+          : IsDirectory(name) || otherNames.count(name) || readOnly.count(name) ? DiskError::Link
+          : IsDirectory(Parent(name))                                           ? DiskError::None
+                                      : DiskError::NotFound;
+    if (why != DiskError::None) return nullptr;
+    struct Turn : HeldTurn {
+        explicit Turn(std::function<void()> done) : done(std::move(done)) {}
+        ~Turn() override { done(); }
+        std::function<void()> done;
+    };
+    links_.erase(name);
+    files[*heldByWriter.insert(name).first].clear();
+    return std::make_unique<Turn>([this, name] { heldByWriter.erase(name), files.erase(name); });
+}
+
 void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) {
     const std::string resolved = Resolve(path);
     marks[resolved] = attributes & ~(kAttributeReadOnly | kAttributeArchive);

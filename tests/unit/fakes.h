@@ -86,6 +86,7 @@ public:
         pauses.push_back(milliseconds);
         if (whilePaused) whilePaused();
     }
+    std::unique_ptr<HeldTurn> TryTurn(const std::string& path, DiskError& why) override;
     bool IsLink(const std::string& path) override { return links_.count(ResolveParent(path)) > 0; }
     std::string HolderOf(const std::string& path) override {
         return HeldElsewhere(path) ? holderName : "";

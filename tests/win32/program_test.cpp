@@ -366,6 +366,25 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
         shape += log[at] == ' ' ? 'f' : log.compare(at, 4, "2 of") == 0 ? 's' : 'h';
     EXPECT_EQ(shape, "hffshffshffshffshffshffs") << log;
 
+    // Runs over other profiles that share the target take turns at its record: no line is lost
+    // (a long record keeps each run at it a while).
+    std::string lines = test::Contents(target / "Vintrel Copies.txt");
+    for (int n = 0; n < 100000; ++n)
+        lines += "Old\\" + std::to_string(n) + ".pst\r\n";
+    test::WriteFile(target / "Vintrel Copies.txt", lines);
+    runs.clear();
+    for (const std::string i : {"1", "2", "3", "4", "5", "6"}) {
+        test::MakeDirectory(jobs / i);
+        test::WriteFile(mail / i + ".pst", "mailbox");
+        test::WriteFile(jobs / i + "\\Vintrel Profile.txt",
+                        target / "\r\n" + mail / i + ".pst|k|v");
+        runs.push_back(Start(Quoted("/backup", jobs / i), "C:\\"));
+    }
+    for (const PROCESS_INFORMATION& run : runs)
+        EXPECT_EQ(Wait(run), 0u);
+    const std::string record = test::Contents(target / "Vintrel Copies.txt");
+    EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 100008);
+
     // A link at the log's name: the file it leads to is neither read nor written, and the run
     // says the log was lost.
     test::WriteFile(jobs / "secret.txt", "not for the log");
@@ -381,11 +400,11 @@ TEST_F(ScheduledRunTest, RunsAtOnceTakeTurnsAndALinkAtTheLogIsNeverReadThrough) 
     const std::string lock = jobs / "Vintrel Profile.lock";
     EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES);
     Win32Disk disk;
-    Handle turn, other;
+    std::unique_ptr<HeldTurn> turn, other;
     test::WriteFile(lock, "left by a power cut");
     EXPECT_TRUE(TakeTurn(disk, lock, 0, turn));
     EXPECT_FALSE(TakeTurn(disk, lock, 0, other));
-    turn.Close();
+    turn.reset();
     EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES) << "deleted once closed";
     // (Under Wine a Linux link cannot be removed alone: then no turn is taken through it.)
     ASSERT_TRUE(test::MakeLink(lock, jobs / "secret.txt"));
