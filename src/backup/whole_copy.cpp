@@ -537,7 +537,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // handle, where its name still leads to it alone.
         if (madeWritable) {
             DiskError held = DiskError::None;
-            if (std::unique_ptr<HeldFile> earlier = disk.HoldSoleFile(destination, held))
+            if (std::unique_ptr<HeldFile> earlier = HoldEarlierCopy(disk, destination, held))
                 earlier->SetReadOnly(true);
         }
         outcome =
