@@ -461,8 +461,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
     }
+    const std::string beside = DirectoryPart(destination);
     const std::string within =
-        DirectoryPart(temporary.substr(std::min(temporary.size(), destinationDirectory.size())));
+        DirectoryPart(temporary.substr(std::min(temporary.size(), beside.size())));
     if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy, within)) {
         // Nothing is done by a name through a folder that leads elsewhere now, and the copy goes
         // by its handle.
