@@ -497,9 +497,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         // The earlier copy is either kept as a version or moved aside to be released; one that
         // another program holds open is not replaced at all.
         std::string version;
-        std::unique_ptr<HeldFile> aside = keep > 0 && why != DiskError::InUse
-                                              ? KeepVersion(disk, destination, notKept, why, version)
-                                              : nullptr;
+        std::unique_ptr<HeldFile> aside;
+        if (keep > 0 && why != DiskError::InUse)
+            aside = KeepVersion(disk, destination, notKept, why, version);
         const bool versioned = aside != nullptr;
         if (!versioned && why != DiskError::InUse) aside = MoveAside(disk, destination, why);
         // Swapped in while still open: nothing is opened by name again.

@@ -135,7 +135,8 @@ std::string SizeText(std::uint64_t bytes);
 // destination, and swapped in only when complete and the source unchanged; the earlier copy
 // stays on every failure (one moved aside stays beside its name where something else took
 // that name meanwhile: it never goes back over a file that is not this program's own). A
-// read-only earlier copy loses its mark, and gets it back where it stays, through its handle. `buffer` is the piece size, kept from one copy to the next.
+// read-only earlier copy loses its mark, and gets it back where it stays, through its handle.
+// `buffer` is the piece size, kept from one copy to the next.
 // With `keep` above 0 the earlier copy is not released but kept beside it as a version, and
 // versions of that file beyond the `keep` made last go (by when they were made, never by their
 // names' times; the one this copy makes always stays); `notKept` then says why one could not be.
