@@ -24,6 +24,11 @@ class BoxReporter : public BackupReporter {
 public:
     explicit BoxReporter(Screen& screen) : screen_(screen) {}
     void FileDone(const FileResult& file) override {
+        if (file.outcome == CopyOutcome::Copied && !file.damage.empty()) {
+            screen_.ShowMessageBox("Warning",
+                                   file.fileName + kCopiedDamagedSuffix + " (" + file.damage + ")",
+                                   0);
+        }
         if (file.outcome == CopyOutcome::Copied || file.outcome == CopyOutcome::Unchanged) return;
         // Every file fails alike when the record cannot be written: one box says it.
         if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
@@ -39,6 +44,10 @@ private:
         // The log names the listed file in the way, and so does the box.
         case CopyOutcome::OverwritesListed:
             return kOverwritesListedSuffix + Other(file) + kOldCopyText;
+        case CopyOutcome::ChangedCopy:
+            return kChangedCopySuffix + Other(file) + kChangedCopyText;
+        case CopyOutcome::TrimmedName:
+            return kTrimmedNameSuffix;
         case CopyOutcome::SameDestination:
             return kSameDestinationSuffix + Other(file);
         case CopyOutcome::OntoItself:
@@ -90,6 +99,10 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField,
                              NotBackedUpText(state.profileList.size(), state.profileList.size()));
         return result;
+    }
+    if (!result.recordNotSettled.empty()) {
+        screen.ShowMessageBox("Error", kRecordNotSettledText + (": " + result.recordNotSettled),
+                              0);
     }
     // Success is only claimed when every file was copied.
     const std::size_t failed = result.Failed();

@@ -54,6 +54,8 @@ enum class CopyOutcome {
     EarlierCopyHeld,  // another program holds the earlier copy open: it cannot be replaced
     NoSpace,          // the target has less free space than the copy needs: nothing written
     LooksDamaged,     // its first bytes show damage, the earlier copy's do not: that one is kept
+    ChangedCopy,      // the file at its destination is no longer the copy last made there
+    TrimmedName,      // a name on its copy's path ends in a dot or a space
     Failed,           // any other source, target or disk error
 };
 
