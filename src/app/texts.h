@@ -27,6 +27,11 @@ inline constexpr const char* kSearchDoneText =
 inline constexpr const char* kSearchEndedText = "Information: Job finished. ";
 inline constexpr const char* kLeftOutCodePageText = "Windows' ANSI code page cannot hold ";
 inline constexpr const char* kLeftOutSpellingText = "no Windows path can spell ";
+// After the above, or after kSearchEndedText: "1 backup copy changed since it was made is
+// listed as mail".
+inline constexpr const char* kChangedCopyListedText = " changed since it was made is listed as mail";
+inline constexpr const char* kChangedCopiesListedText =
+    " changed since they were made are listed as mail";
 
 // The target and the backup; a suffix follows the name of a file that is not copied.
 inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";

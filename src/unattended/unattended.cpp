@@ -218,6 +218,10 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
                           : "no Windows path can spell its name (a line break, \"|\", \":\", "
                             "a final dot or a device's name such as NUL)"));
         }
+        for (const std::string& path : found.changedCopies) {
+            log.Line("  " + path + ": a backup copy changed since it was made (was it opened in "
+                     "a mail program?), or a link: listed as mail");
+        }
         if (state.profileList.empty()) return NothingDone(log, "the search found no file");
         profileSaved = WriteProfile(state, disk) == ProfileSave::Saved;
         log.Line(profileSaved ? "The search found " + std::to_string(state.profileList.size()) +

@@ -306,6 +306,12 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
              disk.readOnly.insert("E:\\Save\\Vintrel Copies.txt");
          }, {O::NotRecorded, O::Copied}, "E:\\Save\\Vintrel Copies.txt is read-only"},
+        {"a copy the user worked in since it was made", "E:\\Save\\", {"C:\\Mail\\a.pst"}, [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
+             disk.files["E:\\Save\\Mail\\a.pst"] = "two weeks of mail";
+         }, {O::ChangedCopy}},
+        {"a folder name ending in a space", "E:\\Save\\", {"C:\\Q7 \\a.pst"}, [] {},
+         {O::TrimmedName}},
         {"a backup disk not connected: one box, nothing done", "Q:\\Backup\\",
          {"C:\\Mail\\a.pst"}, [&] { disk.missingDrives.insert("Q:"); }, {}},
         {"a record that cannot be read in full",
@@ -355,6 +361,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
                                                                  ? kThroughLinkSuffix
                                                                  : kOutsideTargetSuffix)});
         }
+        if (!outcomes.empty() && outcomes[0] == O::ChangedCopy) { // the file named
+            EXPECT_EQ(Boxes(), Strings{"box Error: a.pst"s + kChangedCopySuffix +
+                                       ", E:\\Save\\Mail\\a.pst" + kChangedCopyText});
+        }
         for (const auto& [path, bytes] : before) {
             EXPECT_EQ(disk.files[path], bytes) << path;
         }
@@ -398,6 +408,30 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     EXPECT_EQ(std::count(disk.diskCalls.begin(), disk.diskCalls.end(),
                          "remove C:\\Backup\\Vintrel Copies.tmp"),
               0);
+    // A run that dies after a swap, before the copy's state is written, leaves the copy named
+    // as the one being made: the next run replaces it, and says so of the first.
+    disk.files["C:\\Mail\\Deep\\b.wab"] = "changed!";
+    disk.lastWrite["C:\\Mail\\Deep\\b.wab"] = 7;
+    disk.afterRename = [&](const std::string&) { disk.failAt = test::FakeDisk::Step::Replace; };
+    screen.calls.clear();
+    EXPECT_EQ(RunBackup(state, disk, screen).recordNotSettled,
+              "C:\\Backup\\Vintrel Copies.txt cannot be written (access denied, or the disk full)");
+    EXPECT_EQ(Boxes().back(), "box Error: "s + kRecordNotSettledText +
+                                  ": C:\\Backup\\Vintrel Copies.txt cannot be written (access "
+                                  "denied, or the disk full)");
+    EXPECT_NE(disk.files["C:\\Backup\\Vintrel Copies.txt"].find(
+                  "Mail\\Deep\\b.wab\t6\t0\t30584211054b083a\t8\t7\r\n"),
+              std::string::npos);
+    disk.afterRename = nullptr;
+    disk.failAt = test::FakeDisk::Step::None;
+    disk.heldByWriter.insert("C:\\Mail\\Deep\\b.wab"); // not copied: settled on the copy there
+    RunBackup(state, disk, screen);
+    EXPECT_NE(disk.files["C:\\Backup\\Vintrel Copies.txt"].find("Mail\\Deep\\b.wab\t8\t7\t-\r\n"),
+              std::string::npos);
+    disk.heldByWriter.clear();
+    disk.files["C:\\Mail\\Deep\\b.wab"] = "third";
+    EXPECT_EQ(RunBackup(state, disk, screen).files[2].outcome, CopyOutcome::Copied);
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "third");
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {
