@@ -79,9 +79,6 @@ inline constexpr const char* kChangedCopyText =
 inline constexpr const char* kTrimmedNameSuffix =
     " Not backed up. A name on its copy's path ends in a dot or a space, which Windows drops: "
     "the copy would be written under another name";
-// Copied where no earlier copy that looks whole was there to keep; why follows, in brackets.
-inline constexpr const char* kCopiedDamagedSuffix =
-    " Backed up, but it looks damaged: check it in the mail program";
 // The record and why it cannot be written follow.
 inline constexpr const char* kRecordNotSettledText =
     "The copies were made, but the backup folder's list of its copies could not be brought "

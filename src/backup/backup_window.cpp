@@ -24,11 +24,6 @@ class BoxReporter : public BackupReporter {
 public:
     explicit BoxReporter(Screen& screen) : screen_(screen) {}
     void FileDone(const FileResult& file) override {
-        if (file.outcome == CopyOutcome::Copied && !file.damage.empty()) {
-            screen_.ShowMessageBox("Warning",
-                                   file.fileName + kCopiedDamagedSuffix + " (" + file.damage + ")",
-                                   0);
-        }
         if (file.outcome == CopyOutcome::Copied || file.outcome == CopyOutcome::Unchanged) return;
         // Every file fails alike when the record cannot be written: one box says it.
         if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
