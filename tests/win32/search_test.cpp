@@ -273,8 +273,15 @@ TEST_F(RealSearchTest, TheTargetsCopiesAreLeftOutNightAfterNightAndAllOtherMailI
     const SearchResult found = SearchDataFiles(state, disk, layer, root.path());
     EXPECT_EQ(std::set<std::string>(found.changedCopies.begin(), found.changedCopies.end()),
               (std::set<std::string>{copies + "\\Mail\\box.pst", copies + "\\top.pst"}));
+    test::DialogAnswerer answerer;
     RunBackup(state, disk, layer);
     EXPECT_EQ(test::Contents(copies + "\\top.pst"), "two weeks of work in the copy");
+    ASSERT_FALSE(answerer.seen.empty());
+    // Listed now, it is in the way as any listed file is.
+    EXPECT_EQ(answerer.seen[0].text.rfind("top.pst" + std::string(kOverwritesListedSuffix) +
+                                              ", " + copies + "\\top.pst",
+                                          0),
+              0u);
 }
 
 TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortNames) {
