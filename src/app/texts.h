@@ -27,6 +27,11 @@ inline constexpr const char* kSearchDoneText =
 inline constexpr const char* kSearchEndedText = "Information: Job finished. ";
 inline constexpr const char* kLeftOutCodePageText = "Windows' ANSI code page cannot hold ";
 inline constexpr const char* kLeftOutSpellingText = "no Windows path can spell ";
+// After the above, or after kSearchEndedText: "1 backup copy changed since it was made is
+// listed as mail".
+inline constexpr const char* kChangedCopyListedText = " changed since it was made is listed as mail";
+inline constexpr const char* kChangedCopiesListedText =
+    " changed since they were made are listed as mail";
 
 // The target and the backup; a suffix follows the name of a file that is not copied.
 inline constexpr const char* kFolderDialogTitle = "Please select the path to backup to";
@@ -65,6 +70,19 @@ inline constexpr const char* kNotRecordedSuffix =
     " Not backed up. The backup folder's list of its copies cannot be written";
 // What the copy needs and what the target has follow: " (needs 20.0 GB, has 5.0 GB)".
 inline constexpr const char* kNoSpaceSuffix = " Not backed up. Not enough space on the target";
+// The changed file follows (", E:\Save\Mail\a.pst"), then what to do about it.
+inline constexpr const char* kChangedCopySuffix =
+    " Not backed up. It would overwrite a changed file";
+inline constexpr const char* kChangedCopyText =
+    ". That file is no longer the copy made there (was it opened in a mail program?): if it "
+    "holds mail, move it out of the backup folder and search again";
+inline constexpr const char* kTrimmedNameSuffix =
+    " Not backed up. A name on its copy's path ends in a dot or a space, which Windows drops: "
+    "the copy would be written under another name";
+// The record and why it cannot be written follow.
+inline constexpr const char* kRecordNotSettledText =
+    "The copies were made, but the backup folder's list of its copies could not be brought "
+    "up to date (the next backup does it)";
 // The program's name, where Windows can tell, goes in between: "... program (OUTLOOK.EXE); ...".
 inline constexpr const char* kEarlierCopyHeldSuffix =
     " Not backed up. The earlier copy is open in another program";

@@ -71,7 +71,7 @@ public:
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
           others_(entries.size()), notKept_(entries.size()), details_(entries.size()),
-          damage_(entries.size()) {
+          damage_(entries.size()), sources_(entries.size()), made_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -91,11 +91,18 @@ public:
                 ClearLeftovers(disk_, plan.destination);
             }
         }
+        // The record as it stands tells the copies made from files changed since.
+        std::string unread;
+        if (const auto lines = ReadRecordFile(disk_, targetFolder_, unread)) {
+            for (const RecordedCopy& line : *lines)
+                lines_.emplace(PathKey(line.path), line);
+        }
         std::vector<std::optional<CopyOutcome>> refused(plans_.size());
-        std::vector<std::string> recorded;
+        std::vector<std::size_t> recorded;
         for (std::size_t i = 0; i < plans_.size(); ++i) {
             refused[i] = Refusal(i);
-            if (!refused[i]) recorded.push_back(*PathBelow(plans_[i].belowTarget));
+            if (!refused[i]) refused[i] = SourceFacts(i);
+            if (!refused[i]) recorded.push_back(i);
         }
         if (!recorded.empty()) {
             // A target that cannot be made says why for every file; no copy takes its name
@@ -104,7 +111,10 @@ public:
             const DiskError made = disk_.MakeDirectoryPath(targetFolder_);
             std::set<std::string> known;
             std::optional<std::string> notRecorded;
-            if (made == DiskError::None) notRecorded = Record(recorded, known);
+            if (made == DiskError::None) {
+                notRecorded = Record(recorded, known);
+                recordedAny_ = true;
+            }
             for (std::size_t i = 0; i < plans_.size(); ++i) {
                 if (refused[i]) continue;
                 if (made != DiskError::None) {
@@ -119,6 +129,7 @@ public:
         }
         for (std::size_t i = 0; i < plans_.size(); ++i)
             Done(i, refused[i] ? *refused[i] : Copy(i));
+        if (recordedAny_) SettleRecord(recorded);
         return std::move(result_);
     }
 
@@ -139,7 +150,10 @@ private:
     std::optional<CopyOutcome> Refusal(std::size_t i) {
         const BackupPlan& plan = plans_[i];
         if (plan.destination.size() >= kDestinationLimit) return CopyOutcome::PathTooLong;
-        if (!PathBelow(plan.belowTarget)) return CopyOutcome::OutsideTarget;
+        if (!PathBelow(plan.belowTarget)) {
+            return HasNameWindowsTrims(plan.belowTarget) ? CopyOutcome::TrimmedName
+                                                         : CopyOutcome::OutsideTarget;
+        }
         // A listed file at the destination by its spelling...
         const std::string destination = PathKey(plan.destination);
         if (auto k = sourceKeys_.find(destination); k != sourceKeys_.end()) {
@@ -148,6 +162,10 @@ private:
             return CopyOutcome::OverwritesListed;
         }
         if (!disk_.Attributes(plan.destination)) return std::nullopt;
+        if (ChangedSinceCopied(plan)) {
+            others_[i] = plan.destination;
+            return CopyOutcome::ChangedCopy;
+        }
         // ...or by what it is.
         std::optional<FileIdentity> identity;
         for (const std::size_t k : ListedAt(plan)) {
@@ -163,27 +181,125 @@ private:
         return std::nullopt;
     }
 
-    // Adds the destinations to the target's record of its copies. Nothing when that worked;
-    // else the record and why it cannot be written, and `known` gets the keys of the lines it
-    // holds already (their copies are there, recorded). Those lines stay in any case.
-    std::optional<std::string> Record(const std::vector<std::string>& destinations,
+    // Whether the file at a destination is no longer the copy the record names there: a plain
+    // file with one name whose size and time are neither those of the copy last made nor of
+    // the one a run was making (the user opened the copy in the mail program and worked in
+    // it, or put another file there). Its copy would destroy that work: it is refused. A link
+    // or a name shared with another file loses nothing when the name is replaced; a line from
+    // before states were kept says nothing, and such a file is replaced as it always was.
+    bool ChangedSinceCopied(const BackupPlan& plan) {
+        const auto line = lines_.find(PathKey(*PathBelow(plan.belowTarget)));
+        if (line == lines_.end() || (!line->second.state && !line->second.next)) return false;
+        const std::optional<DiskEntry> there = disk_.FindEntry(plan.destination);
+        if (!there || (there->attributes & kAttributeDirectory)) return false;
+        return !MayBeTheCopy(line->second, there->size, there->lastWriteTime,
+                             TimeStep(plan.destinationDirectory)) &&
+               disk_.SoleName(plan.destination);
+    }
+
+    // The source's size and time as the run begins: what its line names as the copy being
+    // made. Why not, where it cannot be seen.
+    std::optional<CopyOutcome> SourceFacts(std::size_t i) {
+        sources_[i] = disk_.FindEntry(plans_[i].source);
+        if (sources_[i]) return std::nullopt;
+        return disk_.Absent(plans_[i].source) ? CopyOutcome::SourceMissing
+                                              : CopyOutcome::AccessDenied;
+    }
+
+    std::string KeyOf(std::size_t i) const { return PathKey(*PathBelow(plans_[i].belowTarget)); }
+
+    // Settles a line on what its destination holds now (see SettleOnFile).
+    void SettleOn(RecordedCopy& line, std::size_t i) {
+        const std::optional<DiskEntry> there = disk_.FindEntry(plans_[i].destination);
+        if (!there || (there->attributes & kAttributeDirectory)) return;
+        SettleOnFile(line, there->size, there->lastWriteTime,
+                     TimeStep(plans_[i].destinationDirectory));
+    }
+
+    // The first of two steps that leave every copy known, whenever a run dies: before any copy
+    // takes its name, each destination's line names the copy about to be made there (the
+    // source's size and time now, unless its state has them), its state kept; then (SettleRecord) the copies made get
+    // their states. Lines of other destinations stay as they are.
+    // Nothing when the record was written; else the record and why it cannot be written, and
+    // `known` gets the keys of the lines it holds already (their copies are there, recorded).
+    std::optional<std::string> Record(const std::vector<std::size_t>& recorded,
                                       std::set<std::string>& known) {
         std::vector<RecordedCopy> read;
         const std::optional<std::string> why = UpdateRecordFile(
             disk_, targetFolder_,
             [&](std::vector<RecordedCopy>& lines) {
-                std::set<std::string> all;
-                for (const RecordedCopy& line : lines)
-                    all.insert(PathKey(line.path));
-                for (const std::string& destination : destinations) {
-                    if (all.insert(PathKey(destination)).second)
-                        lines.push_back(RecordedCopy{destination, std::nullopt, std::nullopt});
+                std::map<std::string, std::size_t> ours; // by key: the first entry of each
+                for (const std::size_t i : recorded)
+                    ours.emplace(KeyOf(i), i);
+                std::set<std::string> met;
+                for (RecordedCopy& line : lines) {
+                    const auto it = ours.find(PathKey(line.path));
+                    if (it == ours.end() || !met.insert(it->first).second) continue;
+                    if (!line.state && !line.next) legacy_.insert(it->first);
+                    SettleOn(line, it->second); // what a run that died made there
+                    // A copy of the size and time of the one there is known as that one,
+                    // whenever the run dies: the record is not written for it.
+                    const CopyState next = NextOf(it->second);
+                    if (line.state && HasFacts(*line.state, next.size, next.lastWriteTime, 0)) {
+                        line.next.reset();
+                    } else {
+                        line.next = next;
+                    }
+                    lines_[it->first] = line;
+                }
+                for (const std::size_t i : recorded) {
+                    if (!met.insert(KeyOf(i)).second) continue;
+                    lines.push_back(
+                        RecordedCopy{*PathBelow(plans_[i].belowTarget), std::nullopt, NextOf(i)});
+                    lines_[KeyOf(i)] = lines.back();
                 }
             },
             &read);
         for (const RecordedCopy& line : read)
             known.insert(PathKey(line.path));
         return why;
+    }
+
+    CopyState NextOf(std::size_t i) const {
+        return CopyState{sources_[i]->size, sources_[i]->lastWriteTime, std::nullopt};
+    }
+
+    // The second step: the record read again (another run may have changed other lines) and
+    // written once. A copy made gets its state, checksum and all; any other line of this run
+    // is settled on the file its destination holds now (an Unchanged copy keeps its state, or
+    // where it had none gets the size and time it was found with, no checksum: its bytes were
+    // not read), and names no copy as being made. A line that then names no copy at all goes,
+    // unless it is from before states were kept: such a line stays as it was until its file
+    // is copied again.
+    void SettleRecord(const std::vector<std::size_t>& recorded) {
+        std::map<std::string, std::size_t> ours;
+        for (const std::size_t i : recorded) {
+            const auto [it, added] = ours.emplace(KeyOf(i), i);
+            if (!added && made_[i]) it->second = i;
+        }
+        const std::optional<std::string> why = UpdateRecordFile(
+            disk_, targetFolder_, [&](std::vector<RecordedCopy>& lines) {
+                std::set<std::string> met;
+                std::vector<RecordedCopy> kept;
+                for (RecordedCopy& line : lines) {
+                    const std::string key = PathKey(line.path);
+                    const auto it = ours.find(key);
+                    if (it != ours.end() && met.insert(key).second) {
+                        if (made_[it->second]) {
+                            line.state = made_[it->second];
+                        } else {
+                            SettleOn(line, it->second);
+                        }
+                        line.next.reset();
+                        if (!line.state && !legacy_.count(key)) continue;
+                    }
+                    kept.push_back(std::move(line));
+                }
+                lines = std::move(kept);
+            });
+        // Only a copy made is left unsettled: any other line was refused or kept already.
+        if (why && std::any_of(made_.begin(), made_.end(), [](const auto& m) { return m; }))
+            result_.recordNotSettled = *why;
     }
 
     CopyOutcome Copy(std::size_t i) {
@@ -207,7 +323,10 @@ private:
                           buffer_, keep_, &notKept_[i], &way, &damage);
         if (outcome == CopyOutcome::Copied || outcome == CopyOutcome::LooksDamaged)
             damage_[i] = damage;
-        if (outcome == CopyOutcome::Copied) Written(i);
+        if (outcome == CopyOutcome::Copied) {
+            Written(i);
+            made_[i] = way.made;
+        }
         if (outcome == CopyOutcome::NoSpace) details_[i] = way.noSpace;
         return outcome;
     }
@@ -235,6 +354,12 @@ private:
                                             ? source->lastWriteTime - copy->lastWriteTime
                                             : copy->lastWriteTime - source->lastWriteTime;
             same = apart <= step && copy->creationTime > source->lastWriteTime + step;
+        }
+        // Where the record knows the copy made there, it must be that one still.
+        const auto line = lines_.find(PathKey(*PathBelow(plan.belowTarget)));
+        if (line != lines_.end() && line->second.state &&
+            !HasFacts(*line->second.state, copy->size, copy->lastWriteTime, step)) {
+            return false;
         }
         return same && disk_.SoleName(plan.destination);
     }
@@ -431,6 +556,12 @@ private:
     std::vector<std::string> notKept_; // why an earlier copy could not be kept as a version
     std::vector<std::string> details_; // what a refusal says besides (FileResult::detail)
     std::vector<std::string> damage_;  // why a file looks damaged (FileResult::damage)
+    // The record's lines by their keys: as read, then as the run names its copies in them.
+    std::map<std::string, RecordedCopy> lines_;
+    std::set<std::string> legacy_; // the keys of this run's lines from before states were kept
+    bool recordedAny_ = false;     // whether the run named its copies in the record
+    std::vector<std::optional<DiskEntry>> sources_; // each source as the run began
+    std::vector<std::optional<CopyState>> made_;    // each copy made, as it was made
     std::vector<char> buffer_;
     BackupResult result_;
 };

@@ -21,7 +21,8 @@ struct FileResult {
     CopyOutcome outcome = CopyOutcome::Copied;
     std::string holder; // the program holding the source (InUse) or the earlier copy
                         // (EarlierCopyHeld), where Windows can tell
-    std::string other;  // with OverwritesListed and SameDestination: the other listed file
+    std::string other;  // with OverwritesListed and SameDestination: the other listed file;
+                        // with ChangedCopy: the changed file at its destination
     std::string notKept; // copied, but the earlier copy could not be kept as a version: why
     // With NotRecorded: the record and why it cannot be written ("E:\\Save\\Vintrel Copies.txt
     // is read-only"); with NoSpace: what it needs and what the target has.
@@ -37,6 +38,9 @@ struct BackupResult {
     // The target folder (or, where the run may make it, its drive or share) is not there:
     // nothing was done and no file was reported.
     bool targetMissing = false;
+    // The copies were made, but the record could not be told their states: why. Their lines
+    // still name them as being made, which the next run settles.
+    std::string recordNotSettled;
     std::size_t Failed() const;    // not backed up
     std::size_t Unchanged() const; // backed up already: left alone
 };

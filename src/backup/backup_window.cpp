@@ -39,6 +39,10 @@ private:
         // The log names the listed file in the way, and so does the box.
         case CopyOutcome::OverwritesListed:
             return kOverwritesListedSuffix + Other(file) + kOldCopyText;
+        case CopyOutcome::ChangedCopy:
+            return kChangedCopySuffix + Other(file) + kChangedCopyText;
+        case CopyOutcome::TrimmedName:
+            return kTrimmedNameSuffix;
         case CopyOutcome::SameDestination:
             return kSameDestinationSuffix + Other(file);
         case CopyOutcome::OntoItself:
@@ -92,6 +96,10 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.SetStatusText(kMessageField,
                              NotBackedUpText(state.profileList.size(), state.profileList.size()));
         return result;
+    }
+    if (!result.recordNotSettled.empty()) {
+        screen.ShowMessageBox("Error", kRecordNotSettledText + (": " + result.recordNotSettled),
+                              0);
     }
     // Success is only claimed when every file was copied.
     const std::size_t failed = result.Failed();

@@ -56,6 +56,8 @@ enum class CopyOutcome {
     LooksDamaged,     // its first bytes show damage, the earlier copy's do not: that one is kept
     ReadBackDiffers,  // the new copy, read back from the disk, is not what was written: the
                       // earlier copy is kept
+    ChangedCopy,      // the file at its destination is no longer the copy last made there
+    TrimmedName,      // a name on its copy's path ends in a dot or a space
     Failed,           // any other source, target or disk error
 };
 

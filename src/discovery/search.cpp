@@ -1,6 +1,7 @@
 #include "discovery/search.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -144,36 +145,102 @@ LeftOutWhy WhyLeftOut(const DiskEntry& entry) {
     return entry.nameExact ? LeftOutWhy::Spelling : LeftOutWhy::CodePage;
 }
 
+// A data file met in the folder being read: listed once the folder's record is known.
+struct FoundFile {
+    std::string path;     // under the name that opens it
+    std::string longPath; // under its long name, where that is exactly the platform's
+    DataFileKind kind;
+    DiskEntry entry;      // as the listing gave it: its size, time and marks
+};
+
+struct PendingDirectory {
+    std::string path;
+    bool throughLink = false; // reached through a folder link: checked by identity first
+    // A folder on the way below a record holds two names that differ in case only: the file
+    // system tells case there, and a record's spelling names only the file spelled so.
+    bool caseTold = false;
+};
+
 // The copies that the backups' records name, as the walk has met the records so far.
 class KnownCopies {
 public:
+    enum class Verdict { NotNamed, Copy, Changed };
+
     // Takes in the record of a folder: what it names below that folder.
     void Read(Disk& disk, const std::string& folder) {
         // A record that cannot be read hides nothing; nor does a link (it may lead to a device
         // that reads without end), nor one found longer than ours would be.
         std::string why;
         const std::optional<std::vector<RecordedCopy>> copies = ReadRecordFile(disk, folder, why);
-        if (!copies) return;
-        for (const RecordedCopy& copy : *copies)
-            keys_.insert(PathKey(folder + copy.path));
+        if (!copies || copies->empty()) return;
+        // A copy takes its source's time, kept there as coarsely as the file system keeps it.
+        const std::uint64_t step = disk.Volume(folder).timeStep;
+        for (const RecordedCopy& copy : *copies) {
+            std::string path = folder + copy.path;
+            std::string key = PathKey(path);
+            lines_.emplace(std::move(key), Known{std::move(path), copy, step});
+        }
     }
-    bool Names(const std::string& path) const { return !keys_.empty() && keys_.count(PathKey(path)); }
+    bool Empty() const { return lines_.empty(); }
+
+    // Whether a file met is a copy a record names: named, and still that copy; or named, but
+    // no longer that copy (it is then mail again); or not named at all. A record names a file
+    // by its path exactly as the backup wrote it, compared case-blind only where the file
+    // system is: where it tells case (`caseTold`: two names on the way differ in case only,
+    // as a Linux drive under Wine may show), byte for byte. (A case-blind file system shows a
+    // name in one spelling only, and opens it by any: there the record's spelling is the file.)
+    Verdict Judge(Disk& disk, const FoundFile& file, bool caseTold) const {
+        if (lines_.empty()) return Verdict::NotNamed;
+        const Known* named = Naming(file.path, caseTold);
+        // A long name with "?" for what the code page cannot hold is none to match.
+        if (!named && !file.longPath.empty() && file.longPath != file.path)
+            named = Naming(file.longPath, caseTold);
+        if (!named) return Verdict::NotNamed;
+        // A copy is a plain file (a cloud file is one; a link is not) with one name, of the
+        // size and time the record gives it; asked last, since it opens the file.
+        const DiskEntry& entry = file.entry;
+        const bool plain =
+            !(entry.attributes & kAttributeReparsePoint) || !IsLinkTag(entry.reparseTag);
+        return plain &&
+                       MayBeTheCopy(named->line, entry.size, entry.lastWriteTime, named->step) &&
+                       disk.SoleName(file.path)
+                   ? Verdict::Copy
+                   : Verdict::Changed;
+    }
 
 private:
-    std::set<std::string> keys_;
+    struct Known {
+        std::string path; // as the record spells it, below the record's folder
+        RecordedCopy line;
+        std::uint64_t step; // how coarse the times of the record's file system are
+    };
+    const Known* Naming(const std::string& path, bool caseTold) const {
+        auto [it, last] = lines_.equal_range(PathKey(path));
+        for (; it != last; ++it) {
+            if (!caseTold || it->second.path == path) return &it->second;
+        }
+        return nullptr;
+    }
+    std::multimap<std::string, Known> lines_;
 };
 
-// A data file met in the folder being read: listed once the folder's record is known.
-struct FoundFile {
-    std::string path;     // under the name that opens it
-    std::string longPath; // under its long name, where that is exactly the platform's
-    DataFileKind kind;
-};
-
-struct PendingDirectory {
-    std::string path;
-    bool throughLink = false; // reached through a folder link: checked by identity first
-};
+// Whether two of the names met in a folder differ in case only.
+bool CaseTold(const std::vector<FoundFile>& found,
+              const std::vector<PendingDirectory>& subdirectories) {
+    std::set<std::string> keys;
+    std::set<std::string> names;
+    const auto met = [&](const std::string& path) {
+        const std::string name = FileNamePart(path);
+        return names.insert(name).second && !keys.insert(PathKey(name)).second;
+    };
+    for (const FoundFile& file : found) {
+        if (met(file.path)) return true;
+    }
+    for (const PendingDirectory& folder : subdirectories) {
+        if (met(folder.path)) return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -266,17 +333,20 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
                 continue;
             }
             if (!entry.nameExact) longPath.clear();
-            found.push_back({prefix + name, std::move(longPath), *kind});
+            found.push_back({prefix + name, std::move(longPath), *kind, entry});
         }
         reader.reset();
         if (hasRecord) copies.Read(disk, prefix);
+        // Only below a record does case matter; elsewhere no name is compared.
+        const bool caseTold =
+            directory.caseTold || (!copies.Empty() && CaseTold(found, subdirectories));
+        for (PendingDirectory& folder : subdirectories)
+            folder.caseTold = caseTold;
         for (const FoundFile& file : found) {
-            if (copies.Names(file.path)) continue;
-            // A long name with "?" for what the code page cannot hold is none to match.
-            if (!file.longPath.empty() && file.longPath != file.path &&
-                copies.Names(file.longPath)) {
-                continue;
-            }
+            const KnownCopies::Verdict verdict = copies.Judge(disk, file, caseTold);
+            if (verdict == KnownCopies::Verdict::Copy) continue;
+            if (verdict == KnownCopies::Verdict::Changed)
+                result.changedCopies.push_back(Printable(file.path));
             AddFileRow(state, list, file.path, file.kind.kindText, file.kind.versionText,
                        kStatusOkay);
         }
@@ -288,7 +358,9 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
     return result;
 }
 
-std::string SearchEndText(const SearchResult& result) {
+namespace {
+
+std::string LeftOutText(const SearchResult& result) {
     if (result.leftOut.empty()) return kSearchDoneText;
     std::size_t codePage = 0;
     for (const LeftOutName& name : result.leftOut)
@@ -302,6 +374,18 @@ std::string SearchEndText(const SearchResult& result) {
     if (codePage == 0) return text + kLeftOutSpellingText + them;
     return text + kLeftOutCodePageText + std::to_string(codePage) + ", " + kLeftOutSpellingText +
            std::to_string(spelling);
+}
+
+} // namespace
+
+std::string SearchEndText(const SearchResult& result) {
+    const std::size_t changed = result.changedCopies.size();
+    if (changed == 0) return LeftOutText(result);
+    const std::string said =
+        std::to_string(changed) + (changed == 1 ? " backup copy" : " backup copies") +
+        (changed == 1 ? kChangedCopyListedText : kChangedCopiesListedText);
+    if (result.leftOut.empty()) return kSearchEndedText + said;
+    return LeftOutText(result) + "; " + said;
 }
 
 } // namespace vintrel

@@ -45,15 +45,20 @@ struct LeftOutName {
 // What a search could not list: the data files, and every folder, left out, in the order met.
 struct SearchResult {
     std::vector<LeftOutName> leftOut;
+    // The files a backup's record names as its copies, listed all the same: each changed since
+    // the copy was made (opened in a mail program and worked in?), or a link, or a file with
+    // other names too. Control characters shown as "?".
+    std::vector<std::string> changedCopies;
 };
 
 // What the window's status says when a search ends: that all was found, or how many names it
-// left out and why.
+// left out and why, and how many copies it listed as changed since they were made.
 std::string SearchEndText(const SearchResult& result);
 
 // Empties both lists, then walks every directory below the start in depth-first pre-order
 // and lists every data file it meets, apart from the copies that a backup's record names
-// below its folder. Folder links are followed once to folders off the walked tree, never to
+// below its folder, while each is still that copy: a plain file with one name, of the size and
+// time the record gives it. Folder links are followed once to folders off the walked tree, never to
 // the root of a drive and never on from a tree a link led to. Events made while files are met
 // are thrown away; those made after the last one are left for the event loop. A run without
 // a window gives neither a list nor a pump: the search then only fills the profile list.

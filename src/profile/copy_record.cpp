@@ -35,6 +35,45 @@ std::optional<std::string> PathBelow(const std::string& relative) {
     return plain;
 }
 
+bool HasFacts(const CopyState& state, std::uint64_t size, std::uint64_t lastWriteTime,
+              std::uint64_t timeStep) {
+    const std::uint64_t apart = state.lastWriteTime > lastWriteTime
+                                    ? state.lastWriteTime - lastWriteTime
+                                    : lastWriteTime - state.lastWriteTime;
+    return state.size == size && apart <= timeStep;
+}
+
+bool MayBeTheCopy(const RecordedCopy& line, std::uint64_t size, std::uint64_t lastWriteTime,
+                  std::uint64_t timeStep) {
+    if (!line.state && !line.next) return true;
+    return (line.state && HasFacts(*line.state, size, lastWriteTime, timeStep)) ||
+           (line.next && HasFacts(*line.next, size, lastWriteTime, timeStep));
+}
+
+void SettleOnFile(RecordedCopy& line, const std::optional<std::uint64_t>& size,
+                  std::uint64_t lastWriteTime, std::uint64_t timeStep) {
+    if (!size || !line.next) return;
+    if (line.state && HasFacts(*line.state, *size, lastWriteTime, timeStep)) return;
+    if (HasFacts(*line.next, *size, lastWriteTime, timeStep))
+        line.state = CopyState{line.next->size, line.next->lastWriteTime, std::nullopt};
+}
+
+bool HasNameWindowsTrims(const std::string& relative) {
+    std::size_t at = 0;
+    while (at <= relative.size()) {
+        std::size_t end = at;
+        while (end < relative.size() && !IsPathSeparator(relative[end]))
+            ++end;
+        const std::string name = relative.substr(at, end - at);
+        if (name != "." && name != ".." && !name.empty() &&
+            (name.back() == '.' || name.back() == ' ')) {
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 namespace {
 
 std::vector<std::string> Fields(const std::string& line) {

@@ -51,6 +51,27 @@ struct RecordedCopy {
     friend bool operator==(const RecordedCopy&, const RecordedCopy&) = default;
 };
 
+// Whether a file of that size and last-write time is the copy a state describes: the same
+// size, and times no further apart than the step the file system keeps them in (FAT 2 s,
+// exFAT 10 ms, 0 where kept exactly: a copy takes its source's time, rounded there).
+bool HasFacts(const CopyState& state, std::uint64_t size, std::uint64_t lastWriteTime,
+              std::uint64_t timeStep);
+
+// Whether a file of that size and time may be the copy a line names: its state's or the one
+// being made. A line from before states were kept says nothing of it: any file is.
+bool MayBeTheCopy(const RecordedCopy& line, std::uint64_t size, std::uint64_t lastWriteTime,
+                  std::uint64_t timeStep);
+
+// Settles a line on the file found at its path (nothing where none is): a copy that a run
+// made and named as `next`, but died before it could give its state, is taken as the copy,
+// its checksum unknown. A state the file still has stays as it is.
+void SettleOnFile(RecordedCopy& line, const std::optional<std::uint64_t>& size,
+                  std::uint64_t lastWriteTime, std::uint64_t timeStep);
+
+// Whether a path below a folder has a name ending in a dot or a space: Windows drops those as
+// it opens a path, so a file of that name would be written under another name.
+bool HasNameWindowsTrims(const std::string& relative);
+
 // The copies a record names. A line is a path, then, separated by tabs (no name holds one),
 // the state's size, time and checksum ("-" where none was taken; all three "-" where no copy
 // was made yet), then with a copy being made its size and time. A line of the path alone is

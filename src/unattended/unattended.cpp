@@ -8,6 +8,7 @@
 #include "app/paths.h"
 #include "app/probe.h"
 #include "app/state.h"
+#include "app/texts.h"
 #include "discovery/search.h"
 #include "profile/profile.h"
 #include "profile/profile_format.h"
@@ -78,7 +79,17 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
 std::string OutcomeText(const FileResult& file) {
     switch (file.outcome) {
     case CopyOutcome::Copied:
-        return file.notKept.empty() ? "copied" : "copied; previous copy not kept: " + file.notKept;
+        return (file.damage.empty()
+                    ? std::string("copied")
+                    : "copied, but it looks damaged (" + file.damage +
+                          "), and no earlier copy that looks whole was there to keep") +
+               (file.notKept.empty() ? "" : "; previous copy not kept: " + file.notKept);
+    case CopyOutcome::ChangedCopy:
+        return "not copied: it would overwrite a changed file, " + file.other +
+               ", which is no longer the copy made there";
+    case CopyOutcome::TrimmedName:
+        return "not copied: a name on its copy's path ends in a dot or a space, which Windows "
+               "drops";
     case CopyOutcome::LooksDamaged:
         return "not copied: it looks damaged: the last good copy is kept" +
                (file.damage.empty() ? std::string() : " (" + file.damage + ")");
@@ -211,6 +222,10 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
                           : "no Windows path can spell its name (a line break, \"|\", \":\", "
                             "a final dot or a device's name such as NUL)"));
         }
+        for (const std::string& path : found.changedCopies) {
+            log.Line("  " + path + ": a backup copy changed since it was made (was it opened in "
+                     "a mail program?), or a link: listed as mail");
+        }
         if (state.profileList.empty()) return NothingDone(log, "the search found no file");
         profileSaved = WriteProfile(state, disk) == ProfileSave::Saved;
         log.Line(profileSaved ? "The search found " + std::to_string(state.profileList.size()) +
@@ -225,6 +240,9 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
     BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log,
                                         !line.all, line.keep, MakeTarget::Never, line.verify);
     if (result.targetMissing) return NothingDone(log, TargetMissingText(state.targetPath));
+    if (!result.recordNotSettled.empty()) {
+        log.Line(std::string(kRecordNotSettledText) + ": " + result.recordNotSettled);
+    }
     if (line.wait > 0) {
         WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
                           result, line.all, line.keep, line.verify, TurnPath(folder),

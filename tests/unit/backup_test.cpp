@@ -84,14 +84,17 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
     // The target's record names every destination before the first copy takes its name.
-    EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"], "Mail\\a.pst\r\nMail\\Deep\\b.wab\r\n");
+    EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"],
+              "Mail\\a.pst\t5\t0\t370f0f1c16b0aa53\r\nMail\\Deep\\b.wab\t6\t0\t30584211054b083a\r\n")
+        << "each copy's size, time and checksum, once made";
     EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\");
     EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Vintrel Copies.tmp");
     EXPECT_EQ(disk.diskCalls[2], "hold E:\\Save\\Mail");
     EXPECT_EQ(disk.diskCalls[3], "remove E:\\Save\\Mail\\a.pst.~vt");
     EXPECT_EQ(disk.diskCalls[4], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
     EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\Deep");
-    EXPECT_EQ(disk.diskCalls.size(), 10u) << "each folder held once; the same file copied twice";
+    EXPECT_EQ(disk.diskCalls.size(), 11u)
+        << "each folder held once; the same file copied twice; the record written twice";
     EXPECT_TRUE(disk.openNames.empty()) << "nothing held after the run";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());
@@ -306,6 +309,12 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         {"another run holds the record's turn all the while", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.heldByWriter.insert("E:\\Save\\Vintrel Copies.lock"); }, {O::NotRecorded},
          "E:\\Save\\Vintrel Copies.txt: another run is writing it"},
+        {"a copy the user worked in since it was made", "E:\\Save\\", {"C:\\Mail\\a.pst"}, [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
+             disk.files["E:\\Save\\Mail\\a.pst"] = "two weeks of mail";
+         }, {O::ChangedCopy}},
+        {"a folder name ending in a space", "E:\\Save\\", {"C:\\Q7 \\a.pst"}, [] {},
+         {O::TrimmedName}},
         {"a backup disk not connected: one box, nothing done", "Q:\\Backup\\",
          {"C:\\Mail\\a.pst"}, [&] { disk.missingDrives.insert("Q:"); }, {}},
         {"a record that cannot be read in full",
@@ -355,6 +364,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
                                                                  ? kThroughLinkSuffix
                                                                  : kOutsideTargetSuffix)});
         }
+        if (!outcomes.empty() && outcomes[0] == O::ChangedCopy) { // the file named
+            EXPECT_EQ(Boxes(), Strings{"box Error: a.pst"s + kChangedCopySuffix +
+                                       ", E:\\Save\\Mail\\a.pst" + kChangedCopyText});
+        }
         for (const auto& [path, bytes] : before) {
             EXPECT_EQ(disk.files[path], bytes) << path;
         }
@@ -389,7 +402,8 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v", "C:/Mail/Deep/b.wab|k|v"};
     RunBackup(state, disk, screen);
     EXPECT_EQ(disk.files["C:\\Backup\\Vintrel Copies.txt"],
-              "Old\\x.pst\r\nbackup\\MAIL\\a.pst\r\nMail\\Deep\\b.wab\r\n");
+              "Old\\x.pst\r\nbackup\\MAIL\\a.pst\t9\t0\tf2bd5148306d7531\r\n"
+              "Mail\\Deep\\b.wab\t6\t0\t30584211054b083a\r\n");
     EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "second") << "a hand-written slash";
     // Nothing new to name: the record is not written again.
     disk.diskCalls.clear();
@@ -397,6 +411,30 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     EXPECT_EQ(std::count(disk.diskCalls.begin(), disk.diskCalls.end(),
                          "remove C:\\Backup\\Vintrel Copies.tmp"),
               0);
+    // A run that dies after a swap, before the copy's state is written, leaves the copy named
+    // as the one being made: the next run replaces it, and says so of the first.
+    disk.files["C:\\Mail\\Deep\\b.wab"] = "changed!";
+    disk.lastWrite["C:\\Mail\\Deep\\b.wab"] = 7;
+    disk.afterRename = [&](const std::string&) { disk.failAt = test::FakeDisk::Step::Replace; };
+    screen.calls.clear();
+    EXPECT_EQ(RunBackup(state, disk, screen).recordNotSettled,
+              "C:\\Backup\\Vintrel Copies.txt cannot be written (access denied, or the disk full)");
+    EXPECT_EQ(Boxes().back(), "box Error: "s + kRecordNotSettledText +
+                                  ": C:\\Backup\\Vintrel Copies.txt cannot be written (access "
+                                  "denied, or the disk full)");
+    EXPECT_NE(disk.files["C:\\Backup\\Vintrel Copies.txt"].find(
+                  "Mail\\Deep\\b.wab\t6\t0\t30584211054b083a\t8\t7\r\n"),
+              std::string::npos);
+    disk.afterRename = nullptr;
+    disk.failAt = test::FakeDisk::Step::None;
+    disk.heldByWriter.insert("C:\\Mail\\Deep\\b.wab"); // not copied: settled on the copy there
+    RunBackup(state, disk, screen);
+    EXPECT_NE(disk.files["C:\\Backup\\Vintrel Copies.txt"].find("Mail\\Deep\\b.wab\t8\t7\t-\r\n"),
+              std::string::npos);
+    disk.heldByWriter.clear();
+    disk.files["C:\\Mail\\Deep\\b.wab"] = "third";
+    EXPECT_EQ(RunBackup(state, disk, screen).files[2].outcome, CopyOutcome::Copied);
+    EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "third");
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {
@@ -635,6 +673,7 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     disk.files.erase("F:\\Elsewhere\\a.pst");
     disk.files["F:\\Elsewhere\\x.pst"] = "outside";
     disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
+    disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n"; // a record kept before states
     disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
     disk.afterRename = [&](const std::string&) {
         disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
@@ -645,14 +684,14 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
-    disk.files["C:\\Mail\\a.pst"] = std::string(20, 'x'); // ten pieces of two
+    disk.files["C:\\Mail\\a.pst"] = std::string("!BDN\xff\0\0\0SM", 10) + std::string(10, 'x');
     disk.readPiece = 2;
     disk.whileCopying = [&](const std::string&) { screen.clock += kCopyPaintIntervalMs / 2; };
     state.profileList = {"C:\\Mail\\a.pst|k|v"};
     RunBackup(state, disk, screen);
     EXPECT_EQ(screen.paints, 5) << "every second piece, when the interval has passed";
     EXPECT_EQ(screen.calls, (Strings{"status 0: " + std::string(kAllBackedUpText)}));
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], std::string(20, 'x'));
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"].substr(10), std::string(10, 'x'));
 }
 
 TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWindowPaints) {
@@ -665,6 +704,7 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         const bool large = size >= kReleaseStep;
         const auto pieces = static_cast<long>(large ? (size + kReleaseStep - 1) / kReleaseStep : 0);
         disk.files[copy] = "earlier copy";
+        disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
         disk.sizes[copy] = size;
         disk.files[ReleasedCopyPath(copy)] = "left by a run that died";
         disk.diskCalls.clear();
@@ -684,6 +724,7 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     for (const bool closeFails : {false, true}) {
         SCOPED_TRACE(closeFails);
         disk.files[copy] = "earlier copy";
+        disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
         disk.sizes[copy] = 3 * kReleaseStep;
         disk.moves = 0;
         disk.failingMove = closeFails ? 0 : 2; // the first moves the earlier copy aside
@@ -785,6 +826,7 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     // A version's name taken already is never overwritten: the earlier copy is released, and
     // the run says why.
     disk.files[copy] = "earlier";
+    disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
     disk.lastWrite[copy] = 125911584000000000ULL + 2 * 864000000000ULL;
     disk.files["C:\\Mail\\a.pst"] = "night 5";
     disk.lastWrite["C:\\Mail\\a.pst"] = 1;

@@ -215,6 +215,21 @@ void FakeDisk::AddLink(const std::string& path, const std::string& target,
     links_[path] = target;
 }
 
+bool FakeDisk::SoleName(const std::string& path) {
+    const std::string name = ResolveParent(path);
+    bool file = files.count(name) > 0;
+    // A file laid out by hand has one name too, its short name aside.
+    const auto listing = listings_.find(Parent(name));
+    for (std::size_t i = 0; !file && listing != listings_.end() && i < listing->second.size();
+         ++i) {
+        const DiskEntry& entry = listing->second[i];
+        file = !(entry.attributes & kAttributeDirectory) &&
+               (SamePath(entry.name, Name(name)) ||
+                (!entry.shortName.empty() && SamePath(entry.shortName, Name(name))));
+    }
+    return file && !links_.count(name) && !otherNames.count(name);
+}
+
 std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& directory) {
     // The folder of the pattern, as Windows takes it: "C:" lists "C:\\*.*", the drive's root.
     const std::string pattern = ListingPattern(directory);
@@ -239,9 +254,11 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
         }
         entries.push_back(Entry(Name(path), attributes, size));
         entries.back().creationTime = created.count(path) ? created[path] : 0;
+        entries.back().lastWriteTime = lastWrite.count(path) ? lastWrite[path] : 0;
     };
+    // As the real listing: a file's size and time as they are now.
     for (const auto& [path, bytes] : files)
-        add(path, 0x20, bytes.size());
+        add(path, 0x20, sizes.count(path) ? sizes[path] : bytes.size());
     for (const std::string& path : directories_)
         add(path, kAttributeDirectory, 0);
     auto reader = std::make_unique<FakeReader>(entries, openListings);

@@ -78,10 +78,7 @@ public:
     std::unique_ptr<FileWriter> OpenToAppend(const std::string& path, DiskError& why) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override;
-    bool SoleName(const std::string& path) override {
-        const std::string name = ResolveParent(path);
-        return files.count(name) && !links_.count(name) && !otherNames.count(name);
-    }
+    bool SoleName(const std::string& path) override;
     void Pause(std::uint32_t milliseconds) override {
         pauses.push_back(milliseconds);
         if (whilePaused) whilePaused();

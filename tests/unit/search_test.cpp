@@ -11,6 +11,7 @@ namespace vintrel {
 namespace {
 
 using test::Strings;
+using namespace std::string_literals;
 
 TEST(Classify, KnowsTheFourKindsByTheirEndingsInAnyCase) {
     struct Case {
@@ -229,11 +230,27 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.files["C:\\Cut\\Vintrel Copies.txt"] = "box.pst.bak\r\nz";
     disk.cutShort.insert("C:\\Cut\\Vintrel Copies.txt");
     disk.AddFileIn("C:\\Cut\\box.pst");
-    SearchDataFiles(state, disk, screen, "C:");
+    // A record that keeps states hides a copy only while it is that copy, or the one a run was
+    // making; one changed since, a file with another name too, is mail again, and said. Where
+    // two names differ in case only, a line names the one spelled as it is.
+    disk.AddDirectoryIn("C:\\States");
+    disk.AddFileIn("C:\\States\\Vintrel Copies.txt");
+    disk.files["C:\\States\\Vintrel Copies.txt"] =
+        "same.pst\t10\t7\t-\r\nworked.pst\t10\t7\t-\r\ndying.pst\t-\t-\t-\t10\t9\r\n"
+        "linked.pst\t10\t7\t-\r\ntwin.pst\t10\t7\t-\r\nGONE.PST\t10\t7\t-\r\n";
+    for (const char* name : {"same.pst", "dying.pst", "linked.pst", "Twin.pst", "twin.pst"})
+        disk.AddFileIn("C:\\States\\"s + name, 0x20, 10, name[0] == 'd' ? 9 : 7);
+    disk.AddFileIn("C:\\States\\worked.pst", 0x20, 10, 8);
+    disk.AddFileIn("C:\\States\\gone.pst", 0x20, 10, 7); // where case is told: not named
+    disk.otherNames.insert("C:\\States\\linked.pst");
+    const SearchResult result = SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(),
               (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                        "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
-                       "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst"}));
+                       "C:\\Huge\\box.pst", "C:\\Locked\\box.pst", "C:\\Cut\\box.pst",
+                       "C:\\States\\linked.pst", "C:\\States\\Twin.pst",
+                       "C:\\States\\worked.pst", "C:\\States\\gone.pst"}));
+    EXPECT_EQ(result.changedCopies, (Strings{"C:\\States\\linked.pst", "C:\\States\\worked.pst"}));
 }
 
 TEST_F(SearchTest, NamesOutsideTheCodePageAreOpenedThroughTheirShortNamesOrLeftOutAndSaid) {
@@ -284,7 +301,14 @@ TEST(SearchEnd, SaysHowManyNamesWereLeftOutAndWhy) {
     const struct {
         std::vector<Why> leftOut;
         std::string said;
+        std::size_t changed = 0; // copies listed as changed since they were made
     } cases[] = {
+        {{}, "Information: Job finished. 1 backup copy changed since it was made is listed as mail",
+         1},
+        {{Why::CodePage},
+         "Information: Job finished. 1 name was left out: Windows' ANSI code page cannot hold "
+         "it; 2 backup copies changed since they were made are listed as mail",
+         2},
         {{}, kSearchDoneText},
         {{Why::CodePage},
          "Information: Job finished. 1 name was left out: Windows' ANSI code page cannot hold it"},
@@ -295,6 +319,7 @@ TEST(SearchEnd, SaysHowManyNamesWereLeftOutAndWhy) {
         SearchResult result;
         for (const Why why : c.leftOut)
             result.leftOut.push_back({"C:\\x.pst", why});
+        result.changedCopies.resize(c.changed);
         EXPECT_EQ(SearchEndText(result), c.said);
     }
 }

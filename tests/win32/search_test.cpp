@@ -264,6 +264,24 @@ TEST_F(RealSearchTest, TheTargetsCopiesAreLeftOutNightAfterNightAndAllOtherMailI
     EXPECT_EQ(GetFileAttributesA((copies + "\\Backup\\" + root.path().substr(3)).c_str()),
               INVALID_FILE_ATTRIBUTES)
         << "no copy of a copy";
+    // A copy worked in since it was made, and one made a hard link to its mailbox, are mail
+    // again: listed, and said; the work is never overwritten.
+    test::WriteFile(copies + "\\top.pst", "two weeks of work in the copy");
+    ASSERT_TRUE(DeleteFileA((copies + "\\Mail\\box.pst").c_str()));
+    ASSERT_TRUE(CreateHardLinkA((copies + "\\Mail\\box.pst").c_str(),
+                                (root / "Mail\\box.pst").c_str(), nullptr));
+    const SearchResult found = SearchDataFiles(state, disk, layer, root.path());
+    EXPECT_EQ(std::set<std::string>(found.changedCopies.begin(), found.changedCopies.end()),
+              (std::set<std::string>{copies + "\\Mail\\box.pst", copies + "\\top.pst"}));
+    test::DialogAnswerer answerer;
+    RunBackup(state, disk, layer);
+    EXPECT_EQ(test::Contents(copies + "\\top.pst"), "two weeks of work in the copy");
+    ASSERT_FALSE(answerer.seen.empty());
+    // Listed now, it is in the way as any listed file is.
+    EXPECT_EQ(answerer.seen[0].text.rfind("top.pst" + std::string(kOverwritesListedSuffix) +
+                                              ", " + copies + "\\top.pst",
+                                          0),
+              0u);
 }
 
 TEST_F(RealSearchTest, NamesInJapaneseAndNamesThatWouldForgeALineGoByTheirShortNames) {
