@@ -6,7 +6,10 @@
 // the time per entry grows from a profile of 1,000 missing files to one of 10,000 (each in a
 // folder of its own), which a run must handle in linear time.
 //
-//   vintrel_backup_bench.exe <work folder> [rounds] [missing]   ("missing": that part alone)
+// Then what the checksum taken while copying costs, and what /verify's read-back costs, each
+// against the same run without.
+//
+//   vintrel_backup_bench.exe <work folder> [rounds] [missing|checks]   (that part alone)
 #include <windows.h>
 
 #include <algorithm>
@@ -189,6 +192,45 @@ void CompareMissing(vintrel::Disk& disk, const std::string& root) {
                 small, large, (large / 10000) / (small / 1000));
 }
 
+// The same files copied again and again over their earlier copies: without checksums, with
+// them, and with each copy read back as well (/verify); each kind timed after an uncounted
+// run of its own, the kinds taking turns.
+void CompareChecks(vintrel::Disk& disk, const std::string& root, const std::vector<std::string>& files,
+                   const char* what, int rounds) {
+    struct Quiet : vintrel::BackupReporter {
+        void FileDone(const vintrel::FileResult&) override {}
+    } quiet;
+    std::vector<std::string> entries;
+    for (const std::string& f : files)
+        entries.push_back(f + "|Outlook personal folders|[No idea]");
+    const std::string target = root + "\\checks\\";
+    std::size_t failed = 0;
+    const auto run = [&](bool checksums, bool verify) {
+        SettleDisk();
+        const double start = Seconds();
+        failed += vintrel::BackUpEntries(target, entries, disk, nullptr, quiet, false, 0,
+                                         vintrel::MakeTarget::WhereItsDriveIsThere, verify,
+                                         checksums)
+                      .Failed();
+        return Seconds() - start;
+    };
+    std::vector<double> bare(rounds), summed(rounds), verified(rounds);
+    for (int round = 0; round < rounds; ++round) {
+        run(false, false);
+        bare[round] = run(false, false);
+        run(true, false);
+        summed[round] = run(true, false);
+        run(true, true);
+        verified[round] = run(true, true);
+        std::printf("round %d: no checksums %.3f s, checksums %.3f s, /verify %.3f s%s\n",
+                    round + 1, bare[round], summed[round], verified[round],
+                    failed ? " (copies failed!)" : "");
+    }
+    std::printf("%s: checksums / none: %.3f (target: at most 1.05); /verify / none: %.3f "
+                "(target: at most 2.1)\n",
+                what, Median(summed) / Median(bare), Median(verified) / Median(bare));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -209,7 +251,15 @@ int main(int argc, char** argv) {
         layer.Release();
         return 0;
     }
+    const bool checksOnly = argc > 3 && std::string(argv[3]) == "checks";
 
+    if (checksOnly) {
+        double megabytes = 0;
+        CompareChecks(disk, root, MailSet(root, megabytes), "300 mail files", rounds);
+        CompareChecks(disk, root, LargeSet(root, megabytes), "4 files of 256 MiB", rounds);
+        layer.Release();
+        return 0;
+    }
     // First, before the comparisons fill the system's write-back with gigabytes.
     const std::string huge = root + "\\huge\\two-gib.pst";
     Plant(huge, 2ULL << 30, true);
@@ -285,6 +335,8 @@ int main(int argc, char** argv) {
                 "and FlushFileBuffers %.2f s; ratio %.2f (target: at most 1.15)\n",
                 replaced.backup, replaced.bare, replaced.backup / replaced.bare);
 
+    CompareChecks(disk, root, mail, "300 mail files", rounds);
+    CompareChecks(disk, root, large, "4 files of 256 MiB", rounds);
     CompareMissing(disk, root);
     layer.Release();
     return 0;

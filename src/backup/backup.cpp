@@ -65,8 +65,9 @@ class BackupRun {
 public:
     BackupRun(const std::string& targetPath, const std::vector<std::string>& entries, Disk& disk,
               EventPump* pump, BackupReporter& reporter, bool skipUnchanged, int keep,
-              MakeTarget making, bool verify)
-        : skipUnchanged_(skipUnchanged), keep_(keep), making_(making), verify_(verify), disk_(disk),
+              MakeTarget making, bool verify, bool checksums)
+        : skipUnchanged_(skipUnchanged), keep_(keep), making_(making), verify_(verify),
+          checksums_(checksums), disk_(disk),
           reporter_(reporter),
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
@@ -312,6 +313,7 @@ private:
         CopyWay way;
         way.targetFinalPath = targetFinalPath_;
         way.verify = verify_;
+        way.checksum = checksums_;
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
         // A link at the copy's name is no copy: the link itself goes (never what it leads to),
         // and a real copy takes its name. One that cannot be removed is not written through.
@@ -529,6 +531,7 @@ private:
     int keep_;
     MakeTarget making_;
     bool verify_;
+    bool checksums_;
     Disk& disk_;
     BackupReporter& reporter_;
     PaintPacer pacer_;
@@ -582,9 +585,10 @@ std::size_t BackupResult::Unchanged() const {
 
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
-                           bool skipUnchanged, int keep, MakeTarget making, bool verify) {
+                           bool skipUnchanged, int keep, MakeTarget making, bool verify,
+                           bool checksums) {
     return BackupRun(targetPath, entries, disk, pump, reporter, skipUnchanged, keep, making,
-                     verify)
+                     verify, checksums)
         .Run();
 }
 

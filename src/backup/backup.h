@@ -91,13 +91,14 @@ public:
 // A target that is not there (see MakeTarget) ends the run before anything is done.
 // With `keep` above 0, an earlier copy that a changed file replaces is kept as a version,
 // and versions of that file beyond the `keep` newest go.
-// With `verify`, each new copy is read back from the disk before it takes its name (see
+// Without `checksums` (only to measure what they cost) no copy's checksum is taken unless
+// `verify` needs it. With `verify`, each new copy is read back from the disk before it takes its name (see
 // CopyWay::verify).
 BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std::string>& entries,
                            Disk& disk, EventPump* pump, BackupReporter& reporter,
                            bool skipUnchanged = false, int keep = 0,
                            MakeTarget making = MakeTarget::WhereItsDriveIsThere,
-                           bool verify = false);
+                           bool verify = false, bool checksums = true);
 
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);
