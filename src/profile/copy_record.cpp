@@ -7,18 +7,31 @@
 
 namespace vintrel {
 
-std::optional<std::string> PathBelow(const std::string& relative) {
-    if (relative.empty() || IsPathSeparator(relative[0]) ||
-        relative.find_first_of(":*?\t") != std::string::npos) {
-        return std::nullopt;
-    }
+namespace {
+
+// The names of a relative path as its separators part it, empty ones too.
+std::vector<std::string> SplitNames(const std::string& relative) {
     std::vector<std::string> names;
     std::size_t at = 0;
     while (at <= relative.size()) {
         std::size_t end = at;
         while (end < relative.size() && !IsPathSeparator(relative[end]))
             ++end;
-        const std::string name = relative.substr(at, end - at);
+        names.push_back(relative.substr(at, end - at));
+        at = end + 1;
+    }
+    return names;
+}
+
+} // namespace
+
+std::optional<std::string> PathBelow(const std::string& relative) {
+    if (relative.empty() || IsPathSeparator(relative[0]) ||
+        relative.find_first_of(":*?\t") != std::string::npos) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const std::string& name : SplitNames(relative)) {
         if (name == "..") {
             if (names.empty()) return std::nullopt;
             names.pop_back();
@@ -26,7 +39,6 @@ std::optional<std::string> PathBelow(const std::string& relative) {
             if (name.back() == '.' || name.back() == ' ') return std::nullopt;
             names.push_back(name);
         }
-        at = end + 1;
     }
     if (names.empty() || IsPathSeparator(relative.back())) return std::nullopt;
     std::string plain;
@@ -59,17 +71,11 @@ void SettleOnFile(RecordedCopy& line, const std::optional<std::uint64_t>& size,
 }
 
 bool HasNameWindowsTrims(const std::string& relative) {
-    std::size_t at = 0;
-    while (at <= relative.size()) {
-        std::size_t end = at;
-        while (end < relative.size() && !IsPathSeparator(relative[end]))
-            ++end;
-        const std::string name = relative.substr(at, end - at);
+    for (const std::string& name : SplitNames(relative)) {
         if (name != "." && name != ".." && !name.empty() &&
             (name.back() == '.' || name.back() == ' ')) {
             return true;
         }
-        at = end + 1;
     }
     return false;
 }
