@@ -72,7 +72,8 @@ public:
           pacer_(pump), targetBase_(WithFinalSeparator(targetPath)),
           targetFolder_(TargetFolder(targetPath)), sourceIndexes_(entries.size()),
           others_(entries.size()), notKept_(entries.size()), details_(entries.size()),
-          damage_(entries.size()), sources_(entries.size()), made_(entries.size()) {
+          damage_(entries.size()), noNewState_(entries.size()), sources_(entries.size()),
+          made_(entries.size()) {
         for (const std::string& entry : entries)
             plans_.push_back(PlanBackup(targetPath, entry));
         for (std::size_t k = 0; k < plans_.size(); ++k)
@@ -107,8 +108,11 @@ public:
         }
         if (!recorded.empty()) {
             // A target that cannot be made says why for every file; no copy takes its name
-            // before the record names it. A record that cannot be written refuses only the
-            // files it does not name yet: the copies of the others are known to it already.
+            // before the record names it. A record that cannot be written refuses the files it
+            // does not name yet, and the copies of those it names with their states: a new copy
+            // whose state it cannot take would be no longer the recorded copy, refused and
+            // listed as mail from then on. Only an unchanged copy, or one of a line from before
+            // states were kept (any plain file there is its copy), goes on as ever.
             const DiskError made = disk_.MakeDirectoryPath(targetFolder_);
             std::set<std::string> known;
             std::optional<std::string> notRecorded;
@@ -120,10 +124,11 @@ public:
                 if (refused[i]) continue;
                 if (made != DiskError::None) {
                     refused[i] = TargetOutcome(made);
-                } else if (notRecorded &&
-                           !known.count(PathKey(*PathBelow(plans_[i].belowTarget)))) {
-                    refused[i] = CopyOutcome::NotRecorded;
+                } else if (notRecorded) {
+                    const std::string key = PathKey(*PathBelow(plans_[i].belowTarget));
+                    if (!known.count(key)) refused[i] = CopyOutcome::NotRecorded;
                     details_[i] = *notRecorded;
+                    noNewState_[i] = stated_.count(key) > 0;
                 }
             }
             if (made == DiskError::None) targetFinalPath_ = disk_.FinalPath(targetFolder_);
@@ -237,6 +242,7 @@ private:
                     const auto it = ours.find(PathKey(line.path));
                     if (it == ours.end() || !met.insert(it->first).second) continue;
                     if (!line.state && !line.next) legacy_.insert(it->first);
+                    if (line.state || line.next) stated_.insert(it->first);
                     SettleOn(line, it->second); // what a run that died made there
                     // A copy of the size and time of the one there is known as that one,
                     // whenever the run dies: the record is not written for it.
@@ -307,6 +313,7 @@ private:
         const BackupPlan& plan = plans_[i];
         if (WrittenFromAnotherSource(i)) return CopyOutcome::SameDestination;
         if (skipUnchanged_ && Unchanged(plan)) return CopyOutcome::Unchanged;
+        if (noNewState_[i]) return CopyOutcome::NotRecorded;
         // A source that is not there gets no folder made for its copy.
         if (!disk_.Attributes(plan.source) && disk_.Absent(plan.source))
             return CopyOutcome::SourceMissing;
@@ -562,6 +569,8 @@ private:
     // The record's lines by their keys: as read, then as the run names its copies in them.
     std::map<std::string, RecordedCopy> lines_;
     std::set<std::string> legacy_; // the keys of this run's lines from before states were kept
+    std::set<std::string> stated_; // the keys of this run's lines that had a state as read
+    std::vector<bool> noNewState_; // a copy the record cannot take the state of: not made
     bool recordedAny_ = false;     // whether the run named its copies in the record
     std::vector<std::optional<DiskEntry>> sources_; // each source as the run began
     std::vector<std::optional<CopyState>> made_;    // each copy made, as it was made

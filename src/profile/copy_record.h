@@ -53,7 +53,8 @@ struct RecordedCopy {
 
 // Whether a file of that size and last-write time is the copy a state describes: the same
 // size, and times no further apart than the step the file system keeps them in (FAT 2 s,
-// exFAT 10 ms, 0 where kept exactly: a copy takes its source's time, rounded there).
+// exFAT 10 ms, 0 where kept exactly: a copy takes its source's time, rounded there); on FAT
+// an hour apart too, as its times read across a daylight-saving change.
 bool HasFacts(const CopyState& state, std::uint64_t size, std::uint64_t lastWriteTime,
               std::uint64_t timeStep);
 

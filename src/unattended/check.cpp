@@ -32,7 +32,8 @@ std::string CopyFault(Disk& disk, const std::string& path, const CopyState& made
     // Asked of the open file: what is read is what is compared.
     const std::optional<FileFacts> now = copy->Facts();
     if (!now) return "it cannot be read";
-    if (now->size != made.size || now->lastWriteTime != made.lastWriteTime) {
+    // Its time as coarsely as its file system keeps it (FAT, exFAT): the copy took its source's.
+    if (!HasFacts(made, now->size, now->lastWriteTime, disk.Volume(DirectoryPart(path)).timeStep)) {
         return std::string(kNotTheCopy) +
                "its size or last-write time changed since it was made (was it opened in the "
                "mail program?)";

@@ -306,6 +306,11 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
              disk.readOnly.insert("E:\\Save\\Vintrel Copies.txt");
          }, {O::NotRecorded, O::Copied}, "E:\\Save\\Vintrel Copies.txt is read-only"},
+        {"a read-only record: a copy it names with a state is not made, its new state untold",
+         "E:\\Save\\", {"C:\\Mail\\a.pst"}, [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t-\t-\t-\t1\t2\r\n";
+             disk.readOnly.insert("E:\\Save\\Vintrel Copies.txt");
+         }, {O::NotRecorded}, "E:\\Save\\Vintrel Copies.txt is read-only"},
         {"another run holds the record's turn all the while", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.heldByWriter.insert("E:\\Save\\Vintrel Copies.lock"); }, {O::NotRecorded},
          "E:\\Save\\Vintrel Copies.txt: another run is writing it"},

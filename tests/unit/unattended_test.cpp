@@ -733,12 +733,17 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
          "it is no longer the recorded copy: a link"},
         {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; }, kAllCopied,
          "not checkable"},
+        {"on FAT, its time read an hour apart after a clock change", [&] {
+             disk.timeSteps["E:"] = 20000000;
+             disk.lastWrite[copy] = 7 + 36000000000;
+         }, kAllCopied, "good"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
+        disk.timeSteps.clear();
         disk.files[record] = CopyRecordText({{"Mail\\a.pst", CopyState{4, 7, sum.Value()}, {}}});
         c.arrange();
         auto before = disk.files;
