@@ -321,6 +321,7 @@ private:
         way.targetFinalPath = targetFinalPath_;
         way.verify = verify_;
         way.checksum = checksums_;
+        way.expected = NextOf(i);
         if (const std::optional<CopyOutcome> why = WhyNotHeld(plan, &way.folder)) return *why;
         // A link at the copy's name is no copy: the link itself goes (never what it leads to),
         // and a real copy takes its name. One that cannot be removed is not written through.

@@ -423,6 +423,12 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (!source) return OutcomeOf(Side::Source, why);
     const std::optional<FileFacts> before = source->Facts();
     if (!before) return CopyOutcome::Failed;
+    // The record names the copy about to be made by the source's size and time: one made from
+    // a source changed since would be known to no line, should the run die before it is told.
+    if (way && way->expected && (before->size != way->expected->size ||
+                                 before->lastWriteTime != way->expected->lastWriteTime)) {
+        return CopyOutcome::SourceChanged;
+    }
     // Known before a byte is written: more than the target's file system holds in one file.
     constexpr std::uint64_t kLargestFat32File = 0xFFFFFFFFu;
     if (before->size > kLargestFat32File) {

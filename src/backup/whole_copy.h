@@ -124,6 +124,9 @@ struct CopyWay {
     // Whether the new copy, flushed, is read back from the disk past the system's cache before
     // it takes its name, and kept only when its checksum is the one taken while writing.
     bool verify = false;
+    // The source's size and time as the record names the copy about to be made: a source
+    // that no longer has them is not copied (SourceChanged).
+    std::optional<CopyState> expected;
     // With Copied: the copy as it was made, its checksum where taken.
     std::optional<CopyState> made;
 };

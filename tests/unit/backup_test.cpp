@@ -497,6 +497,9 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              };
          },
          CopyOutcome::SourceChanged},
+        {"changed after the record named its copy, before the copy began", [&] {
+             disk.onOpenToCopy = [&](const std::string&) { disk.lastWrite[source] = 9; };
+         }, CopyOutcome::SourceChanged},
         {"held by a writer", [&] { disk.heldByWriter.insert(source); }, CopyOutcome::InUse},
         {"not allowed", [&] { disk.unopenable.insert(source); }, CopyOutcome::AccessDenied},
         {"gone", [&] { disk.files.erase(source); }, CopyOutcome::SourceMissing},
