@@ -314,6 +314,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         {"another run holds the record's turn all the while", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.heldByWriter.insert("E:\\Save\\Vintrel Copies.lock"); }, {O::NotRecorded},
          "E:\\Save\\Vintrel Copies.txt: another run is writing it"},
+        {"the record's turn file cannot be made", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] { disk.createFails["E:\\Save\\Vintrel Copies.lock"] = DiskError::AccessDenied; },
+         {O::NotRecorded},
+         "E:\\Save\\Vintrel Copies.txt: its turn file E:\\Save\\Vintrel Copies.lock cannot be made"},
         {"a copy the user worked in since it was made", "E:\\Save\\", {"C:\\Mail\\a.pst"}, [&] {
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
              disk.files["E:\\Save\\Mail\\a.pst"] = "two weeks of mail";

@@ -554,6 +554,7 @@ std::unique_ptr<HeldTurn> FakeDisk::TryTurn(const std::string& path, DiskError& 
     // Held, it is shared with no one; one no program holds is taken over, a link by itself.
     const std::string name = ResolveParent(path);
     why = HeldElsewhere(path)                                                   ? DiskError::InUse
+          : createFails.count(name)                                             ? createFails[name]
           : IsDirectory(name) || otherNames.count(name) || readOnly.count(name) ? DiskError::Link
           : IsDirectory(Parent(name))                                           ? DiskError::None
                                       : DiskError::NotFound;
