@@ -267,6 +267,21 @@ private:
         return why;
     }
 
+    // How many versions a copy keeps. A line of an older record (its path alone) cannot tell
+    // its copy from a file the user worked in since: the first time such a copy is replaced
+    // while it is not its source as the run began, it is kept as a version, whatever `keep`
+    // says, and no version of it is pruned for that. No work is lost; the line gets its state.
+    int KeepFor(std::size_t i) {
+        constexpr int kEveryVersion = 99;
+        if (keep_ > 0 || !legacy_.count(KeyOf(i))) return keep_;
+        const std::optional<DiskEntry> there = disk_.FindEntry(plans_[i].destination);
+        const bool sourcesCopy = there && there->size == sources_[i]->size &&
+                                 there->lastWriteTime == sources_[i]->lastWriteTime;
+        return there && !(there->attributes & kAttributeDirectory) && !sourcesCopy
+                   ? kEveryVersion
+                   : 0;
+    }
+
     CopyState NextOf(std::size_t i) const {
         return CopyState{sources_[i]->size, sources_[i]->lastWriteTime, std::nullopt};
     }
@@ -330,7 +345,7 @@ private:
         std::string damage;
         const CopyOutcome outcome =
             CopyWholeFile(disk_, pacer_, plan.source, plan.destination, plan.destinationDirectory,
-                          buffer_, keep_, &notKept_[i], &way, &damage);
+                          buffer_, KeepFor(i), &notKept_[i], &way, &damage);
         if (outcome == CopyOutcome::Copied || outcome == CopyOutcome::LooksDamaged)
             damage_[i] = damage;
         if (outcome == CopyOutcome::Copied) {

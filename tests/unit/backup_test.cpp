@@ -444,6 +444,13 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     disk.files["C:\\Mail\\Deep\\b.wab"] = "third";
     EXPECT_EQ(RunBackup(state, disk, screen).files[2].outcome, CopyOutcome::Copied);
     EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "third");
+    // A copy an older record names by its path alone may have been worked in: replaced for
+    // the first time, it is kept as a version.
+    disk.files["C:\\Backup\\Vintrel Copies.txt"] = "Mail\\Deep\\b.wab\r\n";
+    disk.files["C:\\Backup\\Mail\\Deep\\b.wab"] = "worked in";
+    disk.lastWrite["C:\\Backup\\Mail\\Deep\\b.wab"] = 5;
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files[VersionPath("C:\\Backup\\Mail\\Deep\\b.wab", 5)], "worked in");
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {
@@ -685,8 +692,9 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     disk.files.erase("F:\\Elsewhere\\a.pst");
     disk.files["F:\\Elsewhere\\x.pst"] = "outside";
     disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
-    disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n"; // a record kept before states
     disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
+    disk.files["E:\\Save\\Vintrel Copies.txt"] =
+        CopyRecordText({{"Mail\\a.pst", CopyState{3 * kReleaseStep, 0, {}}, {}}});
     disk.afterRename = [&](const std::string&) {
         disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
     };
@@ -716,7 +724,8 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         const bool large = size >= kReleaseStep;
         const auto pieces = static_cast<long>(large ? (size + kReleaseStep - 1) / kReleaseStep : 0);
         disk.files[copy] = "earlier copy";
-        disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
+        disk.files["E:\\Save\\Vintrel Copies.txt"] =
+            CopyRecordText({{"Mail\\a.pst", CopyState{size, 0, {}}, {}}});
         disk.sizes[copy] = size;
         disk.files[ReleasedCopyPath(copy)] = "left by a run that died";
         disk.diskCalls.clear();
@@ -736,7 +745,8 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     for (const bool closeFails : {false, true}) {
         SCOPED_TRACE(closeFails);
         disk.files[copy] = "earlier copy";
-        disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\r\n";
+        disk.files["E:\\Save\\Vintrel Copies.txt"] =
+            CopyRecordText({{"Mail\\a.pst", CopyState{3 * kReleaseStep, 0, {}}, {}}});
         disk.sizes[copy] = 3 * kReleaseStep;
         disk.moves = 0;
         disk.failingMove = closeFails ? 0 : 2; // the first moves the earlier copy aside
