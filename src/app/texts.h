@@ -91,6 +91,14 @@ inline constexpr const char* kCloseItText = "; close it and try again";
 inline constexpr const char* kLooksDamagedSuffix =
     " Not backed up. It looks damaged: the last good copy is kept";
 
+// A copy made of a mailbox that looks damaged, with no copy that looked whole to keep: the
+// count, then these words, then the first such file and why ("a.pst (it is empty)").
+inline constexpr const char* kCopiedButDamagedText = "Warning: every file was copied, but ";
+inline constexpr const char* kOneLooksDamagedText =
+    " copy looks damaged (there was no good one to keep): ";
+inline constexpr const char* kSomeLookDamagedText =
+    " copies look damaged (there were no good ones to keep), the first: ";
+
 inline constexpr const char* kReadBackDiffersSuffix =
     " Not backed up. The copy read back differs from what was written: the earlier copy is kept";
 

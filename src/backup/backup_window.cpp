@@ -101,10 +101,21 @@ BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
         screen.ShowMessageBox("Error", kRecordNotSettledText + (": " + result.recordNotSettled),
                               0);
     }
-    // Success is only claimed when every file was copied.
+    // Success is only claimed when every file was copied, and as a mailbox copy sound only
+    // when no copy made looks damaged (it was copied for want of a good one to keep).
     const std::size_t failed = result.Failed();
-    screen.SetStatusText(kMessageField, failed == 0 ? kAllBackedUpText
-                                                    : NotBackedUpText(failed, result.files.size()));
+    std::string damaged;
+    std::size_t damagedCount = 0;
+    for (const FileResult& file : result.files) {
+        if (file.outcome != CopyOutcome::Copied || file.damage.empty()) continue;
+        if (damagedCount++ == 0) damaged = file.fileName + " (" + file.damage + ")";
+    }
+    std::string text = failed == 0 ? kAllBackedUpText : NotBackedUpText(failed, result.files.size());
+    if (damagedCount > 0) {
+        text = (failed == 0 ? kCopiedButDamagedText : text + " ") + std::to_string(damagedCount) +
+               (damagedCount == 1 ? kOneLooksDamagedText : kSomeLookDamagedText) + damaged;
+    }
+    screen.SetStatusText(kMessageField, text);
     return result;
 }
 

@@ -244,7 +244,8 @@ TEST_F(RealSearchTest, TheTargetsCopiesAreLeftOutNightAfterNightAndAllOtherMailI
     for (int night = 0; night < 3; ++night) {
         SearchDataFiles(state, disk, layer, root.path());
         RunBackup(state, disk, layer);
-        ASSERT_EQ(Status(), kAllBackedUpText) << night;
+        // Every file copied; these made-up mailboxes are said to look damaged.
+        ASSERT_EQ(Status().rfind(kCopiedButDamagedText, 0), 0u) << night << Status();
         test::WriteFile(root / "top.pst", "changed on night " + std::to_string(night));
     }
     SearchDataFiles(state, disk, layer, root.path());
