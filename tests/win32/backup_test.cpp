@@ -519,10 +519,9 @@ TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
     test::RemoveLink(state.targetPath + "log.txt");
     // A link to the read-only victim at each name the run makes (its folder too), as it is made.
     SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
-    const std::string lure = test::LinuxName(racing.lure = elsewhere / "lure"),
-                      to = "' && ln -s '" + test::LinuxName(victim) + "' '" + lure;
-    ASSERT_TRUE(test::RunLinuxShell("mkdir '" + lure + to + "/race3.pab.~vt" + to +
-                                    "/Vintrel Copies.tmp'"));
+    racing.lure = elsewhere.path();
+    ASSERT_TRUE(test::MakeLink(elsewhere / "race3.pab.~vt", victim) &&
+                test::MakeLink(elsewhere / "Vintrel Copies.tmp", victim));
     const struct { const char* made; std::string at; bool copied; } races[] = {
                  {"race0.pab.~vt", TemporaryCopyPath(CopyOf("race0.pab")), true},
                  {"Vintrel Copies.tmp", state.targetPath + "Vintrel Copies.tmp", true},
