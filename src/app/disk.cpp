@@ -47,6 +47,7 @@ public:
     bool Write(const char* data, std::size_t size) override { return file_->Write(data, size); }
     bool SetLastWriteTime(std::uint64_t time) override { return file_->SetLastWriteTime(time); }
     bool Flush() override { return file_->Flush(); }
+    bool SetMarks(std::uint32_t marks) override { return file_->SetMarks(marks); }
     bool MoveOver(const std::string& destination) override {
         return file_->MoveOver(destination);
     }
@@ -132,9 +133,25 @@ bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& wa
     std::unique_ptr<FileWriter> file = CreateTemporaryFile(disk, wanted, temporary, why);
     if (!file) return false;
     bool written = WriteAll(*file, bytes);
+    if (disk.RenamesByName()) {
+        // Where a rename goes by name, the folder of the run's own may be swapped for a link
+        // between two steps: the new file takes the old one's hidden and system marks through
+        // its own handle, and is swapped in while still open, by the file itself, kept only
+        // where the name then leads to this very file (a read-only file or a folder there is
+        // not replaced). Its folder goes once it is let go.
+        constexpr std::uint32_t kKept = kAttributeHidden | kAttributeSystem;
+        if (const std::optional<std::uint32_t> old = disk.Attributes(path);
+            written && old && !(*old & kAttributeDirectory) && (*old & kKept)) {
+            written = file->SetMarks((*old & kKept) | kAttributeArchive);
+        }
+        written = written && file->Flush();
+        if (written && file->MoveOver(path)) return file->Close();
+        file->Discard();
+        file->Close();
+        return false;
+    }
     written = written && file->Flush();
     written = file->Close() && written;
-    // Closed, and still kept: a folder of the run's own that holds it stays until it is moved.
     if (written && disk.ReplaceFileWith(temporary, path)) return true;
     disk.RemoveFile(temporary);
     return false;

@@ -140,6 +140,9 @@ public:
     virtual bool SetLastWriteTime(std::uint64_t time) = 0;
     // Forces what was written onto the disk.
     virtual bool Flush() = 0;
+    // Gives the open file these marks (kAttributeReadOnly, hidden, system, archive), through
+    // the file itself: never by a name that a link may have taken meanwhile.
+    virtual bool SetMarks(std::uint32_t marks) = 0;
     // Puts the file, still open, in the place of `destination` in one step, keeping its own
     // creation time (when it was made), replacing what is there unless that is a folder or
     // read-only (a link there is replaced, never followed). It stays open under its new name.

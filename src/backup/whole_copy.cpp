@@ -460,9 +460,10 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     }
     source.reset();
     if (outcome == CopyOutcome::Copied) {
-        // A new file is archive-marked already; only other marks cost a call.
+        // A new file is archive-marked already; only other marks cost a call. Given through
+        // the open copy: its name may lead elsewhere by now (a folder swapped for a link).
         const std::uint32_t marks = before->attributes & kCopiedAttributes;
-        if (marks & ~kAttributeArchive) disk.SetAttributes(temporary, marks);
+        if (marks & ~kAttributeArchive) copy->SetMarks(marks);
         // On the disk before it takes the name: a power cut then leaves the earlier copy or
         // the whole new one, never an empty file in its place.
         if (!copy->Flush()) outcome = OutcomeOf(Side::Target, copy->Failure());
@@ -547,8 +548,10 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             if (std::unique_ptr<HeldFile> earlier = HoldEarlierCopy(disk, destination, held))
                 earlier->SetReadOnly(true);
         }
-        outcome =
-            why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld : OutcomeOf(Side::Target, why);
+        // A name that did not lead to the copy after the swap: a link was moved in its place.
+        outcome = why == DiskError::InUse ? CopyOutcome::EarlierCopyHeld
+                  : why == DiskError::Link ? CopyOutcome::LinkSwappedIn
+                                           : OutcomeOf(Side::Target, why);
     }
     // Closed before it is removed; let go after, and a folder of the run's own with it.
     copy->Close();

@@ -71,4 +71,8 @@ HANDLE CreateFileAt(const std::string& path, DWORD access, DWORD share, DWORD di
 BOOL DeleteFileAt(const std::string& path);
 BOOL MoveFileExAt(const std::string& from, const std::string& to, DWORD flags);
 
+// Gives the open file these marks (read-only, hidden, system, archive...), through its handle:
+// never by a name that a link may have taken meanwhile. The handle needs FILE_WRITE_ATTRIBUTES.
+bool SetMarksOf(HANDLE file, DWORD marks);
+
 } // namespace vintrel

@@ -50,8 +50,9 @@ private:
     // Whether the path, opened, reaches a file of another name: a link.
     bool LeadsElsewhere(const std::string& path);
     // Whether a file open (with FILE_FLAG_OPEN_REPARSE_POINT) by that path is a plain file's
-    // one name (see SoleName).
-    bool SoleNameOf(void* file, const std::string& path);
+    // one name (see SoleName). `shareMayNotCount`: on a network share, a count of no name
+    // at all says nothing (see OpenToAppend).
+    bool SoleNameOf(void* file, const std::string& path, bool shareMayNotCount = false);
 };
 
 } // namespace vintrel

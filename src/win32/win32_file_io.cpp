@@ -223,6 +223,11 @@ public:
         SetLastError(job.error);
         return Step(job.flushed);
     }
+    bool SetMarks(std::uint32_t marks) override {
+        if (SetMarksOf(file_.get(), marks)) return true;
+        failure_ = DiskError::Other;
+        return false;
+    }
     bool MoveOver(const std::string& destination) override {
         // Windows' own move refuses to replace a read-only file; Wine's rename would not.
         const DWORD there = AttributesAt(destination);
@@ -230,15 +235,23 @@ public:
             failure_ = DiskError::AccessDenied;
             return false;
         }
+        // Wine renames by the name the file was opened under: where that name (or the folder it
+        // was made in) leads elsewhere by now, the rename would move what it leads to over the
+        // earlier file. Known before anything is moved, the earlier file stays as it is.
+        if (system_calls::RunningUnderWine() && !IsThisFile(file_.get(), path_)) {
+            failure_ = DiskError::Link;
+            return false;
+        }
         const DWORD error = RenameOpenFile(file_.get(), destination);
         if (error != ERROR_SUCCESS) {
             failure_ = HeldThere(error, destination) ? DiskError::InUse : ErrorOf(error);
             return false;
         }
-        // Wine renames by the name the file was opened under: a link swapped in there would
-        // have been moved instead of this file.
+        // Wine renames by the name the file was opened under: a link swapped in there (or at
+        // the folder it was made in) would have been moved instead of this file. The file
+        // now at the name must be this very one, by its index on the volume.
         if (!IsThisFile(file_.get(), destination)) {
-            failure_ = DiskError::AccessDenied;
+            failure_ = DiskError::Link;
             return false;
         }
         path_ = destination;
@@ -444,8 +457,9 @@ std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, Dis
         return nullptr;
     }
     // The one name of a plain file, at the very path asked for: no link (a reparse point on
-    // Windows; under Wine, a file whose own path is another), no folder, no other name.
-    if (!SoleNameOf(file.get(), path)) {
+    // Windows; under Wine, a file whose own path is another), no folder, no other name (where
+    // a share counts the names at all).
+    if (!SoleNameOf(file.get(), path, true)) {
         why = DiskError::AccessDenied;
         return nullptr;
     }

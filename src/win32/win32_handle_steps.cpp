@@ -158,6 +158,29 @@ bool ReadOnlyThere(const std::string& path) {
     return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY);
 }
 
+bool SetMarksOf(HANDLE file, DWORD marks) {
+    // FileBasicInformation (ntdll, every Windows NT; SetFileInformationByHandle is Vista's)
+    // sets the attributes of the open file itself, with the FILE_WRITE_ATTRIBUTES right, which
+    // a read-only file grants too; the times given as 0 stay as they are. Under Wine it changes
+    // the open Linux file (its mode, its extended attribute), not whatever its name is now.
+    const auto setInformation = system_calls::NtSetInformationFile();
+    if (!setInformation) return false;
+    struct {
+        LARGE_INTEGER creation, access, write, change;
+        ULONG attributes;
+    } basic{};
+    // Only the marks a file may be given; none at all is said as "normal" (0 would leave them
+    // as they are).
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    basic.attributes = (marks & kSettable) != 0 ? marks & kSettable : FILE_ATTRIBUTE_NORMAL;
+    constexpr int kFileBasicInformation = 4;
+    system_calls::IoStatus io{};
+    return setInformation(file, &io, &basic, sizeof basic, kFileBasicInformation) >= 0;
+}
+
 bool DeleteOnClose(HANDLE file) {
     const auto setInformation = system_calls::NtSetInformationFile();
     if (!setInformation) return false;
@@ -340,32 +363,16 @@ public:
     bool Delete() override {
         return DeleteOnClose(file_.get()) || (SetReadOnly(false) && DeleteOnClose(file_.get()));
     }
-    // FileBasicInformation (ntdll, every Windows NT; SetFileInformationByHandle is Vista's)
-    // sets the attributes of the open file itself, with the FILE_WRITE_ATTRIBUTES right, which
-    // a read-only file grants; the times given as 0 stay as they are.
+    // Through the open file (see SetMarksOf), its other marks as they are.
     bool SetReadOnly(bool readOnly) override {
         BY_HANDLE_FILE_INFORMATION info;
-        const auto setInformation = system_calls::NtSetInformationFile();
-        if (!setInformation || !GetFileInformationByHandle(file_.get(), &info) ||
+        if (!GetFileInformationByHandle(file_.get(), &info) ||
             ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) == readOnly) {
             return false;
         }
-        struct {
-            LARGE_INTEGER creation, access, write, change;
-            ULONG attributes;
-        } basic{};
-        // Only the marks a file may be given; none at all is said as "normal" (0 would
-        // leave them as they are).
-        constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                                    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        const DWORD marks = readOnly ? info.dwFileAttributes | FILE_ATTRIBUTE_READONLY
-                                     : info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
-        basic.attributes = (marks & kSettable) != 0 ? marks & kSettable : FILE_ATTRIBUTE_NORMAL;
-        constexpr int kFileBasicInformation = 4;
-        system_calls::IoStatus io{};
-        return setInformation(file_.get(), &io, &basic, sizeof basic, kFileBasicInformation) >= 0;
+        return SetMarksOf(file_.get(), readOnly
+                                           ? info.dwFileAttributes | FILE_ATTRIBUTE_READONLY
+                                           : info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
     }
 
 private:
@@ -393,13 +400,29 @@ std::unique_ptr<HeldFile> Win32Disk::HoldSoleFile(const std::string& path, DiskE
     return std::make_unique<Win32HeldFile>(std::move(file));
 }
 
-bool Win32Disk::SoleNameOf(void* file, const std::string& path) {
+namespace {
+// Whether a path is on a network share: a UNC path or a drive letter mapped to one
+// (GetDriveTypeA, every Windows; the root wants its final backslash, "\\server\share\").
+bool OnShare(const std::string& path) {
+    const std::string root = WithFinalSeparator(path.substr(0, PathRootLength(path)));
+    return !root.empty() && GetDriveTypeA(root.c_str()) == DRIVE_REMOTE;
+}
+} // namespace
+
+bool Win32Disk::SoleNameOf(void* file, const std::string& path, bool shareMayNotCount) {
     // GetFileInformationByHandle (Windows 2000 and later) counts the names of the file itself
     // where the handle was opened with FILE_FLAG_OPEN_REPARSE_POINT: a link opens as itself.
-    // A share may answer in part or not at all: then nothing is known, and it is no sole name.
+    // A share may answer in part or not at all: then nothing is known, and it is no sole name;
+    // where the caller allows it, a share's count of 0 (a server that keeps none) is taken as
+    // unknown, and the file is judged by what the handle still tells (no reparse point, no
+    // folder; under Wine its own path). A count of 0 off a share is a file deleted meanwhile.
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+    if (!GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkHandle(file)) {
+        return false;
+    }
+    if (info.nNumberOfLinks != 1 &&
+        !(info.nNumberOfLinks == 0 && shareMayNotCount && OnShare(path))) {
         return false;
     }
     // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's

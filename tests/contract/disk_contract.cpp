@@ -64,11 +64,12 @@ void CheckDiskContract(ContractPlace& place) {
     auto heldWhileWritten = [&] {
         DiskError why = DiskError::None;
         std::unique_ptr<FileWriter> writer = d.CreateNewFile(r + "\\held.tmp", why);
-        if (!writer || !writer->Write("x", 1)) return false;
+        if (!writer || !writer->Write("x", 1) || !writer->SetMarks(kAttributeHidden)) return false;
+        const bool marked = d.Attributes(r + "\\held.tmp").value_or(0) & kAttributeHidden;
         const bool removedWhileHeld = d.RemoveFile(r + "\\held.tmp");
         const bool closed = writer->Close();
         writer.reset();
-        return !removedWhileHeld && closed && d.RemoveFile(r + "\\held.tmp") &&
+        return marked && !removedWhileHeld && closed && d.RemoveFile(r + "\\held.tmp") &&
                d.Absent(r + "\\held.tmp");
     };
     auto replaced = [&] {

@@ -328,13 +328,22 @@ public:
         return true;
     }
     bool Flush() override { return Step(disk_.failAt != FakeDisk::Step::Flush); }
+    bool SetMarks(std::uint32_t marks) override { return disk_.SetAttributes(*name_, marks), true; }
     bool MoveOver(const std::string& destination) override {
+        // A link swapped in at its own name moves nothing; with Step::Replace, a whole file
+        // written aside (a ".tmp") cannot take its name.
+        const std::string& from = *name_;
+        if (disk_.IsLink(from) || (disk_.failAt == FakeDisk::Step::Replace && from.size() > 4 &&
+                                   from.compare(from.size() - 4, 4, ".tmp") == 0)) {
+            failure_ = disk_.IsLink(from) ? DiskError::Link : DiskError::Other;
+            return false;
+        }
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
         bool moved = Step(disk_.MoveFileOver(*name_, destination));
         if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
         // The name must lead to this very file afterwards.
-        if (moved) moved = Step(!disk_.IsLink(destination));
+        if (moved && disk_.IsLink(destination)) moved = false, failure_ = DiskError::Link;
         ++disk_.ownWriters[*name_];
         open_ = true;
         return moved;
@@ -741,7 +750,7 @@ bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destinat
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
-        HeldElsewhere(to) || !IsDirectory(Parent(to))) {
+        HeldElsewhere(to) || IsDirectory(to) || !IsDirectory(Parent(to))) {
         return false;
     }
     // What holds the file open holds it under its new name.

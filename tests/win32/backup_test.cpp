@@ -386,9 +386,11 @@ class RacingDisk : public Win32Disk {
 public:
     explicit RacingDisk(std::string victim) : victim_(std::move(victim)) {}
     void SwapIn(const std::string& name) {
-        EXPECT_TRUE(test::RunLinuxShell("rm -f '" + test::LinuxName(name) + "' && ln -s '" +
-                                        test::LinuxName(victim_) + "' '" + test::LinuxName(name) +
-                                        "'"));
+        const std::string at = "'" + test::LinuxName(name) + "'";
+        EXPECT_TRUE(test::RunLinuxShell(
+            "if [ -d " + at + " ]; then mv " + at + " " + at + "~ && ln -s '" +
+            test::LinuxName(lure) + "' " + at + "; else rm -f " + at + " && ln -s '" +
+            test::LinuxName(victim_) + "' " + at + "; fi"));
     }
     // Right after the earlier copy was moved aside to its second name.
     std::unique_ptr<HeldFile> HoldSoleFile(const std::string& path, DiskError& why) override {
@@ -426,6 +428,7 @@ public:
             bool Write(const char* data, std::size_t size) override { return inner_->Write(data, size); }
             bool SetLastWriteTime(std::uint64_t time) override { return inner_->SetLastWriteTime(time); }
             bool Flush() override { return inner_->Flush(); }
+            bool SetMarks(std::uint32_t marks) override { return inner_->SetMarks(marks); }
             bool MoveOver(const std::string& destination) override {
                 disk_.SwapIn(path_);
                 return inner_->MoveOver(destination);
@@ -458,7 +461,7 @@ public:
     }
     bool raceTemporary = false;
     std::string swapFolder;
-    std::string raceMade, raceAt; // as a file of the one name is made, a link at the other
+    std::string raceMade, raceAt, lure; // as a file of one name is made, a link at the other
 
 private:
     std::string victim_;
@@ -517,22 +520,31 @@ TEST_F(RealBackupTest, ALinkRacedInAtANameTheRunMakesIsNeverFollowed) {
     DiskError why = DiskError::None;
     EXPECT_FALSE(racing.OpenToAppend(state.targetPath + "log.txt", why));
     test::RemoveLink(state.targetPath + "log.txt");
-    // A link to the read-only victim at each name the run makes, as a file of a name is made.
+    // A link to the read-only victim at each name the run makes (its folder too), as it is made.
     SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
+    racing.lure = elsewhere.path();
+    ASSERT_TRUE(test::MakeLink(elsewhere / "race3.pab.~vt", victim) &&
+                test::MakeLink(elsewhere / "Vintrel Copies.tmp", victim));
     const struct { const char* made; std::string at; bool copied; } races[] = {
                  {"race0.pab.~vt", TemporaryCopyPath(CopyOf("race0.pab")), true},
                  {"Vintrel Copies.tmp", state.targetPath + "Vintrel Copies.tmp", true},
-                 {"race2.pab.~vt", CopyOf("race2.pab"), false}};
+                 {"race2.pab.~vt", CopyOf("race2.pab"), false},
+                 {"race3.pab.~vt", OwnFolderPath(DirectoryPart(CopyOf("race3.pab")), 0), false},
+                 {"Vintrel Copies.tmp", OwnFolderPath(state.targetPath, 0), false}};
     for (std::size_t i = 0; i < std::size(races); ++i) {
         const std::string name = "race" + std::to_string(i) + ".pab";
         test::WriteFile(src + name, "raced");
+        SetFileAttributesA((src + name).c_str(), FILE_ATTRIBUTE_HIDDEN); // its mark goes too
+        test::WriteFile(CopyOf(name), "earlier");
         state.profileList = {src + name + "|k|v"};
         racing.raceMade = races[i].made, racing.raceAt = races[i].at;
         const BackupResult raced = RunBackup(state, racing, screen);
         EXPECT_EQ(raced.files.at(0).outcome == CopyOutcome::Copied, races[i].copied) << name;
+        EXPECT_EQ(Contents(CopyOf(name)), races[i].copied ? "raced" : i == 2 ? "victim" : "earlier");
         EXPECT_TRUE(Contents(victim) == "victim" &&
                     (GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY)) << name;
-        test::RemoveLink(races[i].at);
+        test::RunLinuxShell("rm -rf '" + test::LinuxName(races[i].at) + "~'; find '" +
+                            test::LinuxName(target.path()) + "' -type l -delete"); // what it left
     }
     // A folder link whose name differs from a held folder's in case only is no folder held.
     std::string mail = test::LinuxName(CopyOf("Mail")), from = test::LinuxName(src + "Mail");
