@@ -48,18 +48,10 @@ std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
 std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
-    std::optional<std::uint64_t> index = IndexOf(handle.get());
-    if (!index) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-        index = SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
-    }
-    // An index that every file has tells nothing.
-    if (*index == 0 || *index == ~0ULL) return std::nullopt;
-    return index;
+    return IndexOf(handle.get());
 }
 
-std::string FinalPathOf(HANDLE handle) {
+std::string FinalPathOf(HANDLE handle, DWORD volume) {
     // Windows before Vista has no such call; there nothing can say where a link leads.
     const auto call = system_calls::GetFinalPathNameByHandleA();
     if (!call) return "";
@@ -67,7 +59,7 @@ std::string FinalPathOf(HANDLE handle) {
     for (;;) {
         // On Vista and Server 2008 the ANSI call counts the terminating NUL in the length it
         // returns; later systems and Wine do not. Too small a buffer gives the size needed.
-        const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+        const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), volume);
         if (got == 0) return "";
         if (got < final.size()) {
             final.resize(got);
@@ -78,9 +70,19 @@ std::string FinalPathOf(HANDLE handle) {
     return PlainFinalPath(std::move(final));
 }
 
-std::string FinalPathOfName(const std::string& path) {
+std::string FinalPathOfName(const std::string& path, DWORD volume) {
     const Handle handle = OpenToAsk(path);
-    return handle ? FinalPathOf(handle.get()) : "";
+    return handle ? FinalPathOf(handle.get(), volume) : "";
+}
+
+std::string OwnPathOf(const std::string& path, DWORD volume) {
+    // The folder with its final separator as the path wrote it ("C:\x\", "C:/x/"), "." for a
+    // name alone.
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::string folder =
+        FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1), volume);
+    if (folder.empty()) return "";
+    return WithFinalSeparator(folder) + path.substr(cut == std::string::npos ? 0 : cut + 1);
 }
 
 std::string Win32Disk::FinalPath(const std::string& path) {
@@ -88,15 +90,12 @@ std::string Win32Disk::FinalPath(const std::string& path) {
 }
 
 bool Win32Disk::LeadsElsewhere(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
-    const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
     // Where either cannot be asked (before Vista; a RAM disk or a volume without a letter; a
     // share whose folders cannot be read) nothing is known of where it leads.
-    const std::string expected = FinalPath(folder);
+    const std::string expected = OwnPathOf(path);
     const std::string found = FinalPath(path);
     if (expected.empty() || found.empty()) return false;
-    return !SamePath(found, WithFinalSeparator(expected) + name);
+    return !SamePath(found, expected);
 }
 
 bool Win32Disk::IsLink(const std::string& path) {
