@@ -332,7 +332,10 @@ public:
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
         bool moved = Step(disk_.MoveFileOver(*name_, destination));
-        if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
+        if (!moved && (disk_.HeldElsewhere(destination) ||
+                       disk_.OpenHere(disk_.ResolveParent(destination)))) {
+            failure_ = DiskError::InUse;
+        }
         // The name must lead to this very file afterwards.
         if (moved) moved = Step(!disk_.IsLink(destination));
         ++disk_.ownWriters[*name_];
@@ -496,10 +499,13 @@ namespace {
 class FakeHeld : public HeldFile {
 public:
     FakeHeld(FakeDisk& disk, const std::string& name)
-        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), name)) {}
+        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), name)),
+          held_(disk.heldFiles.insert(disk.heldFiles.end(), name_)) {}
     ~FakeHeld() override {
-        if (deleted_) disk_.RemoveFile(*name_);
+        const std::string name = *name_;
+        disk_.heldFiles.erase(held_);
         disk_.openNames.erase(name_);
+        if (deleted_) disk_.RemoveFile(name);
     }
     std::uint64_t Size() override {
         auto size = disk_.sizes.find(*name_);
@@ -535,6 +541,7 @@ public:
 private:
     FakeDisk& disk_;
     std::list<std::string>::iterator name_; // where the open file is now
+    std::list<std::list<std::string>::iterator>::iterator held_;
     bool deleted_ = false;
 };
 
@@ -582,7 +589,8 @@ void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const std::string from = Resolve(replacement), to = ResolveParent(target);
     // A read-only file is not replaced, as on Windows.
-    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to) || readOnly.count(to))
+    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to) || readOnly.count(to) ||
+        OpenHere(to))
         return false;
     files[to] = files[from];
     files.erase(from);
@@ -594,7 +602,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     const std::string name = ResolveParent(path);
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
     // A file some program holds open (without sharing its removal) stays.
-    if (ownWriters.count(name) || HeldElsewhere(path)) return false;
+    if (ownWriters.count(name) || HeldElsewhere(path) || OpenHere(name)) return false;
     readOnly.erase(name);
     otherNames.erase(name);
     marks.erase(name);
@@ -737,11 +745,18 @@ bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target)
     return true;
 }
 
+bool FakeDisk::OpenHere(const std::string& name) const {
+    return ownWriters.count(name) > 0 ||
+           std::any_of(heldFiles.begin(), heldFiles.end(),
+                       [&](const auto& held) { return SamePlace(*held, name); });
+}
+
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
+    // An open file shares no removal: nothing else is moved over it.
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
-        HeldElsewhere(to) || !IsDirectory(Parent(to))) {
+        HeldElsewhere(to) || (!SamePlace(from, to) && OpenHere(to)) || !IsDirectory(Parent(to))) {
         return false;
     }
     // What holds the file open holds it under its new name.
