@@ -29,16 +29,14 @@ inline std::uint64_t TimeOf(const FILETIME& time) {
 
 // The plain path of the file or folder a handle is open on ("C:\\x", "\\\\server\\share\\x");
 // empty where the system cannot say. FinalPathOfName opens the path only to ask.
-// `volume` VOLUME_NAME_NT (2) names the volume by its device ("\Device\HarddiskVolume1\x"),
-// which Wine answers without asking every drive letter for its device.
-std::string FinalPathOf(HANDLE handle, DWORD volume = 0);
-std::string FinalPathOfName(const std::string& path, DWORD volume = 0);
+std::string FinalPathOf(HANDLE handle);
+std::string FinalPathOfName(const std::string& path);
 
-// The plain path a name has where its last name is no link: its folder's final path (in the
-// `volume` form) and the name. Empty where the folder's cannot be asked. A file or folder
-// opened at the name whose own final path is another was reached through a link (under
-// Wine, whose Linux links open as what they lead to).
-std::string OwnPathOf(const std::string& path, DWORD volume = 0);
+// The plain path a name has where its last name is no link: its folder's final path and the
+// name. Empty where the folder's cannot be asked. A file or folder opened at the name whose
+// own final path is another was reached through a link (under Wine, whose Linux links open
+// as what they lead to).
+std::string OwnPathOf(const std::string& path);
 
 // Marks an open file (opened with delete access) to go when it is closed.
 bool DeleteOnClose(HANDLE file);

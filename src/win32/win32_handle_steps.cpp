@@ -409,12 +409,16 @@ bool Win32Disk::SoleNameOf(void* file, const std::string& path) {
     }
     // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's
     // own path must be the name asked for. (On Windows the flag opens the link itself.)
-    // Both paths name the volume by its device (VOLUME_NAME_NT): Wine names it by its letter
-    // only after asking every letter for its device, which made this check a millisecond.
+    // A path the system spells exactly as it was asked for has no link on the way: a Linux
+    // link's own path is never what it leads to, letter for letter (the case counted: on a
+    // Linux drive "A.pst" may lead to "a.pst"). Only another spelling asks where the folder
+    // leads, a second resolution, which costs Wine as much again.
     if (system_calls::RunningUnderWine()) {
-        constexpr DWORD kVolumeNameNt = 2;
-        const std::string expected = OwnPathOf(path, kVolumeNameNt);
-        return !expected.empty() && SamePath(FinalPathOf(file, kVolumeNameNt), expected);
+        const std::string found = FinalPathOf(file);
+        if (found.empty()) return false;
+        if (found == path) return true;
+        const std::string expected = OwnPathOf(path);
+        return !expected.empty() && SamePath(found, expected);
     }
     return true;
 }

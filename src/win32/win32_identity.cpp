@@ -51,7 +51,7 @@ std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     return IndexOf(handle.get());
 }
 
-std::string FinalPathOf(HANDLE handle, DWORD volume) {
+std::string FinalPathOf(HANDLE handle) {
     // Windows before Vista has no such call; there nothing can say where a link leads.
     const auto call = system_calls::GetFinalPathNameByHandleA();
     if (!call) return "";
@@ -59,7 +59,7 @@ std::string FinalPathOf(HANDLE handle, DWORD volume) {
     for (;;) {
         // On Vista and Server 2008 the ANSI call counts the terminating NUL in the length it
         // returns; later systems and Wine do not. Too small a buffer gives the size needed.
-        const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), volume);
+        const DWORD got = call(handle, final.data(), static_cast<DWORD>(final.size()), 0);
         if (got == 0) return "";
         if (got < final.size()) {
             final.resize(got);
@@ -70,17 +70,17 @@ std::string FinalPathOf(HANDLE handle, DWORD volume) {
     return PlainFinalPath(std::move(final));
 }
 
-std::string FinalPathOfName(const std::string& path, DWORD volume) {
+std::string FinalPathOfName(const std::string& path) {
     const Handle handle = OpenToAsk(path);
-    return handle ? FinalPathOf(handle.get(), volume) : "";
+    return handle ? FinalPathOf(handle.get()) : "";
 }
 
-std::string OwnPathOf(const std::string& path, DWORD volume) {
+std::string OwnPathOf(const std::string& path) {
     // The folder with its final separator as the path wrote it ("C:\x\", "C:/x/"), "." for a
     // name alone.
     const std::size_t cut = path.find_last_of("\\/");
     const std::string folder =
-        FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1), volume);
+        FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
     if (folder.empty()) return "";
     return WithFinalSeparator(folder) + path.substr(cut == std::string::npos ? 0 : cut + 1);
 }

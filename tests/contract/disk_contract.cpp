@@ -330,6 +330,78 @@ void CheckDiskContract(ContractPlace& place) {
                     d.MakeWritable(r + "\\ro.pst") && !d.MakeWritable(r + "\\ro.pst") &&
                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
          }},
+        {"a drive's root is a drive, a letter with none is no root (DriveType)",
+         [&] { return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1; }},
+        {"an index is one file's by every spelling, another's for another, none for nothing",
+         [&] {
+             const std::optional<std::uint64_t> one = d.FileIndex(a);
+             return one && d.FileIndex(Slashed(Upper(a))) == one &&
+                    d.FileIndex(r + "\\link\\a.pst") == one && d.FileIndex(r + "\\ro.pst") &&
+                    d.FileIndex(r + "\\ro.pst") != one && !d.FileIndex(r + "\\none.pst");
+         }},
+        {"a file opened to copy tells its size and time as its entry does, reads whole, fails not",
+         [&] {
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileSource> file = d.OpenToCopy(a, why);
+             const std::optional<FileFacts> facts = file ? file->Facts() : std::nullopt;
+             const DiskEntry entry = d.FindEntry(a).value_or(DiskEntry{});
+             char bytes[8] = "";
+             std::size_t got = 0;
+             return facts && facts->size == 4 && facts->lastWriteTime == entry.lastWriteTime &&
+                    !(facts->attributes & kAttributeDirectory) && file->Read(bytes, 8, got) &&
+                    std::string(bytes, got) == "mail" && file->Failure() == DiskError::None;
+         }},
+        {"a writer's time, flushed and closed, is the one its entry shows",
+         [&] {
+             constexpr std::uint64_t kWhen = 134412121850000000ULL; // 2026-12-08 14:03:05
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileWriter> file = d.CreateNewFile(r + "\\timed.tmp", why);
+             const bool written = file && file->Write("t", 1) && file->SetLastWriteTime(kWhen) &&
+                                  file->Flush() && file->Close();
+             file.reset();
+             return written && d.FindEntry(r + "\\timed.tmp").value_or(DiskEntry{}).lastWriteTime ==
+                                   kWhen;
+         }},
+        {"drive C: has no file-size limit of its own, and no holder is named for a file no "
+         "other program holds (on the fake only a test names one)",
+         [&] { return !d.FileSizeLimit(r) && !d.FileSizeLimit(r + "\\f\\") && d.HolderOf(a).empty(); }},
+        {"a pause only lets time pass (cannot fail on either disk)", [&] { return d.Pause(1), true; }},
+        {"a rename by name is the platform's (cannot fail on the fake: the place says it)",
+         [&] { return d.RenamesByName() == place.RenamesByName(); }},
+        {"a link to a file is a link to it, never held, read past the cache, or removed through",
+         [&] {
+             const std::string link = r + "\\file.lnk";
+             place.MakeFolderLink(link, a);
+             DiskError why = DiskError::None;
+             const bool refused = !d.SoleName(link) && !d.HoldSoleFile(link, why) &&
+                                  !d.OpenUncached(link, why) && why == DiskError::Link;
+             return d.IsLink(link) && same(link, a) && refused && d.FinalPath(link) == d.FinalPath(a) &&
+                    (d.RemoveFile(link), contents(a) == "mail") && !d.Absent(a);
+         }},
+        {"a held file is itself: nothing is moved over it, replaces or removes it, and its "
+         "steps act on it wherever its old name leads",
+         [&] {
+             place.MakeFile(r + "\\k.pst", "kept1");
+             place.MakeFile(r + "\\o.tmp", "other file");
+             DiskError why = DiskError::None;
+             std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\k.pst", why);
+             std::unique_ptr<FileWriter> writer = d.CreateNewFile(r + "\\w.tmp", why);
+             if (!held || !writer || !writer->Write("w", 1)) return false;
+             const bool refused = !d.ReplaceFileWith(r + "\\o.tmp", r + "\\k.pst") &&
+                                  !d.RemoveFile(r + "\\k.pst") &&
+                                  !writer->MoveOver(r + "\\k.pst") &&
+                                  writer->Failure() == DiskError::InUse;
+             writer->Discard();
+             writer.reset();
+             const bool moved = held->MoveTo(r + "\\k2.pst");
+             place.MakeFile(r + "\\k.pst", "a new file at the old name");
+             const bool acted = held->Shrink(1) && held->Size() == 4 &&
+                                held->SetReadOnly(true) &&
+                                !(d.Attributes(r + "\\k.pst").value_or(1) & kAttributeReadOnly);
+             held.reset();
+             return refused && moved && acted && contents(r + "\\k2.pst") == "kept" &&
+                    contents(r + "\\k.pst") == "a new file at the old name";
+         }},
     };
     for (const auto& row : rows) {
         EXPECT_TRUE(row.holds()) << row.what;

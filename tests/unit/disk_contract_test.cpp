@@ -14,6 +14,7 @@ public:
         disk_.AddAlias("\\\\localhost\\c$", "C:\\");
         disk_.MakeDirectoryPath(Root() + "\\");
         disk_.freeBytes["C:"] = 1ULL << 30;
+        disk_.AddDrive("C:\\");
     }
     Disk& disk() override { return disk_; }
     std::string Root() override { return "C:\\contract"; }
@@ -37,6 +38,8 @@ public:
         if (open) disk_.heldOpen.insert(path);
         if (!open) disk_.heldOpen.erase(path);
     }
+
+    bool RenamesByName() override { return false; } // as on Windows
 
 private:
     test::FakeDisk disk_;

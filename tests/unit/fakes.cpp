@@ -385,7 +385,10 @@ public:
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
         auto file = disk_.files.find(path_);
-        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
+        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) {
+            failure_ = DiskError::Other;
+            return false;
+        }
         if (at_ < file->second.size()) {
             got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
             if (uncached_ && !at_ && got && disk_.alteredReadBack.count(path_)) buffer[0] ^= 1;
@@ -394,12 +397,13 @@ public:
         if (disk_.whileCopying && !uncached_) disk_.whileCopying(path_);
         return true;
     }
-    DiskError Failure() override { return DiskError::Other; }
+    DiskError Failure() override { return failure_; }
 
 private:
     FakeDisk& disk_;
     std::string path_;
     std::size_t at_ = 0;
+    DiskError failure_ = DiskError::None; // as the real source: none until a read fails
     bool uncached_;
 };
 
