@@ -120,8 +120,9 @@ BOOL MoveFileExAt(const std::string& from, const std::string& to, DWORD flags) {
 }
 
 // The file's index on its volume, from an open handle (FileInternalInformation: without asking
-// for the volume, which costs Wine half a millisecond a call; GetFileInformationByHandle where
-// ntdll will not say).
+// for the volume, which costs Wine half a millisecond a call; GetFileInformationByHandle, on
+// Windows XP too, where ntdll will not say). With the volume it tells one file on the machine;
+// it is only compared with another handle's on the same volume (a rename never leaves it).
 std::optional<std::uint64_t> IndexOf(HANDLE file) {
     const auto query = system_calls::NtQueryInformationFile();
     constexpr int kFileInternalInformation = 6;
