@@ -39,8 +39,6 @@ public:
         if (!open) disk_.heldOpen.erase(path);
     }
 
-    bool RenamesByName() override { return false; } // as on Windows
-
 private:
     test::FakeDisk disk_;
 };

@@ -332,10 +332,7 @@ public:
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
         bool moved = Step(disk_.MoveFileOver(*name_, destination));
-        if (!moved && (disk_.HeldElsewhere(destination) ||
-                       disk_.OpenHere(disk_.ResolveParent(destination)))) {
-            failure_ = DiskError::InUse;
-        }
+        if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
         // The name must lead to this very file afterwards.
         if (moved) moved = Step(!disk_.IsLink(destination));
         ++disk_.ownWriters[*name_];
@@ -385,10 +382,7 @@ public:
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
         auto file = disk_.files.find(path_);
-        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) {
-            failure_ = DiskError::Other;
-            return false;
-        }
+        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
         if (at_ < file->second.size()) {
             got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
             if (uncached_ && !at_ && got && disk_.alteredReadBack.count(path_)) buffer[0] ^= 1;
@@ -397,13 +391,12 @@ public:
         if (disk_.whileCopying && !uncached_) disk_.whileCopying(path_);
         return true;
     }
-    DiskError Failure() override { return failure_; }
+    DiskError Failure() override { return DiskError::Other; }
 
 private:
     FakeDisk& disk_;
     std::string path_;
     std::size_t at_ = 0;
-    DiskError failure_ = DiskError::None; // as the real source: none until a read fails
     bool uncached_;
 };
 
@@ -503,13 +496,12 @@ namespace {
 class FakeHeld : public HeldFile {
 public:
     FakeHeld(FakeDisk& disk, const std::string& name)
-        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), name)),
-          held_(disk.heldFiles.insert(disk.heldFiles.end(), name_)) {}
+        : disk_(disk),
+          name_(disk.heldFiles.emplace_back(disk.openNames.insert(disk.openNames.end(), name))) {}
     ~FakeHeld() override {
-        const std::string name = *name_;
-        disk_.heldFiles.erase(held_);
+        disk_.heldFiles.remove(name_);
+        if (deleted_) disk_.RemoveFile(*name_);
         disk_.openNames.erase(name_);
-        if (deleted_) disk_.RemoveFile(name);
     }
     std::uint64_t Size() override {
         auto size = disk_.sizes.find(*name_);
@@ -545,7 +537,6 @@ public:
 private:
     FakeDisk& disk_;
     std::list<std::string>::iterator name_; // where the open file is now
-    std::list<std::list<std::string>::iterator>::iterator held_;
     bool deleted_ = false;
 };
 
@@ -606,7 +597,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     const std::string name = ResolveParent(path);
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
     // A file some program holds open (without sharing its removal) stays.
-    if (ownWriters.count(name) || HeldElsewhere(path) || OpenHere(name)) return false;
+    if (HeldElsewhere(path) || OpenHere(name)) return false;
     readOnly.erase(name);
     otherNames.erase(name);
     marks.erase(name);
@@ -750,15 +741,13 @@ bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target)
 }
 
 bool FakeDisk::OpenHere(const std::string& name) const {
-    return ownWriters.count(name) > 0 ||
-           std::any_of(heldFiles.begin(), heldFiles.end(),
-                       [&](const auto& held) { return SamePlace(*held, name); });
+    const auto at = [&](const auto& held) { return SamePlace(*held, name); };
+    return ownWriters.count(name) || std::any_of(heldFiles.begin(), heldFiles.end(), at);
 }
 
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
-    // An open file shares no removal: nothing else is moved over it.
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
         HeldElsewhere(to) || (!SamePlace(from, to) && OpenHere(to)) || !IsDirectory(Parent(to))) {
         return false;

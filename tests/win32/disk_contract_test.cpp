@@ -47,8 +47,6 @@ public:
         ASSERT_TRUE(!open || held_ != INVALID_HANDLE_VALUE);
     }
 
-    bool RenamesByName() override { return test::UnderWine(); }
-
 private:
     HANDLE held_ = INVALID_HANDLE_VALUE;
     char before_[MAX_PATH] = "";
