@@ -45,16 +45,21 @@ bool DeleteOnClose(HANDLE file);
 // stands at the new name; the error, or ERROR_SUCCESS.
 DWORD RenameOpenFile(HANDLE file, const std::string& destination);
 
-// The file's index on its volume, from an open handle; nothing where it cannot be asked or
-// tells nothing (0 or all ones, which some file systems give every file).
+// The file's index on its volume, from an open handle; nothing where it cannot be asked.
 std::optional<std::uint64_t> IndexOf(HANDLE file);
+
+// Whether an index tells files apart: not 0 or all ones, which some file systems give every file.
+inline bool TellsFiles(std::uint64_t index) {
+    return index != 0 && index != ~0ULL;
+}
 
 // Whether the file a handle is open on (with FILE_FLAG_OPEN_REPARSE_POINT) is a link: a
 // reparse point whose tag names another place. Cloud and deduplicated files are none.
 bool IsLinkHandle(HANDLE file);
 
 // Whether `named` (opened with FILE_FLAG_OPEN_REPARSE_POINT) is the very file `file` is open
-// on and no link: None; Link where it is another file or a link; Other where no index tells.
+// on and no link: None where their indexes agree (see TellsFiles); Link where it is another
+// file or a link; Other where an index cannot be asked.
 DiskError ThisVeryFile(HANDLE file, HANDLE named);
 
 // Whether a name leads to the very file a handle is open on, and is not a link.

@@ -274,6 +274,8 @@ public:
             return nullptr;
         }
         why = ThisVeryFile(file_.get(), back.get());
+        if (why == DiskError::None && !TellsFiles(IndexOf(file_.get()).value_or(0)))
+            why = DiskError::Other;
         if (why != DiskError::None) return nullptr;
         return Uncached(std::move(back), why);
     }

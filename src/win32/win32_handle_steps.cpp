@@ -136,8 +136,6 @@ std::optional<std::uint64_t> IndexOf(HANDLE file) {
         if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
         index = SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
     }
-    // An index that every file has tells nothing.
-    if (index == 0 || index == ~0ULL) return std::nullopt;
     return index;
 }
 

@@ -48,7 +48,9 @@ std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
 std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
-    return IndexOf(handle.get());
+    const std::optional<std::uint64_t> index = IndexOf(handle.get());
+    if (!index || !TellsFiles(*index)) return std::nullopt;
+    return index;
 }
 
 std::string FinalPathOf(HANDLE handle) {
