@@ -13,9 +13,7 @@ std::string OpenableName(const DiskEntry& entry) {
 }
 
 std::string ListingPattern(const std::string& directory) {
-    std::string pattern = directory;
-    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
-    return pattern + "*.*";
+    return WithFinalSeparator(directory) + "*.*";
 }
 
 namespace {

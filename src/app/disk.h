@@ -80,7 +80,7 @@ public:
 };
 
 // What is asked for to list a directory: the path, a "\" unless it is empty or already ends
-// in one, and "*.*", which matches every name.
+// in a separator ("\" or "/", as Windows reads both), and "*.*", which matches every name.
 std::string ListingPattern(const std::string& directory);
 
 // A read of the whole file, however long (the user's own profile, which the program never

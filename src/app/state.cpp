@@ -1,14 +1,13 @@
 #include "app/state.h"
 
+#include "app/paths.h"
 #include "app/probe.h"
 
 namespace vintrel {
 
 std::string StartupDirectoryFrom(const std::string* currentDirectory) {
     if (currentDirectory == nullptr) return std::string(512, ' ');
-    std::string dir = *currentDirectory;
-    if (dir.empty() || dir.back() != '\\') dir += '\\';
-    return dir;
+    return currentDirectory->empty() ? "\\" : WithFinalSeparator(*currentDirectory);
 }
 
 void InitSharedState(AppState& state, const std::string* currentDirectory) {

@@ -294,7 +294,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
         std::unique_ptr<DirectoryReader> reader = disk.OpenDirectory(directory.path);
         if (!reader) continue;
 
-        const std::string prefix = directory.path + '\\';
+        const std::string prefix = WithFinalSeparator(directory.path);
         subdirectories.clear();
         found.clear();
         bool hasRecord = false;

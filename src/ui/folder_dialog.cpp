@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "app/paths.h"
 #include "ui/modal_boxes.h"
 #include "win32/system_calls.h"
 
@@ -57,7 +58,7 @@ std::string ShowFolderDialog(const std::string& title, const std::string& initia
         // A virtual folder (the computer itself, say) has no path: that counts as a cancel.
         if (toPath(chosen, buffer)) path = buffer;
         CoTaskMemFree(chosen);
-        if (!path.empty() && path.back() != '\\') path += '\\';
+        path = WithFinalSeparator(path);
     }
     return path;
 }

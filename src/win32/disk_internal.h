@@ -14,6 +14,10 @@ namespace vintrel {
 // What a system error means for a file step.
 DiskError ErrorOf(DWORD error);
 
+// Whether an error says that nothing of that name is there: no such file, no folder on the
+// way, no such drive, share or server, a drive with no disk in it, a name no file can have.
+bool NothingThere(DWORD error);
+
 // A 64-bit number that Windows hands over in two halves (a size, an index, a time).
 inline std::uint64_t SizeOf(DWORD high, DWORD low) {
     return (static_cast<std::uint64_t>(high) << 32) | low;
@@ -23,13 +27,16 @@ inline std::uint64_t TimeOf(const FILETIME& time) {
     return SizeOf(time.dwHighDateTime, time.dwLowDateTime);
 }
 
-// Why a call failed, from its error.
-DiskError ErrorOf(DWORD error);
-
 // The plain path of the file or folder a handle is open on ("C:\\x", "\\\\server\\share\\x");
 // empty where the system cannot say. FinalPathOfName opens the path only to ask.
 std::string FinalPathOf(HANDLE handle);
 std::string FinalPathOfName(const std::string& path);
+
+// The plain path a name has where its last name is no link: its folder's final path and the
+// name. Empty where the folder's cannot be asked. A file or folder opened at the name whose
+// own final path is another was reached through a link (under Wine, whose Linux links open
+// as what they lead to).
+std::string OwnPathOf(const std::string& path);
 
 // Marks an open file (opened with delete access) to go when it is closed.
 bool DeleteOnClose(HANDLE file);
@@ -41,15 +48,30 @@ DWORD RenameOpenFile(HANDLE file, const std::string& destination);
 // The file's index on its volume, from an open handle; nothing where it cannot be asked.
 std::optional<std::uint64_t> IndexOf(HANDLE file);
 
+// Whether an index tells files apart: not 0 or all ones, which some file systems give every file.
+inline bool TellsFiles(std::uint64_t index) {
+    return index != 0 && index != ~0ULL;
+}
+
 // Whether the file a handle is open on (with FILE_FLAG_OPEN_REPARSE_POINT) is a link: a
 // reparse point whose tag names another place. Cloud and deduplicated files are none.
 bool IsLinkHandle(HANDLE file);
 
+// Whether `named` (opened with FILE_FLAG_OPEN_REPARSE_POINT) is the very file `file` is open
+// on and no link: None where their indexes agree (see TellsFiles); Link where it is another
+// file or a link; Other where an index cannot be asked.
+DiskError ThisVeryFile(HANDLE file, HANDLE named);
+
 // Whether a name leads to the very file a handle is open on, and is not a link.
 bool IsThisFile(HANDLE file, const std::string& path);
 
-// Windows' own rename refuses to replace a read-only file; Wine's would not.
-bool ReadOnlyThere(const std::string& path);
+// Whether what has these attributes (INVALID_FILE_ATTRIBUTES: nothing there) is never to be
+// replaced by a file: a folder, or a read-only file (Windows' own rename refuses one; Wine's
+// would not).
+inline bool RefusesReplacing(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0;
+}
 
 // A path as the wide calls take it, from the ANSI code page: as it is where it is shorter than
 // MAX_PATH; else made absolute with "\\?\" before it ("\\?\UNC\server\share\..." for a

@@ -19,17 +19,25 @@
 
 namespace vintrel {
 
-DiskError ErrorOf(DWORD error) {
+bool NothingThere(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_NOT_READY:
-    case ERROR_DEV_NOT_EXIST:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
     case ERROR_INVALID_DRIVE:
-        return DiskError::NotFound;
+        return true;
+    default:
+        return false;
+    }
+}
+
+DiskError ErrorOf(DWORD error) {
+    // A share's device gone meanwhile is nothing there for this step, though not for Absent.
+    if (NothingThere(error) || error == ERROR_DEV_NOT_EXIST) return DiskError::NotFound;
+    switch (error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
         return DiskError::InUse;
@@ -175,8 +183,7 @@ bool HeldThere(DWORD error, const std::string& destination) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
     if (error != ERROR_ACCESS_DENIED) return false;
     const DWORD there = AttributesAt(destination);
-    return there != INVALID_FILE_ATTRIBUTES &&
-           !(there & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return there != INVALID_FILE_ATTRIBUTES && !RefusesReplacing(there);
 }
 
 class Win32FileWriter : public FileWriter, HandleSteps {
@@ -229,9 +236,7 @@ public:
         return false;
     }
     bool MoveOver(const std::string& destination) override {
-        // Windows' own move refuses to replace a read-only file; Wine's rename would not.
-        const DWORD there = AttributesAt(destination);
-        if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY)) {
+        if (RefusesReplacing(AttributesAt(destination))) {
             failure_ = DiskError::AccessDenied;
             return false;
         }
@@ -281,10 +286,9 @@ public:
             why = ErrorOf(GetLastError());
             return nullptr;
         }
-        const std::optional<std::uint64_t> mine = IndexOf(file_.get()), read = IndexOf(back.get());
-        why = !mine || !read || *mine == 0 || *mine == ~0ULL     ? DiskError::Other
-              : *mine != *read || IsLinkHandle(back.get()) ? DiskError::Link
-                                                               : DiskError::None;
+        why = ThisVeryFile(file_.get(), back.get());
+        if (why == DiskError::None && !TellsFiles(IndexOf(file_.get()).value_or(0)))
+            why = DiskError::Other;
         if (why != DiskError::None) return nullptr;
         return Uncached(std::move(back), why);
     }
@@ -448,7 +452,7 @@ std::unique_ptr<FileWriter> Win32Disk::OpenToAppend(const std::string& path, Dis
     Handle file;
     for (int tries = 0; !file && tries < 2; ++tries) {
         file = open(OPEN_EXISTING);
-        if (file || GetLastError() != ERROR_FILE_NOT_FOUND) break;
+        if (file || !NothingThere(GetLastError())) break;
         file = open(CREATE_NEW);
         if (!file && GetLastError() != ERROR_FILE_EXISTS) break; // else made meanwhile: opened
     }
@@ -485,11 +489,7 @@ std::unique_ptr<FileSource> Win32Disk::OpenUncached(const std::string& path, Dis
 
 bool Win32Disk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const DWORD old = AttributesAt(target);
-    // A read-only file is not to be replaced (Windows' move refuses it; Wine's would not).
-    if (old != INVALID_FILE_ATTRIBUTES &&
-        (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
-        return false;
-    }
+    if (RefusesReplacing(old)) return false;
     if (old != INVALID_FILE_ATTRIBUTES) {
         // The new file takes the old one's hidden and system marks.
         const DWORD keep =

@@ -120,16 +120,23 @@ BOOL MoveFileExAt(const std::string& from, const std::string& to, DWORD flags) {
 }
 
 // The file's index on its volume, from an open handle (FileInternalInformation: without asking
-// for the volume, which costs Wine half a millisecond a call).
+// for the volume, which costs Wine half a millisecond a call; GetFileInformationByHandle, on
+// Windows XP too, where ntdll will not say). With the volume it tells one file on the machine;
+// it is only compared with another handle's on the same volume (a rename never leaves it).
 std::optional<std::uint64_t> IndexOf(HANDLE file) {
     const auto query = system_calls::NtQueryInformationFile();
     constexpr int kFileInternalInformation = 6;
     system_calls::IoStatus io{};
-    LARGE_INTEGER index{};
-    if (!query || query(file, &io, &index, sizeof index, kFileInternalInformation) < 0) {
-        return std::nullopt;
+    LARGE_INTEGER asked{};
+    std::uint64_t index = 0;
+    if (query && query(file, &io, &asked, sizeof asked, kFileInternalInformation) >= 0) {
+        index = static_cast<std::uint64_t>(asked.QuadPart);
+    } else {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
+        index = SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
     }
-    return static_cast<std::uint64_t>(index.QuadPart);
+    return index;
 }
 
 namespace {
@@ -141,21 +148,19 @@ bool IsLinkHandle(HANDLE file) {
     return IsLinkHandle(file, folder).value_or(true);
 }
 
-bool IsThisFile(HANDLE file, const std::string& path) {
+DiskError ThisVeryFile(HANDLE file, HANDLE named) {
     // A rename never leaves the volume: the index alone tells the file. A name that is a link
     // (on Windows) is no file of ours whatever it leads to.
+    const std::optional<std::uint64_t> mine = IndexOf(file), there = IndexOf(named);
+    if (!mine || !there) return DiskError::Other;
+    return *mine != *there || IsLinkHandle(named) ? DiskError::Link : DiskError::None;
+}
+
+bool IsThisFile(HANDLE file, const std::string& path) {
     Handle there(CreateFileAt(path, FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT));
-    if (!there || IsLinkHandle(there.get())) return false;
-    const std::optional<std::uint64_t> mine = IndexOf(file), named = IndexOf(there.get());
-    return mine && named && *mine == *named;
-}
-
-// Windows' own rename refuses to replace a read-only file; Wine's would not.
-bool ReadOnlyThere(const std::string& path) {
-    const DWORD there = AttributesAt(path);
-    return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY);
+    return there && ThisVeryFile(file, there.get()) == DiskError::None;
 }
 
 bool SetMarksOf(HANDLE file, DWORD marks) {
@@ -266,17 +271,15 @@ Handle OpenFolderOfName(const std::string& path, DWORD access, DiskError& why,
     // own path must be its parent's and its name (or, for a short name, in its parent).
     final = FinalPathOf(folder.get());
     if (!final.empty()) {
-        const std::size_t cut = path.find_last_of("\\/");
-        const std::string parent =
-            FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
-        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        const std::string expected = WithFinalSeparator(parent);
+        const std::string expected = OwnPathOf(path);
+        const std::string name = path.substr(path.find_last_of("\\/") + 1);
         // A short name has a "~" and a digit ("MAILFO~1"); the run's own "~vt" is no short name.
         const std::size_t tilde = name.find('~');
         const bool shortName = tilde != std::string::npos && tilde + 1 < name.size() &&
                                name[tilde + 1] >= '0' && name[tilde + 1] <= '9';
-        if (parent.empty() || !(SamePath(final, expected + name) ||
-                                (shortName && SamePath(DirectoryPart(final), expected)))) {
+        if (expected.empty() ||
+            !(SamePath(final, expected) ||
+              (shortName && SamePath(DirectoryPart(final), DirectoryPart(expected))))) {
             why = DiskError::Link;
             return Handle();
         }
@@ -349,7 +352,8 @@ public:
         return GetFileSizeEx(file_.get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
     }
     bool MoveTo(const std::string& path) override {
-        return !ReadOnlyThere(path) && RenameOpenFile(file_.get(), path) == ERROR_SUCCESS &&
+        return !RefusesReplacing(AttributesAt(path)) &&
+               RenameOpenFile(file_.get(), path) == ERROR_SUCCESS &&
                IsThisFile(file_.get(), path);
     }
     bool Shrink(std::uint64_t bytes) override {
@@ -427,12 +431,16 @@ bool Win32Disk::SoleNameOf(void* file, const std::string& path, bool shareMayNot
     }
     // Wine opens a Linux link as the file it leads to, whatever the flag says: the open file's
     // own path must be the name asked for. (On Windows the flag opens the link itself.)
+    // A path the system spells exactly as it was asked for has no link on the way: a Linux
+    // link's own path is never what it leads to, letter for letter (the case counted: on a
+    // Linux drive "A.pst" may lead to "a.pst"). Only another spelling asks where the folder
+    // leads, a second resolution, which costs Wine as much again.
     if (system_calls::RunningUnderWine()) {
-        const std::size_t cut = path.find_last_of("\\/");
-        const std::string folder = FinalPath(cut == std::string::npos ? "." : path.substr(0, cut + 1));
-        if (folder.empty()) return false;
-        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        if (!SamePath(FinalPathOf(file), WithFinalSeparator(folder) + name)) return false;
+        const std::string found = FinalPathOf(file);
+        if (found.empty()) return false;
+        if (found == path) return true;
+        const std::string expected = OwnPathOf(path);
+        return !expected.empty() && SamePath(found, expected);
     }
     return true;
 }

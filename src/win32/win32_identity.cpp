@@ -48,14 +48,8 @@ std::optional<FileIdentity> Win32Disk::Identity(const std::string& path) {
 std::optional<std::uint64_t> Win32Disk::FileIndex(const std::string& path) {
     const Handle handle = OpenToAsk(path);
     if (!handle) return std::nullopt;
-    std::optional<std::uint64_t> index = IndexOf(handle.get());
-    if (!index) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
-        index = SizeOf(info.nFileIndexHigh, info.nFileIndexLow);
-    }
-    // An index that every file has tells nothing.
-    if (*index == 0 || *index == ~0ULL) return std::nullopt;
+    const std::optional<std::uint64_t> index = IndexOf(handle.get());
+    if (!index || !TellsFiles(*index)) return std::nullopt;
     return index;
 }
 
@@ -83,20 +77,27 @@ std::string FinalPathOfName(const std::string& path) {
     return handle ? FinalPathOf(handle.get()) : "";
 }
 
+std::string OwnPathOf(const std::string& path) {
+    // The folder with its final separator as the path wrote it ("C:\x\", "C:/x/"), "." for a
+    // name alone.
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::string folder =
+        FinalPathOfName(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+    if (folder.empty()) return "";
+    return WithFinalSeparator(folder) + path.substr(cut == std::string::npos ? 0 : cut + 1);
+}
+
 std::string Win32Disk::FinalPath(const std::string& path) {
     return FinalPathOfName(path);
 }
 
 bool Win32Disk::LeadsElsewhere(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
-    const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
     // Where either cannot be asked (before Vista; a RAM disk or a volume without a letter; a
     // share whose folders cannot be read) nothing is known of where it leads.
-    const std::string expected = FinalPath(folder);
+    const std::string expected = OwnPathOf(path);
     const std::string found = FinalPath(path);
     if (expected.empty() || found.empty()) return false;
-    return !SamePath(found, WithFinalSeparator(expected) + name);
+    return !SamePath(found, expected);
 }
 
 bool Win32Disk::IsLink(const std::string& path) {

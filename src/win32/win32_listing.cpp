@@ -153,10 +153,7 @@ std::optional<DiskEntry> Win32Disk::FindEntry(const std::string& path) {
         entry.creationTime = TimeOf(attributes.ftCreationTime);
         return entry;
     }
-    if (!pattern &&
-        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)) {
-        return std::nullopt;
-    }
+    if (!pattern && NothingThere(GetLastError())) return std::nullopt;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -187,10 +184,7 @@ bool Win32Disk::Absent(const std::string& path) {
         }
         error = GetLastError();
     }
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME ||
-           error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
-           error == ERROR_INVALID_DRIVE || error == ERROR_NOT_READY;
+    return NothingThere(error) || error == ERROR_NO_MORE_FILES;
 }
 
 std::unique_ptr<DirectoryReader> Win32Disk::OpenDirectory(const std::string& directory) {

@@ -331,6 +331,24 @@ void CheckDiskContract(ContractPlace& place) {
                     d.MakeWritable(r + "\\ro.pst") && !d.MakeWritable(r + "\\ro.pst") &&
                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
          }},
+        {"a drive's root; one index by any spelling; no size limit, holder (set on the fake)", [&] {
+             return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1 && !d.FileSizeLimit(r) &&
+                    d.FileIndex(Upper(a)) == d.FileIndex(r + "\\link\\a.pst") && d.FileIndex(a) &&
+                    d.FileIndex(a) != d.FileIndex(r + "\\ro.pst") && d.HolderOf(a).empty() &&
+                    (d.Pause(1), true); }},
+        {"a link to a file leads to it, and is not held, read uncached or removed through", [&] {
+             const std::string l = r + "\\l.pst";
+             DiskError why = (place.MakeFolderLink(l, a), DiskError::None);
+             return d.IsLink(l) && same(l, a) && !d.SoleName(l) && !d.HoldSoleFile(l, why) &&
+                    !d.OpenUncached(l, why) && (d.RemoveFile(l), contents(a) == "mail"); }},
+        {"a held file is not replaced or removed; moved, it acts by itself, not its old name", [&] {
+             place.MakeFile(r + "\\k", "kept1"), place.MakeFile(r + "\\o", "x");
+             DiskError why = DiskError::None;
+             std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\k", why);
+             const bool kept = held && !d.ReplaceFileWith(r + "\\o", r + "\\k") &&
+                               !d.RemoveFile(r + "\\k") && held->MoveTo(r + "\\k2");
+             return kept && (place.MakeFile(r + "\\k", "new"), held->Shrink(1)) &&
+                    held->Size() == 4 && contents(r + "\\k") == "new"; }},
     };
     for (const auto& row : rows) {
         EXPECT_TRUE(row.holds()) << row.what;

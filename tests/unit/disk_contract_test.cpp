@@ -14,6 +14,7 @@ public:
         disk_.AddAlias("\\\\localhost\\c$", "C:\\");
         disk_.MakeDirectoryPath(Root() + "\\");
         disk_.freeBytes["C:"] = 1ULL << 30;
+        disk_.AddDrive("C:\\");
     }
     Disk& disk() override { return disk_; }
     std::string Root() override { return "C:\\contract"; }

@@ -505,8 +505,10 @@ namespace {
 class FakeHeld : public HeldFile {
 public:
     FakeHeld(FakeDisk& disk, const std::string& name)
-        : disk_(disk), name_(disk.openNames.insert(disk.openNames.end(), name)) {}
+        : disk_(disk),
+          name_(disk.heldFiles.emplace_back(disk.openNames.insert(disk.openNames.end(), name))) {}
     ~FakeHeld() override {
+        disk_.heldFiles.remove(name_);
         if (deleted_) disk_.RemoveFile(*name_);
         disk_.openNames.erase(name_);
     }
@@ -591,7 +593,8 @@ void FakeDisk::SetAttributes(const std::string& path, std::uint32_t attributes) 
 bool FakeDisk::ReplaceFileWith(const std::string& replacement, const std::string& target) {
     const std::string from = Resolve(replacement), to = ResolveParent(target);
     // A read-only file is not replaced, as on Windows.
-    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to) || readOnly.count(to))
+    if (failAt == Step::Replace || !files.count(from) || IsDirectory(to) || readOnly.count(to) ||
+        OpenHere(to))
         return false;
     files[to] = files[from];
     files.erase(from);
@@ -603,7 +606,7 @@ bool FakeDisk::RemoveFile(const std::string& path) {
     const std::string name = ResolveParent(path);
     if (links_.erase(name) == 1) return true; // the link goes, not what it leads to
     // A file some program holds open (without sharing its removal) stays.
-    if (ownWriters.count(name) || HeldElsewhere(path)) return false;
+    if (HeldElsewhere(path) || OpenHere(name)) return false;
     readOnly.erase(name);
     otherNames.erase(name);
     marks.erase(name);
@@ -746,11 +749,17 @@ bool FakeDisk::SwapForLink(const std::string& folder, const std::string& target)
     return true;
 }
 
+bool FakeDisk::OpenHere(const std::string& name) const {
+    const auto at = [&](const auto& held) { return SamePlace(*held, name); };
+    return ownWriters.count(name) || std::any_of(heldFiles.begin(), heldFiles.end(), at);
+}
+
 bool FakeDisk::MoveFileOver(const std::string& file, const std::string& destination) {
     diskCalls.push_back("move " + file + " > " + destination);
     const std::string from = Resolve(file), to = ResolveParent(destination);
     if (failMoves || ++moves == failingMove || !files.count(from) || readOnly.count(to) ||
-        HeldElsewhere(to) || IsDirectory(to) || !IsDirectory(Parent(to))) {
+        HeldElsewhere(to) || IsDirectory(to) || (!SamePlace(from, to) && OpenHere(to)) ||
+        !IsDirectory(Parent(to))) {
         return false;
     }
     // What holds the file open holds it under its new name.

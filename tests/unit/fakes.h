@@ -114,6 +114,7 @@ public:
     // does (a link at the new name is replaced). Then `afterRename` may swap a name in.
     bool MoveFileOver(const std::string& file, const std::string& destination);
 
+    bool OpenHere(const std::string& resolved) const; // written or held: not replaced, removed
     // Whether a directory exists: a drive root, one added or made, or one holding a file.
     bool IsDirectory(const std::string& resolved) const;
 
@@ -122,6 +123,7 @@ public:
     std::vector<std::string> diskCalls;    // make, hold, move, remove: in order
     // Where each file and folder held open is now, in the order opened.
     std::list<std::string> openNames;
+    std::list<std::list<std::string>::iterator> heldFiles; // those held by HoldSoleFile
     bool holdsBind = true; // false: SwapForLink as a Linux program under Wine, held by nothing
     bool renamesByName = false; // true: temporaries go in a folder of the run's own, as under Wine
     PathSet failCopyTo;                    // copies to these destinations fail part-way
