@@ -892,6 +892,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.dbx", "\xCF\xAD\x12\xFF", "\xCF\xAD\x12\xFE", CopyOutcome::LooksDamaged,
          "it does not begin as a .dbx file does"},
         {"a.pst", pst.substr(0, 8) + "SO", "", CopyOutcome::Copied, "it does not begin as a .pst file does"},
+        {"a.dbx", "\xCE\xAD\x12\xFE", "", CopyOutcome::Copied, "it does not begin as a .dbx file does"},
         {"a.pst", "", "", CopyOutcome::Copied, "it is empty"},
         {"a.pst", zeros, "zeroed too", CopyOutcome::Copied, "its first 64 KB are all zero bytes"},
         {"a.wab", zeros, "book", CopyOutcome::Copied, ""},
