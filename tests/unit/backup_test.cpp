@@ -701,6 +701,14 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
     EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
     EXPECT_EQ(disk.files["E:\\Save\\Mail~\\a.pst.~old"], "earlier");
+    // So too where the new copy was made in a folder of the run's own (renames by name).
+    disk.renamesByName = true;
+    disk.RemoveFile("E:\\Save\\Mail");
+    disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
+    disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
+    disk.files.erase("E:\\Save\\Vintrel Copies.txt");
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
+    EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
