@@ -4,7 +4,7 @@ src/discovery, src/profile, src/backup and src/unattended one at a time, rebuild
 tree and runs the unit tests. A fault that no test notices is printed; the score is the share
 of faults caught among those that still build.
 
-    python3 scripts/mutate.py [--sample N] [--seed S] [--build DIR] [--only src/backup/backup.cpp]
+    python3 scripts/mutate.py [--sample N] [--seed S] [--build DIR] [--only src/backup/backup.cpp,src/app]
 Works on a copy of the sources, so the tree itself is never touched."""
 import argparse
 import pathlib
@@ -52,7 +52,8 @@ def main():
     options.add_argument("--sample", type=int, default=0, help="try this many, chosen at random")
     options.add_argument("--seed", type=int, default=1)
     options.add_argument("--build", default="")
-    options.add_argument("--only", default="", help="only the files whose path starts so")
+    options.add_argument("--only", default="",
+                         help="only the files whose path starts so (several: comma-separated)")
     args = options.parse_args()
 
     work = pathlib.Path(tempfile.mkdtemp(prefix="vintrel-mutate-"))
@@ -70,7 +71,7 @@ def main():
     candidates = []
     for folder in FOLDERS:
         for path in sorted((work / folder).glob("*.cpp")) + sorted((work / folder).glob("*.h")):
-            if str(path.relative_to(work)).startswith(args.only):
+            if str(path.relative_to(work)).startswith(tuple(args.only.split(","))):
                 candidates += [(path, n, changed) for n, changed in mutants(path)]
     random.seed(args.seed)
     if args.sample and args.sample < len(candidates):

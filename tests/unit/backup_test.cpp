@@ -710,6 +710,14 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
     EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
     EXPECT_EQ(disk.files["E:\\Save\\Mail~\\a.pst.~old"], "earlier");
+    // So too where the new copy was made in a folder of the run's own (renames by name).
+    disk.renamesByName = true;
+    disk.RemoveFile("E:\\Save\\Mail");
+    disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
+    disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
+    disk.files.erase("E:\\Save\\Vintrel Copies.txt");
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
+    EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
 }
 
 TEST_F(BackupTest, TheWindowPaintsBetweenPiecesAndTheStatusWaitsForTheEnd) {
@@ -902,6 +910,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.dbx", "\xCF\xAD\x12\xFF", "\xCF\xAD\x12\xFE", CopyOutcome::LooksDamaged,
          "it does not begin as a .dbx file does"},
         {"a.pst", pst.substr(0, 8) + "SO", "", CopyOutcome::Copied, "it does not begin as a .pst file does"},
+        {"a.dbx", "\xCE\xAD\x12\xFE", "", CopyOutcome::Copied, "it does not begin as a .dbx file does"},
         {"a.pst", "", "", CopyOutcome::Copied, "it is empty"},
         {"a.pst", zeros, "zeroed too", CopyOutcome::Copied, "its first 64 KB are all zero bytes"},
         {"a.wab", zeros, "book", CopyOutcome::Copied, ""},
