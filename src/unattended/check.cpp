@@ -8,6 +8,7 @@
 #include "backup/whole_copy.h"
 #include "profile/record_file.h"
 #include "unattended/run_log.h"
+#include "unattended/run_start.h"
 
 namespace vintrel {
 
@@ -54,23 +55,13 @@ std::string CopyFault(Disk& disk, const std::string& path, const CopyState& made
 } // namespace
 
 int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
-    const std::string here =
-        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
+    const std::string here = RunFolder(line, disk, setting);
     RunLog log(setting, disk, here);
     // Read in turn with the other runs over the profile: a backup going on would replace copies
-    // while they are read.
-    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(here))) {
-        log.Open(false);
-        return NothingDone(log, "another run over the profile is still going on");
-    }
-    log.Open(true);
-    AppState state;
-    InitSharedState(state, &here);
-    log.Line(setting.localTime + " check of the copies with the profile " + ProfilePath(state));
-    ProfileContents contents;
-    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
-        return NothingDone(log, *why);
-    }
+    // while they are read. Nothing is put right before it: a check writes nothing but its log.
+    const RunStart start = StartRun(setting, disk, log, here, "check of the copies", false);
+    if (start.nothingDone) return NothingDone(log, *start.nothingDone);
+    const ProfileContents& contents = start.contents;
     const std::string& target = contents.targetPath;
     const std::string folder = TargetFolder(target);
     if (!(disk.Attributes(folder).value_or(0) & kAttributeDirectory)) {

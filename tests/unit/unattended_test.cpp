@@ -8,6 +8,7 @@
 #include "backup/checksum.h"
 #include "fakes.h"
 #include "unattended/command_line.h"
+#include "unattended/run_log.h"
 #include "unattended/unattended.h"
 
 namespace vintrel {
@@ -206,7 +207,7 @@ protected:
     std::string& Profile() { return disk.files["C:\\Jobs\\Vintrel Profile.txt"]; }
     std::string Log() { return disk.files["C:\\Jobs\\Vintrel Backup.log"]; }
     int Run(const Strings& arguments) {
-        return RunScheduledBackup(ParseCommandLine(arguments), disk, setting);
+        return RunWithoutWindow(ParseCommandLine(arguments), disk, setting);
     }
 
     UnattendedSetting setting;
