@@ -70,6 +70,10 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
                                                    keep, MakeTarget::Never, verify);
         // The target went meanwhile: the files stay as they were, in use.
         if (retried.targetMissing) return;
+        // As after the first pass: a record left unsettled names copies it does not know.
+        if (!retried.recordNotSettled.empty()) {
+            log.Line(std::string(kRecordNotSettledText) + ": " + retried.recordNotSettled);
+        }
         for (std::size_t k = 0; k < held.size(); ++k)
             result.files[held[k]] = retried.files[k];
     }

@@ -295,6 +295,13 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          "\"100\" is out of range for /keep (0 to 99)"},
         {"no record to check", [] {}, {"/check", "C:\\Jobs"},
          "there is no record of copies, E:\\Bak\\Vintrel Copies.txt"},
+        {"a restore after another run held the turn for a minute",
+         [&] { setting.waitForTurn = [](const std::string&) { return false; }; },
+         {"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"},
+         "another run over the profile is still going on"},
+        {"a check after another run held the turn for a minute",
+         [&] { setting.waitForTurn = [](const std::string&) { return false; }; },
+         {"/check", "C:\\Jobs"}, "another run over the profile is still going on"},
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
@@ -308,6 +315,7 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
         disk.unopenable.clear();
         disk.cutShort.clear();
         disk.missingDrives.clear();
+        setting.waitForTurn = nullptr;
         Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
         disk.files.erase("C:\\Windows\\System32\\Vintrel Backup.log");
         disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
@@ -722,6 +730,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     const std::string copy = "E:\\Bak\\Mail\\a.pst", record = "E:\\Bak\\Vintrel Copies.txt";
     Checksum sum;
     sum.Add("mail", 4);
+    std::map<std::string, std::string> meanwhile; // what another run wrote during the check
     const struct { const char* what; std::function<void()> arrange; int code; const char* logged; }
         cases[] = {
         {"as made", [] {}, kAllCopied, "good"},
@@ -732,8 +741,19 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         {"missing", [&] { disk.files.erase(copy); }, kSomeNotCopied, "it is missing"},
         {"a hard link", [&] { disk.otherNames = {copy}; }, kSomeNotCopied,
          "it is no longer the recorded copy: a link"},
-        {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; }, kAllCopied,
-         "not checkable"},
+        {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; },
+         kSomeNotCopied, "not checkable"},
+        {"replaced, and its line, by another profile's run as it is read", [&] {
+             disk.onOpenToCopy = [&, once = true](const std::string&) mutable {
+                 if (!std::exchange(once, false)) return;
+                 Checksum newer;
+                 newer.Add("newer mail", 10);
+                 meanwhile[copy] = disk.files[copy] = "newer mail";
+                 disk.lastWrite[copy] = 9;
+                 meanwhile[record] = disk.files[record] = CopyRecordText(
+                     {{"Mail\\a.pst", CopyState{10, 9, newer.Value()}, {}}});
+             };
+         }, kAllCopied, "good"},
         {"on FAT, its time read an hour apart after a clock change", [&] {
              disk.timeSteps["E:"] = 20000000;
              disk.lastWrite[copy] = 7 + 36000000000;
@@ -741,6 +761,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        meanwhile.clear();
+        disk.onOpenToCopy = nullptr;
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
@@ -751,6 +773,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         EXPECT_EQ(Run({"/check", "C:\\Jobs"}), c.code);
         EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
         before["C:\\Jobs\\Vintrel Backup.log"] = Log(); // the log alone is written
+        for (const auto& [path, bytes] : meanwhile) before[path] = bytes;
         EXPECT_EQ(disk.files, before) << "nothing written";
     }
 }
