@@ -488,6 +488,18 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(slept.size(), 1u);
     EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
               std::string::npos);
+    // A record the retry cannot settle after its copy is said, as after the first pass.
+    setting.waitForTurn = nullptr;
+    setting.sleep = [&](std::uint64_t ms) {
+        clock += static_cast<std::uint32_t>(ms);
+        disk.heldByWriter.clear();
+        disk.whileCopying = [&](const std::string&) {
+            disk.createFails["E:\\Bak\\Vintrel Copies.lock"] = DiskError::AccessDenied;
+        };
+    };
+    EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kAllCopied);
+    EXPECT_NE(Log().find(std::string(kRecordNotSettledText) + ": E:\\Bak\\Vintrel Copies.txt"),
+              std::string::npos) << Log();
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
