@@ -8,7 +8,7 @@
 #include "app/disk.h"
 #include "backup/versions.h"
 #include "app/screen.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 
 namespace vintrel {
 

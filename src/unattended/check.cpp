@@ -6,7 +6,7 @@
 #include "app/paths.h"
 #include "backup/checksum.h"
 #include "backup/whole_copy.h"
-#include "profile/record_file.h"
+#include "copies/record_file.h"
 #include "unattended/run_log.h"
 #include "unattended/run_start.h"
 

@@ -12,7 +12,7 @@
 #include "app/paths.h"
 #include "app/probe.h"
 #include "backup/whole_copy.h"
-#include "profile/record_file.h"
+#include "copies/record_file.h"
 #include "profile/profile.h"
 #include "unattended/run_log.h"
 #include "unattended/run_start.h"
