@@ -11,6 +11,7 @@
 #include "app/file_list.h"
 #include "app/paths.h"
 #include "app/probe.h"
+#include "backup/versions.h"
 #include "backup/whole_copy.h"
 #include "copies/record_file.h"
 #include "profile/profile.h"

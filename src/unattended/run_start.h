@@ -31,7 +31,7 @@ std::string RunFolder(const CommandLine& line, Disk& disk, const UnattendedSetti
 struct RunStart {
     bool turnHeld = false;
     std::string header;  // its dated first line, once the turn is held
-    AppState state;      // its start-up directory the profile's folder
+    AppState state;      // with the profile's folder as its start-up directory
     ProfileContents contents;
     std::optional<std::string> nothingDone; // why the run must do nothing; empty: it goes on
 };
