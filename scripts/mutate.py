@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """A small mutation pass over the portable core: puts single-line faults into src/app,
-src/discovery, src/profile, src/backup and src/unattended one at a time, rebuilds the native
+src/discovery, src/profile, src/copies, src/backup and src/unattended one at a time, rebuilds the native
 tree and runs the unit tests. A fault that no test notices is printed; the score is the share
 of faults caught among those that still build.
 
@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-FOLDERS = ["src/app", "src/discovery", "src/profile", "src/backup", "src/unattended"]
+FOLDERS = ["src/app", "src/discovery", "src/profile", "src/copies", "src/backup", "src/unattended"]
 
 # Each rewrites one occurrence in a line.
 OPERATORS = [

@@ -32,10 +32,4 @@ std::int64_t ProbeFileSize(Disk& disk, const std::string& path) {
     return static_cast<std::int64_t>(entry->size);
 }
 
-bool ProfileMayExist(const AppState& state, Disk& disk) {
-    const std::string path = ProfilePath(state);
-    return ProfilePathFits(state) &&
-           (ProbeFileSize(disk, path) != kProbeNothing || !disk.Absent(path));
-}
-
 } // namespace vintrel

@@ -20,8 +20,4 @@ inline constexpr std::size_t kDirectoryLimit = 248;
 
 std::int64_t ProbeFileSize(Disk& disk, const std::string& path);
 
-// Whether something may stand at the profile's name: a file, a folder of that name, or a
-// profile that is there but cannot be looked at. Only a name Windows can take counts.
-bool ProfileMayExist(const AppState& state, Disk& disk);
-
 } // namespace vintrel

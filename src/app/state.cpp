@@ -31,4 +31,10 @@ bool ProfilePathFits(const AppState& state) {
     return ProfilePath(state).size() <= kMaxPathChars;
 }
 
+bool ProfileMayExist(const AppState& state, Disk& disk) {
+    const std::string path = ProfilePath(state);
+    return ProfilePathFits(state) &&
+           (ProbeFileSize(disk, path) != kProbeNothing || !disk.Absent(path));
+}
+
 } // namespace vintrel

@@ -10,8 +10,8 @@
 #include "app/ids.h"
 #include "app/paths.h"
 #include "app/probe.h"
-#include "profile/record_file.h"
-#include "profile/copy_record.h"
+#include "copies/record_file.h"
+#include "copies/copy_record.h"
 
 namespace vintrel {
 

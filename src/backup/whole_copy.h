@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/disk.h"
+#include "backup/versions.h"
 #include "app/screen.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 
 namespace vintrel {
 
@@ -86,27 +87,6 @@ bool HasLeftovers(Disk& disk, const std::string& destination);
 // Puts right what a run that died left beside a destination: an earlier copy moved aside
 // with nothing at the name goes back, other leftovers go.
 void ClearLeftovers(Disk& disk, const std::string& destination);
-
-// The name an earlier copy is kept under as a version: the copy's name, its last-write time in
-// UTC ("20261208-140305"), "Z.bak".
-std::string VersionPath(const std::string& destination, std::uint64_t lastWriteTime);
-
-// The version a stamp of the command line names: "20261208-140305" is
-// "….20261208-140305Z.bak", "20261208-140305-2" "….20261208-140305Z-2.bak".
-std::string StampedVersionPath(const std::string& destination, const std::string& stamp);
-
-// The name a file is kept under as a version where nothing may be written over: its version's
-// name, or where that is taken (a restore of a file whose time is its copy's, twice), the first
-// free one numbered from 2 ("a.pst.20261208-140305Z-2.bak"). Empty when all are taken.
-std::string FreeVersionPath(Disk& disk, const std::string& destination,
-                            std::uint64_t lastWriteTime);
-
-// Whether a file name is a version of the given one (nothing else is ever removed as one).
-bool IsVersionOf(const std::string& name, const std::string& fileName);
-
-// A version's number: 1 for "….YYYYMMDD-HHMMSSZ.bak", N for "….YYYYMMDD-HHMMSSZ-N.bak"; 0 for a
-// name of neither form.
-int VersionNumber(const std::string& name, const std::string& fileName);
 
 // What a failure on the target's side means for a copy: a folder that cannot be made, a new
 // file that cannot be written.

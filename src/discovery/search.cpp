@@ -9,8 +9,8 @@
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "app/paths.h"
-#include "profile/record_file.h"
-#include "profile/copy_record.h"
+#include "copies/record_file.h"
+#include "copies/copy_record.h"
 #include "app/texts.h"
 
 namespace vintrel {

@@ -92,4 +92,15 @@ ProfileSave SaveProfile(AppState& state, Disk& disk, Dialogs& dialogs) {
     return saved;
 }
 
+std::optional<std::string> WhyNoProfile(const AppState& state, Disk& disk,
+                                        ProfileContents& contents) {
+    if (!ProfileMayExist(state, disk)) return "there is no profile";
+    const ProfileRead read = ReadProfile(state, disk, contents);
+    if (read == ProfileRead::Unreadable || read == ProfileRead::InPart) {
+        return "the profile cannot be read";
+    }
+    if (contents.targetPath.empty()) return "the profile names no target folder";
+    return std::nullopt;
+}
+
 } // namespace vintrel

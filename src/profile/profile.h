@@ -1,6 +1,9 @@
 // The backup profile: the target path and the found files, kept from one run to the next.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "app/disk.h"
 #include "app/screen.h"
 #include "app/state.h"
@@ -20,6 +23,11 @@ enum class ProfileRead {
 // something of the profile's name may exist. `bytesRead`, where given, gets what was read.
 ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& contents,
                         std::string* bytesRead = nullptr);
+
+// Why a run has no profile to work with (none, unreadable, no target folder); nothing when
+// its contents are read.
+std::optional<std::string> WhyNoProfile(const AppState& state, Disk& disk,
+                                        ProfileContents& contents);
 
 // Fills the target path, the field showing it and both lists from the profile, and says how
 // that went in the status bar.

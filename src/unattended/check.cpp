@@ -6,8 +6,9 @@
 #include "app/paths.h"
 #include "backup/checksum.h"
 #include "backup/whole_copy.h"
-#include "profile/record_file.h"
+#include "copies/record_file.h"
 #include "unattended/run_log.h"
+#include "unattended/run_start.h"
 
 namespace vintrel {
 
@@ -51,26 +52,40 @@ std::string CopyFault(Disk& disk, const std::string& path, const CopyState& made
     return "";
 }
 
+// The record's line for a copy as it is now, read in the target's turn, so that no run over
+// another profile that shares the target is halfway through changing it. Nothing where the
+// turn or the record cannot be had: what was found then stands.
+std::optional<std::optional<RecordedCopy>> LineNow(Disk& disk, const std::string& folder,
+                                                   const std::string& path) {
+    DiskError why = DiskError::None;
+    const std::unique_ptr<HeldTurn> turn =
+        disk.TakeTurn(folder + kCopyRecordTurnName, kCopyRecordTurnWait, why);
+    if (!turn) return std::nullopt;
+    std::string unread;
+    const std::optional<std::vector<RecordedCopy>> record = ReadRecordFile(disk, folder, unread);
+    if (!record) return std::nullopt;
+    for (const RecordedCopy& line : *record) {
+        if (PathKey(line.path) == PathKey(path)) return line;
+    }
+    return std::optional<RecordedCopy>();
+}
+
+// Whether a line gives a copy's state to check it against: a copy being made, or one recorded
+// before checksums were kept, has none to compare.
+bool Checkable(const RecordedCopy& line) {
+    return line.state && line.state->checksum && !line.next;
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
-    const std::string here =
-        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
+    const std::string here = RunFolder(line, disk, setting);
     RunLog log(setting, disk, here);
     // Read in turn with the other runs over the profile: a backup going on would replace copies
-    // while they are read.
-    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(here))) {
-        log.Open(false);
-        return NothingDone(log, "another run over the profile is still going on");
-    }
-    log.Open(true);
-    AppState state;
-    InitSharedState(state, &here);
-    log.Line(setting.localTime + " check of the copies with the profile " + ProfilePath(state));
-    ProfileContents contents;
-    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
-        return NothingDone(log, *why);
-    }
+    // while they are read. Nothing is put right before it: a check writes nothing but its log.
+    const RunStart start = StartRun(setting, disk, log, here, "check of the copies", false);
+    if (start.nothingDone) return NothingDone(log, *start.nothingDone);
+    const ProfileContents& contents = start.contents;
     const std::string& target = contents.targetPath;
     const std::string folder = TargetFolder(target);
     if (!(disk.Attributes(folder).value_or(0) & kAttributeDirectory)) {
@@ -87,13 +102,27 @@ int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setti
     std::size_t good = 0, faulty = 0, unchecked = 0;
     for (const RecordedCopy& copy : *record) {
         const std::string path = folder + copy.path;
-        // A copy being made, or one recorded before checksums were kept, has none to compare.
-        if (!copy.state || !copy.state->checksum || copy.next) {
+        if (!Checkable(copy)) {
             ++unchecked;
             log.Line("  " + path + ": not checkable: its record keeps no checksum of it");
             continue;
         }
-        const std::string fault = CopyFault(disk, path, *copy.state, buffer);
+        std::string fault = CopyFault(disk, path, *copy.state, buffer);
+        // This run holds its profile's turn, not the target's: a run over another profile that
+        // shares the target may have replaced the copy, and its line, while it was read. Where
+        // the line changed, the copy is checked once against the line as it is now.
+        if (!fault.empty()) {
+            const std::optional<std::optional<RecordedCopy>> now = LineNow(disk, folder, copy.path);
+            if (now && *now != std::optional<RecordedCopy>(copy)) {
+                if (!*now || !Checkable(**now)) {
+                    ++unchecked;
+                    log.Line("  " + path + ": not checkable: it was replaced while it was "
+                             "checked, and its record keeps no checksum of the new copy yet");
+                    continue;
+                }
+                fault = CopyFault(disk, path, *(*now)->state, buffer);
+            }
+        }
         if (fault.empty()) {
             ++good;
             log.Good("  " + path + ": good");
@@ -102,19 +131,26 @@ int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setti
             log.Line("  " + path + ": " + fault);
         }
     }
+    // A copy with nothing to compare is one nobody can vouch for: said, and no success.
+    const std::string uncheckedText =
+        std::to_string(unchecked) + (unchecked == 1 ? " has" : " have") +
+        " nothing to compare (recorded before checksums were kept, or while being made): "
+        "a /backup /all copies them again with one";
     log.Final(std::to_string(good) + " of " + std::to_string(record->size()) +
               " recorded copies are good" +
               (faulty > 0 ? "; " + std::to_string(faulty) + " not" : "") +
-              (unchecked > 0 ? "; " + std::to_string(unchecked) + " could not be checked" : ""));
-    if (faulty > 0 && setting.reportEvent) {
-        const std::string text = "Vintrel's check found " + std::to_string(faulty) +
-                                 " of the copies below " + folder +
-                                 " damaged, missing or changed since they were made. The log " +
-                                 here + kLogFileName + " says which.";
+              (unchecked > 0 ? "; " + uncheckedText : ""));
+    if ((faulty > 0 || unchecked > 0) && setting.reportEvent) {
+        std::string text = "Vintrel's check of the copies below " + folder + " found ";
+        if (faulty > 0) {
+            text += std::to_string(faulty) + " damaged, missing or changed since they were made";
+        }
+        if (unchecked > 0) text += (faulty > 0 ? "; " : "") + uncheckedText;
+        text += ". The log " + here + kLogFileName + " says which.";
         if (!setting.reportEvent(false, text))
             log.Line("The Windows event log could not be written.");
     }
-    return log.Close() && faulty == 0 ? kAllCopied : kSomeNotCopied;
+    return log.Close() && faulty == 0 && unchecked == 0 ? kAllCopied : kSomeNotCopied;
 }
 
 } // namespace vintrel

@@ -1,6 +1,7 @@
 #include "unattended/command_line.h"
 
 #include "app/paths.h"
+#include "backup/versions.h"
 
 namespace vintrel {
 
@@ -27,16 +28,6 @@ CommandLine Invalid(const std::string& argument) {
     return line;
 }
 
-// A kept version's time: "YYYYMMDD-HHMMSS", or with the number a restore gave a second
-// version of the same time ("YYYYMMDD-HHMMSS-2" to "-99").
-bool IsStamp(const std::string& text) {
-    if (text.size() < 15 || !MatchesDigits(text, 0, "00000000-000000")) return false;
-    if (text.size() == 15) return true;
-    const std::string number = text.substr(15);
-    return (number.size() == 2 || number.size() == 3) && number[0] == '-' && number[1] != '0' &&
-           number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
-}
-
 // A folder as given: the command line turns a backslash before the closing quote
 // ("C:\Tools\") into a quote of the name, and no Windows path ends in one.
 std::string FolderArgument(const std::string& argument) {
@@ -57,7 +48,7 @@ CommandLine ParseRestore(const std::vector<std::string>& arguments) {
         const std::string name = SwitchName(arguments[at]);
         const bool last = at + 1 >= arguments.size();
         if (name == "from" && line.restoreStamp.empty()) {
-            if (last || !IsStamp(arguments[at + 1])) return Invalid(last ? arguments[at] : arguments[at + 1]);
+            if (last || !IsVersionStamp(arguments[at + 1])) return Invalid(last ? arguments[at] : arguments[at + 1]);
             line.restoreStamp = arguments[++at];
         } else if (name == "force" && !line.force) {
             line.force = true;

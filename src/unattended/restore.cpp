@@ -11,10 +11,12 @@
 #include "app/file_list.h"
 #include "app/paths.h"
 #include "app/probe.h"
+#include "backup/versions.h"
 #include "backup/whole_copy.h"
-#include "profile/record_file.h"
+#include "copies/record_file.h"
 #include "profile/profile.h"
 #include "unattended/run_log.h"
+#include "unattended/run_start.h"
 
 namespace vintrel {
 
@@ -208,25 +210,12 @@ std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std
 }
 
 int RunRestore(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
-    const std::string folder =
-        WithFinalSeparator(line.folder.empty() ? setting.currentDirectory : line.folder);
+    const std::string folder = RunFolder(line, disk, setting);
     RunLog log(setting, disk, folder);
-    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
-        log.Open(false);
-        return NothingDone(log, "another run over the profile is still going on");
-    }
-    log.Open(true);
-    AppState state;
-    InitSharedState(state, &folder);
-    log.Line(setting.localTime + " restore " + line.restoreFile + " with the profile " +
-             ProfilePath(state));
-    ProfileContents contents;
-    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
-        return NothingDone(log, *why);
-    }
-    if (const std::optional<std::string> why = FinishRestore(disk, folder, log)) {
-        return NothingDone(log, *why);
-    }
+    const RunStart start =
+        StartRun(setting, disk, log, folder, "restore " + line.restoreFile, true);
+    if (start.nothingDone) return NothingDone(log, *start.nothingDone);
+    const ProfileContents& contents = start.contents;
     const std::string* entry = nullptr;
     for (const std::string& listed : contents.entries) {
         if (PathKey(EntryPath(listed)) == PathKey(line.restoreFile)) entry = &listed;

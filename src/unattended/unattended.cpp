@@ -1,6 +1,7 @@
 #include "unattended/unattended.h"
 
 #include "unattended/run_log.h"
+#include "unattended/run_start.h"
 
 #include <algorithm>
 #include <vector>
@@ -69,108 +70,16 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
                                                    keep, MakeTarget::Never, verify);
         // The target went meanwhile: the files stay as they were, in use.
         if (retried.targetMissing) return;
+        // As after the first pass: a record left unsettled names copies it does not know.
+        if (!retried.recordNotSettled.empty()) {
+            log.Line(std::string(kRecordNotSettledText) + ": " + retried.recordNotSettled);
+        }
         for (std::size_t k = 0; k < held.size(); ++k)
             result.files[held[k]] = retried.files[k];
     }
 }
 
 } // namespace
-
-std::string OutcomeText(const FileResult& file) {
-    switch (file.outcome) {
-    case CopyOutcome::Copied:
-        return (file.damage.empty()
-                    ? std::string("copied")
-                    : "copied, but it looks damaged (" + file.damage +
-                          "), and no earlier copy that looks whole was there to keep") +
-               (file.notKept.empty() ? "" : "; previous copy not kept: " + file.notKept);
-    case CopyOutcome::ChangedCopy:
-        return "not copied: it would overwrite a changed file, " + file.other +
-               ", which is no longer the copy made there";
-    case CopyOutcome::TrimmedName:
-        return "not copied: a name on its copy's path ends in a dot or a space, which Windows "
-               "drops";
-    case CopyOutcome::LooksDamaged:
-        return "not copied: it looks damaged: the last good copy is kept" +
-               (file.damage.empty() ? std::string() : " (" + file.damage + ")");
-    case CopyOutcome::ReadBackDiffers:
-        return "not copied: the copy read back differs from what was written; the earlier copy "
-               "is kept";
-    case CopyOutcome::Unchanged:
-        return "unchanged";
-    case CopyOutcome::SourceMissing:
-        return "not copied: the source is missing";
-    case CopyOutcome::InUse:
-        return "not copied: the file is in use by " +
-               (file.holder.empty() ? std::string("another program") : file.holder);
-    case CopyOutcome::AccessDenied:
-        return "not copied: access is denied";
-    case CopyOutcome::DiskFull:
-        return "not copied: the target disk is full";
-    case CopyOutcome::TooLarge:
-        return "not copied: the file is too large for the target drive's file system";
-    case CopyOutcome::PathTooLong:
-        return "not copied: the destination path has 256 characters or more";
-    case CopyOutcome::OntoItself:
-        return "not copied: it would be copied onto itself";
-    case CopyOutcome::SourceChanged:
-        return "not copied: the source changed while it was copied";
-    case CopyOutcome::OverwritesListed:
-        return "not copied: it would overwrite another listed file, " + file.other;
-    case CopyOutcome::SameDestination:
-        return "not copied: another listed file was copied to the same place, " + file.other;
-    case CopyOutcome::OutsideTarget:
-        return "not copied: its destination is no file below the target folder";
-    case CopyOutcome::ThroughLink:
-        return "not copied: a link below the target folder leads elsewhere, and is not written "
-               "through";
-    case CopyOutcome::LinkSwappedIn:
-        return "not copied: a folder on the way became a link while it was copied, and nothing "
-               "was left written through it";
-    case CopyOutcome::PathNotFound:
-        return "not copied: the path to its copy is not there (is the target's drive or share "
-               "missing?)";
-    case CopyOutcome::FileInTheWay:
-        return "not copied: a file stands where a folder on the way to its copy goes";
-    case CopyOutcome::NotRecorded:
-        return "not copied: the target folder's record of its copies cannot be read or written" +
-               (file.detail.empty() ? std::string() : ": " + file.detail);
-    case CopyOutcome::NoSpace:
-        return "not copied: not enough space on the target" +
-               (file.detail.empty() ? std::string() : " (" + file.detail + ")");
-    case CopyOutcome::EarlierCopyHeld:
-        return "not copied: the earlier copy is open in another program" +
-               (file.holder.empty() ? std::string() : " (" + file.holder + ")") +
-               "; close it and try again";
-    case CopyOutcome::Failed:
-        break;
-    }
-    return "not copied: source, target or disk error";
-}
-
-namespace {
-
-// Whether the text at `at` begins as a run's first line does: with its date ("2026-12-08").
-bool BeginsWithYear(const std::string& text, std::size_t at) {
-    return MatchesDigits(text, at, "0000-");
-}
-
-} // namespace
-
-std::string CutLog(const std::string& log) {
-    if (log.size() <= kLogLimit / 2) return log;
-    // The newest half of the limit, from the first run's first line in it, or else from the
-    // first whole line.
-    const std::size_t from = log.size() - kLogLimit / 2;
-    std::size_t line = log.find('\n', from - 1);
-    for (std::size_t at = line; at != std::string::npos; at = log.find('\n', at + 1)) {
-        if (BeginsWithYear(log, at + 1)) {
-            line = at;
-            break;
-        }
-    }
-    return line == std::string::npos ? std::string() : log.substr(line + 1);
-}
 
 namespace {
 
@@ -180,37 +89,20 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
                   const std::string& folder, LastRun& run, bool& turnHeld) {
     const std::uint32_t began = setting.milliseconds ? setting.milliseconds() : 0;
     RunLog log(setting, disk, folder);
-    // Runs over one profile take turns: one that waited in vain only adds its word.
-    if (setting.waitForTurn && !setting.waitForTurn(TurnPath(folder))) {
-        log.Open(false);
-        log.Line(setting.localTime + " another run over this profile has not ended for a minute");
-        return NothingDone(log, "another run over the profile is still going on");
-    }
-    turnHeld = true;
-    log.Open(true);
-    const std::string asked = line.search ? "search and backup" : "backup";
-    if (line.mode == CommandLine::Mode::Invalid) {
-        log.Line(setting.localTime + " command line not understood");
-        return NothingDone(log, "\"" + line.problem + "\" is " +
-                                    (line.problemRange.empty()
-                                         ? "an unknown or misplaced argument"
-                                         : "out of range for " + line.problemRange));
-    }
-    AppState state;
-    InitSharedState(state, &folder);
-    const std::string header = setting.localTime + " " + asked + " with the profile " +
-                               ProfilePath(state);
-    log.Line(header);
-
-    ProfileContents contents;
-    if (const std::optional<std::string> why = WhyNoProfile(state, disk, contents)) {
-        return NothingDone(log, *why);
-    }
-    if (const std::optional<std::string> why = FinishRestore(disk, folder, log)) {
-        return NothingDone(log, *why);
-    }
-    state.targetPath = contents.targetPath;
-    state.profileList = contents.entries;
+    const std::string notUnderstood =
+        line.mode != CommandLine::Mode::Invalid
+            ? ""
+            : "\"" + line.problem + "\" is " +
+                  (line.problemRange.empty() ? "an unknown or misplaced argument"
+                                             : "out of range for " + line.problemRange);
+    RunStart start = StartRun(setting, disk, log, folder,
+                              line.search ? "search and backup" : "backup", true, notUnderstood);
+    turnHeld = start.turnHeld;
+    if (start.nothingDone) return NothingDone(log, *start.nothingDone);
+    AppState& state = start.state;
+    const std::string& header = start.header;
+    state.targetPath = start.contents.targetPath;
+    state.profileList = start.contents.entries;
 
     bool profileSaved = true;
     if (line.search) {
@@ -260,14 +152,14 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
 
 } // namespace
 
-int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
+int RunWithoutWindow(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     if (line.mode == CommandLine::Mode::Restore) return RunRestore(line, disk, setting);
     if (line.mode == CommandLine::Mode::Check) return RunCheck(line, disk, setting);
-    // A line not understood is logged beside the profile it names, where that folder is there.
-    const bool named = !line.folder.empty() &&
-                       (line.mode != CommandLine::Mode::Invalid ||
-                        (disk.Attributes(line.folder).value_or(0) & kAttributeDirectory));
-    const std::string folder = WithFinalSeparator(named ? line.folder : setting.currentDirectory);
+    return RunBackup(line, disk, setting);
+}
+
+int RunBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
+    const std::string folder = RunFolder(line, disk, setting);
     LastRun run;
     run.time = setting.localTime;
     bool turnHeld = false;

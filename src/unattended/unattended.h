@@ -1,5 +1,6 @@
-// A backup without a window, as the Task Scheduler starts it: the profile's list is copied
-// below its target by the same run as the button's, each file's outcome written to a log.
+// The runs without a window, as the Task Scheduler starts them: a backup (the profile's list
+// copied below its target by the same run as the button's), a restore and a check, each
+// file's outcome written to a log.
 #pragma once
 
 #include <cstdint>
@@ -14,17 +15,10 @@
 
 namespace vintrel {
 
-inline constexpr const char* kLogTemporaryName = "Vintrel Backup.tmp";
 // The note a restore keeps beside the profile while it works, and the name it is written under
 // first.
 inline constexpr const char* kRestoreNoteName = "Vintrel Restore.txt";
 inline constexpr const char* kRestoreNoteTemporaryName = "Vintrel Restore.tmp";
-// A log that has grown past three quarters of this is cut back to its newest half before a
-// run adds to it.
-inline constexpr std::size_t kLogLimit = 1000000;
-// What one run writes to the log at most, its last lines aside: the lines of files that went
-// well only up to half of it.
-inline constexpr std::size_t kRunLogShare = kLogLimit / 5;
 
 // Exit codes.
 inline constexpr int kAllCopied = 0;
@@ -54,16 +48,13 @@ struct UnattendedSetting {
     std::function<bool(bool error, const std::string& text)> reportEvent;
 };
 
-// The words for how a file fared: "copied", or "not copied: " and why.
-std::string OutcomeText(const FileResult& file);
+// Runs what the command line asks, without a window: a backup (or a search and a backup), a
+// restore or a check; gives the exit code. The log and its words are in run_log.h.
+int RunWithoutWindow(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
 
-// The newest part of a log, half the limit at most, from the first run's header in it (a line
-// that begins with the date): a run's lines are kept with its header.
-std::string CutLog(const std::string& log);
-
-// Runs a backup, or a search and a backup, or a restore, as the command line asks, and gives
-// the exit code.
-int RunScheduledBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
+// The backup, or search and backup, the command line asks: its outcome is left beside the
+// profile and, where it did not back up every file, in the event log.
+int RunBackup(const CommandLine& line, Disk& disk, const UnattendedSetting& setting);
 
 // What a backup run leaves when it has ended: its outcome beside the profile (only a run that
 // held the turn writes it), and an entry in the event log where it did not back up every file;

@@ -12,7 +12,7 @@
 #include "ui/gadgets.h"
 #include "ui/main_window.h"
 #include "ui/title_banner.h"
-#include "unattended/run_log.h"
+#include "unattended/run_start.h"
 #include "unattended/unattended.h"
 #include "win32/handle.h"
 #include "win32/win32_disk.h"
@@ -188,7 +188,7 @@ int RunWithoutWindow(const CommandLine& line) {
     // The turn file goes once it is let go; until the deletion is done another run waits, as
     // for a run that ends. The next TakeTurn of this run makes the file anew.
     setting.releaseTurn = [&] { turn.reset(); };
-    const int code = RunScheduledBackup(line, disk, setting);
+    const int code = RunWithoutWindow(line, disk, setting);
     if (line.mode == CommandLine::Mode::Invalid) console.Write(kUsageText);
     return code;
 }

@@ -8,7 +8,7 @@
 #include "backup/backup.h"
 #include "backup/damage_check.h"
 #include "fakes.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 #include "app/texts.h"
 
 namespace vintrel {

@@ -8,7 +8,7 @@
 #include "app/file_list.h"
 #include "discovery/search.h"
 #include "fakes.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 #include "profile/profile.h"
 #include "profile/profile_format.h"
 #include "app/texts.h"

@@ -3,7 +3,7 @@
 #include "app/file_list.h"
 #include "app/ids.h"
 #include "discovery/search.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 #include "fakes.h"
 #include "app/texts.h"
 

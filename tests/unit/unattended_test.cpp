@@ -8,6 +8,7 @@
 #include "backup/checksum.h"
 #include "fakes.h"
 #include "unattended/command_line.h"
+#include "unattended/run_log.h"
 #include "unattended/unattended.h"
 
 namespace vintrel {
@@ -206,7 +207,7 @@ protected:
     std::string& Profile() { return disk.files["C:\\Jobs\\Vintrel Profile.txt"]; }
     std::string Log() { return disk.files["C:\\Jobs\\Vintrel Backup.log"]; }
     int Run(const Strings& arguments) {
-        return RunScheduledBackup(ParseCommandLine(arguments), disk, setting);
+        return RunWithoutWindow(ParseCommandLine(arguments), disk, setting);
     }
 
     UnattendedSetting setting;
@@ -294,6 +295,13 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          "\"100\" is out of range for /keep (0 to 99)"},
         {"no record to check", [] {}, {"/check", "C:\\Jobs"},
          "there is no record of copies, E:\\Bak\\Vintrel Copies.txt"},
+        {"a restore after another run held the turn for a minute",
+         [&] { setting.waitForTurn = [](const std::string&) { return false; }; },
+         {"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"},
+         "another run over the profile is still going on"},
+        {"a check after another run held the turn for a minute",
+         [&] { setting.waitForTurn = [](const std::string&) { return false; }; },
+         {"/check", "C:\\Jobs"}, "another run over the profile is still going on"},
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
@@ -307,6 +315,7 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
         disk.unopenable.clear();
         disk.cutShort.clear();
         disk.missingDrives.clear();
+        setting.waitForTurn = nullptr;
         Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
         disk.files.erase("C:\\Windows\\System32\\Vintrel Backup.log");
         disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
@@ -479,6 +488,18 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(slept.size(), 1u);
     EXPECT_NE(Log().find("has not ended for a minute: the wait ends here\r\n1 of 2 files copied"),
               std::string::npos);
+    // A record the retry cannot settle after its copy is said, as after the first pass.
+    setting.waitForTurn = nullptr;
+    setting.sleep = [&](std::uint64_t ms) {
+        clock += static_cast<std::uint32_t>(ms);
+        disk.heldByWriter.clear();
+        disk.whileCopying = [&](const std::string&) {
+            disk.createFails["E:\\Bak\\Vintrel Copies.lock"] = DiskError::AccessDenied;
+        };
+    };
+    EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kAllCopied);
+    EXPECT_NE(Log().find(std::string(kRecordNotSettledText) + ": E:\\Bak\\Vintrel Copies.txt"),
+              std::string::npos) << Log();
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
@@ -721,6 +742,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     const std::string copy = "E:\\Bak\\Mail\\a.pst", record = "E:\\Bak\\Vintrel Copies.txt";
     Checksum sum;
     sum.Add("mail", 4);
+    std::map<std::string, std::string> meanwhile; // what another run wrote during the check
     const struct { const char* what; std::function<void()> arrange; int code; const char* logged; }
         cases[] = {
         {"as made", [] {}, kAllCopied, "good"},
@@ -731,8 +753,19 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         {"missing", [&] { disk.files.erase(copy); }, kSomeNotCopied, "it is missing"},
         {"a hard link", [&] { disk.otherNames = {copy}; }, kSomeNotCopied,
          "it is no longer the recorded copy: a link"},
-        {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; }, kAllCopied,
-         "not checkable"},
+        {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; },
+         kSomeNotCopied, "not checkable"},
+        {"replaced, and its line, by another profile's run as it is read", [&] {
+             disk.onOpenToCopy = [&, once = true](const std::string&) mutable {
+                 if (!std::exchange(once, false)) return;
+                 Checksum newer;
+                 newer.Add("newer mail", 10);
+                 meanwhile[copy] = disk.files[copy] = "newer mail";
+                 disk.lastWrite[copy] = 9;
+                 meanwhile[record] = disk.files[record] = CopyRecordText(
+                     {{"Mail\\a.pst", CopyState{10, 9, newer.Value()}, {}}});
+             };
+         }, kAllCopied, "good"},
         {"on FAT, its time read an hour apart after a clock change", [&] {
              disk.timeSteps["E:"] = 20000000;
              disk.lastWrite[copy] = 7 + 36000000000;
@@ -740,6 +773,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        meanwhile.clear();
+        disk.onOpenToCopy = nullptr;
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
@@ -750,6 +785,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         EXPECT_EQ(Run({"/check", "C:\\Jobs"}), c.code);
         EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
         before["C:\\Jobs\\Vintrel Backup.log"] = Log(); // the log alone is written
+        for (const auto& [path, bytes] : meanwhile) before[path] = bytes;
         EXPECT_EQ(disk.files, before) << "nothing written";
     }
 }

@@ -17,7 +17,7 @@
 #include "ui/gadgets.h"
 #include "ui/main_window.h"
 #include "backup/checksum.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 #include "test_support.h"
 #include "window_fixture.h"
 #include "app/texts.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/disk.h"
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 
 namespace vintrel {
 

@@ -1,4 +1,4 @@
-#include "profile/record_file.h"
+#include "copies/record_file.h"
 
 namespace vintrel {
 

@@ -1,4 +1,4 @@
-#include "profile/copy_record.h"
+#include "copies/copy_record.h"
 
 #include "app/paths.h"
 #include "profile/profile_format.h"
