@@ -710,8 +710,12 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
     EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
     EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst"));
     EXPECT_EQ(disk.files["E:\\Save\\Mail~\\a.pst.~old"], "earlier");
-    // So too where the new copy was made in a folder of the run's own (renames by name).
+    // So too where the new copy was made in a folder of the run's own (renames by name), the
+    // record's own rename before it aside.
     disk.renamesByName = true;
+    disk.afterRename = [&](const std::string& to) {
+        if (to.find(".~old") != std::string::npos) disk.SwapForLink("E:\\Save\\Mail", "F:\\Elsewhere");
+    };
     disk.RemoveFile("E:\\Save\\Mail");
     disk.files["E:\\Save\\Mail\\a.pst"] = "earlier";
     disk.sizes["E:\\Save\\Mail\\a.pst"] = 3 * kReleaseStep;
