@@ -563,6 +563,15 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
         {"a success, then no run for over three days", fine, "2026-12-04 02:00:01",
          since + "1 02:00:00.\n"},
         {"a success three days before", fine, "2026-12-04 02:00:00", ""},
+        {"a success three days before, over the new year",
+         "Vintrel last run\r\ntime 2026-12-30 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
+         "last success 2026-12-30 02:00:00\r\n", "2027-01-02 02:00:00", ""},
+        {"a success over three days before, over a leap day",
+         "Vintrel last run\r\ntime 2028-02-28 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
+         "last success 2028-02-28 02:00:00\r\n", "2028-03-02 02:00:01",
+         "No scheduled backup has backed up every file since 2028-02-28 02:00:00.\n"},
+        {"a failed run, an earlier one told", failed + "told 2026-12-07 02:00:00\r\n",
+         "2026-12-08 09:00:00", notAll + "The last that backed up every file ran at 2026-12-07 02:00:00.\n"},
         {"counts that cannot be", run + "1\r\ncopied 3 of 2\r\n", "2026-12-09 09:00:00", ""},
         {"a success that is not the last",
          run + "0\r\ncopied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n", "2026-12-09 09:00:00", ""},
