@@ -878,6 +878,14 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     EXPECT_EQ(result.files[0].notKept, "a file of its version's name is there already");
     EXPECT_EQ(disk.files[copy + ".20000103-000000Z.bak"], "night 2");
     EXPECT_EQ(disk.files[copy], "night 5");
+    // So is one that cannot be renamed to its version's name.
+    disk.files["C:\\Mail\\a.pst"] = "night 6";
+    disk.lastWrite["C:\\Mail\\a.pst"] = 2;
+    disk.failingMove = disk.moves + 1;
+    EXPECT_EQ(BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 2).files[0].notKept,
+              "it could not be renamed");
+    EXPECT_EQ(disk.files[copy], "night 6");
+    disk.files[copy] = "night 5";
     // A copy that fails rotates nothing.
     disk.files.erase("C:\\Mail\\a.pst");
     BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 1);
