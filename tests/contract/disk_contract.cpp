@@ -332,7 +332,8 @@ void CheckDiskContract(ContractPlace& place) {
                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
          }},
         {"a drive's root; one index by any spelling; no size limit, holder (set on the fake); "
-         "renames by name as the platform does (the place says it: cannot fail on the fake)", [&] {
+         "renames by name as the platform does (the place says it: cannot fail on the fake); "
+         "a pause only lets time pass (cannot fail on either)", [&] {
              return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1 && !d.FileSizeLimit(r) &&
                     d.RenamesByName() == place.RenamesByName() &&
                     d.FileIndex(Upper(a)) == d.FileIndex(r + "\\link\\a.pst") && d.FileIndex(a) &&
