@@ -373,7 +373,8 @@ void CheckDiskContract(ContractPlace& place) {
                     got == 4 && source->Failure() == DiskError::None &&
                     d.FindEntry(r + "\\timed.tmp").value_or(DiskEntry{}).lastWriteTime == kWhen;
          }},
-        {"a short name, where the listing gives one, opens the same file (the fake gives none)",
+        {"a long name lists as itself; a short name, where given, opens the same file (neither "
+         "disk gives one here: the real one asks only for a name that cannot be opened)",
          [&] {
              const std::string name = "a long name.pst";
              place.MakeFile(r + "\\f\\" + name, "long");
