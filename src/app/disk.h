@@ -248,10 +248,6 @@ public:
     // "\\server\share\x"); empty when it cannot be opened or the platform cannot say.
     virtual std::string FinalPath(const std::string& path) = 0;
 
-    // Clears the read-only attribute of a file, where it has one, so that it can be replaced.
-    // True when it had one and it was cleared.
-    virtual bool MakeWritable(const std::string& path) = 0;
-
     // Opens a directory for listing; nothing when it cannot be opened. A directory with no
     // entries at all opens and lists nothing.
     virtual std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) = 0;

@@ -33,7 +33,6 @@ public:
     std::unique_ptr<HeldFolder> MakeOwnFolder(const std::string& path, DiskError& why) override;
     bool RemoveFolder(const std::string& path) override;
     void SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    bool MakeWritable(const std::string& path) override;
     void Pause(std::uint32_t milliseconds) override;
     std::unique_ptr<HeldTurn> TryTurn(const std::string& path, DiskError& why) override;
 

@@ -303,15 +303,6 @@ private:
 
 } // namespace
 
-bool Win32Disk::MakeWritable(const std::string& path) {
-    const DWORD attributes = AttributesAt(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !(attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
-    }
-    return SetAttributesAt(path, attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
-}
-
 void Win32Disk::Pause(std::uint32_t milliseconds) {
     // Not Sleep: a thread with a window must answer what is sent to it (a broadcast waits for
     // every window), so the window is painted and answered meanwhile, as during a flush;

@@ -328,11 +328,14 @@ void CheckDiskContract(ContractPlace& place) {
         {"the attributes set are the ones read",
          [&] {
              return (d.Attributes(r + "\\ro.pst").value_or(0) & kAttributeReadOnly) &&
-                    d.MakeWritable(r + "\\ro.pst") && !d.MakeWritable(r + "\\ro.pst") &&
+                    (d.SetAttributes(r + "\\ro.pst", kAttributeArchive), true) &&
                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly);
          }},
-        {"a drive's root; one index by any spelling; no size limit, holder (set on the fake)", [&] {
+        {"a drive's root; one index by any spelling; no size limit, holder (set on the fake); "
+         "renames by name as the platform does (the place says it: cannot fail on the fake); "
+         "a pause only lets time pass (cannot fail on either)", [&] {
              return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1 && !d.FileSizeLimit(r) &&
+                    d.RenamesByName() == place.RenamesByName() &&
                     d.FileIndex(Upper(a)) == d.FileIndex(r + "\\link\\a.pst") && d.FileIndex(a) &&
                     d.FileIndex(a) != d.FileIndex(r + "\\ro.pst") && d.HolderOf(a).empty() &&
                     (d.Pause(1), true); }},
@@ -345,10 +348,43 @@ void CheckDiskContract(ContractPlace& place) {
              place.MakeFile(r + "\\k", "kept1"), place.MakeFile(r + "\\o", "x");
              DiskError why = DiskError::None;
              std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\k", why);
-             const bool kept = held && !d.ReplaceFileWith(r + "\\o", r + "\\k") &&
+             std::unique_ptr<FileWriter> w = d.CreateNewFile(r + "\\w.tmp", why);
+             const bool kept = held && w && !w->MoveOver(r + "\\k") &&
+                               w->Failure() == DiskError::InUse && w->Discard() &&
+                               !d.ReplaceFileWith(r + "\\o", r + "\\k") &&
                                !d.RemoveFile(r + "\\k") && held->MoveTo(r + "\\k2");
              return kept && (place.MakeFile(r + "\\k", "new"), held->Shrink(1)) &&
                     held->Size() == 4 && contents(r + "\\k") == "new"; }},
+        {"a writer's time shows in its entry and to a source, which tells its size and fails not",
+         [&] {
+             constexpr std::uint64_t kWhen = 134412121850000000ULL; // 2026-12-08 14:03:05
+             DiskError why = DiskError::None;
+             std::unique_ptr<FileWriter> file = d.CreateNewFile(r + "\\timed.tmp", why);
+             const bool written = file && file->Write("time", 4) &&
+                                  file->SetLastWriteTime(kWhen) && file->Flush() && file->Close();
+             std::unique_ptr<FileSource> source =
+                 (file.reset(), d.OpenToCopy(r + "\\timed.tmp", why));
+             const std::optional<FileFacts> facts = source ? source->Facts() : std::nullopt;
+             char bytes[8] = "";
+             std::size_t got = 0;
+             return written && facts && facts->size == 4 && facts->lastWriteTime == kWhen &&
+                    !(facts->attributes & kAttributeDirectory) &&
+                    source->Failure() == DiskError::None && source->Read(bytes, 8, got) &&
+                    got == 4 && source->Failure() == DiskError::None &&
+                    d.FindEntry(r + "\\timed.tmp").value_or(DiskEntry{}).lastWriteTime == kWhen;
+         }},
+        {"a long name lists as itself; a short name, where given, opens the same file (neither "
+         "disk gives one here: the real one asks only for a name that cannot be opened)",
+         [&] {
+             const std::string name = "a long name.pst";
+             place.MakeFile(r + "\\f\\" + name, "long");
+             std::unique_ptr<DirectoryReader> reader = d.OpenDirectory(r + "\\f");
+             DiskEntry e;
+             bool found = false;
+             while (reader && !found && reader->Next(e)) found = e.name == name;
+             return found && OpenableName(e) == name &&
+                    (e.shortName.empty() || same(r + "\\f\\" + e.shortName, r + "\\f\\" + name));
+         }},
     };
     for (const auto& row : rows) {
         EXPECT_TRUE(row.holds()) << row.what;

@@ -27,6 +27,8 @@ public:
     // Another program opens the file, sharing reads only (as a mail program opens a mailbox),
     // or lets go of it.
     virtual void HoldOpen(const std::string& path, bool open) = 0;
+    // Whether the platform renames an open file by its name (see Disk::RenamesByName).
+    virtual bool RenamesByName() = 0;
 };
 
 // Lays out the place and checks every row, each failure named.

@@ -38,6 +38,7 @@ public:
         if (open) disk_.heldOpen.insert(path);
         if (!open) disk_.heldOpen.erase(path);
     }
+    bool RenamesByName() override { return false; } // as on Windows
 
 private:
     test::FakeDisk disk_;

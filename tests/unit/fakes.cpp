@@ -341,7 +341,10 @@ public:
         // The open handle goes with the file: it is no longer held under the old name.
         Release();
         bool moved = Step(disk_.MoveFileOver(*name_, destination));
-        if (!moved && disk_.HeldElsewhere(destination)) failure_ = DiskError::InUse;
+        // A file open here or elsewhere shares no removal: nothing is moved over it.
+        if (!moved && (disk_.HeldElsewhere(destination) ||
+                       disk_.OpenHere(disk_.ResolveParent(destination))))
+            failure_ = DiskError::InUse;
         // The name must lead to this very file afterwards.
         if (moved && disk_.IsLink(destination)) moved = false, failure_ = DiskError::Link;
         ++disk_.ownWriters[*name_];
@@ -391,7 +394,10 @@ public:
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
         auto file = disk_.files.find(path_);
-        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) return false;
+        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) {
+            failure_ = DiskError::Other;
+            return false;
+        }
         if (at_ < file->second.size()) {
             got = file->second.copy(buffer, std::min(size, disk_.readPiece), at_);
             if (uncached_ && !at_ && got && disk_.alteredReadBack.count(path_)) buffer[0] ^= 1;
@@ -400,12 +406,13 @@ public:
         if (disk_.whileCopying && !uncached_) disk_.whileCopying(path_);
         return true;
     }
-    DiskError Failure() override { return DiskError::Other; }
+    DiskError Failure() override { return failure_; }
 
 private:
     FakeDisk& disk_;
     std::string path_;
     std::size_t at_ = 0;
+    DiskError failure_ = DiskError::None; // as the real source: none until a read fails
     bool uncached_;
 };
 

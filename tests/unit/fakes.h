@@ -66,9 +66,6 @@ public:
     std::optional<FileIdentity> Identity(const std::string& path) override;
     std::optional<std::uint64_t> FileIndex(const std::string& path) override;
     std::string FinalPath(const std::string& path) override;
-    bool MakeWritable(const std::string& path) override {
-        return readOnly.erase(Resolve(path)) > 0;
-    }
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
     std::optional<std::string> ReadFile(const std::string& path, bool& complete,
                                         std::uint64_t limit) override;

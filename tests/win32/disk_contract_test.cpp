@@ -46,6 +46,7 @@ public:
                      : INVALID_HANDLE_VALUE;
         ASSERT_TRUE(!open || held_ != INVALID_HANDLE_VALUE);
     }
+    bool RenamesByName() override { return test::UnderWine(); }
 
 private:
     HANDLE held_ = INVALID_HANDLE_VALUE;
