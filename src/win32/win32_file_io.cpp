@@ -271,7 +271,13 @@ public:
         return true;
     }
     std::string FinalPath() override { return FinalPathOf(file_.get()); }
-    bool Discard() override { return DeleteOnClose(file_.get()); }
+    // A read-only file refuses to be deleted (STATUS_CANNOT_DELETE, under Wine too): a copy
+    // given a read-only mailbox's mark loses it first, through the handle (GENERIC_WRITE holds
+    // FILE_WRITE_ATTRIBUTES), else it would stay at its temporary name.
+    bool Discard() override {
+        return DeleteOnClose(file_.get()) ||
+               (SetMarksOf(file_.get(), 0) && DeleteOnClose(file_.get()));
+    }
     // Opened again by its name, sharing writes and deletion with this handle (which shares
     // reads), and only kept where that name leads to this very file: its index on the volume
     // (a rename never leaves it) is this handle's, and the name is no link. Where the file

@@ -302,13 +302,14 @@ void CheckDiskContract(ContractPlace& place) {
                     !(d.Attributes(r + "\\ro.pst").value_or(1) & kAttributeReadOnly) &&
                     held->SetReadOnly(true) && (d.Attributes(r + "\\ro.pst").value_or(0) & 1);
          }},
-        {"a new file knows where it is, and goes by its handle",
+        {"a new file knows where it is, and goes by its handle, marked read-only too",
          [&] {
              DiskError why = DiskError::None;
              std::unique_ptr<FileWriter> file = d.CreateNewFile(r + "\\f\\gone.tmp", why);
              const bool known = file && !file->FinalPath().empty() &&
                                 file->FinalPath() == d.FinalPath(r + "\\f\\gone.tmp");
-             const bool discarded = file && file->Discard() && file->Close();
+             const bool discarded = file && file->SetMarks(kAttributeReadOnly) &&
+                                    file->Discard() && file->Close();
              file.reset();
              return known && discarded && d.Absent(r + "\\f\\gone.tmp");
          }},
