@@ -1,8 +1,6 @@
 #include "app/program.h"
 
 #include "app/ids.h"
-#include "app/probe.h"
-#include "app/texts.h"
 
 namespace vintrel {
 
@@ -11,17 +9,6 @@ void Call(const std::function<void()>& action) {
     if (action) action();
 }
 } // namespace
-
-void CheckForProfile(AppState& state, Disk& disk, ListSink& list, const Operations& ops) {
-    // A directory of that name counts as present, and so does a profile that is there but
-    // cannot be looked at: loading either reports its own failure and keeps it from being
-    // overwritten.
-    if (!ProfileMayExist(state, disk)) {
-        list.SetStatusText(kMessageField, kProfileNotFoundText);
-        return;
-    }
-    Call(ops.loadProfile);
-}
 
 void HandleEvent(AppState& state, const Event& event, const Operations& ops) {
     switch (event.kind) {
@@ -57,8 +44,8 @@ void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops) {
     } while (state.quitFlag == 0);
 }
 
-void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops) {
-    CheckForProfile(state, disk, screen, ops);
+void RunProgram(AppState& state, Screen& screen, const Operations& ops) {
+    Call(ops.loadProfile);
     screen.ActivateMainWindow();
     Call(ops.tellLastRun);
     RunEventLoop(state, screen, ops);

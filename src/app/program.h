@@ -1,10 +1,9 @@
-// The spine of the program once its window is open: the profile check, the event loop and
+// The spine of the program once its window is open: the profile's load, the event loop and
 // the exit sequence.
 #pragma once
 
 #include <functional>
 
-#include "app/disk.h"
 #include "app/screen.h"
 #include "app/state.h"
 
@@ -15,15 +14,11 @@ struct Operations {
     std::function<void()> searchDataFiles;  // "Search for files now"
     std::function<void()> chooseTargetPath; // ">>"
     std::function<void()> runBackup;        // "Backup the files now"
-    std::function<void()> loadProfile;
+    std::function<void()> loadProfile; // or says there is none
     std::function<void()> saveProfile;
     // Once the window shows: the word on a scheduled run that failed.
     std::function<void()> tellLastRun;
 };
-
-// Loads the backup profile when something of its name exists in the start-up directory,
-// otherwise says that there is none.
-void CheckForProfile(AppState& state, Disk& disk, ListSink& list, const Operations& ops);
 
 // Acts on one event: a close request or Alt+X sets the quit flag; the three buttons start
 // their actions; everything else is ignored.
@@ -32,8 +27,8 @@ void HandleEvent(AppState& state, const Event& event, const Operations& ops);
 // Takes events one at a time until the quit flag is set; always waits for at least one.
 void RunEventLoop(AppState& state, EventPump& pump, const Operations& ops);
 
-// From the profile check to the saved profile: check, activate, the word on the last scheduled
-// run, loop, close, save.
-void RunProgram(AppState& state, Disk& disk, Screen& screen, const Operations& ops);
+// From the profile's load to its save: load (or say there is none), activate, the word on the
+// last scheduled run, loop, close, save.
+void RunProgram(AppState& state, Screen& screen, const Operations& ops);
 
 } // namespace vintrel

@@ -1,7 +1,6 @@
 #include "app/state.h"
 
 #include "app/paths.h"
-#include "app/probe.h"
 
 namespace vintrel {
 
@@ -21,20 +20,6 @@ void InitSharedState(AppState& state, const std::string* currentDirectory) {
     state.quitFlag = 0;
     state.targetPath.clear();
     state.profileUnread = false;
-}
-
-std::string ProfilePath(const AppState& state) {
-    return state.startupDirectory + kProfileFileName;
-}
-
-bool ProfilePathFits(const AppState& state) {
-    return ProfilePath(state).size() <= kMaxPathChars;
-}
-
-bool ProfileMayExist(const AppState& state, Disk& disk) {
-    const std::string path = ProfilePath(state);
-    return ProfilePathFits(state) &&
-           (ProbeFileSize(disk, path) != kProbeNothing || !disk.Absent(path));
 }
 
 } // namespace vintrel

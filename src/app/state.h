@@ -8,13 +8,9 @@
 
 namespace vintrel {
 
-class Disk;
-
 using Colour = std::uint32_t; // a Windows COLORREF: 0x00BBGGRR
 
 inline constexpr Colour kWindowColour = 0x00FDBE99; // light blue: red 153, green 190, blue 253
-inline constexpr const char* kProfileFileName = "Vintrel Profile.txt";
-inline constexpr const char* kProfileTemporaryName = "Vintrel Profile.tmp";
 
 struct AppState {
     std::string startupDirectory; // always ends in "\" unless the current directory was unknown
@@ -43,17 +39,5 @@ void InitSharedState(AppState& state, const std::string* currentDirectory);
 // The start-up directory made from the current directory: a trailing "\" is added where
 // missing; an unknown directory leaves 512 blanks, which name no file.
 std::string StartupDirectoryFrom(const std::string* currentDirectory);
-
-// Where the backup profile lives: the start-up directory followed by its file name.
-std::string ProfilePath(const AppState& state);
-
-// Whether the profile's path fits the Windows path limit: a longer one is neither looked up
-// nor read, and so never written either.
-bool ProfilePathFits(const AppState& state);
-
-// Whether something may stand at the profile's name: a file, a folder of that name, or a
-// profile that is there but cannot be looked at. Only a name Windows can take counts. (Whether
-// it can be read is the profile's own: WhyNoProfile in profile/profile.h.)
-bool ProfileMayExist(const AppState& state, Disk& disk);
 
 } // namespace vintrel

@@ -10,6 +10,20 @@
 
 namespace vintrel {
 
+std::string ProfilePath(const AppState& state) {
+    return state.startupDirectory + kProfileFileName;
+}
+
+bool ProfilePathFits(const AppState& state) {
+    return ProfilePath(state).size() <= kMaxPathChars;
+}
+
+bool ProfileMayExist(const AppState& state, Disk& disk) {
+    const std::string path = ProfilePath(state);
+    return ProfilePathFits(state) &&
+           (ProbeFileSize(disk, path) != kProbeNothing || !disk.Absent(path));
+}
+
 std::string ProfileTemporaryPath(const AppState& state) {
     // No longer than the profile's own name: a profile that fits a Windows path can always be
     // written beside itself.
@@ -63,6 +77,17 @@ ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list) {
     state.loadedProfileText = ProfileText(state.targetPath, state.profileList);
     list.SetStatusText(kMessageField, kProfileLoadedText);
     return read;
+}
+
+void CheckForProfile(AppState& state, Disk& disk, ListSink& list) {
+    // A directory of that name counts as present, and so does a profile that is there but
+    // cannot be looked at: loading either reports its own failure and keeps it from being
+    // overwritten.
+    if (!ProfileMayExist(state, disk)) {
+        list.SetStatusText(kMessageField, kProfileNotFoundText);
+        return;
+    }
+    LoadProfile(state, disk, list);
 }
 
 ProfileSave WriteProfile(AppState& state, Disk& disk) {

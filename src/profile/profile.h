@@ -11,6 +11,20 @@
 
 namespace vintrel {
 
+inline constexpr const char* kProfileFileName = "Vintrel Profile.txt";
+inline constexpr const char* kProfileTemporaryName = "Vintrel Profile.tmp";
+
+// Where the backup profile lives: the start-up directory followed by its file name.
+std::string ProfilePath(const AppState& state);
+
+// Whether the profile's path fits the Windows path limit: a longer one is neither looked up
+// nor read, and so never written either.
+bool ProfilePathFits(const AppState& state);
+
+// Whether something may stand at the profile's name: a file, a folder of that name, or a
+// profile that is there but cannot be looked at. Only a name Windows can take counts.
+bool ProfileMayExist(const AppState& state, Disk& disk);
+
 // How reading the profile went.
 enum class ProfileRead {
     Empty,      // a file of no bytes
@@ -32,6 +46,10 @@ std::optional<std::string> WhyNoProfile(const AppState& state, Disk& disk,
 // Fills the target path, the field showing it and both lists from the profile, and says how
 // that went in the status bar.
 ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list);
+
+// The window's start: loads the profile when something of its name may exist, otherwise says
+// in the status bar that there is none.
+void CheckForProfile(AppState& state, Disk& disk, ListSink& list);
 
 // How saving the profile went.
 enum class ProfileSave {

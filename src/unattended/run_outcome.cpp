@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/state.h"
+#include "profile/profile.h"
 #include "unattended/run_log.h"
 
 namespace vintrel {

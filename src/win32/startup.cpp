@@ -110,10 +110,10 @@ void RunVintrel(HINSTANCE instance) {
         }
         RunBackup(state, disk, layer);
     };
-    ops.loadProfile = [&] { LoadProfile(state, disk, layer); };
+    ops.loadProfile = [&] { CheckForProfile(state, disk, layer); };
     ops.saveProfile = [&] { SaveProfile(state, disk, layer); };
     ops.tellLastRun = [&] { TellLastRun(state, disk, layer, LocalTimeText()); };
-    RunProgram(state, disk, layer, ops);
+    RunProgram(state, layer, ops);
     layer.Release();
 }
 

@@ -187,6 +187,23 @@ TEST_F(ProfileTest, TargetFieldSaysWhenTheTargetIsNotADirectory) {
     }
 }
 
+TEST_F(ProfileTest, TheWindowLoadsWhateverStandsAtTheProfilesNameAndOnlyThat) {
+    CheckForProfile(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileNotFoundText);
+    EXPECT_EQ(disk.lookups.front(), "C:\\Run\\Vintrel Profile.txt");
+    EXPECT_EQ(screen.calls.size(), 1u) << "nothing is loaded";
+    // A profile of no bytes, or a folder of its name, is handed to the loader, which speaks.
+    ProfileBytes() = "";
+    CheckForProfile(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileEmptyText);
+    const std::string root = "C:\\";
+    InitSharedState(state, &root);
+    disk.AddDirectory("C:\\Vintrel Profile.txt");
+    CheckForProfile(state, disk, screen);
+    EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
+    EXPECT_EQ(disk.lookups.back(), "C:\\Vintrel Profile.txt"); // one backslash from a root
+}
+
 TEST_F(ProfileTest, EmptyAndUnopenableProfilesLoadNothing) {
     ProfileBytes() = "";
     EXPECT_EQ(LoadProfile(state, disk, screen), ProfileRead::Empty);
@@ -258,9 +275,7 @@ TEST_F(ProfileTest, AProfileThatIsThereButCannotBeLookedUpIsKeptNotTakenForMissi
     ProfileBytes() = original;
     disk.unlookable.insert("C:\\Run\\Vintrel Profile.txt");
     disk.unopenable.insert("C:\\Run\\Vintrel Profile.txt");
-    Operations ops;
-    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
-    CheckForProfile(state, disk, screen, ops);
+    CheckForProfile(state, disk, screen);
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileUnreadableText);
     SaveProfile(state, disk, screen);
     EXPECT_EQ(ProfileBytes(), original);
@@ -387,9 +402,7 @@ TEST(ProfilePath, ANameTheLoaderCannotTakeIsNeverWritten) {
     test::FakeScreen screen;
     disk.MakeDirectoryPath(state.startupDirectory);
     disk.files[ProfilePath(state)] = "E:\\Save\\\r\nC:\\Mail\\a.pst|k|v\r\n";
-    Operations ops;
-    ops.loadProfile = [&] { LoadProfile(state, disk, screen); };
-    CheckForProfile(state, disk, screen, ops);
+    CheckForProfile(state, disk, screen);
     EXPECT_EQ(screen.statusFields[kMessageField], kProfileNotFoundText);
     SaveProfile(state, disk, screen);
     EXPECT_EQ(disk.files[ProfilePath(state)], "E:\\Save\\\r\nC:\\Mail\\a.pst|k|v\r\n");

@@ -27,35 +27,6 @@ protected:
     std::vector<std::string> log;
 };
 
-TEST_F(ProgramTest, MissingProfileIsReportedAndNothingIsLoaded) {
-    CheckForProfile(state, disk, screen, ops);
-    EXPECT_EQ(screen.statusFields[kMessageField],
-              "Error: Default backup profile not found, please press the 'Search for files now' "
-              "button to find and create a backup profile");
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(disk.lookups.front(), "C:\\Work\\Vintrel Profile.txt");
-}
-
-TEST_F(ProgramTest, AProfileOfAnySizeOrADirectoryOfItsNameIsLoaded) {
-    disk.AddFile("C:\\Work\\Vintrel Profile.txt", 0);
-    CheckForProfile(state, disk, screen, ops);
-    EXPECT_EQ(log, std::vector<std::string>{"load"});
-
-    const std::string dir = "C:\\Other";
-    InitSharedState(state, &dir);
-    disk.AddDirectory("C:\\Other\\Vintrel Profile.txt");
-    CheckForProfile(state, disk, screen, ops);
-    EXPECT_EQ(log, (std::vector<std::string>{"load", "load"}));
-    EXPECT_TRUE(screen.statusFields.empty()); // the loader speaks for itself
-}
-
-TEST_F(ProgramTest, StartedFromADriveRootTheProfileHasOneBackslash) {
-    const std::string root = "C:\\";
-    InitSharedState(state, &root);
-    CheckForProfile(state, disk, screen, ops);
-    EXPECT_EQ(disk.lookups.front(), "C:\\Vintrel Profile.txt");
-}
-
 TEST_F(ProgramTest, ButtonsDispatchToTheirActionsAndOthersDoNothing) {
     for (Event e : {Gadget(kSearchButton), Gadget(kBrowseButton), Gadget(kBackupButton),
                     Gadget(kFileList), Gadget(kTargetPathField), Gadget(kSearchCaption),
@@ -95,15 +66,9 @@ TEST_F(ProgramTest, ActionsRunInEventOrder) {
 
 TEST_F(ProgramTest, ExitSequenceClosesTheWindowBeforeSaving) {
     screen.events = {Close()};
-    RunProgram(state, disk, screen, ops);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "save:close");
-    const auto& calls = screen.calls;
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[0].rfind("status 0: Error: Default backup profile not found", 0), 0u);
-    EXPECT_EQ(calls[1], "activate");
-    EXPECT_EQ(calls[2], "wait");
-    EXPECT_EQ(calls[3], "close");
+    RunProgram(state, screen, ops);
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "save:close"}));
+    EXPECT_EQ(screen.calls, (std::vector<std::string>{"activate", "wait", "close"}));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/state.h"
+#include "profile/profile.h"
 
 namespace vintrel {
 namespace {

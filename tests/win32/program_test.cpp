@@ -13,6 +13,7 @@
 #include "app/ids.h"
 #include "app/last_run.h"
 #include "app/program.h"
+#include "profile/profile.h"
 #include "profile/profile_format.h"
 #include "ui/gadgets.h"
 #include "ui/main_window.h"
@@ -38,10 +39,14 @@ protected:
             log.push_back("search");
             statusAtSearch = Status();
         };
-        ops.loadProfile = [&] { log.push_back("load"); };
+        ops.loadProfile = [&] {
+            log.push_back("load");
+            CheckForProfile(state, disk, layer);
+            statusAtLoad = Status();
+        };
         ops.saveProfile = [&] { log.push_back(IsWindow(main) ? "save, window open" : "save"); };
         ops.tellLastRun = [&] { TellLastRun(state, disk, layer, "2026-12-09 09:00:00"); };
-        RunProgram(state, disk, layer, ops);
+        RunProgram(state, layer, ops);
     }
     void Click(int gadget) {
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(gadget, BN_CLICKED),
@@ -50,13 +55,14 @@ protected:
     TempDir dir;
     std::vector<std::string> log;
     std::string statusAtSearch;
+    std::string statusAtLoad;
 };
 
 TEST_F(ProgramRunTest, WithoutAProfileSaysSoThenCloseReachesTheSave) {
     Click(kSearchButton);
     PostMessageA(main, WM_CLOSE, 0, 0);
     Run();
-    EXPECT_EQ(log, (std::vector<std::string>{"search", "save"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "search", "save"}));
     EXPECT_EQ(statusAtSearch, kProfileNotFoundText);
     EXPECT_EQ(state.quitFlag, 1);
 }
@@ -64,7 +70,7 @@ TEST_F(ProgramRunTest, WithoutAProfileSaysSoThenCloseReachesTheSave) {
 TEST_F(ProgramRunTest, AltXReachesTheSameExit) {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(kQuitCommand, 1), 0);
     Run();
-    EXPECT_EQ(log, (std::vector<std::string>{"save"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "save"}));
 }
 
 TEST_F(ProgramRunTest, ADirectoryNamedLikeTheProfileIsHandedToTheLoader) {
@@ -72,6 +78,7 @@ TEST_F(ProgramRunTest, ADirectoryNamedLikeTheProfileIsHandedToTheLoader) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     Run();
     EXPECT_EQ(log, (std::vector<std::string>{"load", "save"}));
+    EXPECT_EQ(statusAtLoad, kProfileUnreadableText);
 }
 
 TEST_F(ProgramRunTest, AFailedNightIsToldInABoxOnceTheWindowShows) {
