@@ -5,8 +5,14 @@ tree and runs the unit tests. A fault that no test notices is printed; the score
 of faults caught among those that still build.
 
     python3 scripts/mutate.py [--sample N] [--seed S] [--build DIR] [--only src/backup/backup.cpp,src/app]
-Works on a copy of the sources, so the tree itself is never touched."""
+Works on a copy of the sources, so the tree itself is never touched.
+
+When code moves, the same faults can be tried before and after: --record FILE keeps each
+fault tried (its line as it was and as changed, and whether it was caught); --replay FILE, run
+on the later tree, puts each recorded fault into the line that reads the same wherever it
+now lives, and says which faults caught before are caught no longer."""
 import argparse
+import json
 import pathlib
 import random
 import re
@@ -47,6 +53,39 @@ def mutants(path):
             yield number, re.sub(r"\S.*", "", line) + ";"
 
 
+def lines_of(text):
+    return text.split("\n")
+
+
+def replayed(work, record, before):
+    """The recorded faults that still build, each put into the line that now reads as its line
+    did, in whichever file of the portable core holds it; faults whose line is gone are said."""
+    lines = {}
+    for folder in FOLDERS:
+        for path in sorted((work / folder).glob("*.cpp")) + sorted((work / folder).glob("*.h")):
+            for number, line in enumerate(lines_of(path.read_text())):
+                lines.setdefault(line.strip(), []).append((path, number, line))
+    found, gone = [], 0
+    for text in pathlib.Path(record).read_text().splitlines():
+        fault = json.loads(text)
+        places = lines.get(fault["original"].strip(), [])
+        if not places:
+            gone += 1
+            print(f"GONE {fault['file']}: {fault['original'].strip()}", flush=True)
+            continue
+        # Where the same line reads the same in several places, the file of the same name first.
+        name = pathlib.Path(fault["file"]).name
+        path, number, line = sorted(places, key=lambda p: p[0].name != name)[0]
+        indent = line[:len(line) - len(line.lstrip())]
+        found.append((path, number, indent + fault["changed"].lstrip()))
+        before[(fault["original"].strip(), fault["changed"].strip())] = (
+            "caught" if fault["caught"] else "survived")
+    was = sum(1 for v in before.values() if v == "caught")
+    print(f"{len(found)} recorded faults found again ({was} caught before), {gone} whose line is "
+          "gone", flush=True)
+    return found
+
+
 def main():
     options = argparse.ArgumentParser()
     options.add_argument("--sample", type=int, default=0, help="try this many, chosen at random")
@@ -54,6 +93,8 @@ def main():
     options.add_argument("--build", default="")
     options.add_argument("--only", default="",
                          help="only the files whose path starts so (several: comma-separated)")
+    options.add_argument("--record", default="", help="keep every fault tried in this file")
+    options.add_argument("--replay", default="", help="try the faults a --record file kept")
     args = options.parse_args()
 
     work = pathlib.Path(tempfile.mkdtemp(prefix="vintrel-mutate-"))
@@ -76,8 +117,12 @@ def main():
     random.seed(args.seed)
     if args.sample and args.sample < len(candidates):
         candidates = random.sample(candidates, args.sample)
+    before = {}
+    if args.replay:
+        candidates = replayed(work, args.replay, before)
 
-    caught = survived = broken = 0
+    caught = survived = broken = lost = 0
+    kept = open(args.record, "w") if args.record else None
     for path, number, changed in candidates:
         original = path.read_text()
         lines = original.split("\n")
@@ -96,13 +141,23 @@ def main():
             if ran == 0:
                 survived += 1
                 print(f"SURVIVED {path.relative_to(work)}:{number + 1}: {changed.strip()}", flush=True)
+                if before.get((lines_of(original)[number].strip(), changed.strip())) == "caught":
+                    lost += 1
+                    print("  ...caught before the code moved", flush=True)
             else:
                 caught += 1
+            if kept:
+                kept.write(json.dumps({"file": str(path.relative_to(work)),
+                                       "original": original.split("\n")[number],
+                                       "changed": changed,
+                                       "caught": ran != 0}) + "\n")
         finally:
             path.write_text(original)
     total = caught + survived
     print(f"{caught} of {total} faults that build caught ({100 * caught / max(total, 1):.1f}%); "
           f"{broken} did not build", flush=True)
+    if args.replay:
+        print(f"{lost} of the faults caught before the code moved are caught no longer", flush=True)
     shutil.rmtree(work, ignore_errors=True)
     return 0
 

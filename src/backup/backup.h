@@ -103,6 +103,9 @@ BackupResult BackUpEntries(const std::string& targetPath, const std::vector<std:
 // Opens the folder dialog and makes its answer the target path; a cancel empties it.
 void ChooseTargetPath(AppState& state, Screen& screen);
 
+// The window's box for a file that was not copied: its name, then why.
+std::string BoxText(const FileResult& file);
+
 // The backup button: copies every listed file below the target path, one box per file that
 // cannot be copied, and says at the end how it went.
 BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen);

@@ -19,6 +19,47 @@ void ChooseTargetPath(AppState& state, Screen& screen) {
 
 namespace {
 
+std::string Other(const FileResult& file) {
+    return file.other.empty() ? std::string() : ", " + file.other;
+}
+
+std::string Suffix(const FileResult& file) {
+    switch (file.outcome) {
+    case CopyOutcome::PathTooLong:
+        return kTooLongSuffix;
+    // The log names the listed file in the way, and so does the box.
+    case CopyOutcome::OverwritesListed:
+        return kOverwritesListedSuffix + Other(file) + kOldCopyText;
+    case CopyOutcome::ChangedCopy:
+        return kChangedCopySuffix + Other(file) + kChangedCopyText;
+    case CopyOutcome::TrimmedName:
+        return kTrimmedNameSuffix;
+    case CopyOutcome::SameDestination:
+        return kSameDestinationSuffix + Other(file);
+    case CopyOutcome::OntoItself:
+        return kOntoItselfSuffix;
+    case CopyOutcome::OutsideTarget:
+        return kOutsideTargetSuffix;
+    case CopyOutcome::ThroughLink:
+        return kThroughLinkSuffix;
+    case CopyOutcome::LinkSwappedIn:
+        return kLinkSwappedInSuffix;
+    case CopyOutcome::NotRecorded:
+        return kNotRecordedSuffix + (file.detail.empty() ? "" : ": " + file.detail);
+    case CopyOutcome::NoSpace:
+        return kNoSpaceSuffix + (file.detail.empty() ? "" : " (" + file.detail + ")");
+    case CopyOutcome::LooksDamaged:
+        return kLooksDamagedSuffix + (file.damage.empty() ? "" : " (" + file.damage + ")");
+    case CopyOutcome::ReadBackDiffers:
+        return kReadBackDiffersSuffix;
+    case CopyOutcome::EarlierCopyHeld:
+        return kEarlierCopyHeldSuffix +
+               (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;
+    default:
+        return kNotBackedUpSuffix;
+    }
+}
+
 // The window's way: one box per file that was not copied.
 class BoxReporter : public BackupReporter {
 public:
@@ -28,54 +69,19 @@ public:
         // Every file fails alike when the record cannot be written: one box says it.
         if (file.outcome == CopyOutcome::NotRecorded && toldNotRecorded_) return;
         toldNotRecorded_ = toldNotRecorded_ || file.outcome == CopyOutcome::NotRecorded;
-        screen_.ShowMessageBox("Error", file.fileName + Suffix(file), 0);
+        screen_.ShowMessageBox("Error", BoxText(file), 0);
     }
 
 private:
-    static std::string Suffix(const FileResult& file) {
-        switch (file.outcome) {
-        case CopyOutcome::PathTooLong:
-            return kTooLongSuffix;
-        // The log names the listed file in the way, and so does the box.
-        case CopyOutcome::OverwritesListed:
-            return kOverwritesListedSuffix + Other(file) + kOldCopyText;
-        case CopyOutcome::ChangedCopy:
-            return kChangedCopySuffix + Other(file) + kChangedCopyText;
-        case CopyOutcome::TrimmedName:
-            return kTrimmedNameSuffix;
-        case CopyOutcome::SameDestination:
-            return kSameDestinationSuffix + Other(file);
-        case CopyOutcome::OntoItself:
-            return kOntoItselfSuffix;
-        case CopyOutcome::OutsideTarget:
-            return kOutsideTargetSuffix;
-        case CopyOutcome::ThroughLink:
-            return kThroughLinkSuffix;
-        case CopyOutcome::LinkSwappedIn:
-            return kLinkSwappedInSuffix;
-        case CopyOutcome::NotRecorded:
-            return kNotRecordedSuffix + (file.detail.empty() ? "" : ": " + file.detail);
-        case CopyOutcome::NoSpace:
-            return kNoSpaceSuffix + (file.detail.empty() ? "" : " (" + file.detail + ")");
-        case CopyOutcome::LooksDamaged:
-            return kLooksDamagedSuffix + (file.damage.empty() ? "" : " (" + file.damage + ")");
-        case CopyOutcome::ReadBackDiffers:
-            return kReadBackDiffersSuffix;
-        case CopyOutcome::EarlierCopyHeld:
-            return kEarlierCopyHeldSuffix +
-                   (file.holder.empty() ? std::string() : " (" + file.holder + ")") + kCloseItText;
-        default:
-            return kNotBackedUpSuffix;
-        }
-    }
-    static std::string Other(const FileResult& file) {
-        return file.other.empty() ? std::string() : ", " + file.other;
-    }
     Screen& screen_;
     bool toldNotRecorded_ = false;
 };
 
 } // namespace
+
+std::string BoxText(const FileResult& file) {
+    return file.fileName + Suffix(file);
+}
 
 BackupResult RunBackup(AppState& state, Disk& disk, Screen& screen) {
     if (state.targetPath.empty()) {

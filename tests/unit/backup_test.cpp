@@ -919,7 +919,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
         {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
-        {"a.PsT", zeros + pst, pst, CopyOutcome::LooksDamaged,
+        {"a.PsT", zeros + pst + zeros, pst, CopyOutcome::LooksDamaged,
          "its first 64 KB are all zero bytes"},
         {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,
          "it holds nothing but zero bytes"},
@@ -940,14 +940,58 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         const std::string copy = "E:\\Save\\Mail\\"s + c.name;
         disk.files["C:\\Mail\\"s + c.name] = c.source;
         disk.readPiece = 4; // the first 64 KB come in many pieces
+        std::size_t reads = 0;
+        disk.whileCopying = [&](const std::string&) { ++reads; };
         if (!c.earlier.empty()) disk.files[copy] = c.earlier;
         const BackupResult result = BackUpEntries("E:\\Save\\", {"C:\\Mail\\"s + c.name},
                                                   disk, nullptr, quiet, false, 1);
         EXPECT_EQ(result.files[0].outcome, c.outcome);
+        if (c.outcome == CopyOutcome::LooksDamaged && c.source.size() > 2 * kHeadSize) {
+            EXPECT_LT(reads, c.source.size() / 4) << "it stops once its first bytes are seen";
+        }
         EXPECT_EQ(result.files[0].damage, c.damage);
         EXPECT_EQ(disk.files[copy], c.outcome == CopyOutcome::Copied ? c.source : c.earlier);
         EXPECT_EQ(disk.files.count(VersionPath(copy, 0)),
                   c.outcome == CopyOutcome::Copied && !c.earlier.empty() ? 1u : 0u);
+    }
+}
+
+TEST(BackupBoxes, NameTheFileAndWhyAndOnlyTheOutcomesOwnDetail) {
+    const std::string a = "a.pst";
+    const struct {
+        CopyOutcome outcome;
+        std::string said; // what the run knows: the other file, holder, detail or damage
+        std::string text, bare; // the box with it, and without (the same where nothing is said)
+    } cases[] = {
+        {CopyOutcome::PathTooLong, "", a + kTooLongSuffix, ""},
+        {CopyOutcome::OverwritesListed, "C:\\b.pst", a + kOverwritesListedSuffix + ", C:\\b.pst" +
+         kOldCopyText, a + kOverwritesListedSuffix + kOldCopyText},
+        {CopyOutcome::ChangedCopy, "E:\\a.pst", a + kChangedCopySuffix + ", E:\\a.pst" +
+         kChangedCopyText, a + kChangedCopySuffix + kChangedCopyText},
+        {CopyOutcome::TrimmedName, "", a + kTrimmedNameSuffix, ""},
+        {CopyOutcome::SameDestination, "b", a + kSameDestinationSuffix + ", b",
+         a + kSameDestinationSuffix},
+        {CopyOutcome::OntoItself, "", a + kOntoItselfSuffix, ""},
+        {CopyOutcome::OutsideTarget, "", a + kOutsideTargetSuffix, ""},
+        {CopyOutcome::ThroughLink, "", a + kThroughLinkSuffix, ""},
+        {CopyOutcome::LinkSwappedIn, "", a + kLinkSwappedInSuffix, ""},
+        {CopyOutcome::NotRecorded, "it is read-only", a + kNotRecordedSuffix + ": it is read-only",
+         a + kNotRecordedSuffix},
+        {CopyOutcome::NoSpace, "needs 2.0 GB", a + kNoSpaceSuffix + " (needs 2.0 GB)",
+         a + kNoSpaceSuffix},
+        {CopyOutcome::LooksDamaged, "it is empty", a + kLooksDamagedSuffix + " (it is empty)",
+         a + kLooksDamagedSuffix},
+        {CopyOutcome::ReadBackDiffers, "", a + kReadBackDiffersSuffix, ""},
+        {CopyOutcome::EarlierCopyHeld, "OUTLOOK.EXE", a + kEarlierCopyHeldSuffix + " (OUTLOOK.EXE)" +
+         kCloseItText, a + kEarlierCopyHeldSuffix + kCloseItText},
+        {CopyOutcome::Failed, "", a + kNotBackedUpSuffix, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string& s = c.said;
+        EXPECT_EQ(BoxText({"C:\\a.pst", a, c.outcome, s, s, "", s, s}), c.text);
+        EXPECT_EQ(BoxText({"C:\\a.pst", a, c.outcome, "", "", "", "", ""}),
+                  c.bare.empty() ? c.text : c.bare);
     }
 }
 

@@ -449,6 +449,7 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
         slept.push_back(ms);
         clock += static_cast<std::uint32_t>(ms);
         if (slept.size() == 2) disk.heldByWriter.clear(); // the mail program ends
+        if (slept.size() == 1) disk.files["C:\\Jobs\\Vintrel Backup.log"] += "another run\r\n";
     };
     std::string turns; // t: taken, r: let go
     setting.waitForTurn = [&](const std::string&) { return turns += 't', true; };
@@ -460,6 +461,9 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_NE(Log().find("waiting for 1 file in use: C:\\Mail\\b.wab, held by OUTLOOK.EXE\r\n"),
               std::string::npos);
     EXPECT_EQ(echoed.back(), "2 of 2 files copied");
+    const std::string header = "2026-12-08 14:03:05 backup with the profile ";
+    EXPECT_EQ(Log().rfind(header), Log().find("another run\r\n") + 13)
+        << "said again after another run's lines, and only then";
     // One let go, one held for good: the wait ends when the minutes since the run began are over.
     disk.heldByWriter = {"C:\\Mail\\a.pst", "C:\\Mail\\b.wab"};
     disk.files["C:\\Mail\\a.pst"] = "mail, newer";
@@ -566,6 +570,10 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
         {"a success three days before, over the new year",
          "Vintrel last run\r\ntime 2026-12-30 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
          "last success 2026-12-30 02:00:00\r\n", "2027-01-02 02:00:00", ""},
+        {"a success on a month's 31st, over three days before",
+         "Vintrel last run\r\ntime 2026-12-31 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
+         "last success 2026-12-31 02:00:00\r\n", "2027-01-03 02:00:01",
+         "No scheduled backup has backed up every file since 2026-12-31 02:00:00.\n"},
         {"a success over three days before, over a leap day",
          "Vintrel last run\r\ntime 2028-02-28 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
          "last success 2028-02-28 02:00:00\r\n", "2028-03-02 02:00:01",
@@ -687,6 +695,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         const char* logged;
         const char* after;
         bool held = false; // the mail program holds the file
+        bool copyGone = false; // killed after the copy took the file's name
     } killed[] = {
         {"copying", "damaged", kAllCopied, "was undone: the file was left as it was", "damaged"},
         {"copied", nullptr, kAllCopied, "was finished", "restored"},
@@ -694,6 +703,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         {"copied", "made anew", kNothingDone, "cannot be finished", "made anew", true},
         {"copied", "made anew", kAllCopied, "was finished (kept the replaced file as C:\\Mail\\a.pst.",
          "restored"},
+        {"copied", "restored", kAllCopied, "had come to its end; its note is removed", "restored",
+         false, true},
     };
     for (const auto& k : killed) {
         SCOPED_TRACE(std::string(k.stage) + (k.live ? k.live : "") + std::to_string(k.code));
@@ -703,6 +714,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         disk.heldOpen.clear();
         if (k.held) disk.heldOpen.insert("C:\\Mail\\a.pst");
         disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
+        if (k.copyGone) disk.files.erase("C:\\Mail\\a.pst.~vr");
         disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
         if (k.code == kWindow) {
