@@ -374,17 +374,27 @@ void CheckDiskContract(ContractPlace& place) {
                     got == 4 && source->Failure() == DiskError::None &&
                     d.FindEntry(r + "\\timed.tmp").value_or(DiskEntry{}).lastWriteTime == kWhen;
          }},
-        {"a long name lists as itself; a short name, where given, opens the same file (neither "
-         "disk gives one here: the real one asks only for a name that cannot be opened)",
+        {"a long name lists as itself; one the code page cannot hold lists once, not exactly, "
+         "by a short name that opens that very file",
          [&] {
-             const std::string name = "a long name.pst";
-             place.MakeFile(r + "\\f\\" + name, "long");
+             const std::string name = "a long name.pst", f = r + "\\f\\", bytes = "by 8.3";
+             place.MakeFile(f + name, "long");
+             place.MakeFileTheCodePageCannotName(r + "\\f", bytes);
              std::unique_ptr<DirectoryReader> reader = d.OpenDirectory(r + "\\f");
-             DiskEntry e;
-             bool found = false;
-             while (reader && !found && reader->Next(e)) found = e.name == name;
-             return found && OpenableName(e) == name &&
-                    (e.shortName.empty() || same(r + "\\f\\" + e.shortName, r + "\\f\\" + name));
+             DiskEntry e, odd;
+             for (DiskEntry x; reader && reader->Next(x);) {
+                 if (x.name == name) e = x;
+                 if (!x.nameExact) odd = x;
+             }
+             const std::string s = f + odd.shortName;
+             return OpenableName(e) == name &&
+                    (e.shortName.empty() || same(f + e.shortName, f + name)) &&
+                    listing(r + "\\f") ==
+                        std::set<std::string>{".\\", "..\\", "a.pst", name, "?ukasz mail.pst"} &&
+                    !odd.nameExact && !odd.shortName.empty() &&
+                    OpenableName(odd) == odd.shortName && same(s, r + "\\link\\" + odd.shortName) &&
+                    !same(s, f + "a.pst") && contents(s) == bytes &&
+                    d.FindEntry(s).value_or(DiskEntry{}).size == bytes.size();
          }},
     };
     for (const auto& row : rows) {

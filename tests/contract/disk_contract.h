@@ -17,6 +17,10 @@ public:
     virtual std::string AliasOfDriveC() = 0; // another letter for drive C: ("S:\")
     virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
+    // Makes in `folder` the file "Łukasz mail.pst", whose "Ł" the ANSI code page (1252 here)
+    // cannot hold: listed, its name shows "?" there.
+    virtual void MakeFileTheCodePageCannotName(const std::string& folder,
+                                               const std::string& bytes) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
     // Moves a folder aside and puts a link to `target` in its place, as another program may;
     // false when that is refused.

@@ -24,6 +24,11 @@ public:
         disk_.created[path] = 134412121850000000ULL; // made at 2026-12-08 14:03:05 UTC
     }
     void MakeFolder(const std::string& path) override { disk_.MakeDirectoryPath(path + "\\"); }
+    void MakeFileTheCodePageCannotName(const std::string& folder,
+                                       const std::string& bytes) override {
+        disk_.AddFileIn(folder + "\\?ukasz mail.pst", 0x20, bytes.size(), 0, "UKASZM~1.PST");
+        MakeFile(folder + "\\UKASZM~1.PST", bytes); // what the short name opens
+    }
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         disk_.AddLink(link, target);
     }

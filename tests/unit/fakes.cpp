@@ -240,13 +240,16 @@ std::unique_ptr<DirectoryReader> FakeDisk::OpenDirectory(const std::string& dire
     if (it == listings_.end() && !IsDirectory(resolved)) return nullptr;
     std::vector<DiskEntry> entries;
     if (it != listings_.end()) entries = it->second;
-    if (entries.empty() && resolved.size() > 3) {
-        entries = {Entry(".", kAttributeDirectory, 0), Entry("..", kAttributeDirectory, 0)};
+    // Every folder but a drive's root lists "." and ".." first, files laid out in it or not.
+    if (resolved.size() > 3 && (entries.empty() || entries[0].name != ".")) {
+        entries.insert(entries.begin(),
+                       {Entry(".", kAttributeDirectory, 0), Entry("..", kAttributeDirectory, 0)});
     }
-    // Files written and folders made since show too, after the entries laid out by hand.
+    // Files written and folders made since show too, after the entries laid out by hand; a
+    // file laid out with a short name is listed once, under its long name.
     PathSet names;
     for (const DiskEntry& e : entries)
-        names.insert(e.name);
+        names.insert(e.name), names.insert(e.shortName);
     auto add = [&](const std::string& path, std::uint32_t attributes, std::uint64_t size) {
         if (Parent(path).size() != resolved.size() || !AtOrBelow(path, resolved) ||
             path.size() == resolved.size() || !names.insert(Name(path)).second) {

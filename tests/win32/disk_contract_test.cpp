@@ -24,6 +24,21 @@ public:
         test::WriteFile(path, bytes);
     }
     void MakeFolder(const std::string& path) override { test::MakeDirectory(path); }
+    void MakeFileTheCodePageCannotName(const std::string& folder,
+                                       const std::string& bytes) override {
+        wchar_t wide[MAX_PATH] = L"";
+        ASSERT_TRUE(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH));
+        const std::wstring path = std::wstring(wide) + L"\\\u0141ukasz mail.pst";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        const bool made =
+            file != INVALID_HANDLE_VALUE &&
+            ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        ASSERT_TRUE(made);
+    }
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         ASSERT_TRUE(test::MakeLink(link, target));
     }

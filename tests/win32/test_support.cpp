@@ -73,8 +73,8 @@ void RemoveTree(const std::string& path) {
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
+            else if (!DeleteFileA(child.c_str()) && data.cAlternateFileName[0])
+                DeleteFileA((path + "\\" + data.cAlternateFileName).c_str()); // "Ł" and such
         } while (FindNextFileA(find, &data));
         FindClose(find);
     }
