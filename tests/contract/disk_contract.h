@@ -17,8 +17,8 @@ public:
     virtual std::string AliasOfDriveC() = 0; // another letter for drive C: ("S:\")
     virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
-    // Makes in `folder` the file "Łukasz mail.pst", whose "Ł" the ANSI code page (1252 here)
-    // cannot hold: listed, its name shows "?" there.
+    // Makes in `folder` the file "Łukasz mail.pst", its first letter one the ANSI code page
+    // cannot hold ("Ł" on 1252): listed, its name shows "?" there.
     virtual void MakeFileTheCodePageCannotName(const std::string& folder,
                                                const std::string& bytes) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;

@@ -28,7 +28,19 @@ public:
                                        const std::string& bytes) override {
         wchar_t wide[MAX_PATH] = L"";
         ASSERT_TRUE(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH));
-        const std::wstring path = std::wstring(wide) + L"\\\u0141ukasz mail.pst";
+        // The first of these letters that this machine's ANSI code page cannot hold: "Ł" on
+        // 1252, a Hangul syllable on 1250, a Thai letter on 949.
+        std::wstring first;
+        for (const wchar_t letter : {L'\u0141', L'\uAC00', L'\u0E01'}) {
+            char held[8];
+            BOOL lost = FALSE;
+            if (!WideCharToMultiByte(CP_ACP, 0, &letter, 1, held, sizeof held, nullptr, &lost) ||
+                lost) {
+                first = letter;
+                break;
+            }
+        }
+        const std::wstring path = std::wstring(wide) + L"\\" + first + L"ukasz mail.pst";
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
