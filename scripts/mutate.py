@@ -73,12 +73,15 @@ def replayed(work, record, before):
             gone += 1
             print(f"GONE {fault['file']}: {fault['original'].strip()}", flush=True)
             continue
-        # Where the same line reads the same in several places, the file of the same name first.
+        # Where the same line reads the same in several places ("return false;"), the file of the
+        # same name first, and in it the place nearest the line the fault was tried on.
         name = pathlib.Path(fault["file"]).name
-        path, number, line = sorted(places, key=lambda p: p[0].name != name)[0]
+        path, number, line = min(places, key=lambda p: (p[0].name != name,
+                                                         abs(p[1] - fault.get("line", 0))))
         indent = line[:len(line) - len(line.lstrip())]
         found.append((path, number, indent + fault["changed"].lstrip()))
-        before[(fault["original"].strip(), fault["changed"].strip())] = (
+        # Known by where it is tried now: the same fault on two like lines may have fared apart.
+        before[(path, number, fault["changed"].strip())] = (
             "caught" if fault["caught"] else "survived")
     was = sum(1 for v in before.values() if v == "caught")
     print(f"{len(found)} recorded faults found again ({was} caught before), {gone} whose line is "
@@ -141,16 +144,17 @@ def main():
             if ran == 0:
                 survived += 1
                 print(f"SURVIVED {path.relative_to(work)}:{number + 1}: {changed.strip()}", flush=True)
-                if before.get((lines_of(original)[number].strip(), changed.strip())) == "caught":
+                if before.get((path, number, changed.strip())) == "caught":
                     lost += 1
                     print("  ...caught before the code moved", flush=True)
             else:
                 caught += 1
             if kept:
-                kept.write(json.dumps({"file": str(path.relative_to(work)),
+                kept.write(json.dumps({"file": str(path.relative_to(work)), "line": number,
                                        "original": original.split("\n")[number],
                                        "changed": changed,
                                        "caught": ran != 0}) + "\n")
+                kept.flush()  # a run cut short keeps what it tried
         finally:
             path.write_text(original)
     total = caught + survived
