@@ -57,6 +57,12 @@ def lines_of(text):
     return text.split("\n")
 
 
+def context(lines, number):
+    """The lines on either side of a line, as they read: what tells one copy of a line from
+    another of the same words."""
+    return [line.strip() for line in lines[max(0, number - 3):number] + lines[number + 1:number + 4]]
+
+
 def replayed(work, record, before):
     """The recorded faults that still build, each put into the line that now reads as its line
     did, in whichever file of the portable core holds it; faults whose line is gone are said."""
@@ -65,6 +71,7 @@ def replayed(work, record, before):
         for path in sorted((work / folder).glob("*.cpp")) + sorted((work / folder).glob("*.h")):
             for number, line in enumerate(lines_of(path.read_text())):
                 lines.setdefault(line.strip(), []).append((path, number, line))
+    texts = {}
     found, gone = [], 0
     for text in pathlib.Path(record).read_text().splitlines():
         fault = json.loads(text)
@@ -73,11 +80,18 @@ def replayed(work, record, before):
             gone += 1
             print(f"GONE {fault['file']}: {fault['original'].strip()}", flush=True)
             continue
-        # Where the same line reads the same in several places ("return false;"), the file of the
-        # same name first, and in it the place nearest the line the fault was tried on.
+        # Where the same line reads the same in several places ("return false;"): the one among
+        # the same lines around it, then one in a file of the same name, then the one nearest
+        # the line the fault was tried on.
         name = pathlib.Path(fault["file"]).name
-        path, number, line = min(places, key=lambda p: (p[0].name != name,
-                                                         abs(p[1] - fault.get("line", 0))))
+        around = set(fault.get("context", []))
+
+        def likeness(place):
+            if place[0] not in texts:
+                texts[place[0]] = lines_of(place[0].read_text())
+            return (-len(around & set(context(texts[place[0]], place[1]))),
+                    place[0].name != name, abs(place[1] - fault.get("line", 0)))
+        path, number, line = min(places, key=likeness)
         indent = line[:len(line) - len(line.lstrip())]
         found.append((path, number, indent + fault["changed"].lstrip()))
         # Known by where it is tried now: the same fault on two like lines may have fared apart.
@@ -152,6 +166,7 @@ def main():
             if kept:
                 kept.write(json.dumps({"file": str(path.relative_to(work)), "line": number,
                                        "original": original.split("\n")[number],
+                                       "context": context(lines_of(original), number),
                                        "changed": changed,
                                        "caught": ran != 0}) + "\n")
                 kept.flush()  # a run cut short keeps what it tried
