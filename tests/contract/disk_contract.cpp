@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <set>
 #include <vector>
@@ -375,11 +376,16 @@ void CheckDiskContract(ContractPlace& place) {
                     d.FindEntry(r + "\\timed.tmp").value_or(DiskEntry{}).lastWriteTime == kWhen;
          }},
         {"a long name lists as itself; one the code page cannot hold lists once, not exactly, "
-         "by a short name that opens that very file",
+         "by a short name that opens that very file (where the code page is UTF-8, or the "
+         "volume keeps no 8.3 names, no such name can be made: the long name alone is tried)",
          [&] {
              const std::string name = "a long name.pst", f = r + "\\f\\", bytes = "by 8.3";
              place.MakeFile(f + name, "long");
-             place.MakeFileTheCodePageCannotName(r + "\\f", bytes);
+             if (!place.MakeFileTheCodePageCannotName(r + "\\f", bytes)) {
+                 std::printf("[ note ] no name outside the code page on this machine\n");
+                 return listing(r + "\\f") ==
+                        std::set<std::string>{".\\", "..\\", "a.pst", name};
+             }
              std::unique_ptr<DirectoryReader> reader = d.OpenDirectory(r + "\\f");
              DiskEntry e, odd;
              for (DiskEntry x; reader && reader->Next(x);) {

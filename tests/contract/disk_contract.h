@@ -18,8 +18,10 @@ public:
     virtual void MakeFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
     // Makes in `folder` the file "Łukasz mail.pst", its first letter one the ANSI code page
-    // cannot hold ("Ł" on 1252): listed, its name shows "?" there.
-    virtual void MakeFileTheCodePageCannotName(const std::string& folder,
+    // cannot hold ("Ł" on 1252): listed, its name shows "?" there. False, and nothing made,
+    // where no such file has a name an ANSI program can open: the code page is UTF-8 and holds
+    // every letter, or the volume keeps no 8.3 names (an option since Windows 10).
+    virtual bool MakeFileTheCodePageCannotName(const std::string& folder,
                                                const std::string& bytes) = 0;
     virtual void MakeFolderLink(const std::string& link, const std::string& target) = 0;
     // Moves a folder aside and puts a link to `target` in its place, as another program may;

@@ -24,10 +24,11 @@ public:
         disk_.created[path] = 134412121850000000ULL; // made at 2026-12-08 14:03:05 UTC
     }
     void MakeFolder(const std::string& path) override { disk_.MakeDirectoryPath(path + "\\"); }
-    void MakeFileTheCodePageCannotName(const std::string& folder,
+    bool MakeFileTheCodePageCannotName(const std::string& folder,
                                        const std::string& bytes) override {
         disk_.AddFileIn(folder + "\\?ukasz mail.pst", 0x20, bytes.size(), 0, "UKASZM~1.PST");
         MakeFile(folder + "\\UKASZM~1.PST", bytes); // what the short name opens
+        return true;
     }
     void MakeFolderLink(const std::string& link, const std::string& target) override {
         disk_.AddLink(link, target);
@@ -52,6 +53,17 @@ private:
 TEST(DiskContract, TheFakeDiskBehavesAsTheRealOne) {
     FakePlace place;
     test::CheckDiskContract(place);
+}
+
+TEST(DiskContract, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
+    const std::uint64_t all = ~0ULL;
+    const std::pair<FileIdentity, bool> cases[] = {
+        {{7, 5, 0}, true}, {{7, 0, 5}, true}, {{7, all, 5}, true}, {{7, 5, all}, true},
+        {{0, 5, 0}, false}, {{7, 0, 0}, false}, {{7, all, 0}, false}, {{7, all, all}, false},
+    };
+    for (const auto& [identity, known] : cases) {
+        EXPECT_EQ(KnownIdentity(identity).has_value(), known) << identity.index;
+    }
 }
 
 } // namespace

@@ -287,7 +287,7 @@ std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
             });
         it = identities_.emplace(resolved, onVolume + 1).first;
     }
-    return FileIdentity{volume, it->second};
+    return KnownIdentity(FileIdentity{volume, it->second}); // as the real disk asks
 }
 
 std::optional<std::uint64_t> FakeDisk::FileIndex(const std::string& path) {

@@ -120,6 +120,25 @@ TEST(CopyRecord, LinesKeepEachCopysStateAndOldRecordsStillRead) {
     }
 }
 
+// A line settles on the file at its path: the copy it names as being made, its checksum
+// unknown, unless the file still has the line's state, which then stays, checksum and all.
+TEST(CopyRecord, ALineSettlesOnTheCopyBeingMadeUnlessItsStateStillHolds) {
+    const CopyState made{5, 20, 0xabcULL}, same{5, 20, std::nullopt}, other{6, 30, std::nullopt};
+    const struct {
+        std::optional<CopyState> state, next;
+        std::optional<std::uint64_t> size; // of the file there; nothing where none is
+        std::optional<CopyState> settled;
+    } cases[] = {
+        {made, same, 5, made}, {made, other, 6, other}, {made, other, 5, made},
+        {made, other, std::nullopt, made}, {std::nullopt, other, 6, other}, {made, {}, 6, made},
+    };
+    for (const auto& c : cases) {
+        RecordedCopy line{"a.pst", c.state, c.next};
+        SettleOnFile(line, c.size, c.size == 5 ? 20 : 30, 0);
+        EXPECT_EQ(line.state, c.settled) << c.size.value_or(0);
+    }
+}
+
 TEST(ProfileLines, LinesHaveNoLengthLimit) {
     const std::string longLine(100000, 'x');
     EXPECT_EQ(ReadAllLines("T\r\n" + longLine + "\r\nz"), (Strings{"T", longLine, "z"}));

@@ -16,7 +16,7 @@ protected:
         ops.searchDataFiles = [this] { log.push_back("search"); };
         ops.chooseTargetPath = [this] { log.push_back("choose"); };
         ops.runBackup = [this] { log.push_back("backup"); };
-        ops.loadProfile = [this] { log.push_back("load"); };
+        ops.loadProfile = [this] { log.push_back("load:" + std::to_string(screen.calls.size())); };
         ops.saveProfile = [this] { log.push_back("save:" + screen.calls.back()); };
     }
     static Event Gadget(int n) { return {EventKind::Gadget, n}; }
@@ -67,7 +67,7 @@ TEST_F(ProgramTest, ActionsRunInEventOrder) {
 TEST_F(ProgramTest, ExitSequenceClosesTheWindowBeforeSaving) {
     screen.events = {Close()};
     RunProgram(state, screen, ops);
-    EXPECT_EQ(log, (std::vector<std::string>{"load", "save:close"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"load:0", "save:close"}));
     EXPECT_EQ(screen.calls, (std::vector<std::string>{"activate", "wait", "close"}));
 }
 

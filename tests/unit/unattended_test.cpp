@@ -677,6 +677,15 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
               kAllCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-3.bak"], "the copy");
+    // Where every name a version of it may have is taken, the file stays as it is.
+    const auto version = [](int n) { return "C:\\Mail\\a.pst.20000101-000000Z-" + std::to_string(n) + ".bak"; };
+    for (int n = 4; n <= 99; ++n) disk.files[version(n)] = "v";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000;
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(echoed.back().find("every version name for the file it would replace is taken"),
+              std::string::npos);
+    EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
+    for (int n = 4; n <= 99; ++n) disk.files.erase(version(n));
     // Into the copy's own folder, by any name of it, it would land on the copy itself.
     disk.AddAlias("X:", "E:\\Bak");
     for (const char* folder : {"e:\\bak\\MAIL\\", "X:\\Mail"}) {
@@ -719,6 +728,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
         if (k.code == kWindow) {
             EXPECT_EQ(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"), std::nullopt);
+            EXPECT_NE(Log().find("2026-12-09 the window's backup with the profile C:\\Jobs\\Vintrel "
+                                 "Profile.txt\r\n"), std::string::npos);
         } else {
             EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), k.code);
             EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.held ? "the copy" : k.after)
@@ -772,6 +783,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         {"worked in", [&] { disk.lastWrite[copy] = 8; }, kSomeNotCopied,
          "it is no longer the recorded copy: its size or last-write time changed"},
         {"missing", [&] { disk.files.erase(copy); }, kSomeNotCopied, "it is missing"},
+        {"written by another program", [&] { disk.heldByWriter = {copy}; }, kSomeNotCopied,
+         "it cannot be read: another program writes to it"},
         {"a hard link", [&] { disk.otherNames = {copy}; }, kSomeNotCopied,
          "it is no longer the recorded copy: a link"},
         {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; },
@@ -787,6 +800,12 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                      {{"Mail\\a.pst", CopyState{10, 9, newer.Value()}, {}}});
              };
          }, kAllCopied, "good"},
+        {"taken out of the record, changed, by another profile's run as it is read", [&] {
+             disk.onOpenToCopy = [&](const std::string&) {
+                 meanwhile[copy] = disk.files[copy] = "mall";
+                 meanwhile[record] = disk.files[record] = CopyRecordText({});
+             };
+         }, kSomeNotCopied, "not checkable: it was replaced while it was checked"},
         {"on FAT, its time read an hour apart after a clock change", [&] {
              disk.timeSteps["E:"] = 20000000;
              disk.lastWrite[copy] = 7 + 36000000000;
@@ -799,6 +818,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
+        disk.heldByWriter.clear();
         disk.timeSteps.clear();
         disk.files[record] = CopyRecordText({{"Mail\\a.pst", CopyState{4, 7, sum.Value()}, {}}});
         c.arrange();
