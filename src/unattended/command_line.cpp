@@ -122,12 +122,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             if (given) faulty(argument); // its number is still read, as no folder
             given = true;
             // A whole number in decimal digits alone: 0 to 99 versions, 0 to 1440 minutes.
-            // Whatever stands in its place is its wrong number, unless it is a switch.
-            const bool negative = at + 1 < arguments.size() && arguments[at + 1].size() > 1 &&
-                                  arguments[at + 1][0] == '-' &&
-                                  arguments[at + 1].find_first_not_of("0123456789", 1) ==
-                                      std::string::npos;
-            if (at + 1 >= arguments.size() || (BeginsAsSwitch(arguments[at + 1]) && !negative)) {
+            // Whatever stands in its place is its wrong number, unless it is a switch ("-1" is
+            // one: either way it is the argument at fault).
+            if (at + 1 >= arguments.size() || BeginsAsSwitch(arguments[at + 1])) {
                 faulty(at + 1 >= arguments.size() ? argument : arguments[at + 1]);
                 continue;
             }

@@ -914,9 +914,11 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         std::string source, earlier; // earlier: "" for none
         CopyOutcome outcome;
         const char* damage;
+        std::size_t piece = 4; // read at a time: the first 64 KB come in many pieces
     };
     const Case cases[] = {
         {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
+        {"a.pst", pst + zeros, pst, CopyOutcome::Copied, "", kHeadSize}, // judged once, by its head
         {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
         {"a.PsT", zeros + pst + zeros, pst, CopyOutcome::LooksDamaged,
@@ -939,7 +941,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         disk = test::FakeDisk();
         const std::string copy = "E:\\Save\\Mail\\"s + c.name;
         disk.files["C:\\Mail\\"s + c.name] = c.source;
-        disk.readPiece = 4; // the first 64 KB come in many pieces
+        disk.readPiece = c.piece;
         std::size_t reads = 0;
         disk.whileCopying = [&](const std::string&) { ++reads; };
         if (!c.earlier.empty()) disk.files[copy] = c.earlier;

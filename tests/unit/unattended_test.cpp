@@ -105,6 +105,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/restore", "a.pst", "/to"}, "/to"},
         {{"/restore", "a.pst", "/to", "-x"}, "-x"},
         {{"/backup", "/wait", "x"}, "x"},
+        {{"/backup", "/keep", "-1", "C:\\p"}, "-1"},
         {{"/backup", "/keep"}, "/keep"},
         {{"/backup", "C:\\a", "C:\\b"}, "C:\\b"},
         {{"/search"}, "/search"},
@@ -775,6 +776,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     Checksum sum;
     sum.Add("mail", 4);
     std::map<std::string, std::string> meanwhile; // what another run wrote during the check
+    std::string event;
+    setting.reportEvent = [&](bool, const std::string& text) { return !(event = text).empty(); };
     const struct { const char* what; std::function<void()> arrange; int code; const char* logged; }
         cases[] = {
         {"as made", [] {}, kAllCopied, "good"},
@@ -814,6 +817,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         meanwhile.clear();
+        event.clear();
         disk.onOpenToCopy = nullptr;
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
@@ -824,6 +828,12 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         c.arrange();
         auto before = disk.files;
         EXPECT_EQ(Run({"/check", "C:\\Jobs"}), c.code);
+        const bool unchecked = std::string(c.logged).rfind("not checkable", 0) == 0;
+        const std::string found = c.code == kAllCopied ? ""
+                                  : unchecked ? "found 1 has nothing to compare"
+                                              : "found 1 damaged, missing or changed since";
+        EXPECT_EQ(event.empty(), found.empty());
+        EXPECT_NE(event.find(found), std::string::npos) << event;
         EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
         before["C:\\Jobs\\Vintrel Backup.log"] = Log(); // the log alone is written
         for (const auto& [path, bytes] : meanwhile) before[path] = bytes;
