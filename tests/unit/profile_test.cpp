@@ -280,6 +280,7 @@ TEST_F(ProfileTest, AWindowThatChangedNothingLeavesWhatAnotherRunSavedMeanwhile)
     EXPECT_TRUE(screen.calls.empty());
     // Unchanged on disk too, or changed here: the window's list is written as ever.
     state.profileList.clear();
+    ProfileBytes() = "C:\\Save\\\nC:\\Mail\\new.pst|k|v\n"; // its line ends become CR LF
     LoadProfile(state, disk, screen);
     SaveProfile(state, disk, screen);
     EXPECT_EQ(ProfileBytes(), scheduled);
