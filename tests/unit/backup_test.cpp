@@ -240,6 +240,15 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.AddLink("E:\\Save\\Other", "E:\\Save\\Mail");
          },
          {O::Copied, O::SameDestination}},
+        {"a folder link in the target, on a Windows that tells no final path (XP)",
+         "E:\\Save\\",
+         {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
+         [&] {
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\");
+             disk.AddLink("E:\\Save\\Other", "E:\\Save\\Mail");
+             disk.finalPathsUnknown = true;
+         },
+         {O::Copied, O::SameDestination}},
         {"a target whose file system numbers no file", "E:\\Save\\",
          {"C:\\OE\\Id1\\Inbox.dbx", "C:\\OE\\Id2\\Inbox.dbx"},
          [&] {

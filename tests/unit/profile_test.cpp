@@ -375,6 +375,7 @@ TEST_F(ProfileTest, AFailedSaveLeavesTheOldProfileAndNoTemporaryFile) {
 
 TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
     const std::string temporary = ProfileTemporaryPath(state);
+    const std::string own = OwnFolderPath(DirectoryPart(temporary), 0) + "\\" + FileNamePart(temporary);
     disk.files["C:\\Other\\victim.txt"] = "not to be touched";
     state.targetPath = "E:\\Save\\";
     struct Case {
@@ -398,6 +399,12 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
                  disk.MakeDirectoryPath(temporary + std::to_string(n) + "\\");
          },
          false},
+        {"where renames go by name, a leftover in the folder of its own",
+         [&] {
+             disk.renamesByName = true;
+             disk.files[own] = "left by a run that died";
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -409,6 +416,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
         EXPECT_EQ(screen.calls.empty(), c.saved);
         EXPECT_EQ(disk.files["C:\\Other\\victim.txt"], "not to be touched");
         EXPECT_FALSE(disk.files.count(temporary + "1"));
+        EXPECT_FALSE(disk.files.count(own));
     }
 }
 

@@ -809,6 +809,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                  meanwhile[record] = disk.files[record] = CopyRecordText({});
              };
          }, kSomeNotCopied, "not checkable: it was replaced while it was checked"},
+        {"elsewhere, its time an hour apart", [&] { disk.lastWrite[copy] = 7 + 36000000000; },
+         kSomeNotCopied, "it is no longer the recorded copy: its size or last-write time changed"},
         {"on FAT, its time read an hour apart after a clock change", [&] {
              disk.timeSteps["E:"] = 20000000;
              disk.lastWrite[copy] = 7 + 36000000000;
