@@ -993,8 +993,9 @@ TEST(BackupBoxes, NameTheFileAndWhyAndOnlyTheOutcomesOwnDetail) {
         {CopyOutcome::LooksDamaged, "it is empty", a + kLooksDamagedSuffix + " (it is empty)",
          a + kLooksDamagedSuffix},
         {CopyOutcome::ReadBackDiffers, "", a + kReadBackDiffersSuffix, ""},
-        {CopyOutcome::EarlierCopyHeld, "OUTLOOK.EXE", a + kEarlierCopyHeldSuffix + " (OUTLOOK.EXE)" +
-         kCloseItText, a + kEarlierCopyHeldSuffix + kCloseItText},
+        {CopyOutcome::EarlierCopyHeld, "OUTLOOK.EXE",
+         a + kEarlierCopyHeldSuffix + " (OUTLOOK.EXE)" + kCloseItText,
+         a + kEarlierCopyHeldSuffix + kCloseItText},
         {CopyOutcome::Failed, "", a + kNotBackedUpSuffix, ""},
     };
     for (const auto& c : cases) {

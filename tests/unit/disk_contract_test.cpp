@@ -55,14 +55,16 @@ TEST(DiskContract, TheFakeDiskBehavesAsTheRealOne) {
     test::CheckDiskContract(place);
 }
 
-TEST(DiskContract, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
+TEST(KnownIdentity, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
     const std::uint64_t all = ~0ULL;
     const std::pair<FileIdentity, bool> cases[] = {
         {{7, 5, 0}, true}, {{7, 0, 5}, true}, {{7, all, 5}, true}, {{7, 5, all}, true},
         {{0, 5, 0}, false}, {{7, 0, 0}, false}, {{7, all, 0}, false}, {{7, all, all}, false},
     };
     for (const auto& [identity, known] : cases) {
-        EXPECT_EQ(KnownIdentity(identity).has_value(), known) << identity.index;
+        SCOPED_TRACE(std::to_string(identity.volume) + " " + std::to_string(identity.index) + " " +
+                     std::to_string(identity.indexHigh));
+        EXPECT_EQ(KnownIdentity(identity).has_value(), known);
     }
 }
 

@@ -532,6 +532,7 @@ TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTh
     written = false;
     Profile() = "E:\\Bak\\\r\n";
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
+    EXPECT_NE(status().find("\r\ncopied 0 of 0\r\n"), std::string::npos) << status();
     EXPECT_EQ(events.back().rfind("error: The scheduled backup of 2026-12-08 02:00:00 did nothing", 0), 0u);
     EXPECT_NE(Log().find("file.\r\nThe Windows event log could not be written.\r\n"), std::string::npos);
     // A run that waited in vain for its turn leaves the outcome of the run that holds it.
@@ -679,7 +680,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "second version");
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000101-000000Z-3.bak"], "the copy");
     // Where every name a version of it may have is taken, the file stays as it is.
-    const auto version = [](int n) { return "C:\\Mail\\a.pst.20000101-000000Z-" + std::to_string(n) + ".bak"; };
+    const auto version = [](int n) {
+        return "C:\\Mail\\a.pst.20000101-000000Z-" + std::to_string(n) + ".bak";
+    };
     for (int n = 4; n <= 99; ++n) disk.files[version(n)] = "v";
     disk.lastWrite["C:\\Mail\\a.pst"] = k2000;
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);

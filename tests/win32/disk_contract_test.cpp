@@ -53,10 +53,13 @@ public:
             written == bytes.size();
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         EXPECT_TRUE(made);
-        // Where the volume keeps no 8.3 names, the short path is the long one.
-        wchar_t shortPath[MAX_PATH] = L"";
-        const DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-        if (length > 0 && length < MAX_PATH && path != shortPath) return true;
+        // The listing's own word on its 8.3 name, which a volume may keep none of.
+        WIN32_FIND_DATAW found;
+        const HANDLE find = FindFirstFileW(path.c_str(), &found);
+        EXPECT_NE(find, INVALID_HANDLE_VALUE);
+        if (find == INVALID_HANDLE_VALUE) return true;
+        FindClose(find);
+        if (found.cAlternateFileName[0] != L'\0') return true;
         DeleteFileW(path.c_str());
         return false;
     }
