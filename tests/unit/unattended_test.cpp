@@ -879,6 +879,9 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     EXPECT_NE(Log().find(" lines were left out of the log, to keep it below its size\r\n"
                          "1 of 5000 files copied\r\n"),
               std::string::npos);
+    Profile() = "E:\\Bak\\\r\nC:\\" + std::string(kRunLogShare, 'x') + ".pst|k|v\r\n";
+    Run({"/backup", "C:\\Jobs"});
+    EXPECT_NE(Log().find("\r\n1 line was left out of the log"), std::string::npos) << "one alone";
     Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
 
     struct Case {
