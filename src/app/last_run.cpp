@@ -156,10 +156,10 @@ void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std:
     dialogs.ShowMessageBox(kLastRunCaption, *word, kWarningBox);
     // Told once: the note names the run told of. Added to the end, it loses nothing of a run
     // that replaced the whole file meanwhile, and that run is still told of, as its time is
-    // another. A link at the name is never written through.
+    // another. A link at the name is never written through: the file opened to append is
+    // refused unless it is the one name of a plain file.
     const std::string path = state.startupDirectory + kLastRunFileName;
     DiskError why = DiskError::None;
-    if (disk.IsLink(path)) return;
     if (const std::unique_ptr<FileWriter> file = disk.OpenToAppend(path, why)) {
         const std::string note = "told " + run->time + "\r\n";
         file->Write(note.data(), note.size());

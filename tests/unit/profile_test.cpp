@@ -409,6 +409,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProfileBytes() = "old\r\n";
+        disk.marks[ProfilePath(state)] = kAttributeHidden; // the user hid it
         screen.calls.clear();
         c.plant();
         SaveProfile(state, disk, screen);
@@ -417,6 +418,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
         EXPECT_EQ(disk.files["C:\\Other\\victim.txt"], "not to be touched");
         EXPECT_FALSE(disk.files.count(temporary + "1"));
         EXPECT_FALSE(disk.files.count(own));
+        EXPECT_EQ(disk.marks[ProfilePath(state)] & kAttributeHidden, kAttributeHidden);
     }
 }
 
