@@ -658,6 +658,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.otherNames = {"C:\\Mail\\a.pst"}; // a second name: what it replaces cannot be kept
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("cannot be kept"), std::string::npos);
+    EXPECT_EQ(disk.files.count("C:\\Mail\\a.pst.~vr") + disk.files.count("C:\\Jobs\\Vintrel Restore.txt"),
+              0u) << "its copy and note go";
     disk.otherNames = {"E:\\Bak\\Mail\\a.pst"}; // the copy's other name: the mailbox's?
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kNothingDone);
     disk.otherNames.clear();
@@ -898,6 +900,7 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
          }},
         {"a folder at its name", [&] { disk.MakeDirectoryPath("C:\\Jobs\\Vintrel Backup.log\\"); }},
         {"a read-only log", [&] { disk.readOnly.insert("C:\\Jobs\\Vintrel Backup.log"); }},
+        {"a log whose first line the disk refuses", [&] { disk.failAt = test::FakeDisk::Step::Write; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
