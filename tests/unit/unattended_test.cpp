@@ -668,6 +668,12 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
     EXPECT_NE(echoed.back().find("not restored: its disk is full"), std::string::npos);
+    disk.failCopyTo.clear();
+    disk.sizes["E:\\Bak\\Mail\\a.pst"] = 20ULL << 30, disk.freeBytes["C:"] = 5ULL << 30;
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(echoed.back().find("not restored: not enough space on its disk"), std::string::npos);
+    disk.sizes.clear();
+    disk.freeBytes.clear();
     EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.20000101-000000Z.bak"));
     disk.failCopyTo.clear();
     disk.files["C:\\Mail\\a.pst"] = "the copy";
