@@ -405,6 +405,8 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
              disk.files[own] = "left by a run that died";
          },
          true},
+        {"where renames go by name, its file refused in the folder of its own",
+         [&] { disk.createFails[own] = DiskError::AccessDenied; }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
