@@ -340,6 +340,16 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
              disk.files["E:\\Save\\Mail\\a.pst"] = "two weeks of mail";
          }, {O::ChangedCopy}},
+        {"a source that cannot be looked up by the time its turn comes: not said to be gone",
+         "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
+         [&] { disk.whileCopying = [&](auto&) { disk.unlookable.insert("C:\\Other\\a.pst"); }; },
+         {O::Copied, O::Copied}},
+        {"a source whose folder becomes a link to an empty one by the time its turn comes",
+         "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"}, [&] {
+             disk.MakeDirectoryPath("C:\\Empty\\");
+             disk.whileCopying = [&](auto&) { disk.AddLink("C:\\Other", "C:\\Empty"); };
+         },
+         {O::Copied, O::SourceMissing}},
         {"a folder name ending in a space", "E:\\Save\\", {"C:\\Q7 \\a.pst"}, [] {},
          {O::TrimmedName}},
         {"a backup disk not connected: one box, nothing done", "Q:\\Backup\\",
@@ -376,6 +386,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
             EXPECT_TRUE(file.outcome != O::NotRecorded ||
                         (file.detail.rfind(c.target + "Vintrel Copies.txt"s, 0) == 0 &&
                          (c.notRecorded.empty() || file.detail == c.notRecorded))) << file.detail;
+            // A source that is gone gets no folder made for its copy.
+            EXPECT_TRUE(file.outcome != O::SourceMissing ||
+                        !disk.IsDirectory(disk.Resolve(c.target + file.source.substr(
+                            3, file.source.find_last_of("\\/") - 3))));
             // The log names the other listed file in the way.
             if (file.outcome == O::OverwritesListed || file.outcome == O::SameDestination) {
                 EXPECT_TRUE(file.other != file.source &&
@@ -532,6 +546,9 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"held by a writer", [&] { disk.heldByWriter.insert(source); }, CopyOutcome::InUse},
         {"not allowed", [&] { disk.unopenable.insert(source); }, CopyOutcome::AccessDenied},
         {"gone", [&] { disk.files.erase(source); }, CopyOutcome::SourceMissing},
+        {"its name cannot be looked up: refused, not said to be gone",
+         [&] { disk.unlookable.insert(source); },
+         CopyOutcome::AccessDenied},
         {"disk full", [&] { disk.failCopyTo.insert("E:\\Save\\Mail\\a.pst.~vt"); },
          CopyOutcome::DiskFull},
         {"a folder at the temporary name: the next free name is taken",

@@ -505,6 +505,13 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kAllCopied);
     EXPECT_NE(Log().find(std::string(kRecordNotSettledText) + ": E:\\Bak\\Vintrel Copies.txt"),
               std::string::npos) << Log();
+    // Without a clock to tell the minutes by, there is no wait.
+    setting.milliseconds = nullptr;
+    disk.whileCopying = nullptr;
+    disk.createFails.clear();
+    disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    disk.files["C:\\Mail\\a.pst"] = "mail, newest";
+    EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
