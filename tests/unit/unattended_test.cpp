@@ -927,6 +927,10 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied) << "copied, but nobody could see it";
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
         EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
+        // A restore not made loses its log as loudly.
+        c.arrange(), disk.writes = 0, disk.heldByWriter.insert("C:\\Mail\\a.pst");
+        EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+        EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
         for (const auto& [path, bytes] : disk.files) {
             EXPECT_TRUE(path == "C:\\Secret\\x" || bytes.find("sss") == std::string::npos) << path;
         }
