@@ -560,6 +560,14 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::NotFound;
          },
          CopyOutcome::Copied},
+        {"where renames go by name, a leftover goes though no copy is made",
+         [&] {
+             disk.renamesByName = true;
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\~vt\\");
+             disk.files["E:\\Save\\Mail\\~vt\\a.pst.~vt"] = "left by a crashed run";
+             disk.files.erase(source);
+         },
+         CopyOutcome::SourceMissing},
         {"every temporary name refused",
          [&] {
              for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
@@ -637,6 +645,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\~vt\\a.pst.~vt"));
+        EXPECT_FALSE(disk.IsDirectory("E:\\Save\\Mail\\~vt"));
     }
 }
 
