@@ -932,7 +932,8 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
     EXPECT_TRUE(disk.files.count(copy + ".20000103-000000Z.bak"));
     const std::string e = copy + ".19990101-000000Z.bak", l = copy + ".20991231-000000Z.bak";
     const struct { std::uint64_t lMade, eMade, copyMade; int keep; const char* left; } rows[] = {
-        {2, 1, 3, 1, "c"}, {1, 1, 1, 2, "cl"}, {0, 1, 3, 2, "ec"}, {9, 1, 3, 2, "ec"}};
+        {2, 1, 3, 1, "c"}, {1, 1, 1, 2, "cl"}, {0, 1, 3, 2, "ec"}, {9, 1, 3, 2, "ec"},
+        {1, 3, 3, 2, "ec"}};
     for (const auto& row : rows) {
         disk.files = {{copy, "c"}, {e, "e"}, {l, "l"}, {"C:\\Mail\\a.pst", "new"}};
         disk.created = {{l, row.lMade}, {e, row.eMade}, {copy, row.copyMade}};
