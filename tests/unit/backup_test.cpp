@@ -440,12 +440,15 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     disk.files["C:\\Backup\\Mail\\a.pst"] = "live mail";
     disk.files["C:\\Backup\\Vintrel Copies.txt"] = "Old\\x.pst\r\nbackup\\MAIL\\a.pst\r\n";
     state.targetPath = "C:\\Backup";
-    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v", "C:/Mail/Deep/b.wab|k|v"};
+    disk.files["D:\\Mail\\Deep\\b.wab"] = "mirror"; // to the same copy: not made, not named
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Backup\\Mail\\a.pst|k|v", "C:/Mail/Deep/b.wab|k|v",
+                         "D:\\Mail\\Deep\\b.wab|k|v"};
     RunBackup(state, disk, screen);
     EXPECT_EQ(disk.files["C:\\Backup\\Vintrel Copies.txt"],
               "Old\\x.pst\r\nbackup\\MAIL\\a.pst\t9\t0\tf2bd5148306d7531\r\n"
               "Mail\\Deep\\b.wab\t6\t0\t30584211054b083a\r\n");
     EXPECT_EQ(disk.files["C:\\Backup\\Mail\\Deep\\b.wab"], "second") << "a hand-written slash";
+    state.profileList.pop_back();
     // Nothing new to name: the record is not written again.
     disk.diskCalls.clear();
     RunBackup(state, disk, screen);
