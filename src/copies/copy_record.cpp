@@ -3,7 +3,7 @@
 #include "app/paths.h"
 #include "profile/profile_format.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace vintrel {
 
@@ -121,9 +121,9 @@ std::optional<std::uint64_t> Hex(const std::string& text) {
     if (text.size() != 16) return std::nullopt;
     std::uint64_t value = 0;
     for (const char c : text) {
-        const char* digit = std::strchr("0123456789abcdef", c);
-        if (!digit || c == '\0') return std::nullopt;
-        value = value << 4 | static_cast<std::uint64_t>(digit - "0123456789abcdef");
+        const std::size_t digit = std::string_view("0123456789abcdef").find(c);
+        if (digit == std::string_view::npos) return std::nullopt;
+        value = value << 4 | digit;
     }
     return value;
 }

@@ -118,6 +118,7 @@ TEST(CopyRecord, LinesKeepEachCopysStateAndOldRecordsStillRead) {
         SCOPED_TRACE(damaged);
         EXPECT_TRUE(ReadCopyRecord(damaged).empty());
     }
+    EXPECT_TRUE(ReadCopyRecord(std::string("x.pst\t5\t6\t0123456789abcde\0", 26)).empty());
 }
 
 // A line settles on the file at its path: the copy it names as being made, its checksum
