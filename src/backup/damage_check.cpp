@@ -30,24 +30,22 @@ std::string WhyDamaged(const std::string& path, std::string_view head) {
         return head.size() == kHeadSize ? "its first 64 KB are all zero bytes"
                                         : "it holds nothing but zero bytes";
     }
-    // The signature, and how many bytes it takes.
+    // The signature; a "?" stands for any byte (a .pst file's four bytes between "!BDN" and
+    // "SM" are a checksum).
     std::string_view signature;
-    std::size_t length = 0;
     const char* kind = "";
     if (KindIs(path, ".pst")) {
-        signature = std::string_view("!BDN\0\0\0\0SM", 10);
-        length = 10;
+        signature = "!BDN????SM";
         kind = ".pst";
     } else if (KindIs(path, ".dbx")) {
         signature = "\xCF\xAD\x12\xFE";
-        length = 4;
         kind = ".dbx";
     }
-    if (length == 0) return "";
-    if (head.size() < length) return "it is cut short (" + std::to_string(head.size()) + " bytes)";
-    // The four bytes between "!BDN" and "SM" are a checksum, anything.
-    for (std::size_t i = 0; i < length; ++i) {
-        if ((i < 4 || i >= 8) && head[i] != signature[i])
+    if (signature.empty()) return "";
+    if (head.size() < signature.size())
+        return "it is cut short (" + std::to_string(head.size()) + " bytes)";
+    for (std::size_t i = 0; i < signature.size(); ++i) {
+        if (signature[i] != '?' && head[i] != signature[i])
             return std::string("it does not begin as a ") + kind + " file does";
     }
     return "";

@@ -830,6 +830,10 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                  meanwhile[record] = disk.files[record] = CopyRecordText({});
              };
          }, kSomeNotCopied, "not checkable: it was replaced while it was checked"},
+        {"changed, its record unreadable when asked again", [&] {
+             disk.files[copy] = "mall";
+             disk.onOpenToCopy = [&](auto&) { disk.unopenable.insert(record); };
+         }, kSomeNotCopied, "it differs from its checksum"},
         {"elsewhere, its time an hour apart", [&] { disk.lastWrite[copy] = 7 + 36000000000; },
          kSomeNotCopied, "it is no longer the recorded copy: its size or last-write time changed"},
         {"on FAT, its time read an hour apart after a clock change", [&] {
@@ -842,6 +846,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         meanwhile.clear();
         event.clear();
         disk.onOpenToCopy = nullptr;
+        disk.unopenable.clear();
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
