@@ -398,6 +398,8 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
             }
         }
         EXPECT_EQ(outcomes, c.outcomes);
+        EXPECT_LE(std::accumulate(disk.pauses.begin(), disk.pauses.end(), 0u),
+                  2 * kCopyRecordTurnWait) << "each of the record's two steps waits a minute";
         // A refusal of a place outside the target says its own reason in its box.
         if (!outcomes.empty() &&
             (outcomes[0] == O::OutsideTarget || outcomes[0] == O::ThroughLink)) {
