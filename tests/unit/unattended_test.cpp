@@ -512,6 +512,17 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     disk.heldByWriter = {"C:\\Mail\\a.pst"};
     disk.files["C:\\Mail\\a.pst"] = "mail, newest";
     EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    // A log swapped for a link while the run sleeps is not written through, and said lost.
+    setting.milliseconds = [&] { return clock; };
+    setting.waitForTurn = [&](const std::string&) { return true; };
+    setting.sleep = [&](std::uint64_t ms) {
+        clock += static_cast<std::uint32_t>(ms);
+        disk.AddLink("C:\\Jobs\\Vintrel Backup.log", "C:\\Elsewhere\\x");
+    };
+    disk.files["C:\\Elsewhere\\x"] = "x";
+    EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(disk.files["C:\\Elsewhere\\x"], "x");
+    EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
