@@ -408,16 +408,14 @@ private:
             const std::string folder = directory.substr(0, at);
             // By its exact spelling: under Wine "MAIL" beside "Mail" is another folder (a link,
             // perhaps), whose hold none of Mail's stands for.
-            std::unique_ptr<HeldFolder>& held = held_[folder];
-            if (!held) {
+            auto held = held_.find(folder);
+            if (held == held_.end()) {
                 DiskError why = DiskError::None;
-                held = disk_.HoldFolder(folder, why);
-                if (!held) {
-                    held_.erase(folder);
-                    return TargetOutcome(why);
-                }
+                std::unique_ptr<HeldFolder> hold = disk_.HoldFolder(folder, why);
+                if (!hold) return TargetOutcome(why);
+                held = held_.emplace(folder, std::move(hold)).first;
             }
-            if (last) *last = held.get();
+            if (last) *last = held->second.get();
         }
         return std::nullopt;
     }
