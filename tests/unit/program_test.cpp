@@ -18,7 +18,7 @@ protected:
         ops.runBackup = [this] { log.push_back("backup"); };
         ops.loadProfile = [this] { log.push_back("load:" + std::to_string(screen.calls.size())); };
         ops.saveProfile = [this] { log.push_back("save:" + screen.calls.back()); };
-        ops.tellLastRun = [this] { log.push_back("tell:" + screen.calls.back()); };
+        ops.tellLastRun = [this] { log.push_back("tell:" + std::to_string(screen.calls.size())); };
     }
     static Event Gadget(int n) { return {EventKind::Gadget, n}; }
     static Event Command(int n) { return {EventKind::Command, n}; }
@@ -68,7 +68,7 @@ TEST_F(ProgramTest, ActionsRunInEventOrder) {
 TEST_F(ProgramTest, ExitSequenceClosesTheWindowBeforeSaving) {
     screen.events = {Close()};
     RunProgram(state, screen, ops);
-    EXPECT_EQ(log, (std::vector<std::string>{"load:0", "tell:activate", "save:close"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"load:0", "tell:1", "save:close"}));
     EXPECT_EQ(screen.calls, (std::vector<std::string>{"activate", "wait", "close"}));
 }
 

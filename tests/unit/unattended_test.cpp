@@ -507,11 +507,14 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
               std::string::npos) << Log();
     // Without a clock to tell the minutes by, there is no wait.
     setting.milliseconds = nullptr;
+    slept.clear();
+    setting.sleep = [&](std::uint64_t ms) { slept.push_back(ms); };
     disk.whileCopying = nullptr;
     disk.createFails.clear();
     disk.heldByWriter = {"C:\\Mail\\a.pst"};
     disk.files["C:\\Mail\\a.pst"] = "mail, newest";
     EXPECT_EQ(Run({"/backup", "/wait", "5", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_TRUE(slept.empty());
     // A log swapped for a link while the run sleeps is not written through, and said lost.
     setting.milliseconds = [&] { return clock; };
     setting.waitForTurn = [&](const std::string&) { return true; };
@@ -948,8 +951,11 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied) << "copied, but nobody could see it";
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
         EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
-        // A restore not made loses its log as loudly.
-        c.arrange(), disk.writes = 0, disk.heldByWriter.insert("C:\\Mail\\a.pst");
+        // A restore not made loses its log as loudly (the same fault again: the write that
+        // fails is counted from here).
+        c.arrange();
+        disk.writes = 0;
+        disk.heldByWriter.insert("C:\\Mail\\a.pst");
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
         EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
         for (const auto& [path, bytes] : disk.files) {
