@@ -359,19 +359,23 @@ TEST_F(ProfileTest, AFailedSaveLeavesTheOldProfileAndNoTemporaryFile) {
     const std::pair<Step, int> failures[] = {{Step::Create, 0}, {Step::Write, 1}, {Step::Write, 2},
                                              {Step::Write, 3},  {Step::Flush, 0}, {Step::Close, 0},
                                              {Step::Replace, 0}};
-    for (const auto& [step, write] : failures) {
-        SCOPED_TRACE(static_cast<int>(step) * 10 + write);
-        ProfileBytes() = original;
-        disk.failAt = step;
-        disk.failingWrite = write;
-        disk.writes = 0;
-        screen.calls.clear();
-        SaveProfile(state, disk, screen);
-        EXPECT_EQ(ProfileBytes(), original);
-        EXPECT_FALSE(disk.files.count(ProfileTemporaryPath(state)));
-        EXPECT_EQ(screen.calls, (Strings{"box Error: " + std::string(kProfileNotSavedText)}));
+    for (const bool byName : {false, true}) { // and where renames go by name
+        for (const auto& [step, write] : failures) {
+            SCOPED_TRACE(static_cast<int>(step) * 10 + write + (byName ? 100 : 0));
+            if (byName && step == Step::Close) continue; // there it takes its name before
+            ProfileBytes() = original;
+            disk.renamesByName = byName;
+            disk.failAt = step;
+            disk.failingWrite = write;
+            disk.writes = 0;
+            screen.calls.clear();
+            SaveProfile(state, disk, screen);
+            EXPECT_EQ(ProfileBytes(), original);
+            EXPECT_FALSE(disk.files.count(ProfileTemporaryPath(state)));
+            EXPECT_EQ(screen.calls, (Strings{"box Error: " + std::string(kProfileNotSavedText)}));
+        }
+        EXPECT_GE(disk.writes, 3) << "the profile is written in several pieces";
     }
-    EXPECT_GE(disk.writes, 3) << "the profile is written in several pieces";
 }
 
 TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
