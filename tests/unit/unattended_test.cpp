@@ -745,6 +745,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         {"copying", "damaged", kAllCopied, "was undone: the file was left as it was", "damaged"},
         {"copied", nullptr, kAllCopied, "was finished", "restored"},
         {"copied", nullptr, kWindow, "was finished", "restored"},
+        {"copied", "made anew", kWindow, "cannot be finished", "made anew", true},
         {"copied", "made anew", kNothingDone, "cannot be finished", "made anew", true},
         {"copied", "made anew", kAllCopied, "was finished (kept the replaced file as C:\\Mail\\a.pst.",
          "restored"},
@@ -763,9 +764,11 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
         if (k.code == kWindow) {
-            EXPECT_EQ(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"), std::nullopt);
+            const auto why = FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09");
+            EXPECT_EQ(why.has_value(), k.held);
             EXPECT_NE(Log().find("2026-12-09 the window's backup with the profile C:\\Jobs\\Vintrel "
                                  "Profile.txt\r\n"), std::string::npos);
+            EXPECT_TRUE(!why || Log().find("Nothing was done: " + *why + ".") != std::string::npos);
         } else {
             EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), k.code);
             EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], k.held ? "the copy" : k.after)
