@@ -576,6 +576,9 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.files.erase(source);
          },
          CopyOutcome::SourceMissing},
+        {"a crashed run's leftovers at the temporary name and its last other one", [&] {
+             for (const char* n : {"", "9"}) disk.files["E:\\Save\\Mail\\a.pst.~vt"s + n] = "left";
+         }, CopyOutcome::Copied},
         {"every temporary name refused",
          [&] {
              for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
@@ -652,6 +655,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         }
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt1"));
+        EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt9"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\~vt\\a.pst.~vt"));
         EXPECT_FALSE(disk.IsDirectory("E:\\Save\\Mail\\~vt"));
     }
