@@ -656,7 +656,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("differs from the checksum recorded"), std::string::npos);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged");
-    EXPECT_EQ(disk.files.count("C:\\Jobs\\Vintrel Restore.txt") + disk.files.count("C:\\Mail\\a.pst.~vr"),
+    EXPECT_EQ(disk.files.count("C:\\Jobs\\Vintrel Restore.txt") +
+                  disk.files.count("C:\\Mail\\a.pst.~vr"),
               0u) << "nothing left to finish";
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/force", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
