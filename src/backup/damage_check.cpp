@@ -30,8 +30,8 @@ std::string WhyDamaged(const std::string& path, std::string_view head) {
         return head.size() == kHeadSize ? "its first 64 KB are all zero bytes"
                                         : "it holds nothing but zero bytes";
     }
-    // The signature; a "?" stands for any byte (a .pst file's four bytes between "!BDN" and
-    // "SM" are a checksum).
+    // The signature, none for other kinds; a "?" stands for any byte (a .pst file's four bytes
+    // between "!BDN" and "SM" are a checksum).
     std::string_view signature;
     const char* kind = "";
     if (KindIs(path, ".pst")) {
@@ -41,7 +41,6 @@ std::string WhyDamaged(const std::string& path, std::string_view head) {
         signature = "\xCF\xAD\x12\xFE";
         kind = ".dbx";
     }
-    if (signature.empty()) return "";
     if (head.size() < signature.size())
         return "it is cut short (" + std::to_string(head.size()) + " bytes)";
     for (std::size_t i = 0; i < signature.size(); ++i) {
