@@ -526,6 +526,16 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Elsewhere\\x"], "x");
     EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
+    // So is one a run without a wait cannot settle.
+    disk.RemoveFile("C:\\Jobs\\Vintrel Backup.log");
+    disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+    disk.heldByWriter.clear();
+    disk.files["C:\\Mail\\a.pst"] = "mail, last";
+    disk.whileCopying = [&](const std::string&) {
+        disk.createFails["E:\\Bak\\Vintrel Copies.lock"] = DiskError::AccessDenied;
+    };
+    Run({"/backup", "C:\\Jobs"});
+    EXPECT_NE(Log().find(kRecordNotSettledText), std::string::npos) << Log();
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
@@ -850,6 +860,9 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                  meanwhile[record] = disk.files[record] = CopyRecordText({});
              };
          }, kSomeNotCopied, "not checkable: it was replaced while it was checked"},
+        {"unreadable part-way",
+         [&] { disk.onOpenToCopy = [&](auto&) { disk.readFailsAfter = 2; }; }, kSomeNotCopied,
+         "it cannot be read in full"},
         {"changed, its record unreadable when asked again", [&] {
              disk.files[copy] = "mall";
              disk.onOpenToCopy = [&](auto&) { disk.unopenable.insert(record); };
@@ -867,6 +880,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         event.clear();
         disk.onOpenToCopy = nullptr;
         disk.unopenable.clear();
+        disk.readFailsAfter = std::string::npos;
         disk.files[copy] = "mail";
         disk.lastWrite[copy] = 7;
         disk.otherNames.clear();
