@@ -659,6 +659,11 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\~vt\\a.pst.~vt"));
         EXPECT_FALSE(disk.IsDirectory("E:\\Save\\Mail\\~vt"));
     }
+    // A copy of just the room its disk has fits.
+    disk.sizes.clear();
+    disk.files[source] = std::string(kCopyChunk, 'x');
+    disk.freeBytes["E:"] = kCopyChunk;
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::Copied);
 }
 
 TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHolderNamed) {

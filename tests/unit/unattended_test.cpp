@@ -104,6 +104,7 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
         {{"/restore", "a.pst", "/from"}, "/from"},
         {{"/restore", "a.pst", "/to"}, "/to"},
         {{"/restore", "a.pst", "/to", "-x"}, "-x"},
+        {{"/restore", "a.pst", "/to", ""}, ""},
         {{"/backup", "/wait", "x"}, "x"},
         {{"/backup", "/keep", "-1", "C:\\p"}, "-1"},
         {{"/backup", "/keep"}, "/keep"},
