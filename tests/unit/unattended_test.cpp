@@ -900,6 +900,10 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         EXPECT_EQ(event.empty(), found.empty());
         EXPECT_NE(event.find(found), std::string::npos) << event;
         EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
+        const std::string tally = c.code == kAllCopied ? "1 of 1 recorded copies are good\r\n"
+                                  : unchecked ? "0 of 1 recorded copies are good; 1 has nothing"
+                                              : "0 of 1 recorded copies are good; 1 not\r\n";
+        EXPECT_GT(Log().rfind(tally) + 1, Log().rfind("check of the copies") + 1) << Log();
         before["C:\\Jobs\\Vintrel Backup.log"] = Log(); // the log alone is written
         for (const auto& [path, bytes] : meanwhile) before[path] = bytes;
         EXPECT_EQ(disk.files, before) << "nothing written";
