@@ -527,9 +527,17 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     EXPECT_EQ(Run({"/backup", "/wait", "1", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Elsewhere\\x"], "x");
     EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
-    // So is one a run without a wait cannot settle.
-    disk.RemoveFile("C:\\Jobs\\Vintrel Backup.log");
-    disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+    // A log removed while the run sleeps begins again with the run's header.
+    const auto noLog = [&] {
+        disk.RemoveFile("C:\\Jobs\\Vintrel Backup.log");
+        disk.files.erase("C:\\Jobs\\Vintrel Backup.log");
+    };
+    noLog();
+    setting.sleep = [&](std::uint64_t ms) { clock += static_cast<std::uint32_t>(ms), noLog(); };
+    Run({"/backup", "/wait", "1", "C:\\Jobs"});
+    EXPECT_EQ(Log().rfind("2026-12-08 14:03:05 backup with the profile ", 0), 0u) << Log();
+    // A record that a run without a wait cannot settle is said too.
+    noLog();
     disk.heldByWriter.clear();
     disk.files["C:\\Mail\\a.pst"] = "mail, last";
     disk.whileCopying = [&](const std::string&) {
