@@ -109,11 +109,13 @@ std::optional<std::uint64_t> Number(const std::string& text) {
     return value;
 }
 
+// A checksum is written as 16 lower-case hex digits.
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+
 std::string HexText(std::uint64_t value) {
-    static const char digits[] = "0123456789abcdef";
     std::string text(16, '0');
     for (int i = 15; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = digits[value & 0xF];
+        text[static_cast<std::size_t>(i)] = kHexDigits[value & 0xF];
     return text;
 }
 
@@ -121,7 +123,7 @@ std::optional<std::uint64_t> Hex(const std::string& text) {
     if (text.size() != 16) return std::nullopt;
     std::uint64_t value = 0;
     for (const char c : text) {
-        const std::size_t digit = std::string_view("0123456789abcdef").find(c);
+        const std::size_t digit = kHexDigits.find(c);
         if (digit == std::string_view::npos) return std::nullopt;
         value = value << 4 | digit;
     }
