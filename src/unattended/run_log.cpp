@@ -38,7 +38,7 @@ void RunLog::Pause() {
     if (writer_ && !writer_->Close()) written_ = false;
     writer_.reset();
     const std::optional<DiskEntry> entry = disk_.FindEntry(path_);
-    pausedSize_ = entry ? entry->size : 0;
+    pausedSize_ = entry ? std::optional(entry->size) : std::nullopt;
 }
 
 void RunLog::Resume(const std::string& header) {

@@ -73,7 +73,7 @@ private:
     bool written_ = false;
     std::size_t runBytes_ = 0;
     std::size_t leftOut_ = 0;
-    std::uint64_t pausedSize_ = 0;
+    std::optional<std::uint64_t> pausedSize_; // none: there was no log as the run paused
 };
 
 } // namespace vintrel

@@ -99,6 +99,7 @@ TEST(PathParts, TheRootIsWhatNoOneMakes) {
         {"\\\\?\\C:\\Mail\\", 7},
         {"\\\\.\\C:\\", 7},
         {"\\\\?\\unc\\server\\share\\Mail\\", 21},
+        {"\\\\a\\unc\\x\\", 8}, // a share named "unc" on a server of one letter
     };
     for (const auto& [path, root] : cases) {
         SCOPED_TRACE(path);

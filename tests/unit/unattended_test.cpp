@@ -545,6 +545,33 @@ TEST_F(ScheduledBackupTest, FilesInUseAreWaitedForAfterAFewSecondsThenEveryMinut
     };
     Run({"/backup", "C:\\Jobs"});
     EXPECT_NE(Log().find(kRecordNotSettledText), std::string::npos) << Log();
+    // A log that cannot be closed as the run goes to sleep is said lost at the end.
+    disk.createFails.clear();
+    disk.heldByWriter = {"C:\\Mail\\a.pst"};
+    disk.files["C:\\Mail\\b.wab"] = "book, last";
+    disk.files["C:\\Mail\\a.pst"] = "mail, final";
+    disk.whileCopying = [&, once = true](const std::string&) mutable {
+        if (std::exchange(once, false)) disk.failAt = test::FakeDisk::Step::Close;
+    };
+    setting.sleep = [&](std::uint64_t ms) {
+        clock += static_cast<std::uint32_t>(ms);
+        disk.failAt = test::FakeDisk::Step::None;
+    };
+    Run({"/backup", "/wait", "1", "C:\\Jobs"});
+    EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
+    // One that could not be made at first, and is there but empty after the sleep, begins
+    // with the run's header.
+    noLog();
+    disk.createFails["C:\\Jobs\\Vintrel Backup.log"] = DiskError::AccessDenied;
+    disk.files["C:\\Mail\\a.pst"] = "mail, after all";
+    setting.sleep = [&](std::uint64_t ms) {
+        clock += static_cast<std::uint32_t>(ms);
+        if (disk.createFails.empty()) return;
+        disk.createFails.clear();
+        disk.files["C:\\Jobs\\Vintrel Backup.log"] = "";
+    };
+    Run({"/backup", "/wait", "1", "C:\\Jobs"});
+    EXPECT_EQ(Log().rfind("2026-12-08 14:03:05 backup with the profile ", 0), 0u) << Log();
 }
 
 TEST_F(ScheduledBackupTest, EachOutcomeIsKeptBesideTheProfileAndAFailureGoesToTheEventLog) {
