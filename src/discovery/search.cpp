@@ -271,17 +271,14 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
     state.profileUnread = false; // the profile now gets this search's list
     if (list) list->SetStatusText(kMessageField, kSearchStartText);
 
-    std::string start = startDirectory;
-    if (!start.empty() && start.back() == '\\') start.pop_back();
-
     // Directories still to read, the next one last: a directory's subdirectories go on in
     // reverse, so they are read right after it, in delivery order, each with its whole
     // subtree before the next (depth-first pre-order at constant cost per directory).
     std::vector<PendingDirectory> pending;
-    if (!startDirectory.empty()) pending.push_back({start, false});
+    if (!startDirectory.empty()) pending.push_back({startDirectory, false});
 
     SearchResult result;
-    LinkGuard links(disk, start);
+    LinkGuard links(disk, startDirectory);
     KnownCopies copies;
     const std::string recordName = kCopyRecordName;
     std::vector<PendingDirectory> subdirectories;

@@ -107,6 +107,14 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(screen.statusFields[kMessageField],
               "Warning: every file was copied, but 2 copies look damaged (there were no good "
               "ones to keep), the first: a.pst (it is cut short (5 bytes))");
+    // Without checksums (a measure of what they cost) a copy's line has none.
+    struct : BackupReporter {
+        void FileDone(const FileResult&) override {}
+    } quiet;
+    disk.files["C:\\Mail\\a.pst"] = "third";
+    BackUpEntries("E:\\Save\\", {"C:\\Mail\\a.pst|k|v"}, disk, nullptr, quiet, false, 0,
+                  MakeTarget::Never, false, false);
+    EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"].rfind("Mail\\a.pst\t5\t0\t-\r\n", 0), 0u);
 }
 
 TEST_F(BackupTest, DestinationsOf256CharactersAreRefusedBeforeTheirDirectoryIsMade) {
@@ -616,6 +624,12 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
          [&] {
              disk.sizes[source] = 5ULL << 30;
              disk.sizeLimits["C:"] = 0xFFFFFFFFu;
+         },
+         CopyOutcome::SourceChanged},
+        {"as large as any file system holds: no drive's limit is asked for it",
+         [&] {
+             disk.sizes[source] = 0xFFFFFFFFu;
+             disk.sizeLimits["E:"] = 0xFFFFFFFEu;
          },
          CopyOutcome::SourceChanged},
         {"the target drive refuses a file that large",
