@@ -981,6 +981,19 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     Profile() = "E:\\Bak\\\r\nC:\\" + std::string(kRunLogShare, 'x') + ".pst|k|v\r\n";
     Run({"/backup", "C:\\Jobs"});
     EXPECT_NE(Log().find("\r\n1 line was left out of the log"), std::string::npos) << "one alone";
+    // Lines that bring a run's to its share exactly are kept; a byte more is left out.
+    const auto withName = [&](std::size_t n) {
+        Profile() = "E:\\Bak\\\r\nC:\\" + std::string(n, 'x') + ".pst|k|v\r\n";
+        echoed.clear();
+        Run({"/backup", "C:\\Jobs"});
+        return echoed.at(0).size() + echoed.at(1).size() + 4;
+    };
+    const std::size_t fits = kRunLogShare - withName(1000) + 1000;
+    for (const std::size_t n : {fits, fits + 1}) {
+        withName(n);
+        const std::size_t run = Log().rfind("2026-12-08 14:03:05 backup");
+        EXPECT_EQ(Log().find("left out of the log", run) == std::string::npos, n == fits);
+    }
     Profile() = "E:\\Bak\\\r\nC:\\Mail\\a.pst|k|v\r\n";
 
     struct Case {
