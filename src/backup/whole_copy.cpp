@@ -380,7 +380,6 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             marks && (*marks & kAttributeReadOnly) && !(*marks & kAttributeDirectory)) {
             if (std::unique_ptr<HeldFile> earlier = HoldEarlierCopy(disk, destination, why))
                 madeWritable = earlier->SetReadOnly(false);
-            if (why != DiskError::InUse) why = DiskError::None;
         }
         // The earlier copy is either kept as a version or moved aside to be released; one that
         // another program holds open is not replaced at all.

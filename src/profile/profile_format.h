@@ -14,7 +14,7 @@ class ProfileLineReader {
 public:
     // A UTF-8 byte-order mark that an editor put at the start is not part of the first line.
     explicit ProfileLineReader(const std::string& bytes)
-        : bytes_(bytes), at_(bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0) {}
+        : bytes_(bytes), at_(bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
     bool AtEnd() const { return at_ >= bytes_.size(); }
     std::string NextLine();
 

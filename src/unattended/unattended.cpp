@@ -4,6 +4,7 @@
 #include "unattended/run_start.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "app/paths.h"
@@ -24,11 +25,11 @@ namespace {
 // `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait,
 // and `turnHeld` is then false.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
-                       int minutes, std::uint32_t began, Disk& disk, RunLog& log,
+                       int minutes, std::optional<std::uint32_t> began, Disk& disk, RunLog& log,
                        const UnattendedSetting& setting, BackupResult& result, bool all, int keep,
                        bool verify,
                        const std::string& turn, const std::string& header, bool& turnHeld) {
-    if (!setting.milliseconds || !setting.sleep) return;
+    if (!began || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
     for (;;) {
@@ -42,7 +43,7 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
                      (file.holder.empty() ? "" : ", held by " + file.holder);
         }
         // Taken modulo 2^32, the time since the run began is right across the clock's wrap.
-        const std::uint32_t passed = setting.milliseconds() - began;
+        const std::uint32_t passed = setting.milliseconds() - *began;
         if (held.empty() || passed >= allowed) return;
         log.Line("waiting for " + std::to_string(held.size()) +
                  (held.size() == 1 ? " file" : " files") + " in use: " + names);
@@ -87,7 +88,9 @@ namespace {
 // held the turn.
 int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& setting,
                   const std::string& folder, LastRun& run, bool& turnHeld) {
-    const std::uint32_t began = setting.milliseconds ? setting.milliseconds() : 0;
+    // Where there is no clock to tell the minutes by, there is no wait.
+    const std::optional<std::uint32_t> began =
+        setting.milliseconds ? std::optional(setting.milliseconds()) : std::nullopt;
     RunLog log(setting, disk, folder);
     const std::string notUnderstood =
         line.mode != CommandLine::Mode::Invalid

@@ -584,6 +584,13 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.files.erase(source);
          },
          CopyOutcome::SourceMissing},
+        {"where renames go by name, and files of others take every folder name but the last",
+         [&] {
+             disk.renamesByName = true;
+             for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8"})
+                 disk.files["E:\\Save\\Mail\\~vt"s + n] = "another's";
+         },
+         CopyOutcome::Copied},
         {"a crashed run's leftovers at the temporary name and its last other one", [&] {
              for (const char* n : {"", "9"}) disk.files["E:\\Save\\Mail\\a.pst.~vt"s + n] = "left";
          }, CopyOutcome::Copied},

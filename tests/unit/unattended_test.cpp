@@ -899,6 +899,8 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         {"unreadable part-way",
          [&] { disk.onOpenToCopy = [&](auto&) { disk.readFailsAfter = 2; }; }, kSomeNotCopied,
          "it cannot be read in full"},
+        {"its size and time not to be asked", [&] { disk.factsUnknown = {copy}; }, kSomeNotCopied,
+         "it cannot be read"},
         {"changed, its record unreadable when asked again", [&] {
              disk.files[copy] = "mall";
              disk.onOpenToCopy = [&](auto&) { disk.unopenable.insert(record); };
@@ -922,6 +924,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         disk.otherNames.clear();
         disk.heldByWriter.clear();
         disk.timeSteps.clear();
+        disk.factsUnknown.clear();
         disk.files[record] = CopyRecordText({{"Mail\\a.pst", CopyState{4, 7, sum.Value()}, {}}});
         c.arrange();
         auto before = disk.files;
