@@ -215,11 +215,11 @@ private:
         std::uint64_t step; // how coarse the times of the record's file system are
     };
     const Known* Naming(const std::string& path, bool caseTold) const {
-        auto [it, last] = lines_.equal_range(PathKey(path));
-        for (; it != last; ++it) {
-            if (!caseTold || it->second.path == path) return &it->second;
-        }
-        return nullptr;
+        const auto [first, last] = lines_.equal_range(PathKey(path));
+        const auto it = std::find_if(first, last, [&](const auto& line) {
+            return !caseTold || line.second.path == path;
+        });
+        return it == last ? nullptr : &it->second;
     }
     std::multimap<std::string, Known> lines_;
 };

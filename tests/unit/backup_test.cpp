@@ -86,6 +86,8 @@ TEST_F(BackupTest, EmptyTargetOrEmptyListDoesNothingAndSaysWhy) {
 
 TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\Deep\\b.wab|k|v", "C:\\Mail\\a.pst|k|v"};
+    // The source is let go of once read, before its copy takes the name.
+    disk.afterRename = [&](const std::string&) { EXPECT_EQ(disk.openSources, 0); };
     RunBackup(state, disk, screen);
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");

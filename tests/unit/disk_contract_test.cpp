@@ -60,6 +60,7 @@ TEST(KnownIdentity, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
     const std::pair<FileIdentity, bool> cases[] = {
         {{7, 5, 0}, true}, {{7, 0, 5}, true}, {{7, all, 5}, true}, {{7, 5, all}, true},
         {{0, 5, 0}, false}, {{7, 0, 0}, false}, {{7, all, 0}, false}, {{7, all, all}, false},
+        {{7}, false}, // an identity begins with no index
     };
     for (const auto& [identity, known] : cases) {
         SCOPED_TRACE(std::to_string(identity.volume) + " " + std::to_string(identity.index) + " " +

@@ -385,7 +385,10 @@ class FakeSource : public FileSource {
 public:
     // `uncached`: read from the disk itself, where alteredReadBack may flip its first byte.
     FakeSource(FakeDisk& disk, std::string path, bool uncached = false)
-        : disk_(disk), path_(std::move(path)), uncached_(uncached) {}
+        : disk_(disk), path_(std::move(path)), uncached_(uncached) {
+        ++disk_.openSources;
+    }
+    ~FakeSource() override { --disk_.openSources; }
     std::optional<FileFacts> Facts() override {
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.factsUnknown.count(path_)) return std::nullopt;

@@ -167,6 +167,7 @@ public:
     std::function<void(const std::string& path)> whileCopying;
     // Called right after every rename with the new name: a link swapped in at that moment.
     std::function<void(const std::string& name)> afterRename;
+    int openSources = 0; // files open to be read, copied or read back
     // Called as a file is opened to copy: a folder swapped for a link at that moment.
     std::function<void(const std::string& path)> onOpenToCopy;
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
