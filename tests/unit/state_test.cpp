@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "app/state.h"
@@ -24,6 +26,10 @@ TEST(SharedState, UnknownCurrentDirectoryLeavesBlanksThatNameNoProfile) {
 
 TEST(SharedState, StartsWithItsFixedValues) {
     AppState state;
+    // Before it is set up: not quitting, no profile read.
+    EXPECT_EQ(std::tuple(state.windowColour, state.quitFlag, state.profileUnread),
+              std::tuple(0u, 0, false));
+    EXPECT_FALSE(state.profileLoaded);
     state.targetPath = "left over";
     state.profileList = {"x|y|z"};
     state.quitFlag = 1;
