@@ -1,5 +1,7 @@
 #include "unattended/command_line.h"
 
+#include <set>
+
 #include "app/paths.h"
 #include "backup/versions.h"
 
@@ -48,7 +50,8 @@ CommandLine ParseRestore(const std::vector<std::string>& arguments) {
         const std::string name = SwitchName(arguments[at]);
         const bool last = at + 1 >= arguments.size();
         if (name == "from" && line.restoreStamp.empty()) {
-            if (last || !IsVersionStamp(arguments[at + 1])) return Invalid(last ? arguments[at] : arguments[at + 1]);
+            if (last || !IsVersionStamp(arguments[at + 1]))
+                return Invalid(last ? arguments[at] : arguments[at + 1]);
             line.restoreStamp = arguments[++at];
         } else if (name == "force" && !line.force) {
             line.force = true;
@@ -79,8 +82,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (SwitchName(arguments[0]) == "restore") return ParseRestore(arguments);
     if (SwitchName(arguments[0]) == "check") {
-        if (arguments.size() > 2 || (arguments.size() == 2 && (BeginsAsSwitch(arguments[1]) ||
-                                                               arguments[1].empty()))) {
+        if (arguments.size() > 2 ||
+            (arguments.size() == 2 && (BeginsAsSwitch(arguments[1]) || arguments[1].empty()))) {
             return Invalid(arguments.back());
         }
         line.mode = CommandLine::Mode::Check;
@@ -96,8 +99,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (SwitchName(arguments[at]) != "backup") return Invalid(arguments[at]);
     line.mode = CommandLine::Mode::Backup;
     bool folderGiven = false;
-    bool keepGiven = false;
-    bool waitGiven = false;
+    std::set<std::string> given; // the switches with a number met so far
     // The first argument at fault is named; the rest are still read for the folder, so that
     // the log of a line not understood goes beside the profile it names.
     CommandLine fault;
@@ -118,9 +120,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         const std::string name = SwitchName(argument);
         if (name == "keep" || name == "wait") {
-            bool& given = name == "keep" ? keepGiven : waitGiven;
-            if (given) faulty(argument); // its number is still read, as no folder
-            given = true;
+            if (!given.insert(name).second)
+                faulty(argument); // its number is still read, as no folder
             // A whole number in decimal digits alone: 0 to 99 versions, 0 to 1440 minutes.
             // Whatever stands in its place is its wrong number, unless it is a switch ("-1" is
             // one: either way it is the argument at fault).

@@ -717,6 +717,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
                    "C:\\Jobs"}),
               kAllCopied);
     EXPECT_EQ(disk.files["D:\\Out\\a.pst"], "a version");
+    disk.MakeDirectoryPath("D:\\Dir\\a.pst\\");
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Dir", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "  D:\\Dir\\a.pst: not restored: a folder stands at its name");
     // Held by the mail program: nothing written; nothing to restore: nothing done.
     disk.heldByWriter.insert("C:\\Mail\\a.pst");
     disk.holderName = "OUTLOOK.EXE";
