@@ -593,6 +593,19 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
                  disk.files["E:\\Save\\Mail\\~vt"s + n] = "another's";
          },
          CopyOutcome::Copied},
+        {"where renames go by name and holds bind nothing, its own folder swapped for a link as "
+         "the copy is made there: nothing is copied through the link",
+         [&] {
+             disk.renamesByName = true;
+             disk.holdsBind = false;
+             disk.MakeDirectoryPath("F:\\Elsewhere\\");
+             disk.onCreate = [&](const std::string& path) {
+                 if (path.find("Mail\\~vt\\") != std::string::npos)
+                     disk.SwapForLink("E:\\Save\\Mail\\~vt", "F:\\Elsewhere");
+             };
+             disk.whileCopying = [](const std::string&) { ADD_FAILURE() << "through the link"; };
+         },
+         CopyOutcome::ThroughLink, kThroughLinkSuffix},
         {"a crashed run's leftovers at the temporary name and its last other one", [&] {
              for (const char* n : {"", "9"}) disk.files["E:\\Save\\Mail\\a.pst.~vt"s + n] = "left";
          }, CopyOutcome::Copied},

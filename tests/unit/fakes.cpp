@@ -473,6 +473,7 @@ std::unique_ptr<FileSource> FakeDisk::OpenToCopy(const std::string& path, DiskEr
 }
 
 std::unique_ptr<FileWriter> FakeDisk::CreateNewFile(const std::string& path, DiskError& why) {
+    if (onCreate) onCreate(path);
     const std::string name = ResolveParent(path);
     if (failAt == Step::Create) {
         why = DiskError::Other;

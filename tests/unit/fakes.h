@@ -170,6 +170,7 @@ public:
     int openSources = 0; // files open to be read, copied or read back
     // Called as a file is opened to copy: a folder swapped for a link at that moment.
     std::function<void(const std::string& path)> onOpenToCopy;
+    std::function<void(const std::string& path)> onCreate; // as CreateNewFile is asked: the same
     std::size_t readFailsAfter = std::string::npos; // a read error after this many bytes
     enum class Step { None, Create, Write, SetTime, Flush, Close, Replace };
     Step failAt = Step::None;
