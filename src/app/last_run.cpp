@@ -66,7 +66,7 @@ std::optional<LastRun> ParseLastRun(const std::string& text) {
     }
     std::size_t next = 0;
     const auto take = [&](const std::string& key) -> std::optional<std::string> {
-        if (next == lines.size() || lines[next].rfind(key, 0) != 0) return std::nullopt;
+        if (next == lines.size() || !lines[next].starts_with(key)) return std::nullopt;
         return lines[next++].substr(key.size());
     };
     LastRun run;

@@ -64,7 +64,7 @@ bool IsPlainName(const std::string& name) {
     for (char& c : base)
         c = FoldCase(c);
     if (base == "nul" || base == "con" || base == "aux" || base == "prn") return false;
-    return !(base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) &&
+    return !(base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) &&
              base[3] >= '1' && base[3] <= '9');
 }
 
@@ -113,10 +113,10 @@ std::string FileNamePart(const std::string& path) {
 std::string PlainFinalPath(std::string reported) {
     while (!reported.empty() && reported.back() == '\0')
         reported.pop_back();
-    if (reported.rfind("\\\\?\\UNC\\", 0) == 0) {
+    if (reported.starts_with("\\\\?\\UNC\\")) {
         reported.erase(0, 6);
         reported[0] = '\\';
-    } else if (reported.rfind("\\\\?\\", 0) == 0) {
+    } else if (reported.starts_with("\\\\?\\")) {
         reported.erase(0, 4);
     }
     return reported;

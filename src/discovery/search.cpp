@@ -75,7 +75,7 @@ bool IsVolumeRoot(std::string path) {
     while (path.size() > 1 && IsPathSeparator(path.back()))
         path.pop_back();
     if (path.size() <= 2) return true;
-    if (path.rfind("\\\\", 0) != 0) return false;
+    if (!path.starts_with("\\\\")) return false;
     const std::size_t server = path.find('\\', 2);
     return server == std::string::npos || path.find('\\', server + 1) == std::string::npos;
 }

@@ -25,10 +25,10 @@ namespace {
 // `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait,
 // and `turnHeld` is then false.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
-                       int minutes, std::optional<std::uint32_t> began, Disk& disk, RunLog& log,
-                       const UnattendedSetting& setting, BackupResult& result, bool all, int keep,
-                       bool verify,
-                       const std::string& turn, const std::string& header, bool& turnHeld) {
+                       int minutes, const std::optional<std::uint32_t>& began, Disk& disk,
+                       RunLog& log, const UnattendedSetting& setting, BackupResult& result,
+                       bool all, int keep, bool verify, const std::string& turn,
+                       const std::string& header, bool& turnHeld) {
     if (!began || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
     std::uint64_t pause = 5000;
@@ -118,7 +118,8 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
                             "a final dot or a device's name such as NUL)"));
         }
         for (const std::string& path : found.changedCopies) {
-            log.Line("  " + path + ": a backup copy changed since it was made (was it opened in "
+            log.Line("  " + path +
+                     ": a backup copy changed since it was made (was it opened in "
                      "a mail program?), or a link: listed as mail");
         }
         if (state.profileList.empty()) return NothingDone(log, "the search found no file");
