@@ -125,7 +125,6 @@ std::optional<std::string> SwapIn(Disk& disk, const std::string& to, const std::
     std::unique_ptr<HeldFile> copy = disk.HoldSoleFile(temporary, why);
     // The name was just emptied: the copy takes it unless something else did meanwhile.
     if (!copy || !disk.Absent(to) || !copy->MoveTo(to)) {
-        copy.reset();
         if (!keptAs.empty() && !MoveSole(disk, keptAs, to) && setAside) *setAside = keptAs;
         return std::nullopt;
     }
