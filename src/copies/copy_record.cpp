@@ -113,9 +113,9 @@ std::optional<std::uint64_t> Number(const std::string& text) {
 constexpr std::string_view kHexDigits = "0123456789abcdef";
 
 std::string HexText(std::uint64_t value) {
-    std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kHexDigits[value & 0xF];
+    std::string text;
+    for (int shift = 60; shift >= 0; shift -= 4)
+        text += kHexDigits[(value >> shift) & 0xF];
     return text;
 }
 

@@ -617,6 +617,10 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
                              "copied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n";
     std::string big = failed;
     while (big.size() <= kLastRunLimit) big += "told 2026-01-01 00:00:00\r\n";
+    std::string exact =
+        run + "1\r\ncopied 1000001 of 2000002\r\nlast success 2026-12-07 02:00:00\r\n";
+    while (exact.size() < kLastRunLimit) exact += "told 2026-01-01 00:00:00\r\n";
+    ASSERT_EQ(exact.size(), kLastRunLimit);
     const std::string did = "The scheduled backup of 2026-12-08 02:00:00 did ";
     const std::string notAll = did + "not back up every file: 1 of 2 files copied or unchanged "
                                      "(exit code 1).\n";
@@ -656,6 +660,9 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
         {"a success that is not the last",
          run + "0\r\ncopied 2 of 2\r\nlast success 2026-12-01 02:00:00\r\n", "2026-12-09 09:00:00", ""},
         {"larger than ours", big, "2026-12-09 09:00:00", ""},
+        {"as large as ours may be", exact, "2026-12-08 09:00:00",
+         did + "not back up every file: 1000001 of 2000002 files copied or unchanged (exit code "
+               "1).\nThe last that backed up every file ran at 2026-12-07 02:00:00.\n"},
         {"a link at its name", "", "2026-12-09 09:00:00", ""},
         {"a failed run late in the evening", "Vintrel last run\r\ntime 2026-12-08 23:59:59\r\nexit "
          "code 2\r\ncopied 0 of 0\r\n", "2026-12-09 09:00:00",
