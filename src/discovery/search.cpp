@@ -190,7 +190,6 @@ public:
     // as a Linux drive under Wine may show), byte for byte. (A case-blind file system shows a
     // name in one spelling only, and opens it by any: there the record's spelling is the file.)
     Verdict Judge(Disk& disk, const FoundFile& file, bool caseTold) const {
-        if (lines_.empty()) return Verdict::NotNamed;
         const Known* named = Naming(file.path, caseTold);
         // A long name with "?" for what the code page cannot hold is none to match.
         if (!named && !file.longPath.empty() && file.longPath != file.path)
