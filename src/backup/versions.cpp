@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "app/paths.h"
@@ -92,13 +93,12 @@ void PruneVersions(Disk& disk, const std::string& destination, int keep, const s
     }
     // Newest first: made later; of one time, the later stamp, then the higher number.
     constexpr std::size_t kStampSize = kNameStamp.size();
-    std::sort(versions.begin(), versions.end(), [&](const Version& a, const Version& b) {
-        if (a.made != b.made) return a.made > b.made;
-        const int stamps =
-            a.name.compare(fileName.size(), kStampSize, b.name, fileName.size(), kStampSize);
-        return stamps != 0 ? stamps > 0
-                           : VersionNumber(a.name, fileName) > VersionNumber(b.name, fileName);
-    });
+    const auto order = [&](const Version& v) {
+        return std::tuple(v.made, std::string_view(v.name).substr(fileName.size(), kStampSize),
+                          VersionNumber(v.name, fileName));
+    };
+    std::sort(versions.begin(), versions.end(),
+              [&](const Version& a, const Version& b) { return order(a) > order(b); });
     // The version just made is one of those kept.
     for (std::size_t i = static_cast<std::size_t>(keep - 1); i < versions.size(); ++i)
         disk.RemoveFile(folder + versions[i].name);

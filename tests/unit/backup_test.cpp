@@ -350,6 +350,11 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
              disk.files["E:\\Save\\Mail\\a.pst"] = "two weeks of mail";
          }, {O::ChangedCopy}},
+        {"a folder where the record names a copy: no copy worked in, nor replaced", "E:\\Save\\",
+         {"C:\\Mail\\a.pst"}, [&] {
+             disk.files["E:\\Save\\Vintrel Copies.txt"] = "Mail\\a.pst\t5\t0\t-\r\n";
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\a.pst\\");
+         }, {O::Failed}},
         {"a source that cannot be looked up by the time its turn comes: not said to be gone",
          "E:\\Save\\", {"C:\\Mail\\a.pst", "C:\\Other\\a.pst"},
          [&] { disk.whileCopying = [&](auto&) { disk.unlookable.insert("C:\\Other\\a.pst"); }; },
