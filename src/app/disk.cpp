@@ -88,8 +88,7 @@ std::unique_ptr<FileWriter> CreateInOwnFolder(Disk& disk, const std::string& tem
         const std::string made = file->FinalPath(), expected = held->FinalPath();
         if (!made.empty() && !expected.empty() &&
             !SamePath(made, WithFinalSeparator(expected) + name)) {
-            file->Discard();
-            file->Close();
+            file->Discard(); // it goes as it is closed, on the way out
             why = DiskError::Link;
             return nullptr;
         }
@@ -144,8 +143,7 @@ bool ReplaceWholeFile(Disk& disk, const std::string& path, const std::string& wa
         }
         written = written && file->Flush();
         if (written && file->MoveOver(path)) return file->Close();
-        file->Discard();
-        file->Close();
+        file->Discard(); // it goes as it is closed, on the way out
         return false;
     }
     written = written && file->Flush();

@@ -355,8 +355,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (outcome == CopyOutcome::Copied && way && MadeElsewhere(*way, *copy, within)) {
         // Nothing is done by a name through a folder that leads elsewhere now, and the copy goes
         // by its handle.
-        copy->Discard();
-        copy->Close();
+        copy->Discard(); // it goes as it is closed, on the way out
         return CopyOutcome::LinkSwappedIn;
     }
     // Read back once it is on the disk, and before it takes the earlier copy's place: a copy
@@ -365,8 +364,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
         if (const std::optional<CopyOutcome> fault =
                 ReadBackFault(*copy, *way->made, pacer, buffer)) {
             way->made.reset();
-            copy->Discard();
-            copy->Close();
+            copy->Discard(); // it goes as it is closed, on the way out
             return *fault;
         }
     }
@@ -400,8 +398,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
                 // The swap went through a link: undone. The earlier copy is not moved back
                 // through it: one moved aside stays beside its name, for the next run to give
                 // back in its folders held; a version stays one.
-                copy->Discard();
-                copy->Close();
+                copy->Discard(); // it goes as it is closed, on the way out
                 return CopyOutcome::LinkSwappedIn;
             }
             // A close that fails (a delayed write on a network share) leaves no whole copy:
