@@ -1015,6 +1015,8 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.pst", pst + zeros, pst, CopyOutcome::Copied, "", kHeadSize}, // judged once, by its head
         {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
+        {"a.pst", pst.substr(0, 9), pst + zeros, CopyOutcome::LooksDamaged,
+         "it is cut short (9 bytes)", kHeadSize}, // the earlier copy's head read to its end
         {"a.PsT", zeros + pst + zeros, pst, CopyOutcome::LooksDamaged,
          "its first 64 KB are all zero bytes"},
         {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,

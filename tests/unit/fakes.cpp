@@ -399,6 +399,7 @@ public:
     }
     bool Read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
+        EXPECT_GT(size, 0u) << "a read of no bytes is a call for nothing";
         auto file = disk_.files.find(path_);
         if (file == disk_.files.end() || disk_.readFailsAfter <= at_) {
             failure_ = DiskError::Other;
