@@ -974,6 +974,14 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
     EXPECT_EQ(Log().rfind(log, 0), 0u);
     disk.cutShort.clear();
+    // One past three quarters of its limit is cut to its newest half, then written on.
+    std::string grown;
+    while (grown.size() <= kLogLimit * 3 / 4)
+        grown += "2026-12-01 02:00:00 backup with the profile C:\\Jobs\\Vintrel Profile.txt\r\n";
+    disk.files["C:\\Jobs\\Vintrel Backup.log"] = grown;
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    EXPECT_LT(Log().size(), kLogLimit / 2 + 1000);
+    EXPECT_NE(Log().find("2026-12-08 14:03:05 backup"), std::string::npos);
     // One run's lines stay within its share of the log: those of files that went well go first.
     std::string many = "E:\\Bak\\\r\n";
     for (int i = 0; i < 5000; ++i)
