@@ -30,7 +30,6 @@ void RunLog::Final(std::string line) {
                 " left out of the log, to keep it below its size",
             Weight::Last, false);
     }
-    leftOut_ = 0;
     Add(std::move(line), Weight::Last);
 }
 

@@ -50,7 +50,8 @@ public:
     // A line of something that went well: the first left out past the run's share.
     void Good(std::string line) { Add(std::move(line), Weight::Well); }
     void FileDone(const FileResult& file) override;
-    // The run's last line, always written, after a word on the lines left out.
+    // The run's last line, always written, after a word on the lines left out; nothing
+    // follows it.
     void Final(std::string line);
     // Lets go of the log while the run sleeps, so that another run may cut and add to it.
     void Pause();
