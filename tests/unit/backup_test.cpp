@@ -933,8 +933,9 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
           "a.pst", "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
           "a.pst_20261208-140305Z.bak", "a.pst.20261208-140305Z-1.bak",
           "a.pst.20261208-140305Z-02.bak", "a.pst.20261208-140305Z-100.bak",
-          "a.pst.20261208-140305Z-.bak", "a.pst.20261208-140305Z-2x.bak"})
+          "a.pst.20261208-140305Z-.bak", "a.pst.20261208-140305Z-2x.bak", "a.pst.20261208-140305Z"})
         EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
+    EXPECT_EQ(VersionNumber("a.pst.20261208-140305Z", "a.pst"), 0) << "no .bak: no number";
 }
 
 TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKept) {
