@@ -151,7 +151,7 @@ def main():
                 broken += 1
                 continue
             try:
-                ran = subprocess.run([str(tests), "--gtest_brief=1"], stdout=subprocess.DEVNULL,
+                ran = subprocess.run([str(tests), "--gtest_brief=1", "--gtest_fail_fast"], stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL, timeout=60).returncode
             except subprocess.TimeoutExpired:
                 ran = 1  # a hang is noticed too
