@@ -156,9 +156,25 @@ TEST(UnattendedLog, EachReasonInWords) {
          "not copied: the earlier copy is open in another program; close it and try again"},
         {CopyOutcome::NoSpace, "not copied: not enough space on the target"},
         {CopyOutcome::LooksDamaged, "not copied: it looks damaged: the last good copy is kept"},
+        {CopyOutcome::Unchanged, "unchanged"},
+        {CopyOutcome::ChangedCopy, "not copied: it would overwrite a changed file, C:\\Bak\\a.pst,"
+                                   " which is no longer the copy made there"},
+        {CopyOutcome::TrimmedName, "not copied: a name on its copy's path ends in a dot or a space,"
+                                   " which Windows drops"},
+        {CopyOutcome::ReadBackDiffers, "not copied: the copy read back differs from what was "
+                                       "written; the earlier copy is kept"},
+        {CopyOutcome::ThroughLink, "not copied: a link below the target folder leads elsewhere, "
+                                   "and is not written through"},
+        {CopyOutcome::LinkSwappedIn, "not copied: a folder on the way became a link while it was "
+                                     "copied, and nothing was left written through it"},
+        {CopyOutcome::PathNotFound, "not copied: the path to its copy is not there (is the "
+                                    "target's drive or share missing?)"},
+        {CopyOutcome::FileInTheWay,
+         "not copied: a file stands where a folder on the way to its copy goes"},
     };
     for (const auto& [outcome, text] : cases) {
-        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", "", "", ""}), text);
+        EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", outcome, "", "C:\\Bak\\a.pst", "", "", ""}),
+                  text);
     }
     EXPECT_EQ(OutcomeText({"C:\\a.pst", "a.pst", CopyOutcome::NoSpace, "", "", "", "needs 2.0 GB", ""}),
               "not copied: not enough space on the target (needs 2.0 GB)");
