@@ -583,6 +583,10 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::NotFound;
          },
          CopyOutcome::Copied},
+        {"where renames go by name, disk full", [&] {
+             disk.renamesByName = true;
+             disk.failCopyTo.insert("E:\\Save\\Mail\\~vt\\a.pst.~vt");
+         }, CopyOutcome::DiskFull},
         {"where renames go by name, a leftover goes though no copy is made",
          [&] {
              disk.renamesByName = true;
