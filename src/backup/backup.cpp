@@ -197,7 +197,7 @@ private:
         const auto line = lines_.find(PathKey(*PathBelow(plan.belowTarget)));
         if (line == lines_.end() || (!line->second.state && !line->second.next)) return false;
         const std::optional<DiskEntry> there = disk_.FindEntry(plan.destination);
-        if (!there || (there->attributes & kAttributeDirectory)) return false;
+        if (!there) return false; // a folder there has no sole name, as a link has none
         return !MayBeTheCopy(line->second, there->size, there->lastWriteTime,
                              TimeStep(plan.destinationDirectory)) &&
                disk_.SoleName(plan.destination);
