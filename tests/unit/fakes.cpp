@@ -314,6 +314,7 @@ public:
         disk_.openNames.erase(name_);
     }
     bool Write(const char* data, std::size_t size) override {
+        EXPECT_GT(size, 0u) << "a write of no bytes is a call for nothing";
         ++disk_.writes;
         std::string& contents = disk_.files[*name_];
         if ((disk_.failAt == FakeDisk::Step::Write && disk_.writes == disk_.failingWrite) ||
