@@ -28,8 +28,7 @@ int StampNumber(const std::string& text) {
     return number >= 2 ? number : 0;
 }
 
-} // namespace
-
+// The UTC date and time of a FILETIME as a version's stamp: "YYYYMMDD-HHMMSS".
 std::string StampOf(std::uint64_t fileTime) {
     const std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10000000ULL);
     const std::int64_t days = seconds / 86400 - 134774; // 1601-01-01 to 1970-01-01
@@ -53,6 +52,8 @@ std::string StampOf(std::uint64_t fileTime) {
                   static_cast<long long>(daySeconds % 60));
     return text;
 }
+
+} // namespace
 
 // Keeps the `keep` versions of a copy made last; older ones go, and nothing else. They go by
 // when they were made, not by their names: a name carries the earlier copy's last-write time,

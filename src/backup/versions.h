@@ -10,9 +10,6 @@
 
 namespace vintrel {
 
-// The UTC date and time of a FILETIME as a version's stamp: "YYYYMMDD-HHMMSS".
-std::string StampOf(std::uint64_t fileTime);
-
 // Whether a command line's text is a version's stamp: "YYYYMMDD-HHMMSS", or with the number a
 // restore gave a second version of the same time ("YYYYMMDD-HHMMSS-2" to "-99").
 bool IsVersionStamp(const std::string& text);
