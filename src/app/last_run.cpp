@@ -47,8 +47,7 @@ bool Count(const std::string& text, std::size_t& count) {
     return true;
 }
 
-} // namespace
-
+// The file's text: plain lines ending in CR LF, to which the window adds "told" lines.
 std::string LastRunText(const LastRun& run) {
     return std::string(kHeader) + "\r\ntime " + run.time + "\r\nexit code " +
            std::to_string(run.exitCode) + "\r\ncopied " + std::to_string(run.copied) + " of " +
@@ -56,6 +55,7 @@ std::string LastRunText(const LastRun& run) {
            (run.lastSuccess.empty() ? "" : "last success " + run.lastSuccess + "\r\n");
 }
 
+// Only a file of exactly that form is taken: nothing of a damaged or planted one is believed.
 std::optional<LastRun> ParseLastRun(const std::string& text) {
     if (text.size() > kLastRunLimit || text.size() < 2 || text.substr(text.size() - 2) != "\r\n")
         return std::nullopt;
@@ -97,6 +97,7 @@ std::optional<LastRun> ParseLastRun(const std::string& text) {
     return run;
 }
 
+// The file in a folder (ending in its separator); never read through a link at its name.
 std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder) {
     const std::string path = folder + kLastRunFileName;
     if (disk.IsLink(path)) return std::nullopt;
@@ -106,6 +107,8 @@ std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder) {
     if (!bytes || !complete) return std::nullopt;
     return ParseLastRun(*bytes);
 }
+
+} // namespace
 
 bool RecordLastRun(Disk& disk, const std::string& folder, LastRun run) {
     if (run.exitCode == 0) {
@@ -132,6 +135,10 @@ std::string RunOutcomeText(const LastRun& run) {
            std::to_string(run.total) + " files copied or unchanged (exit code 1).";
 }
 
+namespace {
+
+// What the window says when it opens at `now` (local), naming the log; nothing after a run
+// that backed up every file less than three days before, or once the window told of it.
 std::optional<std::string> LastRunWord(const LastRun& run, const std::string& now,
                                        const std::string& logPath) {
     const std::optional<std::int64_t> at = Seconds(now), success = Seconds(run.lastSuccess);
@@ -146,6 +153,8 @@ std::optional<std::string> LastRunWord(const LastRun& run, const std::string& no
     }
     return word + "The log " + logPath + kSeeTheLogText;
 }
+
+} // namespace
 
 void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std::string& now) {
     const std::optional<LastRun> run = ReadLastRun(disk, state.startupDirectory);

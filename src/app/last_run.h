@@ -30,22 +30,12 @@ struct LastRun {
     std::string told;        // the time of the run the window has told of
 };
 
-// The file's text: plain lines ending in CR LF, to which the window adds "told" lines.
-std::string LastRunText(const LastRun& run);
-// Only a file of exactly that form is taken: nothing of a damaged or planted one is believed.
-std::optional<LastRun> ParseLastRun(const std::string& text);
-// The file in a folder (ending in its separator); never read through a link at its name.
-std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder);
 // Writes the file whole in place of the old one, keeping the old one's last success unless
 // this run is one; false when it could not be written.
 bool RecordLastRun(Disk& disk, const std::string& folder, LastRun run);
 
 // "The scheduled backup of 2026-12-08 14:03:05 did not back up every file: 1 of 2 ...".
 std::string RunOutcomeText(const LastRun& run);
-// What the window says when it opens at `now` (local), naming the log; nothing after a run
-// that backed up every file less than three days before, or once the window told of it.
-std::optional<std::string> LastRunWord(const LastRun& run, const std::string& now,
-                                       const std::string& logPath);
 // The window's word, in a box, on the last run over its profile; the file then notes that it
 // was told, so that each run is told of once.
 void TellLastRun(const AppState& state, Disk& disk, Dialogs& dialogs, const std::string& now);

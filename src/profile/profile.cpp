@@ -18,11 +18,17 @@ bool ProfilePathFits(const AppState& state) {
     return ProfilePath(state).size() <= kMaxPathChars;
 }
 
+namespace {
+
+// Whether something may stand at the profile's name: a file, a folder of that name, or a
+// profile that is there but cannot be looked at. Only a name Windows can take counts.
 bool ProfileMayExist(const AppState& state, Disk& disk) {
     const std::string path = ProfilePath(state);
     return ProfilePathFits(state) &&
            (ProbeFileSize(disk, path) != kProbeNothing || !disk.Absent(path));
 }
+
+} // namespace
 
 std::string ProfileTemporaryPath(const AppState& state) {
     // No longer than the profile's own name: a profile that fits a Windows path can always be

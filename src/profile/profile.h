@@ -21,10 +21,6 @@ std::string ProfilePath(const AppState& state);
 // nor read, and so never written either.
 bool ProfilePathFits(const AppState& state);
 
-// Whether something may stand at the profile's name: a file, a folder of that name, or a
-// profile that is there but cannot be looked at. Only a name Windows can take counts.
-bool ProfileMayExist(const AppState& state, Disk& disk);
-
 // How reading the profile went.
 enum class ProfileRead {
     Empty,      // a file of no bytes
