@@ -579,6 +579,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         {"where renames go by name, made in a folder of its own, which a leftover leaves",
          [&] {
              disk.renamesByName = true;
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\~vt\\");
              disk.files["E:\\Save\\Mail\\~vt\\a.pst.~vt"] = "left by a crashed run";
              disk.createFails["E:\\Save\\Mail\\a.pst.~vt"] = DiskError::NotFound;
          },
@@ -602,6 +603,11 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
                  disk.files["E:\\Save\\Mail\\~vt"s + n] = "another's";
          },
          CopyOutcome::Copied},
+        {"where renames go by name, and files of others take every folder name", [&] {
+             disk.renamesByName = true;
+             for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+                 disk.files["E:\\Save\\Mail\\~vt"s + n] = "another's";
+         }, CopyOutcome::AccessDenied},
         {"where renames go by name and holds bind nothing, its own folder swapped for a link as "
          "the copy is made there: nothing is copied through the link",
          [&] {

@@ -380,7 +380,8 @@ TEST_F(ProfileTest, AFailedSaveLeavesTheOldProfileAndNoTemporaryFile) {
 
 TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
     const std::string temporary = ProfileTemporaryPath(state);
-    const std::string own = OwnFolderPath(DirectoryPart(temporary), 0) + "\\" + FileNamePart(temporary);
+    const std::string ownFolder = OwnFolderPath(DirectoryPart(temporary), 0);
+    const std::string own = ownFolder + "\\" + FileNamePart(temporary);
     disk.files["C:\\Other\\victim.txt"] = "not to be touched";
     state.targetPath = "E:\\Save\\";
     struct Case {
@@ -407,6 +408,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
         {"where renames go by name, a leftover in the folder of its own",
          [&] {
              disk.renamesByName = true;
+             disk.MakeDirectoryPath(ownFolder + "\\");
              disk.files[own] = "left by a run that died";
          },
          true},
@@ -425,6 +427,7 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
         EXPECT_EQ(disk.files["C:\\Other\\victim.txt"], "not to be touched");
         EXPECT_FALSE(disk.files.count(temporary + "1"));
         EXPECT_FALSE(disk.files.count(own));
+        EXPECT_TRUE(disk.Absent(ownFolder));
         EXPECT_EQ(disk.marks[ProfilePath(state)] & kAttributeHidden, kAttributeHidden);
     }
 }
