@@ -399,6 +399,10 @@ TEST_F(ProfileTest, WhateverStandsAtTheTemporaryNameIsRemovedNeverFollowed) {
          true},
         {"a folder: the next free name is taken", [&] { disk.MakeDirectoryPath(temporary + "\\"); },
          true},
+        {"every name but the last taken", [&] {
+             for (int n = 1; n <= 8; ++n)
+                 disk.MakeDirectoryPath(temporary + std::to_string(n) + "\\");
+         }, true},
         {"every name taken",
          [&] {
              for (int n = 1; n <= 9; ++n)
