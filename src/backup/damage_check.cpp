@@ -24,7 +24,6 @@ bool HeadChecked(const std::string& path) {
 
 std::string WhyDamaged(const std::string& path, std::string_view head) {
     if (!HeadChecked(path)) return "";
-    head = head.substr(0, kHeadSize);
     if (head.empty()) return "it is empty";
     if (std::all_of(head.begin(), head.end(), [](char c) { return c == '\0'; })) {
         return head.size() == kHeadSize ? "its first 64 KB are all zero bytes"

@@ -105,14 +105,10 @@ public:
     // source looks damaged and the earlier copy does not.
     bool Stops(const char* data, std::size_t size) {
         if (decided_) return false;
-        std::string_view head(data, std::min(size, kHeadSize));
-        if (!head_.empty() || (size > 0 && size < kHeadSize)) {
-            head_.append(data, std::min(size, kHeadSize - head_.size()));
-            if (size > 0 && head_.size() < kHeadSize) return false;
-            head = head_;
-        }
+        head_.append(data, std::min(size, kHeadSize - head_.size()));
+        if (size > 0 && head_.size() < kHeadSize) return false;
         decided_ = true;
-        *damage_ = WhyDamaged(source_, head);
+        *damage_ = WhyDamaged(source_, head_);
         return !damage_->empty() && GoodEarlierCopy(disk_, destination_);
     }
 
@@ -122,7 +118,7 @@ private:
     const std::string& destination_;
     std::string* damage_;
     bool decided_;
-    std::string head_; // the first bytes, where they came in more than one piece
+    std::string head_; // the first bytes, from as many pieces as they came in
 };
 
 // Reads the whole source into the copy. The source must end as it began: same size, same
