@@ -323,6 +323,8 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
         {"the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
+        {"a check with the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
+         {"/check", "C:\\Jobs"}, "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
         {"a target folder not there on a disk that is",
          [&] { Profile() = "E:\\New\r\n" + Profile(); },
          {"/backup", "C:\\Jobs"},
@@ -972,6 +974,10 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         for (const auto& [path, bytes] : meanwhile) before[path] = bytes;
         EXPECT_EQ(disk.files, before) << "nothing written";
     }
+    setting.reportEvent = [](bool, const std::string&) { return false; };
+    disk.files[copy] = "mall";
+    EXPECT_EQ(Run({"/check", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(Log().find("The Windows event log could not be written.\r\n"), std::string::npos);
 }
 
 TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLossIsSaid) {
