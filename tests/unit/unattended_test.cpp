@@ -682,6 +682,11 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
          did + "not back up every file: 1000001 of 2000002 files copied or unchanged (exit code "
                "1).\nThe last that backed up every file ran at 2026-12-07 02:00:00.\n"},
         {"a link at its name", "", "2026-12-09 09:00:00", ""},
+        {"a time with a digit more", "Vintrel last run\r\ntime 2026-12-08 02:00:001\r\nexit code 2\r\n"
+         "copied 0 of 0\r\n", "2026-12-09 09:00:00", ""},
+        {"a run in a leap second", "Vintrel last run\r\ntime 2016-12-31 23:59:60\r\nexit code 2\r\n"
+         "copied 0 of 0\r\n", "2017-01-01 09:00:00",
+         "The scheduled backup of 2016-12-31 23:59:60 did nothing (exit code 2).\n"},
         {"a failed run late in the evening", "Vintrel last run\r\ntime 2026-12-08 23:59:59\r\nexit "
          "code 2\r\ncopied 0 of 0\r\n", "2026-12-09 09:00:00",
          "The scheduled backup of 2026-12-08 23:59:59 did nothing (exit code 2).\n"},
