@@ -665,6 +665,9 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
          "Vintrel last run\r\ntime 2026-12-31 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
          "last success 2026-12-31 02:00:00\r\n", "2027-01-03 02:00:01",
          "No scheduled backup has backed up every file since 2026-12-31 02:00:00.\n"},
+        {"a success two days before, over the end of February",
+         "Vintrel last run\r\ntime 2027-02-27 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
+         "last success 2027-02-27 02:00:00\r\n", "2027-03-01 02:00:00", ""},
         {"a success over three days before, over a leap day",
          "Vintrel last run\r\ntime 2028-02-28 02:00:00\r\nexit code 0\r\ncopied 2 of 2\r\n"
          "last success 2028-02-28 02:00:00\r\n", "2028-03-02 02:00:01",
