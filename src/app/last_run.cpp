@@ -57,8 +57,7 @@ std::string LastRunText(const LastRun& run) {
 
 // Only a file of exactly that form is taken: nothing of a damaged or planted one is believed.
 std::optional<LastRun> ParseLastRun(const std::string& text) {
-    if (text.size() > kLastRunLimit || text.size() < 2 || text.substr(text.size() - 2) != "\r\n")
-        return std::nullopt;
+    if (text.size() > kLastRunLimit || !text.ends_with("\r\n")) return std::nullopt;
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
         end = text.find("\r\n", at);
