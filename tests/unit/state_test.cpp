@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/state.h"
+#include "app/texts.h"
 #include "profile/profile.h"
 
 namespace vintrel {
@@ -46,6 +47,30 @@ TEST(SharedState, StartsWithItsFixedValues) {
     EXPECT_EQ(state.quitFlag, 0);
     EXPECT_TRUE(state.targetPath.empty());
     EXPECT_TRUE(state.profileList.empty());
+}
+
+// Users and their scripts know these words: they stay as they are, byte for byte.
+TEST(SharedState, TheWindowsOwnWordsStayByteForByte) {
+    const std::pair<std::string, const char*> words[] = {
+        {kProfileNotFoundText, "Error: Default backup profile not found, please press the "
+                               "'Search for files now' button to find and create a backup profile"},
+        {kProfileEmptyText, "Error: The backup profile was found but seems to be empty!"},
+        {kProfileUnreadableText, "Error: The backup profile was found but could not be processed!"},
+        {kProfileLoadedText, "Information: Default backup profile loaded successfully!"},
+        {kProfileNotSavedText,
+         "Error: The backup profile could not be saved to disk for some reason!"},
+        {kSearchStartText,
+         "Information: searching default drive 'C:' in expected user profile directory"},
+        {kSearchDoneText, "Information: Job finished. Found all there was to find"},
+        {kTargetEmptyText,
+         "Error: Backup path is empty so no backup can be performed, please set it now!"},
+        {kNothingToBackupText, "Error: There is nothing in the list to backup!"},
+        {kAllBackedUpText, "Information: All files seem to have been backed up okay!!"},
+        {kTooLongSuffix,
+         " Will NOT be backed up. Combined windows path length exceeds 256 characters"},
+    };
+    for (const auto& [word, text] : words)
+        EXPECT_EQ(word, text);
 }
 
 } // namespace
