@@ -685,6 +685,9 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
          did + "not back up every file: 1000001 of 2000002 files copied or unchanged (exit code "
                "1).\nThe last that backed up every file ran at 2026-12-07 02:00:00.\n"},
         {"a link at its name", "", "2026-12-09 09:00:00", ""},
+        {"a last success that is no time", run + "1\r\ncopied 1 of 2\r\nlast success 2026-12-07\r\n",
+         "2026-12-09 09:00:00", ""},
+        {"a told line that is no time", failed + "told soon\r\n", "2026-12-09 09:00:00", ""},
         {"a time with a digit more", "Vintrel last run\r\ntime 2026-12-08 02:00:001\r\nexit code 2\r\n"
          "copied 0 of 0\r\n", "2026-12-09 09:00:00", ""},
         {"a run in a leap second", "Vintrel last run\r\ntime 2016-12-31 23:59:60\r\nexit code 2\r\n"
