@@ -721,12 +721,23 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.files["E:\\Bak\\Mail\\a.pst.20000101-000000Z.bak"] = "a version";
     disk.files["C:\\Mail\\a.pst"] = "damaged";
     disk.lastWrite["C:\\Mail\\a.pst"] = k2000 + kDay;
+    bool noted = false; // should the run die while it copies, its note says what to finish
+    disk.whileCopying = [&](auto&) {
+        noted |= disk.files.count("C:\\Jobs\\Vintrel Restore.txt") > 0;
+    };
     EXPECT_EQ(Run({"/restore", "c:\\mail\\A.PST", "C:\\Jobs"}), kAllCopied);
+    EXPECT_TRUE(noted);
+    disk.whileCopying = nullptr;
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
     EXPECT_EQ(disk.lastWrite["C:\\Mail\\a.pst"], k2000) << "the copy's time";
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000102-000000Z.bak"], "damaged");
     EXPECT_EQ(echoed.back(), "restored C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst (kept the "
                              "replaced file as C:\\Mail\\a.pst.20000102-000000Z.bak)");
+    disk.MakeDirectoryPath("C:\\Jobs\\Vintrel Restore.txt\\");
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: its note, C:\\Jobs\\Vintrel "
+                             "Restore.txt, cannot be written beside the profile");
+    disk.RemoveFolder("C:\\Jobs\\Vintrel Restore.txt");
     // A copy that differs from the checksum recorded when it was made is restored only by force.
     auto record = [&](std::uint64_t sum) {
         disk.files["E:\\Bak\\Vintrel Copies.txt"] =
