@@ -116,14 +116,12 @@ bool RecordLastRun(Disk& disk, const std::string& folder, LastRun run) {
         const std::optional<LastRun> old = ReadLastRun(disk, folder);
         run.lastSuccess = old ? old->lastSuccess : "";
     }
-    run.told.clear();
     return ReplaceWholeFile(disk, folder + kLastRunFileName, folder + kLastRunTemporaryName,
                             LastRunText(run));
 }
 
 std::string RunOutcomeText(const LastRun& run) {
     const std::string of = "The scheduled backup of " + run.time;
-    if (run.exitCode == 0) return of + " backed up every file.";
     if (run.exitCode == 2) return of + " did nothing (exit code 2).";
     // Every file backed up, but the log or a searched list could not be written.
     if (run.copied == run.total) {

@@ -34,7 +34,8 @@ struct LastRun {
 // this run is one; false when it could not be written.
 bool RecordLastRun(Disk& disk, const std::string& folder, LastRun run);
 
-// "The scheduled backup of 2026-12-08 14:03:05 did not back up every file: 1 of 2 ...".
+// Of a run that did not back up every file: "The scheduled backup of 2026-12-08 14:03:05 did
+// not back up every file: 1 of 2 ...".
 std::string RunOutcomeText(const LastRun& run);
 // The window's word, in a box, on the last run over its profile; the file then notes that it
 // was told, so that each run is told of once.

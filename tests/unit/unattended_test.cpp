@@ -324,7 +324,8 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
          {"/backup", "C:\\Jobs"},
          "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
         {"a check with the backup disk unplugged", [&] { disk.missingDrives.insert("E:"); },
-         {"/check", "C:\\Jobs"}, "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
+         {"/check", "C:\\Jobs"},
+         "the target folder E:\\Bak\\ is not there (is the disk connected?)"},
         {"a target folder not there on a disk that is",
          [&] { Profile() = "E:\\New\r\n" + Profile(); },
          {"/backup", "C:\\Jobs"},
@@ -685,13 +686,18 @@ TEST_F(ScheduledBackupTest, TheWindowTellsOfAFailedRunOrAQuietWeekOnceAndOfNoOth
          did + "not back up every file: 1000001 of 2000002 files copied or unchanged (exit code "
                "1).\nThe last that backed up every file ran at 2026-12-07 02:00:00.\n"},
         {"a link at its name", "", "2026-12-09 09:00:00", ""},
-        {"a last success that is no time", run + "1\r\ncopied 1 of 2\r\nlast success 2026-12-07\r\n",
-         "2026-12-09 09:00:00", ""},
+        {"every file copied, the log not written", run + "1\r\ncopied 2 of 2\r\n",
+         "2026-12-08 09:00:00", "The scheduled backup of 2026-12-08 02:00:00 copied every file, "
+         "but could not write its log or the new list of its search (exit code 1).\n"},
+        {"a last success that is no time",
+         run + "1\r\ncopied 1 of 2\r\nlast success 2026-12-07\r\n", "2026-12-09 09:00:00", ""},
         {"a told line that is no time", failed + "told soon\r\n", "2026-12-09 09:00:00", ""},
-        {"a time with a digit more", "Vintrel last run\r\ntime 2026-12-08 02:00:001\r\nexit code 2\r\n"
-         "copied 0 of 0\r\n", "2026-12-09 09:00:00", ""},
-        {"a run in a leap second", "Vintrel last run\r\ntime 2016-12-31 23:59:60\r\nexit code 2\r\n"
-         "copied 0 of 0\r\n", "2017-01-01 09:00:00",
+        {"a time with a digit more",
+         "Vintrel last run\r\ntime 2026-12-08 02:00:001\r\nexit code 2\r\ncopied 0 of 0\r\n",
+         "2026-12-09 09:00:00", ""},
+        {"a run in a leap second",
+         "Vintrel last run\r\ntime 2016-12-31 23:59:60\r\nexit code 2\r\ncopied 0 of 0\r\n",
+         "2017-01-01 09:00:00",
          "The scheduled backup of 2016-12-31 23:59:60 did nothing (exit code 2).\n"},
         {"a failed run late in the evening", "Vintrel last run\r\ntime 2026-12-08 23:59:59\r\nexit "
          "code 2\r\ncopied 0 of 0\r\n", "2026-12-09 09:00:00",
