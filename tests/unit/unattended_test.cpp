@@ -946,6 +946,14 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                      {{"Mail\\a.pst", CopyState{10, 9, newer.Value()}, {}}});
              };
          }, kAllCopied, "good"},
+        {"replaced, and its line, by another profile's run that still holds the record", [&] {
+             disk.onOpenToCopy = [&, once = true](const std::string&) mutable {
+                 if (!std::exchange(once, false)) return;
+                 meanwhile[copy] = disk.files[copy] = "mall";
+                 meanwhile[record] = disk.files[record] = CopyRecordText({});
+                 disk.heldByWriter = {"E:\\Bak\\Vintrel Copies.lock"};
+             };
+         }, kSomeNotCopied, "it differs from its checksum"},
         {"taken out of the record, changed, by another profile's run as it is read", [&] {
              disk.onOpenToCopy = [&](const std::string&) {
                  meanwhile[copy] = disk.files[copy] = "mall";
