@@ -375,10 +375,8 @@ private:
         const std::uint64_t step = TimeStep(plan.destinationDirectory);
         bool same = source->lastWriteTime == copy->lastWriteTime;
         if (step != 0) {
-            const std::uint64_t apart = source->lastWriteTime > copy->lastWriteTime
-                                            ? source->lastWriteTime - copy->lastWriteTime
-                                            : copy->lastWriteTime - source->lastWriteTime;
-            same = apart <= step && copy->creationTime > source->lastWriteTime + step;
+            same = TimesApart(source->lastWriteTime, copy->lastWriteTime) <= step &&
+                   copy->creationTime > source->lastWriteTime + step;
         }
         // Where the record knows the copy made there, it must be that one still.
         const auto line = lines_.find(PathKey(*PathBelow(plan.belowTarget)));

@@ -49,14 +49,12 @@ std::optional<std::string> PathBelow(const std::string& relative) {
 
 bool HasFacts(const CopyState& state, std::uint64_t size, std::uint64_t lastWriteTime,
               std::uint64_t timeStep) {
-    const std::uint64_t apart = state.lastWriteTime > lastWriteTime
-                                    ? state.lastWriteTime - lastWriteTime
-                                    : lastWriteTime - state.lastWriteTime;
+    const std::uint64_t apart = TimesApart(state.lastWriteTime, lastWriteTime);
     // FAT keeps local times, which Windows shows through the daylight-saving offset of the
     // day it is asked: from one clock change to the next, every time there reads an hour
     // apart. (exFAT keeps the offset with each time.)
     constexpr std::uint64_t kFatStep = 20000000, kHour = 36000000000;
-    const std::uint64_t shifted = apart > kHour ? apart - kHour : kHour - apart;
+    const std::uint64_t shifted = TimesApart(apart, kHour);
     return state.size == size &&
            (apart <= timeStep || (timeStep >= kFatStep && shifted <= timeStep));
 }

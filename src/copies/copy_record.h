@@ -3,6 +3,7 @@
 // mail, so copies are never listed and backed up again, wherever the target was or is spelled.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,6 +51,11 @@ struct RecordedCopy {
     std::optional<CopyState> next;
     friend bool operator==(const RecordedCopy&, const RecordedCopy&) = default;
 };
+
+// How far apart two times are, whichever is the later.
+inline std::uint64_t TimesApart(std::uint64_t a, std::uint64_t b) {
+    return std::max(a, b) - std::min(a, b);
+}
 
 // Whether a file of that size and last-write time is the copy a state describes: the same
 // size, and times no further apart than the step the file system keeps them in (FAT 2 s,
