@@ -11,16 +11,11 @@ std::size_t StartAfterQuote(const std::string& path) {
 char FoldCase(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-bool SameText(const std::string& a, std::size_t from, const std::string& b) {
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        if (FoldCase(a[from + i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-}
 } // namespace
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && SameText(a, 0, b);
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
 }
 
 std::size_t PathRootLength(const std::string& path) {
@@ -33,7 +28,7 @@ std::size_t PathRootLength(const std::string& path) {
         return at == std::string::npos ? path.size() : at + 1;
     };
     if (separator(0) && separator(1)) {
-        if (path.size() >= 4 && (path[2] == '?' || path[2] == '.') && separator(3)) {
+        if (separator(3) && (path[2] == '?' || path[2] == '.')) {
             if (PathKey(path.substr(4, 4)) == "unc\\") return past(past(8));
             return past(4); // "\\?\C:\", or a volume's name
         }

@@ -93,6 +93,7 @@ TEST(PathParts, TheRootIsWhatNoOneMakes) {
         {"C:Mail\\", 2},
         {"\\Mail\\", 1},
         {"Mail\\", 0},
+        {"M\\ail", 0},
         {"\\\\server\\share\\Mail\\", 15},
         {"\\\\server\\share", 14},
         {"//server/share/Mail/", 15},
