@@ -8,9 +8,6 @@ namespace {
 std::size_t StartAfterQuote(const std::string& path) {
     return (!path.empty() && path[0] == '"') ? 1 : 0;
 }
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 } // namespace
 
 bool SamePath(const std::string& a, const std::string& b) {
@@ -64,12 +61,10 @@ bool IsPlainName(const std::string& name) {
 }
 
 bool MatchesDigits(const std::string& text, std::size_t at, std::string_view pattern) {
-    if (at > text.size() || text.size() - at < pattern.size()) return false;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = text[at + i];
-        if (pattern[i] == '0' ? (c < '0' || c > '9') : c != pattern[i]) return false;
-    }
-    return true;
+    const std::string_view part =
+        std::string_view(text).substr(std::min(at, text.size()), pattern.size());
+    return std::equal(part.begin(), part.end(), pattern.begin(), pattern.end(),
+                      [](char c, char p) { return p == '0' ? c >= '0' && c <= '9' : c == p; });
 }
 
 std::string Printable(std::string text) {
@@ -87,11 +82,10 @@ std::string PathKey(std::string path) {
 
 std::string DirectoryPart(const std::string& path) {
     const std::size_t start = StartAfterQuote(path);
-    std::size_t end = start;
-    for (std::size_t i = start; i < path.size() && path[i] != '|'; ++i) {
-        if (IsPathSeparator(path[i])) end = i + 1;
-    }
-    return path.substr(start, end - start);
+    const std::string_view before =
+        std::string_view(path).substr(start, path.find('|', start) - start);
+    const std::size_t last = before.find_last_of("\\/");
+    return std::string(before.substr(0, last == std::string_view::npos ? 0 : last + 1));
 }
 
 std::string FileNamePart(const std::string& path) {

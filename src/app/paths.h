@@ -14,6 +14,11 @@ std::string DirectoryPart(const std::string& path);
 // double quote after it; a leading double quote is skipped.
 std::string FileNamePart(const std::string& path);
 
+// A letter in lower case, as Windows compares names: ASCII letters only.
+inline char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // "\" and "/" both separate the names of a path.
 inline bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';

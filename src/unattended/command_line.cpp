@@ -17,9 +17,8 @@ bool BeginsAsSwitch(const std::string& argument) {
 std::string SwitchName(const std::string& argument) {
     if (argument.size() < 2 || !BeginsAsSwitch(argument)) return "";
     std::string name = argument.substr(1);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : name)
+        c = FoldCase(c);
     return name;
 }
 

@@ -20,10 +20,10 @@ namespace vintrel {
 namespace {
 
 // The files another program held are tried again, first after a few seconds and then every
-// minute, until each is copied or `minutes` have passed since the run began. While it sleeps
-// the run lets go of its turn and of the log, and takes them again after (the log marked with
-// `header` where another run wrote meanwhile); a turn not had back within a minute ends the wait,
-// and `turnHeld` is then false.
+// minute, until each is copied or `minutes` have passed since the run began (with 0, none is
+// tried again). While it sleeps the run lets go of its turn and of the log, and takes them
+// again after (the log marked with `header` where another run wrote meanwhile); a turn not had
+// back within a minute ends the wait, and `turnHeld` is then false.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, const std::optional<std::uint32_t>& began, Disk& disk,
                        RunLog& log, const UnattendedSetting& setting, BackupResult& result,
@@ -139,11 +139,9 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
     if (!result.recordNotSettled.empty()) {
         log.Line(std::string(kRecordNotSettledText) + ": " + result.recordNotSettled);
     }
-    if (line.wait > 0) {
-        WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
-                          result, line.all, line.keep, line.verify, TurnPath(folder),
-                          header + ", going on after its wait", turnHeld);
-    }
+    WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
+                      result, line.all, line.keep, line.verify, TurnPath(folder),
+                      header + ", going on after its wait", turnHeld);
     const std::size_t copied = result.files.size() - result.Failed();
     run.copied = copied;
     run.total = result.files.size();
