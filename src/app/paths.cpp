@@ -89,22 +89,16 @@ std::string DirectoryPart(const std::string& path) {
 }
 
 std::string FileNamePart(const std::string& path) {
-    const std::size_t start = StartAfterQuote(path);
-    std::size_t nameStart = start;
-    for (std::size_t i = start; i < path.size(); ++i) {
-        if (IsPathSeparator(path[i])) nameStart = i + 1;
-    }
-    std::size_t nameEnd = path.find('"', nameStart);
-    if (nameEnd == std::string::npos) nameEnd = path.size();
-    return path.substr(nameStart, nameEnd - nameStart);
+    const std::size_t last = path.find_last_of("\\/");
+    const std::size_t start = last == std::string::npos ? StartAfterQuote(path) : last + 1;
+    return path.substr(start, path.find('"', start) - start);
 }
 
 std::string PlainFinalPath(std::string reported) {
     while (!reported.empty() && reported.back() == '\0')
         reported.pop_back();
     if (reported.starts_with("\\\\?\\UNC\\")) {
-        reported.erase(0, 6);
-        reported[0] = '\\';
+        reported.replace(0, 8, "\\\\");
     } else if (reported.starts_with("\\\\?\\")) {
         reported.erase(0, 4);
     }

@@ -172,7 +172,8 @@ void CheckDiskContract(ContractPlace& place) {
              const std::optional<DiskEntry> entry = d.FindEntry(r + "\\f");
              return entry && (entry->attributes & kAttributeDirectory) &&
                     (d.Attributes(r + "\\f\\").value_or(0) & kAttributeDirectory) &&
-                    !(d.Attributes(a).value_or(kAttributeDirectory) & kAttributeDirectory);
+                    !(d.Attributes(a).value_or(kAttributeDirectory) & kAttributeDirectory) &&
+                    !d.FindEntry(a + "\\") && !d.Attributes(a + "\\"); // a file by its name alone
          }},
         {"only nothing is absent",
          [&] {

@@ -817,7 +817,8 @@ bool FakeDisk::Absent(const std::string& path) {
 std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     lookups.push_back(path);
     const std::string resolved = Resolve(path);
-    if (unlookable.count(resolved)) return std::nullopt;
+    if (unlookable.count(resolved) || (EndsInSeparator(path) && files.count(resolved)))
+        return std::nullopt; // Windows finds no file by its name and a separator
     if (auto f = files.find(resolved); f != files.end()) {
         auto size = sizes.find(resolved);
         DiskEntry entry =
@@ -831,7 +832,9 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
         return entry;
     }
     auto it = entries_.find(resolved);
-    if (it != entries_.end()) return it->second;
+    if (it != entries_.end() &&
+        (!EndsInSeparator(path) || (it->second.attributes & kAttributeDirectory)))
+        return it->second;
     if (!resolved.empty() && resolved.size() > 3 && IsDirectory(resolved)) {
         return Entry(Name(resolved), kAttributeDirectory, 0);
     }
@@ -842,7 +845,8 @@ std::optional<std::uint32_t> FakeDisk::Attributes(const std::string& path) {
     lookups.push_back(path);
     if (auto it = shares_.find(path); it != shares_.end()) return it->second;
     const std::string resolved = Resolve(path);
-    if (unlookable.count(resolved)) return std::nullopt;
+    if (unlookable.count(resolved) || (EndsInSeparator(path) && files.count(resolved)))
+        return std::nullopt;
     // A link shows as one, whatever it leads to.
     if (!resolved.empty() && links_.count(ResolveParent(path))) {
         return (IsDirectory(resolved) ? kAttributeDirectory : 0u) | kAttributeReparsePoint;

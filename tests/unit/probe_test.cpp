@@ -29,6 +29,7 @@ TEST_F(ProbeTest, FilesGiveTheirSizeDirectoriesAndSharesMinusTwoNothingMinusOne)
         {"C:\\Mail", kProbeDirectory},
         {"C:\\Mail\\", kProbeDirectory},
         {"C:\\Mail\\\\\\", kProbeDirectory},
+        {"C:\\Mail\\box.pst\\\\", 1234}, // its name is looked up without them
         {"\\\\server\\share", kProbeDirectory}, // found by its attributes only
         {"\\\\server\\share\\", kProbeDirectory},
         {"\\\\server\\other", kProbeNothing},

@@ -797,6 +797,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged again");
     EXPECT_NE(echoed.back().find("not restored: its disk is full"), std::string::npos);
+    EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Restore.txt")) << "its note goes";
     disk.failCopyTo.clear();
     disk.sizes["E:\\Bak\\Mail\\a.pst"] = 20ULL << 30, disk.freeBytes["C:"] = 5ULL << 30;
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
@@ -925,14 +926,17 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
         cases[] = {
         {"as made", [] {}, kAllCopied, "good"},
         {"changed behind its back, its size and time kept", [&] { disk.files[copy] = "mall"; },
-         kSomeNotCopied, "it differs from its checksum"},
+         kSomeNotCopied, "it differs from its checksum: its bytes are no longer the ones written "
+                         "(the disk damaged it, or it was changed without its time)\r\n"},
         {"worked in", [&] { disk.lastWrite[copy] = 8; }, kSomeNotCopied,
-         "it is no longer the recorded copy: its size or last-write time changed"},
+         "it is no longer the recorded copy: its size or last-write time changed since it was "
+         "made (was it opened in the mail program?)\r\n"},
         {"missing", [&] { disk.files.erase(copy); }, kSomeNotCopied, "it is missing"},
         {"written by another program", [&] { disk.heldByWriter = {copy}; }, kSomeNotCopied,
          "it cannot be read: another program writes to it"},
         {"a hard link", [&] { disk.otherNames = {copy}; }, kSomeNotCopied,
-         "it is no longer the recorded copy: a link"},
+         "it is no longer the recorded copy: a link, a folder or a file with other names too "
+         "(hard links) stands there\r\n"},
         {"recorded before checksums", [&] { disk.files[record] = "Mail\\a.pst\r\n"; },
          kSomeNotCopied, "not checkable"},
         {"replaced, and its line, by another profile's run as it is read", [&] {
