@@ -225,7 +225,9 @@ public:
     // drive with a root directory.
     virtual unsigned DriveType(const std::string& root) = 0;
 
-    // The first entry that the path names (as a lookup pattern), or nothing.
+    // The first entry that the path names (as a lookup pattern), or nothing. A path without
+    // wildcards is asked for directly: the root of a drive or a share is found as a folder, and
+    // a file by its name with a separator after it is not found.
     virtual std::optional<DiskEntry> FindEntry(const std::string& path) = 0;
 
     // The attributes of what the path names, or nothing when it cannot be asked.

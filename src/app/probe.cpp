@@ -19,15 +19,10 @@ std::int64_t ProbeFileSize(Disk& disk, const std::string& path) {
     while (!lookup.empty() && lookup.back() == '\\')
         lookup.pop_back();
 
+    // A share ("\\server\share") is found too: the lookup asks for a path's attributes first,
+    // which a share's root has, as a drive's root has.
     const std::optional<DiskEntry> entry = disk.FindEntry(lookup);
-    if (!entry) {
-        // A share ("\\server\share") is never found by a lookup, only by its attributes.
-        if (lookup.size() >= 2 && lookup[0] == '\\' && lookup[1] == '\\') {
-            const std::optional<std::uint32_t> attributes = disk.Attributes(lookup);
-            if (attributes && (*attributes & kAttributeDirectory)) return kProbeDirectory;
-        }
-        return kProbeNothing;
-    }
+    if (!entry) return kProbeNothing;
     if (entry->attributes & kAttributeDirectory) return kProbeDirectory;
     return static_cast<std::int64_t>(entry->size);
 }

@@ -255,6 +255,9 @@ void CheckDiskContract(ContractPlace& place) {
          "not",
          [&] {
              const std::string share = place.ShareOfDriveC();
+             // A share's root is found as a folder.
+             const std::optional<DiskEntry> shareRoot =
+                 share.empty() ? std::nullopt : d.FindEntry(share.substr(0, share.size() - 1));
              return d.MakeDirectoryPath(r + "\\m\\n\\") == DiskError::None &&
                     d.MakeDirectoryPath(r + "\\m\\n\\x.pst") == DiskError::None &&
                     (d.Attributes(r + "\\m\\n").value_or(0) & kAttributeDirectory) &&
@@ -263,17 +266,18 @@ void CheckDiskContract(ContractPlace& place) {
                     !d.Absent(r + "\\q") &&
                     (share.empty() ||
                      (d.MakeDirectoryPath(share + r.substr(3) + "\\s\\") == DiskError::None &&
-                      !d.Absent(r + "\\s")));
+                      !d.Absent(r + "\\s") && shareRoot &&
+                      (shareRoot->attributes & kAttributeDirectory)));
          }},
         {"a folder is held, made where missing; a link, a file or a missing parent is not",
          [&] {
              DiskError why = DiskError::None, link = why, file = why, missing = why;
              std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\h", why);
              return held && !held->BecameLink() && held->FinalPath() == d.FinalPath(r + "\\h") &&
-                    !held->FinalPath().empty() &&
-                    !d.HoldFolder(r + "\\link", link) && link == DiskError::Link &&
-                    !d.HoldFolder(a, file) && file == DiskError::NotAFolder &&
-                    !d.HoldFolder(r + "\\none\\x", missing) && missing == DiskError::NotFound;
+                    !held->FinalPath().empty() && !d.HoldFolder(r + "\\link", link) &&
+                    link == DiskError::Link && !d.HoldFolder(a, file) &&
+                    file == DiskError::NotAFolder && !d.HoldFolder(r + "\\none\\x", missing) &&
+                    missing == DiskError::NotFound;
          }},
         {"a held folder cannot be swapped for a link; let go, it can, and is held no more",
          [&] {
@@ -336,18 +340,23 @@ void CheckDiskContract(ContractPlace& place) {
          }},
         {"a drive's root; one index by any spelling; no size limit, holder (set on the fake); "
          "renames by name as the platform does (the place says it: cannot fail on the fake); "
-         "a pause only lets time pass (cannot fail on either)", [&] {
+         "a pause only lets time pass (cannot fail on either)",
+         [&] {
              return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1 && !d.FileSizeLimit(r) &&
                     d.RenamesByName() == place.RenamesByName() &&
                     d.FileIndex(Upper(a)) == d.FileIndex(r + "\\link\\a.pst") && d.FileIndex(a) &&
                     d.FileIndex(a) != d.FileIndex(r + "\\ro.pst") && d.HolderOf(a).empty() &&
-                    (d.Pause(1), true); }},
-        {"a link to a file leads to it, and is not held, read uncached or removed through", [&] {
+                    (d.Pause(1), true);
+         }},
+        {"a link to a file leads to it, and is not held, read uncached or removed through",
+         [&] {
              const std::string l = r + "\\l.pst";
              DiskError why = (place.MakeFolderLink(l, a), DiskError::None);
              return d.IsLink(l) && same(l, a) && !d.SoleName(l) && !d.HoldSoleFile(l, why) &&
-                    !d.OpenUncached(l, why) && (d.RemoveFile(l), contents(a) == "mail"); }},
-        {"a held file is not replaced or removed; moved, it acts by itself, not its old name", [&] {
+                    !d.OpenUncached(l, why) && (d.RemoveFile(l), contents(a) == "mail");
+         }},
+        {"a held file is not replaced or removed; moved, it acts by itself, not its old name",
+         [&] {
              place.MakeFile(r + "\\k", "kept1"), place.MakeFile(r + "\\o", "x");
              DiskError why = DiskError::None;
              std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\k", why);
@@ -357,7 +366,8 @@ void CheckDiskContract(ContractPlace& place) {
                                !d.ReplaceFileWith(r + "\\o", r + "\\k") &&
                                !d.RemoveFile(r + "\\k") && held->MoveTo(r + "\\k2");
              return kept && (place.MakeFile(r + "\\k", "new"), held->Shrink(1)) &&
-                    held->Size() == 4 && contents(r + "\\k") == "new"; }},
+                    held->Size() == 4 && contents(r + "\\k") == "new";
+         }},
         {"a writer's time shows in its entry and to a source, which tells its size and fails not",
          [&] {
              constexpr std::uint64_t kWhen = 134412121850000000ULL; // 2026-12-08 14:03:05

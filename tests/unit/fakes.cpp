@@ -835,7 +835,7 @@ std::optional<DiskEntry> FakeDisk::FindEntry(const std::string& path) {
     if (it != entries_.end() &&
         (!EndsInSeparator(path) || (it->second.attributes & kAttributeDirectory)))
         return it->second;
-    if (!resolved.empty() && resolved.size() > 3 && IsDirectory(resolved)) {
+    if (!resolved.empty() && IsDirectory(resolved)) { // a drive's root too, as Windows finds it
         return Entry(Name(resolved), kAttributeDirectory, 0);
     }
     return std::nullopt;

@@ -33,7 +33,7 @@ public:
     void AddDrive(const std::string& root, unsigned type = 3) { drives_[root] = type; }
     void AddFile(const std::string& path, std::uint64_t size);
     void AddDirectory(const std::string& path);
-    // Something that only answers to its attributes, as a network share does.
+    // A share's root, which only answers to its attributes (a lookup asks them first).
     void AddShare(const std::string& path, std::uint32_t attributes = kAttributeDirectory) {
         shares_[path] = attributes;
     }
