@@ -1,4 +1,6 @@
 // The disk contract on the fake disk.
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "contract/disk_contract.h"
@@ -67,6 +69,12 @@ TEST(KnownIdentity, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
                      std::to_string(identity.indexHigh));
         EXPECT_EQ(KnownIdentity(identity).has_value(), known);
     }
+    EXPECT_EQ(FileIdentity{}, (FileIdentity{0, 0, 0}));
+    // An entry says nothing the platform did not: no marks, size or times, its name exact.
+    const DiskEntry entry;
+    EXPECT_EQ(std::tuple(entry.attributes, entry.size, entry.lastWriteTime, entry.reparseTag,
+                         entry.creationTime, entry.nameExact),
+              std::tuple(0u, 0ull, 0ull, 0u, 0ull, true));
 }
 
 } // namespace
