@@ -274,10 +274,10 @@ void CheckDiskContract(ContractPlace& place) {
              DiskError why = DiskError::None, link = why, file = why, missing = why;
              std::unique_ptr<HeldFolder> held = d.HoldFolder(r + "\\h", why);
              return held && !held->BecameLink() && held->FinalPath() == d.FinalPath(r + "\\h") &&
-                    !held->FinalPath().empty() && !d.HoldFolder(r + "\\link", link) &&
-                    link == DiskError::Link && !d.HoldFolder(a, file) &&
-                    file == DiskError::NotAFolder && !d.HoldFolder(r + "\\none\\x", missing) &&
-                    missing == DiskError::NotFound;
+                    !held->FinalPath().empty() &&
+                    !d.HoldFolder(r + "\\link", link) && link == DiskError::Link &&
+                    !d.HoldFolder(a, file) && file == DiskError::NotAFolder &&
+                    !d.HoldFolder(r + "\\none\\x", missing) && missing == DiskError::NotFound;
          }},
         {"a held folder cannot be swapped for a link; let go, it can, and is held no more",
          [&] {
@@ -340,23 +340,18 @@ void CheckDiskContract(ContractPlace& place) {
          }},
         {"a drive's root; one index by any spelling; no size limit, holder (set on the fake); "
          "renames by name as the platform does (the place says it: cannot fail on the fake); "
-         "a pause only lets time pass (cannot fail on either)",
-         [&] {
+         "a pause only lets time pass (cannot fail on either)", [&] {
              return d.DriveType("C:\\") > 1 && d.DriveType("Q:\\") == 1 && !d.FileSizeLimit(r) &&
                     d.RenamesByName() == place.RenamesByName() &&
                     d.FileIndex(Upper(a)) == d.FileIndex(r + "\\link\\a.pst") && d.FileIndex(a) &&
                     d.FileIndex(a) != d.FileIndex(r + "\\ro.pst") && d.HolderOf(a).empty() &&
-                    (d.Pause(1), true);
-         }},
-        {"a link to a file leads to it, and is not held, read uncached or removed through",
-         [&] {
+                    (d.Pause(1), true); }},
+        {"a link to a file leads to it, and is not held, read uncached or removed through", [&] {
              const std::string l = r + "\\l.pst";
              DiskError why = (place.MakeFolderLink(l, a), DiskError::None);
              return d.IsLink(l) && same(l, a) && !d.SoleName(l) && !d.HoldSoleFile(l, why) &&
-                    !d.OpenUncached(l, why) && (d.RemoveFile(l), contents(a) == "mail");
-         }},
-        {"a held file is not replaced or removed; moved, it acts by itself, not its old name",
-         [&] {
+                    !d.OpenUncached(l, why) && (d.RemoveFile(l), contents(a) == "mail"); }},
+        {"a held file is not replaced or removed; moved, it acts by itself, not its old name", [&] {
              place.MakeFile(r + "\\k", "kept1"), place.MakeFile(r + "\\o", "x");
              DiskError why = DiskError::None;
              std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\k", why);
@@ -366,8 +361,7 @@ void CheckDiskContract(ContractPlace& place) {
                                !d.ReplaceFileWith(r + "\\o", r + "\\k") &&
                                !d.RemoveFile(r + "\\k") && held->MoveTo(r + "\\k2");
              return kept && (place.MakeFile(r + "\\k", "new"), held->Shrink(1)) &&
-                    held->Size() == 4 && contents(r + "\\k") == "new";
-         }},
+                    held->Size() == 4 && contents(r + "\\k") == "new"; }},
         {"a writer's time shows in its entry and to a source, which tells its size and fails not",
          [&] {
              constexpr std::uint64_t kWhen = 134412121850000000ULL; // 2026-12-08 14:03:05
