@@ -1106,6 +1106,15 @@ TEST(BackupBoxes, NameTheFileAndWhyAndOnlyTheOutcomesOwnDetail) {
     }
 }
 
+TEST(BackupBoxes, SizesReadAsWindowsShowsThem) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 bytes"}, {1023, "1023 bytes"}, {1024, "1.0 KB"}, {1536, "1.5 KB"},
+        {1048524, "1023.9 KB"}, {1048525, "1.0 MB"}, // from 1023.95 on, the next unit
+        {20ULL << 30, "20.0 GB"}, {3ULL << 60, "3072.0 PB"}};
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(SizeText(bytes), text) << bytes;
+}
+
 TEST(ChooseTarget, AConfirmedFolderIsShownAndACancelEmptiesThePath) {
     AppState state;
     test::FakeScreen screen;
