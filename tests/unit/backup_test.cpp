@@ -324,7 +324,13 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
              disk.files["E:\\Save\\Vintrel Copies.txt"] = "Old\\x.pst\r\n";
              disk.sizes["E:\\Save\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
          },
-         {O::NotRecorded}},
+         {O::NotRecorded}, "E:\\Save\\Vintrel Copies.txt is larger than a record of ours would be"},
+        {"a link at the record's name", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] {
+             disk.files["F:\\Mine.txt"] = "Mail\\a.pst\r\n";
+             disk.AddLink("E:\\Save\\Vintrel Copies.txt", "F:\\Mine.txt");
+         },
+         {O::NotRecorded}, "E:\\Save\\Vintrel Copies.txt is a link, no record of ours"},
         {"a record that reads without end, its listing saying 0 bytes", "E:\\Save\\",
          {"C:\\Mail\\a.pst"},
          [&] { disk.files[*disk.endless.insert("E:\\Save\\Vintrel Copies.txt").first] = ""; },

@@ -217,10 +217,12 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddDirectoryIn("C:\\Huge");
     disk.AddFileIn("C:\\Huge\\Vintrel Copies.txt", 0x20, kCopyRecordLimit + 1);
     disk.files["C:\\Huge\\Vintrel Copies.txt"] = "box.pst\r\n";
+    disk.sizes["C:\\Huge\\Vintrel Copies.txt"] = kCopyRecordLimit + 1;
     disk.AddFileIn("C:\\Huge\\box.pst");
     disk.AddDirectoryIn("C:\\Edge"); // one of just that size is ours
     disk.AddFileIn("C:\\Edge\\Vintrel Copies.txt", 0x20, kCopyRecordLimit);
     disk.files["C:\\Edge\\Vintrel Copies.txt"] = "box.pst\r\n";
+    disk.sizes["C:\\Edge\\Vintrel Copies.txt"] = kCopyRecordLimit;
     disk.AddFileIn("C:\\Edge\\box.pst");
     // A record that cannot be read hides nothing.
     disk.AddDirectoryIn("C:\\Locked");
