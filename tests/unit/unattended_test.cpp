@@ -869,8 +869,11 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         if (k.copyGone) disk.files.erase("C:\\Mail\\a.pst.~vr");
         disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
-        if (k.code == kWindow) {
+        if (k.code == kWindow) { // a log grown past three quarters of its limit is cut first
+            std::string& grown = disk.files["C:\\Jobs\\Vintrel Backup.log"];
+            while (grown.size() <= kLogLimit * 3 / 4) grown += "2026-12-01 an earlier run\r\n";
             const auto why = FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09");
+            EXPECT_LT(Log().size(), kLogLimit / 2 + 1000);
             EXPECT_EQ(why.has_value(), k.held);
             EXPECT_NE(Log().find("2026-12-09 the window's backup with the profile C:\\Jobs\\Vintrel "
                                  "Profile.txt\r\n"), std::string::npos);
