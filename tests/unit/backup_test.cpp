@@ -807,6 +807,16 @@ TEST_F(BackupTest, ALinkPlantedAtTheTemporaryNameIsRemovedNeverFollowed) {
         EXPECT_EQ(disk.files["F:\\Elsewhere\\a.pst"], "outside");
         EXPECT_FALSE(disk.files.count("F:\\Elsewhere\\a.pst.~vt"));
     }
+    // Held, the empty folder made a link in place, where no final path is told (XP): the folder
+    // held says it became one.
+    disk.RemoveFile("E:\\Save\\Mail");
+    disk.holdsBind = disk.finalPathsUnknown = true;
+    disk.onOpenToCopy = [&](const std::string&) {
+        disk.AddLink("E:\\Save\\Mail", "F:\\Elsewhere");
+    };
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::LinkSwappedIn);
+    EXPECT_EQ(disk.files["F:\\Elsewhere\\a.pst"], "outside");
+    disk.holdsBind = disk.finalPathsUnknown = false;
     // Swapped in after that check, as a large earlier copy is moved aside: the new copy, moved
     // through the link, goes again by its handle, and the earlier copy stays in the target.
     disk.onOpenToCopy = nullptr;
