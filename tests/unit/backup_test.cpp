@@ -1036,7 +1036,8 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         CopyOutcome outcome;
         const char* damage;
         std::size_t piece = 4; // read at a time: the first 64 KB come in many pieces
-        bool earlierUnread = false; // the earlier copy opens, but its first bytes cannot be read
+        int earlierFails = 0; // the earlier copy 1: opens, but its first bytes cannot be read;
+                              // 2: cannot be opened
     };
     const Case cases[] = {
         {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
@@ -1045,7 +1046,8 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
         {"a.pst", pst.substr(0, 9), pst + zeros, CopyOutcome::LooksDamaged,
          "it is cut short (9 bytes)", kHeadSize}, // the earlier copy's head read to its end
-        {"a.pst", pst.substr(0, 9), pst, CopyOutcome::Copied, "it is cut short (9 bytes)", 4, true},
+        {"a.pst", pst.substr(0, 9), pst, CopyOutcome::Copied, "it is cut short (9 bytes)", 4, 1},
+        {"a.pst", pst.substr(0, 9), pst, CopyOutcome::Copied, "it is cut short (9 bytes)", 4, 2},
         {"a.PsT", zeros + pst + zeros, pst, CopyOutcome::LooksDamaged,
          "its first 64 KB are all zero bytes"},
         {"a.ost", std::string(9, '\0'), "x", CopyOutcome::LooksDamaged,
@@ -1071,8 +1073,9 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         disk.whileCopying = [&](const std::string&) { ++reads; };
         if (!c.earlier.empty()) disk.files[copy] = c.earlier;
         disk.onOpenToCopy = [&](const std::string& path) {
-            disk.readFailsAfter = c.earlierUnread && path == copy ? 0 : std::string::npos;
+            disk.readFailsAfter = c.earlierFails == 1 && path == copy ? 0 : std::string::npos;
         };
+        if (c.earlierFails == 2) disk.unopenable.insert(copy);
         const BackupResult result = BackUpEntries("E:\\Save\\", {"C:\\Mail\\"s + c.name},
                                                   disk, nullptr, quiet, false, 1);
         EXPECT_EQ(result.files[0].outcome, c.outcome);
