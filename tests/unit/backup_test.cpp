@@ -1042,6 +1042,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
     const Case cases[] = {
         {"a.pst", pst, pst + "old", CopyOutcome::Copied, ""},
         {"a.pst", pst + zeros, pst, CopyOutcome::Copied, "", kHeadSize}, // judged once, by its head
+        {"a.pst", pst, pst + "old", CopyOutcome::Copied, "", 1}, // judged on its whole head
         {"a.dbx", "\xCF\xAD\x12\xFE", "", CopyOutcome::Copied, ""},
         {"a.pst", pst.substr(0, 9), pst, CopyOutcome::LooksDamaged, "it is cut short (9 bytes)"},
         {"a.pst", pst.substr(0, 9), pst + zeros, CopyOutcome::LooksDamaged,
