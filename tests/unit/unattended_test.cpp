@@ -1097,6 +1097,12 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         {"a folder at its name", [&] { disk.MakeDirectoryPath("C:\\Jobs\\Vintrel Backup.log\\"); }},
         {"a read-only log", [&] { disk.readOnly.insert("C:\\Jobs\\Vintrel Backup.log"); }},
         {"a log whose first line the disk refuses", [&] { disk.failAt = test::FakeDisk::Step::Write; }},
+        {"a log whose close the disk refuses at the end, the copy made",
+         [&] {
+             disk.afterRename = [&](const std::string&) {
+                 disk.failAt = test::FakeDisk::Step::Close;
+             };
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
