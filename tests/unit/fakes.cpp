@@ -402,7 +402,8 @@ public:
         got = 0;
         EXPECT_GT(size, 0u) << "a read of no bytes is a call for nothing";
         auto file = disk_.files.find(path_);
-        if (file == disk_.files.end() || disk_.readFailsAfter <= at_) {
+        if (file == disk_.files.end() || disk_.readFailsAfter <= at_ ||
+            (uncached_ && disk_.readBackFails.count(path_))) {
             failure_ = DiskError::Other;
             return false;
         }
@@ -424,7 +425,11 @@ private:
     bool uncached_;
 };
 
-std::unique_ptr<FileSource> FakeWriter::ReadBack(DiskError&) {
+std::unique_ptr<FileSource> FakeWriter::ReadBack(DiskError& why) {
+    if (disk_.unopenable.count(*name_)) { // nor opened to be read back
+        why = DiskError::AccessDenied;
+        return nullptr;
+    }
     return std::make_unique<FakeSource>(disk_, *name_, true);
 }
 

@@ -411,7 +411,8 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         std::uint64_t made = 0; // when the copy was made
         bool hardLink = false;  // the copy's name is one of its file's names
         int code = kAllCopied;
-        bool altered = false; // the new copy reads back from the disk with a byte flipped
+        int altered = 0; // the new copy read back from the disk: 1 a byte flipped, 2 it cannot
+                         // be opened, 3 its read fails
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
         {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
@@ -429,7 +430,11 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         {"read back as written", "mall!", source, {"/backup", "/verify", "C:\\Jobs"}, "copied"},
         {"read back otherwise", "mall!", source, {"/backup", "/verify", "C:\\Jobs"},
          "not copied: the copy read back differs from what was written; the earlier copy is kept",
-         0, 0, false, kSomeNotCopied, true},
+         0, 0, false, kSomeNotCopied, 1},
+        {"not to be opened to read back", "mall!", source, {"/backup", "/verify", "C:\\Jobs"},
+         "not copied: access is denied", 0, 0, false, kSomeNotCopied, 2},
+        {"not to be read back", "mall!", source, {"/backup", "/verify", "C:\\Jobs"},
+         "not copied: source, target or disk error", 0, 0, false, kSomeNotCopied, 3},
         {"a hard link", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, true},
     };
     for (const auto& c : cases) {
@@ -440,8 +445,9 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
         if (c.hardLink) disk.otherNames.insert("E:\\Bak\\Mail\\a.pst");
-        disk.alteredReadBack.clear();
-        if (c.altered) disk.alteredReadBack.insert("E:\\Bak\\Mail\\a.pst.~vt");
+        disk.alteredReadBack.clear(), disk.unopenable.clear(), disk.readBackFails.clear();
+        test::PathSet* readBack[] = {nullptr, &disk.alteredReadBack, &disk.unopenable, &disk.readBackFails};
+        if (c.altered) readBack[c.altered]->insert("E:\\Bak\\Mail\\a.pst.~vt");
         disk.diskCalls.clear();
         echoed.clear();
         EXPECT_EQ(Run(c.arguments), c.code);
