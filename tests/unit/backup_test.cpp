@@ -941,6 +941,12 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
     EXPECT_FALSE(disk.files.count(TemporaryCopyPath(copy)));
     EXPECT_FALSE(disk.files.count(TemporaryCopyPath(copy) + "3"));
+    // One with other names too is no copy of ours: that name alone goes.
+    disk.files[ReleasedCopyPath(copy)] = "another file's";
+    disk.otherNames.insert(ReleasedCopyPath(copy));
+    RunBackup(state, disk, screen);
+    EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
+    EXPECT_EQ(disk.files[copy], "moved aside");
 }
 
 TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
@@ -1010,6 +1016,14 @@ TEST_F(BackupTest, EarlierCopiesAreKeptAsVersionsAndTheOldestGoBeyondTheNumberKe
               "it could not be renamed");
     EXPECT_EQ(disk.files[copy], "night 6");
     disk.files[copy] = "night 5";
+    // Nor is one whose version's name would have 256 characters.
+    for (const std::size_t length : {234u, 235u}) { // the copy's name; its version's, 21 more
+        const std::string name = std::string(length - 12, 'n') + ".pst";
+        disk.files["C:\\" + name] = "newer", disk.files["E:\\Save\\" + name] = "old";
+        EXPECT_EQ(BackUpEntries("E:\\Save\\", {"C:\\" + name}, disk, &screen, quiet, true, 1)
+                      .files[0].notKept,
+                  length == 235 ? "its version's name would have 256 characters or more" : "");
+    }
     // A copy that fails rotates nothing.
     disk.files.erase("C:\\Mail\\a.pst");
     BackUpEntries("E:\\Save\\", entries, disk, &screen, quiet, true, 1);
