@@ -602,6 +602,16 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.files.erase(source);
          },
          CopyOutcome::SourceMissing},
+        {"where renames go by name, a leftover in the last folder name goes, no copy made",
+         [&] {
+             disk.files.erase(source);
+             disk.renamesByName = true;
+             for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8"})
+                 disk.files["E:\\Save\\Mail\\~vt"s + n] = "another's";
+             disk.MakeDirectoryPath("E:\\Save\\Mail\\~vt9\\");
+             disk.files["E:\\Save\\Mail\\~vt9\\a.pst.~vt"] = "left by a crashed run";
+         },
+         CopyOutcome::SourceMissing},
         {"where renames go by name, and files of others take every folder name but the last",
          [&] {
              disk.renamesByName = true;
@@ -715,6 +725,7 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt9"));
         EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\~vt\\a.pst.~vt"));
         EXPECT_FALSE(disk.IsDirectory("E:\\Save\\Mail\\~vt"));
+        EXPECT_FALSE(disk.IsDirectory("E:\\Save\\Mail\\~vt9"));
     }
     // A copy of just the room its disk has fits.
     disk.sizes.clear();
