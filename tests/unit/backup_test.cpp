@@ -673,6 +673,9 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
              disk.sizeLimits["E:"] = 0xFFFFFFFFu;
          },
          CopyOutcome::TooLarge},
+        {"just as large as the target's file system holds (fewer bytes come than it says)",
+         [&] { disk.sizes[source] = disk.sizeLimits["E:"] = 5ULL << 30; },
+         CopyOutcome::SourceChanged},
         {"as large, where only another drive has a limit (fewer bytes come than it says)",
          [&] {
              disk.sizes[source] = 5ULL << 30;
@@ -732,6 +735,8 @@ TEST_F(BackupTest, ACopyIsWholeOrNotMadeAndEachFailureKeepsItsReason) {
     disk.files[source] = std::string(kCopyChunk, 'x');
     disk.freeBytes["E:"] = kCopyChunk;
     EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::Copied);
+    disk.freeBytes["E:"] = kCopyChunk - 1; // a byte short: known before a byte is written
+    EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome, CopyOutcome::NoSpace);
 }
 
 TEST_F(BackupTest, AnEarlierCopyHeldOpenIsTriedForASecondThenLeftAsItWasAndItsHolderNamed) {
