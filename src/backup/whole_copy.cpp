@@ -359,7 +359,6 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
     if (outcome == CopyOutcome::Copied && way && way->verify) {
         if (const std::optional<CopyOutcome> fault =
                 ReadBackFault(*copy, *way->made, pacer, buffer)) {
-            way->made.reset();
             copy->Discard(); // it goes as it is closed, on the way out
             return *fault;
         }
