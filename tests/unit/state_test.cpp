@@ -34,6 +34,7 @@ TEST(SharedState, StartsWithItsFixedValues) {
     state.targetPath = "left over";
     state.profileList = {"x|y|z"};
     state.quitFlag = 1;
+    state.profileUnread = true;
     const std::string dir = "C:\\";
     InitSharedState(state, &dir);
     EXPECT_EQ(ProfilePath(state), "C:\\Vintrel Profile.txt");
@@ -44,7 +45,7 @@ TEST(SharedState, StartsWithItsFixedValues) {
     EXPECT_EQ(state.monthNames[0], "January");
     EXPECT_EQ(state.monthNames[8], "September");
     EXPECT_EQ(state.monthNames[11], "December");
-    EXPECT_EQ(state.quitFlag, 0);
+    EXPECT_EQ(std::tuple(state.quitFlag, state.profileUnread), std::tuple(0, false));
     EXPECT_TRUE(state.targetPath.empty());
     EXPECT_TRUE(state.profileList.empty());
 }
