@@ -36,15 +36,34 @@ OPERATORS = [
 SAME_PROGRAM = re.compile(r"^return (false|0|nullptr|std::nullopt|\"\"|\{\}|std::string\(\));")
 
 
+def code_end(line):
+    """Where a line's code ends: at a comment that is outside any literal, or at its end."""
+    quote, escaped = None, False
+    for at, c in enumerate(line):
+        if quote:
+            if escaped:
+                escaped = False
+            elif c == "\\":
+                escaped = True
+            elif c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+        elif line.startswith("//", at):
+            return at
+    return len(line)
+
+
 def mutants(path):
     lines = path.read_text().split("\n")
     for number, line in enumerate(lines):
-        code = line.strip()
+        end = code_end(line)  # a fault in a comment is none
+        code = line[:end].strip()
         if (not code or code.startswith(("//", "#", "namespace", "}")) or "constexpr" in code
                 or code.startswith(("inline", "struct", "class", "enum"))):
             continue
         for pattern, replacement in OPERATORS:
-            for match in re.finditer(pattern, line):
+            for match in re.finditer(pattern, line[:end]):
                 changed = line[:match.start()] + re.sub(pattern, replacement, line[match.start():], count=1)
                 if changed != line and not SAME_PROGRAM.search(line[match.start():]):
                     yield number, changed
