@@ -60,8 +60,6 @@ struct RestoreNote {
 };
 
 constexpr const char* kNoteHeader = "Vintrel restore, not finished";
-// Far more than a note of ours ever holds: six lines, four of them paths.
-constexpr std::uint64_t kRestoreNoteLimit = 1024 * 1024;
 
 bool WriteNote(Disk& disk, const std::string& folder, const RestoreNote& note) {
     const std::string text = std::string(kNoteHeader) + "\r\n" + note.to + "\r\n" + note.from +

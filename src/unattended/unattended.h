@@ -19,6 +19,8 @@ namespace vintrel {
 // first.
 inline constexpr const char* kRestoreNoteName = "Vintrel Restore.txt";
 inline constexpr const char* kRestoreNoteTemporaryName = "Vintrel Restore.tmp";
+// Far more than a note of ours ever holds: six lines, four of them paths.
+inline constexpr std::uint64_t kRestoreNoteLimit = 1024 * 1024;
 
 // Exit codes.
 inline constexpr int kAllCopied = 0;

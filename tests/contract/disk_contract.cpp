@@ -87,6 +87,8 @@ void CheckDiskContract(ContractPlace& place) {
         std::unique_ptr<HeldFile> held = d.HoldSoleFile(r + "\\m.tmp", why);
         const std::uint64_t made = d.FindEntry(r + "\\m.tmp").value_or(DiskEntry{}).creationTime;
         if (!held || made == 0) return false; // moved, a file keeps when it was made
+        DiskError again = DiskError::None;    // held, it is shared with no one, this program too
+        const bool once = !d.HoldSoleFile(r + "\\m.tmp", again) && again == DiskError::InUse;
         const bool overReadOnly = held->MoveTo(r + "\\ro.pst");
         const bool moved = held->MoveTo(r + "\\moved.pst") && held->Size() == 5 &&
                            made ==
@@ -94,7 +96,7 @@ void CheckDiskContract(ContractPlace& place) {
                            held->Shrink(2) && held->Size() == 3 && d.Absent(r + "\\m.tmp");
         const bool deleted = held->Delete();
         held.reset();
-        return !overReadOnly && contents(r + "\\ro.pst") == "kept" && moved && deleted &&
+        return once && !overReadOnly && contents(r + "\\ro.pst") == "kept" && moved && deleted &&
                d.Absent(r + "\\moved.pst");
     };
     auto heldOpen = [&] {

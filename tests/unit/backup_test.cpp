@@ -912,8 +912,10 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         disk.moves = 0;
         disk.failingMove = closeFails ? 0 : 2; // the first moves the earlier copy aside
         disk.failAt = closeFails ? test::FakeDisk::Step::Close : test::FakeDisk::Step::None;
+        disk.readOnly.insert(copy);
         RunBackup(state, disk, screen);
         EXPECT_EQ(disk.files[copy], "earlier copy");
+        EXPECT_TRUE(disk.readOnly.erase(copy)) << "with its mark";
         EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
         EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
     }

@@ -577,8 +577,8 @@ std::unique_ptr<HeldFile> FakeDisk::HoldSoleFile(const std::string& path, DiskEr
     why = links_.count(name) || otherNames.count(name) || IsDirectory(name)
               ? DiskError::AccessDenied
           : !files.count(name)                            ? DiskError::NotFound
-          : ownWriters.count(name) || HeldElsewhere(path) ? DiskError::InUse
-                                                          : DiskError::None;
+          : OpenHere(name) || HeldElsewhere(path) ? DiskError::InUse // shared with no one
+                                                  : DiskError::None;
     return why == DiskError::None ? std::make_unique<FakeHeld>(*this, name) : nullptr;
 }
 

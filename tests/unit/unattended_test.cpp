@@ -827,7 +827,11 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     const auto version = [](int n) {
         return "C:\\Mail\\a.pst.20000101-000000Z-" + std::to_string(n) + ".bak";
     };
-    for (int n = 4; n <= 99; ++n) disk.files[version(n)] = "v";
+    for (int n = 4; n <= 98; ++n) disk.files[version(n)] = "v";
+    disk.lastWrite["C:\\Mail\\a.pst"] = k2000;
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kAllCopied); // the last free
+    EXPECT_EQ(disk.files[version(99)], "second version");
+    disk.files["C:\\Mail\\a.pst"] = "second version";
     disk.lastWrite["C:\\Mail\\a.pst"] = k2000;
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("every version name for the file it would replace is taken"),
@@ -905,6 +909,19 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.files["C:\\Mail\\b.pst"] = "mail";
     EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
     EXPECT_EQ(disk.files.count("C:\\Mail\\b.pst") + disk.files.count(note), 2u);
+    // Nor is one that cannot be read; one of just the size a note may reach is.
+    disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\b.pst\r\nE:\\Bak\\Mail\\b.pst"
+                       "\r\nC:\\Mail\\b.pst.~vr\r\n";
+    disk.files[note] += std::string(kRestoreNoteLimit - disk.files[note].size() - 11, 'k') +
+                        "\r\ncopying\r\n";
+    disk.unopenable.insert(note);
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kNothingDone);
+    disk.unopenable.clear();
+    const auto files = disk.files;
+    const auto times = disk.lastWrite;
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kAllCopied);
+    EXPECT_EQ(disk.files.count("C:\\Mail\\b.pst") + disk.files.count(note), 1u) << "undone";
+    disk.files = files, disk.lastWrite = times; // the backup's copies as they were
     disk.files.erase(note);
     disk.files["C:\\Mail\\a.pst"] = "the copy";
     disk.MakeDirectoryPath("E:\\Bak\\Mail\\a.pst.19990101-000000Z.bak\\");
