@@ -515,7 +515,8 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
     // One that is its source as the run began was not: no version.
     constexpr std::uint64_t kDay = 864000000000;
     disk.files["C:\\Backup\\Vintrel Copies.txt"] = "Mail\\Deep\\b.wab\r\n";
-    disk.lastWrite["C:\\Backup\\Mail\\Deep\\b.wab"] = disk.lastWrite["C:\\Mail\\Deep\\b.wab"] = kDay;
+    disk.lastWrite["C:\\Backup\\Mail\\Deep\\b.wab"] = disk.lastWrite["C:\\Mail\\Deep\\b.wab"] =
+        kDay;
     RunBackup(state, disk, screen);
     EXPECT_FALSE(disk.files.count(VersionPath("C:\\Backup\\Mail\\Deep\\b.wab", kDay)));
 }
