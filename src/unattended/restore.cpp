@@ -195,8 +195,7 @@ std::optional<std::string> FinishRestore(Disk& disk, const std::string& folder, 
 std::optional<std::string> FinishRestoreBeforeWindowBackup(Disk& disk, const std::string& folder,
                                                            const std::string& localTime) {
     if (!NoteThere(disk, folder + kRestoreNoteName)) return std::nullopt;
-    UnattendedSetting setting;
-    setting.localTime = localTime;
+    const UnattendedSetting setting; // echoes nothing: there is no console
     RunLog log(setting, disk, folder);
     log.Open(true);
     log.Line(localTime + " the window's backup with the profile " + folder + kProfileFileName);

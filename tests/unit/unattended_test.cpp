@@ -770,6 +770,12 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     copy.Add("the copy", 8);
     record(copy.Value());
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}), kAllCopied);
+    disk.unopenable.insert("E:\\Bak\\Vintrel Copies.txt"); // compared with nothing, and said
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}), kAllCopied);
+    EXPECT_NE(Log().find("the copy is not compared with its checksum: E:\\Bak\\Vintrel Copies.txt "
+                         "cannot be read in full\r\n"),
+              std::string::npos);
+    disk.unopenable.clear();
     disk.files.erase("E:\\Bak\\Vintrel Copies.txt");
     // A kept version, into another folder.
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/from", "20000101-000000", "/to", "D:\\Out",
@@ -877,6 +883,7 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         if (k.held) disk.heldOpen.insert("C:\\Mail\\a.pst");
         disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
         if (k.copyGone) disk.files.erase("C:\\Mail\\a.pst.~vr");
+        disk.files["C:\\Mail\\a.pst.~vr.~vt"] = "half of the copy's copy";
         disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                            "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\n" + std::string(k.stage) + "\r\n";
         if (k.code == kWindow) { // a log grown past three quarters of its limit is cut first
@@ -898,6 +905,8 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
                   std::string::npos);
         EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], k.after);
         EXPECT_EQ(disk.files.count(note) + disk.files.count("C:\\Mail\\a.pst.~vr"), k.held ? 2u : 0u);
+        EXPECT_EQ(disk.files.erase("C:\\Mail\\a.pst.~vr.~vt"), std::string(k.stage) == "copied")
+            << "what the making of the copy left goes as it is undone";
         disk.files["E:\\Bak\\Mail\\a.pst"] = "the copy";
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = k2000;
         disk.files.erase("E:\\Bak\\Vintrel Copies.txt"); // a copy laid by hand
