@@ -750,6 +750,20 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: its note, C:\\Jobs\\Vintrel "
                              "Restore.txt, cannot be written beside the profile");
     disk.RemoveFolder("C:\\Jobs\\Vintrel Restore.txt");
+    // Nor one whose note cannot be written again once the copy is made, nor a copy not to be read.
+    disk.onCreate = [&, notes = 0](const std::string& path) mutable {
+        if (path.ends_with("Restore.tmp") && ++notes == 2)
+            disk.createFails[path] = DiskError::DiskFull;
+    };
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: its note cannot be written beside "
+                             "the profile");
+    disk.onCreate = nullptr;
+    disk.createFails.clear();
+    disk.unopenable.insert("E:\\Bak\\Mail\\a.pst");
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: access is denied");
+    disk.unopenable.clear();
     // A copy that differs from the checksum recorded when it was made is restored only by force.
     auto record = [&](std::uint64_t sum) {
         disk.files["E:\\Bak\\Vintrel Copies.txt"] =
@@ -759,7 +773,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.files["C:\\Mail\\a.pst"] = "damaged";
     disk.lastWrite["C:\\Mail\\a.pst"] = k2000 + 2 * kDay;
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
-    EXPECT_NE(echoed.back().find("differs from the checksum recorded"), std::string::npos);
+    EXPECT_EQ(echoed.back(), "  C:\\Mail\\a.pst: not restored: the copy differs from the checksum "
+                             "recorded when it was made (damaged, or changed since); nothing was "
+                             "replaced: /force restores it anyway");
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "damaged");
     EXPECT_EQ(disk.files.count("C:\\Jobs\\Vintrel Restore.txt") +
                   disk.files.count("C:\\Mail\\a.pst.~vr"),
@@ -770,6 +786,13 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     copy.Add("the copy", 8);
     record(copy.Value());
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}), kAllCopied);
+    disk.afterRename = [&](const std::string& to) { // its log then lost: no full success
+        if (to == "D:\\Checked\\a.pst") disk.failAt = test::FakeDisk::Step::Close;
+    };
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}),
+              kSomeNotCopied);
+    disk.afterRename = nullptr;
+    disk.failAt = test::FakeDisk::Step::None;
     disk.unopenable.insert("E:\\Bak\\Vintrel Copies.txt"); // compared with nothing, and said
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", "D:\\Checked", "C:\\Jobs"}), kAllCopied);
     EXPECT_NE(Log().find("the copy is not compared with its checksum: E:\\Bak\\Vintrel Copies.txt "
@@ -846,12 +869,14 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     for (int n = 4; n <= 99; ++n) disk.files.erase(version(n));
     // Into the copy's own folder, by any name of it, it would land on the copy itself.
     disk.AddAlias("X:", "E:\\Bak");
-    for (const char* folder : {"e:\\bak\\MAIL\\", "X:\\Mail"}) {
+    for (const char* folder : {"e:\\bak\\MAIL\\", "X:\\Mail", "E:\\Bak\\Mail"}) {
+        if (folder[0] == 'E') disk.numberless.insert("E:"); // no identities: by spelling
         EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "/to", folder, "C:\\Jobs"}), kNothingDone);
         EXPECT_EQ(echoed.back(), "Nothing was done: it would be restored onto its backup copy, "
                                  "E:\\Bak\\Mail\\a.pst.");
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "the copy");
     }
+    disk.numberless.clear();
     // A restore killed part-way left its note: the next run finishes or undoes it.
     const std::string note = "C:\\Jobs\\Vintrel Restore.txt";
     constexpr int kWindow = -1; // the window's backup button, not a run without a window
@@ -912,6 +937,9 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         disk.files.erase("E:\\Bak\\Vintrel Copies.txt"); // a copy laid by hand
     }
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.16010101-000000Z.bak"], "made anew");
+    disk.files.erase("C:\\Jobs\\Vintrel Backup.log"); // with no note, the window writes nothing
+    EXPECT_FALSE(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"));
+    EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Backup.log"));
     // A note naming as its copy a file that is not beside the restored one is not acted on.
     disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
                        "pst\r\nC:\\Mail\\b.pst\r\n\r\ncopying\r\n";
