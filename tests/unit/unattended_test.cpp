@@ -937,6 +937,15 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
         disk.files.erase("E:\\Bak\\Vintrel Copies.txt"); // a copy laid by hand
     }
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.16010101-000000Z.bak"], "made anew");
+    // A restore finishes the one left first.
+    disk.files["C:\\Mail\\a.pst.~vr"] = "restored";
+    disk.files[note] = "Vintrel restore, not finished\r\nC:\\Mail\\a.pst\r\nE:\\Bak\\Mail\\a."
+                       "pst\r\nC:\\Mail\\a.pst.~vr\r\n\r\ncopied\r\n";
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kAllCopied);
+    EXPECT_NE(Log().find("an unfinished restore of C:\\Mail\\a.pst from E:\\Bak\\Mail\\a.pst "
+                         "was finished",
+                         Log().rfind("restore C:\\Mail\\a.pst with the profile")),
+              std::string::npos);
     disk.files.erase("C:\\Jobs\\Vintrel Backup.log"); // with no note, the window writes nothing
     EXPECT_FALSE(FinishRestoreBeforeWindowBackup(disk, "C:\\Jobs\\", "2026-12-09"));
     EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Backup.log"));
