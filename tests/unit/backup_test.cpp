@@ -1112,7 +1112,9 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
         std::size_t reads = 0;
         disk.whileCopying = [&](const std::string&) { ++reads; };
         if (!c.earlier.empty()) disk.files[copy] = c.earlier;
+        int earlierOpened = 0; // its head is read once at most
         disk.onOpenToCopy = [&](const std::string& path) {
+            earlierOpened += path == copy;
             disk.readFailsAfter = c.earlierFails == 1 && path == copy ? 0 : std::string::npos;
         };
         if (c.earlierFails == 2) disk.unopenable.insert(copy);
@@ -1123,6 +1125,7 @@ TEST_F(BackupTest, AMailboxThatLooksDamagedNeverReplacesACopyThatDoesNot) {
             EXPECT_LT(reads, c.source.size() / 4) << "it stops once its first bytes are seen";
         }
         EXPECT_EQ(result.files[0].damage, c.damage);
+        EXPECT_LE(earlierOpened, 1);
         EXPECT_EQ(disk.files[copy], c.outcome == CopyOutcome::Copied ? c.source : c.earlier);
         EXPECT_EQ(disk.files.count(VersionPath(copy, 0)),
                   c.outcome == CopyOutcome::Copied && !c.earlier.empty() ? 1u : 0u);
