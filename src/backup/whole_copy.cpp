@@ -397,11 +397,12 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
                 return CopyOutcome::LinkSwappedIn;
             }
             // A close that fails (a delayed write on a network share) leaves no whole copy:
-            // a copy moved aside goes back.
+            // a copy moved aside goes back, its read-only mark too.
             const bool closed = copy->Close();
             copy.reset();
             if (aside && closed && !versioned) Release(*aside, pacer);
-            if (aside && !closed) aside->MoveTo(destination);
+            if (aside && !closed && aside->MoveTo(destination) && madeWritable)
+                aside->SetReadOnly(true);
             aside.reset();
             if (closed && versioned) PruneVersions(disk, destination, keep, FileNamePart(version));
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;

@@ -909,24 +909,27 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
         EXPECT_EQ(screen.statusFields[kMessageField], kFirstCopiedDamaged);
     }
     // A swap that fails, or a copy whose close fails (not whole), puts the earlier copy back
-    // under its own name.
-    for (const bool closeFails : {false, true}) {
+    // under its own name; the copy's alone, the run says it failed.
+    for (const int closeFails : {0, 1, 2}) {
         SCOPED_TRACE(closeFails);
+        if (closeFails == 2) disk.closeFails = {copy};
         disk.files[copy] = "earlier copy";
         disk.files["E:\\Save\\Vintrel Copies.txt"] =
             CopyRecordText({{"Mail\\a.pst", CopyState{3 * kReleaseStep, 0, {}}, {}}});
         disk.sizes[copy] = 3 * kReleaseStep;
         disk.moves = 0;
         disk.failingMove = closeFails ? 0 : 2; // the first moves the earlier copy aside
-        disk.failAt = closeFails ? test::FakeDisk::Step::Close : test::FakeDisk::Step::None;
+        disk.failAt = closeFails == 1 ? test::FakeDisk::Step::Close : test::FakeDisk::Step::None;
         disk.readOnly.insert(copy);
-        RunBackup(state, disk, screen);
+        EXPECT_EQ(RunBackup(state, disk, screen).files[0].outcome,
+                  closeFails == 1 ? CopyOutcome::NotRecorded : CopyOutcome::Failed);
         EXPECT_EQ(disk.files[copy], "earlier copy");
         EXPECT_TRUE(disk.readOnly.erase(copy)) << "with its mark";
         EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
         EXPECT_EQ(screen.statusFields[kMessageField], "Error: 1 of 1 files were NOT backed up!");
     }
     disk.failAt = test::FakeDisk::Step::None;
+    disk.closeFails.clear();
     // An earlier copy that is a link goes, never what it leads to. One with another name too
     // is another file's as well: only the name is replaced, nothing moved aside or cut.
     disk.failingMove = 0;

@@ -362,7 +362,7 @@ public:
         Release();
         if (discarded_) disk_.files.erase(*name_);
         discarded_ = false;
-        return Step(disk_.failAt != FakeDisk::Step::Close);
+        return Step(disk_.failAt != FakeDisk::Step::Close && !disk_.closeFails.count(*name_));
     }
     DiskError Failure() override { return failure_; }
 

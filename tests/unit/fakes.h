@@ -140,6 +140,7 @@ public:
     PathSet otherNames; // files known by other names too (hard links)
     PathSet alteredReadBack; // read past the cache, these give their first byte flipped
     PathSet readBackFails;   // read past the cache, these fail their first read
+    PathSet closeFails;      // files written whose close fails under these names
     PathSet cloudFiles; // files that are reparse points of a cloud provider, and no links
     PathSet numberless; // drives ("E:") whose file system gives every file the identity (0, 0)
     std::map<std::string, std::uint64_t, PathLess> lastWrite; // a file's time; 0 when not set
