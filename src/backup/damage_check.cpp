@@ -10,8 +10,8 @@ namespace {
 
 // Whether a name ends in `ending` (".pst"), in any case, final spaces and dots dropped.
 bool KindIs(const std::string& path, std::string_view ending) {
-    const std::size_t last = path.find_last_not_of(" .");
-    const std::string name = last == std::string::npos ? "" : path.substr(0, last + 1);
+    std::string name = path;
+    name.erase(path.find_last_not_of(" .") + 1); // npos + 1 is 0: a name of dots and spaces only
     return name.size() >= ending.size() &&
            SamePath(name.substr(name.size() - ending.size()), std::string(ending));
 }

@@ -348,6 +348,10 @@ TEST_F(BackupTest, ALiveFileIsNeverADestinationAndNoDestinationIsWrittenFromTwoS
         {"another run holds the record's turn all the while", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.heldByWriter.insert("E:\\Save\\Vintrel Copies.lock"); }, {O::NotRecorded},
          "E:\\Save\\Vintrel Copies.txt: another run is writing it"},
+        {"a folder at the record's turn name", "E:\\Save\\", {"C:\\Mail\\a.pst"},
+         [&] { disk.MakeDirectoryPath("E:\\Save\\Vintrel Copies.lock\\"); }, {O::NotRecorded},
+         "E:\\Save\\Vintrel Copies.txt: E:\\Save\\Vintrel Copies.lock is in the way, and none "
+         "of ours"},
         {"the record's turn file cannot be made", "E:\\Save\\", {"C:\\Mail\\a.pst"},
          [&] { disk.createFails["E:\\Save\\Vintrel Copies.lock"] = DiskError::AccessDenied; },
          {O::NotRecorded},
