@@ -257,8 +257,8 @@ public:
     // The content of a file, opened for reading with read sharing only, up to `limit` bytes
     // and one more: a longer file (one that never ends, as a link to a device may) gives that
     // many, so that the caller knows it is too long, and no more is read. Nothing when it
-    // cannot be opened. `complete` turns false when a read failed part-way: what came before
-    // is returned.
+    // cannot be opened. `complete` says, once it is opened, whether every read went well: false
+    // when one failed part-way, and what came before is returned.
     virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete,
                                                 std::uint64_t limit) = 0;
 

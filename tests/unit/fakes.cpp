@@ -447,6 +447,7 @@ std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& com
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
+    complete = true; // opened: as the real disk, until a read fails
     if (endless.count(resolved)) return std::string(static_cast<std::size_t>(limit) + 1, '\0');
     if (limit < f->second.size()) return f->second.substr(0, limit + 1);
     if (cutShort.count(resolved)) {
