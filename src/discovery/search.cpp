@@ -126,17 +126,15 @@ public:
 
 private:
     std::optional<FileIdentity> RootIdentity() {
-        if (!rootKnown_) {
-            rootKnown_ = true;
+        if (!rootIdentity_) {
             rootIdentity_ = disk_.Identity(root_);
-            if (rootIdentity_) visited_.insert(*rootIdentity_);
+            if (*rootIdentity_) visited_.insert(**rootIdentity_);
         }
-        return rootIdentity_;
+        return *rootIdentity_;
     }
     Disk& disk_;
     std::string root_;
-    bool rootKnown_ = false;
-    std::optional<FileIdentity> rootIdentity_;
+    std::optional<std::optional<FileIdentity>> rootIdentity_; // once asked: what was told
     std::set<FileIdentity> visited_;
 };
 
