@@ -75,6 +75,8 @@ TEST(KnownIdentity, AnIdentityWithoutAVolumeOrAnIndexIsUnknown) {
     EXPECT_EQ(std::tuple(entry.attributes, entry.size, entry.lastWriteTime, entry.reparseTag,
                          entry.creationTime, entry.nameExact),
               std::tuple(0u, 0ull, 0ull, 0u, 0ull, true));
+    EXPECT_EQ(FileFacts{}, (FileFacts{0, 0, 0})); // nor do a file's facts, or a volume's
+    EXPECT_EQ(VolumeFacts{}.timeStep, 0u);
 }
 
 } // namespace
