@@ -38,6 +38,7 @@ TEST(Classify, KnowsTheFourKindsByTheirEndingsInAnyCase) {
         {"C:\\x\\names.pab", "Outlook personal address book"},
         {"C:\\Outlook Express\\names.pab", "Outlook personal address book"},
         {"pst", nullptr},
+        {".pst", "Outlook personal folders"}, // the ending all of it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
