@@ -976,8 +976,12 @@ TEST_F(BackupTest, ALargeEarlierCopyIsMovedAsideAndGivenBackInPiecesWhileTheWind
     // One with other names too is no copy of ours: that name alone goes.
     disk.files[ReleasedCopyPath(copy)] = "another file's";
     disk.otherNames.insert(ReleasedCopyPath(copy));
+    disk.diskCalls.clear();
     RunBackup(state, disk, screen);
     EXPECT_FALSE(disk.files.count(ReleasedCopyPath(copy)));
+    EXPECT_FALSE(std::count(disk.diskCalls.begin(), disk.diskCalls.end(),
+                            TemporaryCopyPath("remove " + copy) + "1"))
+        << "with none at the temporary name, no other name of it is cleared";
     EXPECT_EQ(disk.files[copy], "moved aside");
 }
 
