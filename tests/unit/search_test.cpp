@@ -251,13 +251,18 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\States\\worked.pst", 0x20, 10, 8);
     disk.AddFileIn("C:\\States\\gone.pst", 0x20, 10, 7); // where case is told: not named
     disk.otherNames.insert("C:\\States\\linked.pst");
+    disk.AddDirectoryIn("C:\\Cased"); // so too where two folders' names differ in case only
+    disk.AddFileIn("C:\\Cased\\Vintrel Copies.txt");
+    disk.files["C:\\Cased\\Vintrel Copies.txt"] = "GONE.PST\t10\t7\t-\r\n";
+    disk.AddFileIn("C:\\Cased\\gone.pst", 0x20, 10, 7);
+    for (const char* name : {"Sub", "SUB"}) disk.AddDirectoryIn("C:\\Cased\\"s + name);
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(),
               (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                        "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
                        "C:\\Moved\\R\\Q~1.PST", "C:\\Huge\\box.pst", "C:\\Locked\\box.pst",
                        "C:\\Cut\\box.pst", "C:\\States\\linked.pst", "C:\\States\\Twin.pst",
-                       "C:\\States\\worked.pst", "C:\\States\\gone.pst"}));
+                       "C:\\States\\worked.pst", "C:\\States\\gone.pst", "C:\\Cased\\gone.pst"}));
     EXPECT_EQ(result.changedCopies, (Strings{"C:\\States\\linked.pst", "C:\\States\\worked.pst"}));
 }
 
