@@ -255,7 +255,8 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\Cased\\Vintrel Copies.txt");
     disk.files["C:\\Cased\\Vintrel Copies.txt"] = "GONE.PST\t10\t7\t-\r\n";
     disk.AddFileIn("C:\\Cased\\gone.pst", 0x20, 10, 7);
-    for (const char* name : {"Sub", "SUB"}) disk.AddDirectoryIn("C:\\Cased\\"s + name);
+    for (const char* name : {"Sub", "SUB"})
+        disk.AddDirectoryIn("C:\\Cased\\"s + name);
     const SearchResult result = SearchDataFiles(state, disk, screen, "C:");
     EXPECT_EQ(Paths(),
               (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
