@@ -996,12 +996,13 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
           "a.pst.20261208-140305Z-2.bak", "a.pst.20261208-140305Z-99.bak"})
         EXPECT_TRUE(IsVersionOf(name, "a.pst")) << name;
     for (const char* name :
-         {"a.pst.20261208-140305Z.ba", "a.pst.20261208-14030xZ.bak", "a.pst.20261208_140305Z.bak",
-          "b.pst.20261208-140305Z.bak", "a.pst.20261208-140305.bak", "xa.pst.20261208-140305Z.bak",
-          "a.pst", "a.pst.2026120:-140305Z.bak", "a.pst.2026120/-140305Z.bak",
-          "a.pst_20261208-140305Z.bak", "a.pst.20261208-140305Z-1.bak",
-          "a.pst.20261208-140305Z-02.bak", "a.pst.20261208-140305Z-100.bak",
-          "a.pst.20261208-140305Z-.bak", "a.pst.20261208-140305Z-2x.bak", "a.pst.20261208-140305Z"})
+         {"a.pst.20261208-140305Z.ba", "a.pst.20261208-140305Z-2.bax", "a.pst.20261208-14030xZ.bak",
+          "a.pst.20261208_140305Z.bak", "b.pst.20261208-140305Z.bak", "a.pst.20261208-140305.bak",
+          "xa.pst.20261208-140305Z.bak", "a.pst", "a.pst.2026120:-140305Z.bak",
+          "a.pst.2026120/-140305Z.bak", "a.pst_20261208-140305Z.bak",
+          "a.pst.20261208-140305Z-1.bak", "a.pst.20261208-140305Z-02.bak",
+          "a.pst.20261208-140305Z-100.bak", "a.pst.20261208-140305Z-.bak",
+          "a.pst.20261208-140305Z-2x.bak", "a.pst.20261208-140305Z"})
         EXPECT_FALSE(IsVersionOf(name, "a.pst")) << name;
     EXPECT_EQ(VersionNumber("a.pst.20261208-140305Z", "a.pst"), 0) << "no .bak: no number";
 }
