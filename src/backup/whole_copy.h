@@ -137,7 +137,7 @@ std::string SizeText(std::uint64_t bytes);
 // written, no version made), and `damage` says why it looks damaged, copied or not.
 CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& source,
                           const std::string& destination, const std::string& destinationDirectory,
-                          std::vector<char>& buffer, int keep = 0, std::string* notKept = nullptr,
-                          CopyWay* way = nullptr, std::string* damage = nullptr);
+                          std::vector<char>& buffer, int keep, std::string* notKept,
+                          CopyWay* way, std::string* damage = nullptr);
 
 } // namespace vintrel
