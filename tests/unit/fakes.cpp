@@ -36,7 +36,10 @@ bool AtOrBelow(const std::string& path, const std::string& place) {
 DiskEntry Entry(const std::string& name, std::uint32_t attributes, std::uint64_t size) {
     DiskEntry entry;
     entry.name = name;
-    entry.nameExact = name.find('?') == std::string::npos;
+    // The code page's stand-in for what it cannot hold: "?", or U+FFFD where the code page is
+    // UTF-8 (a name that truly holds U+FFFD is not modelled).
+    entry.nameExact =
+        name.find('?') == std::string::npos && name.find("\xEF\xBF\xBD") == std::string::npos;
     entry.attributes = attributes;
     entry.size = size;
     return entry;

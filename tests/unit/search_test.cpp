@@ -202,12 +202,14 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.files["C:\\Moved\\Vintrel Copies.txt"] =
         "top.pst\r\nr\\a\\.\\A.PAB\r\n..\\R\\z.wab\r\nC:\\R\\B\\b.wab\r\n\\R\\top.pst\r\nR/"
         "x.pst\r\n"
-        "R\\nul.pst\r\nR\\?.pst"; // recorded by its long name, listed by its short one
+        "R\\nul.pst\r\nR\\?.pst\r\nR\\\xEF\xBF\xBD.pst"; // recorded by its long name, listed by its
+                                                         // short one
     disk.AddDirectoryIn("C:\\Moved\\R");
     disk.AddFileIn("C:\\Moved\\R\\x.pst");
     disk.AddFileIn("C:\\Moved\\R\\nul.pst", 0x20, 10, 0, "NUL~1.PST");
     disk.AddFileIn("C:\\Moved\\R\\mail.pst"); // mail the user keeps in the target
     disk.AddFileIn("C:\\Moved\\R\\?.pst", 0x20, 10, 0, "Q~1.PST"); // a long name it cannot spell
+    disk.AddFileIn("C:\\Moved\\R\\\xEF\xBF\xBD.pst", 0x20, 10, 0, "U~1.PST"); // nor UTF-8
     disk.AddDirectoryIn("C:\\Moved\\R\\A");
     disk.AddFileIn("C:\\Moved\\R\\A\\a.pab", 0x20, 999, 12345); // changed since
     // A copy made by hand at the drive's root is mail, and hides nothing; so is a backup
@@ -261,9 +263,10 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     EXPECT_EQ(Paths(),
               (Strings{"C:\\top.pst", "C:\\R\\top.pst", "C:\\R\\z.wab", "C:\\R\\A\\a.pab",
                        "C:\\R\\A\\A1\\deep.pst", "C:\\R\\B\\b.wab", "C:\\Moved\\R\\mail.pst",
-                       "C:\\Moved\\R\\Q~1.PST", "C:\\Huge\\box.pst", "C:\\Locked\\box.pst",
-                       "C:\\Cut\\box.pst", "C:\\States\\linked.pst", "C:\\States\\Twin.pst",
-                       "C:\\States\\worked.pst", "C:\\States\\gone.pst", "C:\\Cased\\gone.pst"}));
+                       "C:\\Moved\\R\\Q~1.PST", "C:\\Moved\\R\\U~1.PST", "C:\\Huge\\box.pst",
+                       "C:\\Locked\\box.pst", "C:\\Cut\\box.pst", "C:\\States\\linked.pst",
+                       "C:\\States\\Twin.pst", "C:\\States\\worked.pst", "C:\\States\\gone.pst",
+                       "C:\\Cased\\gone.pst"}));
     EXPECT_EQ(result.changedCopies, (Strings{"C:\\States\\linked.pst", "C:\\States\\worked.pst"}));
 }
 
