@@ -1185,6 +1185,7 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
         EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied) << "copied, but nobody could see it";
         EXPECT_EQ(disk.files["E:\\Bak\\Mail\\a.pst"], "mail");
         EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
+        EXPECT_EQ(echoed.end()[-2].rfind("The log", 0), std::string::npos) << "said once";
         // A restore not made loses its log as loudly (the same fault again: the write that
         // fails is counted from here).
         c.arrange();
