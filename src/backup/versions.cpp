@@ -33,9 +33,10 @@ std::string StampOf(std::uint64_t fileTime) {
     const std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10000000ULL);
     const std::int64_t days = seconds / 86400 - 134774; // 1601-01-01 to 1970-01-01
     const std::int64_t daySeconds = seconds % 86400;
-    // Civil date from days since 1970 (the proleptic Gregorian calendar).
+    // Civil date from days since 1970 (the proleptic Gregorian calendar), counted from
+    // 0000-03-01: a FILETIME starts in 1601, so the count is never negative.
     const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t era = z / 146097;
     const std::int64_t dayOfEra = z - era * 146097;
     const std::int64_t yearOfEra =
         (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;

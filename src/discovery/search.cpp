@@ -270,7 +270,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
     // reverse, so they are read right after it, in delivery order, each with its whole
     // subtree before the next (depth-first pre-order at constant cost per directory).
     std::vector<PendingDirectory> pending;
-    if (!startDirectory.empty()) pending.push_back({startDirectory, false});
+    if (!startDirectory.empty()) pending.push_back({startDirectory});
 
     SearchResult result;
     LinkGuard links(disk, startDirectory);
