@@ -523,6 +523,13 @@ TEST_F(BackupTest, TheRecordKeepsItsLinesAndNamesNoRefusedDestination) {
         kDay;
     RunBackup(state, disk, screen);
     EXPECT_FALSE(disk.files.count(VersionPath("C:\\Backup\\Mail\\Deep\\b.wab", kDay)));
+    // Nor is one not copied that is its source still: its line is settled on it.
+    disk.files["C:\\Backup\\Vintrel Copies.txt"] = "Mail\\Deep\\b.wab\r\n";
+    disk.heldByWriter.insert("C:\\Mail\\Deep\\b.wab");
+    RunBackup(state, disk, screen);
+    EXPECT_EQ(disk.files["C:\\Backup\\Vintrel Copies.txt"].rfind(
+                  "Mail\\Deep\\b.wab\t5\t864000000000\t-\r\n", 0),
+              0u);
 }
 
 TEST_F(BackupTest, AReadOnlyEarlierCopyOrLeftoverIsReplacedAndTheNewCopyKeepsTheMark) {
