@@ -737,9 +737,14 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     disk.whileCopying = [&](auto&) {
         noted |= disk.files.count("C:\\Jobs\\Vintrel Restore.txt") > 0;
     };
+    disk.onCreate = [&, notes = 0](const std::string& path) mutable {
+        if (path.ends_with("Restore.tmp") && ++notes == 2) // written meanwhile: kept as noted
+            disk.lastWrite["C:\\Mail\\a.pst"] = k2000 + 9 * kDay;
+    };
     EXPECT_EQ(Run({"/restore", "c:\\mail\\A.PST", "C:\\Jobs"}), kAllCopied);
     EXPECT_TRUE(noted);
     disk.whileCopying = nullptr;
+    disk.onCreate = nullptr;
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst"], "the copy");
     EXPECT_EQ(disk.lastWrite["C:\\Mail\\a.pst"], k2000) << "the copy's time";
     EXPECT_EQ(disk.files["C:\\Mail\\a.pst.20000102-000000Z.bak"], "damaged");
