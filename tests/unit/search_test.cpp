@@ -225,8 +225,8 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\Huge\\box.pst");
     disk.AddDirectoryIn("C:\\Edge"); // one of just that size is ours
     disk.AddFileIn("C:\\Edge\\Vintrel Copies.txt", 0x20, kCopyRecordLimit);
-    disk.files["C:\\Edge\\Vintrel Copies.txt"] = "box.pst\r\n";
-    disk.sizes["C:\\Edge\\Vintrel Copies.txt"] = kCopyRecordLimit;
+    disk.files["C:\\Edge\\Vintrel Copies.txt"] =
+        "box.pst\r\n:" + std::string(kCopyRecordLimit - 10, 'x');
     disk.AddFileIn("C:\\Edge\\box.pst");
     // A record that cannot be read hides nothing.
     disk.AddDirectoryIn("C:\\Locked");
