@@ -12,6 +12,11 @@ std::string OpenableName(const DiskEntry& entry) {
     return IsPlainName(entry.shortName) ? entry.shortName : "";
 }
 
+bool IsFolder(Disk& disk, const std::string& path) {
+    const std::optional<std::uint32_t> marks = disk.Attributes(path);
+    return marks && (*marks & kAttributeDirectory);
+}
+
 std::string ListingPattern(const std::string& directory) {
     return WithFinalSeparator(directory) + "*.*";
 }

@@ -348,6 +348,9 @@ public:
     virtual bool RemoveFolder(const std::string& path) = 0;
 };
 
+// Whether a folder, or a link to one, stands at the path.
+bool IsFolder(Disk& disk, const std::string& path);
+
 // Where the platform renames by name (see Disk::RenamesByName), the folders of the run's own
 // that a temporary file is made in, beside the file it is to replace: "~vt", then "~vt1" to
 // "~vt9" where one is taken. Its number `n`.

@@ -88,7 +88,7 @@ int RunCheck(const CommandLine& line, Disk& disk, const UnattendedSetting& setti
     const ProfileContents& contents = start.contents;
     const std::string& target = contents.targetPath;
     const std::string folder = TargetFolder(target);
-    if (!(disk.Attributes(folder).value_or(0) & kAttributeDirectory)) {
+    if (!IsFolder(disk, folder)) {
         return NothingDone(log, TargetMissingText(target));
     }
     std::string why;

@@ -6,8 +6,7 @@ namespace vintrel {
 
 std::string RunFolder(const CommandLine& line, Disk& disk, const UnattendedSetting& setting) {
     const bool named = !line.folder.empty() &&
-                       (line.mode != CommandLine::Mode::Invalid ||
-                        (disk.Attributes(line.folder).value_or(0) & kAttributeDirectory));
+                       (line.mode != CommandLine::Mode::Invalid || IsFolder(disk, line.folder));
     return WithFinalSeparator(named ? line.folder : setting.currentDirectory);
 }
 
