@@ -23,10 +23,10 @@ bool ProfilePathFits(const AppState& state);
 
 // How reading the profile went.
 enum class ProfileRead {
+    Whole,
+    InPart,     // a read failed part-way: what came before is there
     Empty,      // a file of no bytes
     Unreadable, // nothing of it could be read
-    InPart,     // a read failed part-way: what came before is there
-    Whole,
 };
 
 // The one read of the profile, for the window and the scheduled run alike. Only called when
