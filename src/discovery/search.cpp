@@ -40,6 +40,7 @@ public:
         if (!pump_) return;
         const std::uint32_t now = pump_->Milliseconds();
         lastFile_ = now;
+        metFile_ = true;
         if (now - last_ < kSearchUpkeepIntervalMs) return;
         while (pump_->PollEvent()) {
         }
@@ -60,12 +61,13 @@ public:
 
 private:
     bool MadeAfterTheLastFile(const Event& event) const {
-        return !lastFile_ || static_cast<std::int32_t>(event.time - *lastFile_) > 0;
+        return !metFile_ || static_cast<std::int32_t>(event.time - lastFile_) > 0;
     }
 
     EventPump* pump_;
     std::uint32_t last_;
-    std::optional<std::uint32_t> lastFile_; // when the last file was met, if one was
+    std::uint32_t lastFile_ = 0;
+    bool metFile_ = false;
 };
 
 // Whether a path is the root of a drive or of a share ("Z:\\", "\\\\server\\share").
