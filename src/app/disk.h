@@ -87,6 +87,13 @@ std::string ListingPattern(const std::string& directory);
 // cuts short).
 inline constexpr std::uint64_t kWholeFile = ~0ULL;
 
+// What a read of a file gave (see Disk::ReadFile).
+struct FileBytes {
+    std::string bytes;
+    bool complete; // every read went well; false when one failed part-way: `bytes` holds what
+                   // came before
+};
+
 // Why a file operation failed.
 enum class DiskError {
     None,
@@ -257,10 +264,8 @@ public:
     // The content of a file, opened for reading with read sharing only, up to `limit` bytes
     // and one more: a longer file (one that never ends, as a link to a device may) gives that
     // many, so that the caller knows it is too long, and no more is read. Nothing when it
-    // cannot be opened. `complete` says, once it is opened, whether every read went well: false
-    // when one failed part-way, and what came before is returned.
-    virtual std::optional<std::string> ReadFile(const std::string& path, bool& complete,
-                                                std::uint64_t limit) = 0;
+    // cannot be opened.
+    virtual std::optional<FileBytes> ReadFile(const std::string& path, std::uint64_t limit) = 0;
 
     // Opens a file to copy it: for reading, shared with other readers only, so that no
     // writer can change it meanwhile; a file that a writer holds cannot be opened. Nothing

@@ -100,11 +100,10 @@ std::optional<LastRun> ParseLastRun(const std::string& text) {
 std::optional<LastRun> ReadLastRun(Disk& disk, const std::string& folder) {
     const std::string path = folder + kLastRunFileName;
     if (disk.IsLink(path)) return std::nullopt;
-    bool complete = true;
     // Read to one byte past the limit at most: a larger file fails the parse's own limit.
-    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kLastRunLimit);
-    if (!bytes || !complete) return std::nullopt;
-    return ParseLastRun(*bytes);
+    const std::optional<FileBytes> read = disk.ReadFile(path, kLastRunLimit);
+    if (!read || !read->complete) return std::nullopt;
+    return ParseLastRun(read->bytes);
 }
 
 } // namespace

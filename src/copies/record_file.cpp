@@ -15,19 +15,18 @@ std::optional<std::vector<RecordedCopy>> ReadRecordFile(Disk& disk, const std::s
         why = path + " is a link, no record of ours";
         return std::nullopt;
     }
-    bool complete = true;
     // The listing's size says nothing of what the name leads to: read to the limit alone.
-    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kCopyRecordLimit);
-    if (bytes && bytes->size() > kCopyRecordLimit) {
+    const std::optional<FileBytes> read = disk.ReadFile(path, kCopyRecordLimit);
+    if (read && read->bytes.size() > kCopyRecordLimit) {
         why = path + " is larger than a record of ours would be";
         return std::nullopt;
     }
-    if (bytes ? !complete : !disk.Absent(path)) {
+    if (read ? !read->complete : !disk.Absent(path)) {
         why = path + " cannot be read in full";
         return std::nullopt;
     }
-    if (!bytes) return std::nullopt;
-    return ReadCopyRecord(*bytes);
+    if (!read) return std::nullopt;
+    return ReadCopyRecord(read->bytes);
 }
 
 std::optional<std::string> UpdateRecordFile(

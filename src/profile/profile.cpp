@@ -40,12 +40,11 @@ ProfileRead ReadProfile(const AppState& state, Disk& disk, ProfileContents& cont
                         std::string* bytesRead) {
     const std::string path = ProfilePath(state);
     if (ProbeFileSize(disk, path) == 0) return ProfileRead::Empty;
-    bool complete = true;
-    const std::optional<std::string> bytes = disk.ReadFile(path, complete, kWholeFile);
-    if (!bytes) return ProfileRead::Unreadable;
-    contents = ParseProfile(*bytes);
-    if (bytesRead) *bytesRead = *bytes;
-    return complete ? ProfileRead::Whole : ProfileRead::InPart;
+    const std::optional<FileBytes> read = disk.ReadFile(path, kWholeFile);
+    if (!read) return ProfileRead::Unreadable;
+    contents = ParseProfile(read->bytes);
+    if (bytesRead) *bytesRead = read->bytes;
+    return read->complete ? ProfileRead::Whole : ProfileRead::InPart;
 }
 
 ProfileRead LoadProfile(AppState& state, Disk& disk, ListSink& list) {
@@ -103,9 +102,9 @@ ProfileSave WriteProfile(AppState& state, Disk& disk) {
     const std::string text = ProfileText(state.targetPath, state.profileList);
     if (state.profileLoaded && text == state.loadedProfileText) {
         // Nothing changed here: what another run saved meanwhile stays.
-        bool complete = true;
-        const std::optional<std::string> now = disk.ReadFile(ProfilePath(state), complete, kWholeFile);
-        if (!now || !complete || *now != state.loadedProfileBytes) return ProfileSave::Kept;
+        const std::optional<FileBytes> now = disk.ReadFile(ProfilePath(state), kWholeFile);
+        if (!now || !now->complete || now->bytes != state.loadedProfileBytes)
+            return ProfileSave::Kept;
     }
     return ReplaceWholeFile(disk, ProfilePath(state), ProfileTemporaryPath(state), text)
                ? ProfileSave::Saved

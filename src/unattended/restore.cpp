@@ -71,14 +71,14 @@ bool WriteNote(Disk& disk, const std::string& folder, const RestoreNote& note) {
 
 // The note's contents; nothing when it is not a whole note of ours.
 std::optional<RestoreNote> ReadNote(Disk& disk, const std::string& path) {
-    bool complete = true;
-    const std::optional<std::string> text =
-        disk.IsLink(path) ? std::nullopt : disk.ReadFile(path, complete, kRestoreNoteLimit);
-    if (!text || !complete || text->size() > kRestoreNoteLimit) return std::nullopt;
+    const std::optional<FileBytes> read =
+        disk.IsLink(path) ? std::nullopt : disk.ReadFile(path, kRestoreNoteLimit);
+    if (!read || !read->complete || read->bytes.size() > kRestoreNoteLimit) return std::nullopt;
+    const std::string& text = read->bytes;
     std::vector<std::string> lines;
-    for (std::size_t at = 0, end; (end = text->find("\r\n", at)) != std::string::npos;
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos;
          at = end + 2) {
-        lines.push_back(text->substr(at, end - at));
+        lines.push_back(text.substr(at, end - at));
     }
     // The temporary copy a restore makes is always beside its file: a note naming any other
     // file (damaged, or planted to have that file removed or moved) is not acted on.

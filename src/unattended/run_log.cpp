@@ -6,10 +6,9 @@ namespace vintrel {
 
 void RunLog::Open(bool cut) {
     if (disk_.IsLink(path_)) return;
-    bool complete = true;
-    const std::optional<std::string> old = cut ? disk_.ReadFile(path_, complete, kWholeFile) : std::nullopt;
-    if (old && complete && old->size() > kLogLimit * 3 / 4 &&
-        !ReplaceWholeFile(disk_, path_, temporary_, CutLog(*old))) {
+    const std::optional<FileBytes> old = cut ? disk_.ReadFile(path_, kWholeFile) : std::nullopt;
+    if (old && old->complete && old->bytes.size() > kLogLimit * 3 / 4 &&
+        !ReplaceWholeFile(disk_, path_, temporary_, CutLog(old->bytes))) {
         return;
     }
     DiskError why = DiskError::None;

@@ -17,8 +17,7 @@ public:
     bool Absent(const std::string& path) override;
 
     // Reading, writing, moving and removing.
-    std::optional<std::string> ReadFile(const std::string& path, bool& complete,
-                                        std::uint64_t limit) override;
+    std::optional<FileBytes> ReadFile(const std::string& path, std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileSource> OpenUncached(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;

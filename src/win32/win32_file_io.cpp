@@ -383,15 +383,13 @@ void Win32Disk::SetAttributes(const std::string& path, std::uint32_t attributes)
     SetAttributesAt(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& complete,
-                                               std::uint64_t limit) {
+std::optional<FileBytes> Win32Disk::ReadFile(const std::string& path, std::uint64_t limit) {
     // No writer meanwhile; a run that puts a new file in its place may (this one reads on).
     const Handle file(CreateFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[4096];
-    complete = true;
     // The size a listing gives says nothing of a device (a link to one reads without end):
     // the reads themselves stop one byte past the limit.
     const std::uint64_t most = limit == ~0ULL ? limit : limit + 1;
@@ -401,13 +399,12 @@ std::optional<std::string> Win32Disk::ReadFile(const std::string& path, bool& co
         if (!::ReadFile(file.get(), buffer,
                         static_cast<DWORD>(left < sizeof buffer ? left : sizeof buffer), &got,
                         nullptr)) {
-            complete = false;
-            break;
+            return FileBytes{std::move(bytes), false};
         }
         if (got == 0) break;
         bytes.append(buffer, got);
     }
-    return bytes;
+    return FileBytes{std::move(bytes), true};
 }
 
 std::unique_ptr<FileSource> Win32Disk::OpenToCopy(const std::string& path, DiskError& why) {

@@ -43,8 +43,8 @@ void CheckDiskContract(ContractPlace& place) {
         return one && two && *one == *two;
     };
     auto contents = [&](const std::string& path, std::uint64_t limit = kWholeFile) {
-        bool complete = true;
-        return d.ReadFile(path, complete, limit).value_or("<none>");
+        const std::optional<FileBytes> read = d.ReadFile(path, limit);
+        return read ? read->bytes : "<none>";
     };
     auto opens = [&](const std::string& path, DiskError expected) {
         DiskError why = DiskError::None;

@@ -445,20 +445,15 @@ std::unique_ptr<FileSource> FakeDisk::OpenUncached(const std::string& path, Disk
     return std::make_unique<FakeSource>(*this, Resolve(path), true);
 }
 
-std::optional<std::string> FakeDisk::ReadFile(const std::string& path, bool& complete,
-                                              std::uint64_t limit) {
+std::optional<FileBytes> FakeDisk::ReadFile(const std::string& path, std::uint64_t limit) {
     const std::string resolved = Resolve(path);
     auto f = files.find(resolved);
     if (f == files.end() || unopenable.count(resolved)) return std::nullopt;
-    complete = true; // opened: as the real disk, until a read fails
-    if (endless.count(resolved)) return std::string(static_cast<std::size_t>(limit) + 1, '\0');
-    if (limit < f->second.size()) return f->second.substr(0, limit + 1);
-    if (cutShort.count(resolved)) {
-        complete = false;
-        return f->second.substr(0, f->second.size() / 2);
-    }
-    complete = readFailsAfter >= f->second.size();
-    return f->second.substr(0, readFailsAfter);
+    if (endless.count(resolved))
+        return FileBytes{std::string(static_cast<std::size_t>(limit) + 1, '\0'), true};
+    if (limit < f->second.size()) return FileBytes{f->second.substr(0, limit + 1), true};
+    if (cutShort.count(resolved)) return FileBytes{f->second.substr(0, f->second.size() / 2), false};
+    return FileBytes{f->second.substr(0, readFailsAfter), readFailsAfter >= f->second.size()};
 }
 
 std::string FakeDisk::ResolveParent(const std::string& path) const {

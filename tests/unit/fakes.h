@@ -67,8 +67,7 @@ public:
     std::optional<std::uint64_t> FileIndex(const std::string& path) override;
     std::string FinalPath(const std::string& path) override;
     std::unique_ptr<DirectoryReader> OpenDirectory(const std::string& directory) override;
-    std::optional<std::string> ReadFile(const std::string& path, bool& complete,
-                                        std::uint64_t limit) override;
+    std::optional<FileBytes> ReadFile(const std::string& path, std::uint64_t limit) override;
     std::unique_ptr<FileSource> OpenToCopy(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileSource> OpenUncached(const std::string& path, DiskError& why) override;
     std::unique_ptr<FileWriter> CreateNewFile(const std::string& path, DiskError& why) override;
