@@ -12,15 +12,12 @@ namespace {
 // The names of a relative path as its separators part it, empty ones too.
 std::vector<std::string> SplitNames(const std::string& relative) {
     std::vector<std::string> names;
-    std::size_t at = 0;
-    while (at <= relative.size()) {
-        std::size_t end = at;
-        while (end < relative.size() && !IsPathSeparator(relative[end]))
-            ++end;
-        names.push_back(relative.substr(at, end - at));
+    for (std::size_t at = 0;;) {
+        const std::size_t end = relative.find_first_of("\\/", at);
+        names.push_back(relative.substr(at, end - at)); // the last runs to the end
+        if (end == std::string::npos) return names;
         at = end + 1;
     }
-    return names;
 }
 
 } // namespace
