@@ -1204,6 +1204,11 @@ TEST_F(ScheduledBackupTest, TheLogIsWrittenAsTheRunGoesNeverThroughALinkAndItsLo
             EXPECT_TRUE(path == "C:\\Secret\\x" || bytes.find("sss") == std::string::npos) << path;
         }
     }
+    disk.afterRename = nullptr; // so does a run that does nothing
+    disk.failAt = test::FakeDisk::Step::None;
+    disk.readOnly.insert("C:\\Jobs\\Vintrel Backup.log");
+    EXPECT_EQ(Run({"/backup", "/bogus", "C:\\Jobs"}), kNothingDone);
+    EXPECT_EQ(echoed.back(), "The log C:\\Jobs\\Vintrel Backup.log could not be written.");
 
     // Runs over one profile take turns: one that waited in vain does nothing and says so.
     test::FakeDisk fresh;
