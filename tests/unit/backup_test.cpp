@@ -103,6 +103,10 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\Deep");
     EXPECT_EQ(disk.diskCalls.size(), 11u)
         << "each folder held once; the same file copied twice; the record written twice";
+    disk.indexAsked.clear(); // a second run, its copies there, asks each folder's index once
+    RunBackup(state, disk, screen);
+    for (const auto& [path, asked] : disk.indexAsked)
+        EXPECT_TRUE(path.back() != '\\' || asked == 1) << path;
     EXPECT_TRUE(disk.openNames.empty()) << "nothing held after the run";
     EXPECT_FALSE(disk.files.count("E:\\Save\\Mail\\a.pst.~vt"));
     EXPECT_TRUE(Boxes().empty());

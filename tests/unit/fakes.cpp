@@ -294,6 +294,7 @@ std::optional<FileIdentity> FakeDisk::Identity(const std::string& path) {
 }
 
 std::optional<std::uint64_t> FakeDisk::FileIndex(const std::string& path) {
+    ++indexAsked[path];
     const std::optional<FileIdentity> identity = Identity(path);
     if (!identity) return std::nullopt;
     return identity->index;

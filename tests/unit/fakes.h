@@ -117,6 +117,7 @@ public:
     std::string currentDirectory = "C:\\"; // where relative paths start
     std::vector<std::string> madePaths;    // every MakeDirectoryPath, in order
     std::vector<std::string> diskCalls;    // make, hold, move, remove: in order
+    std::map<std::string, int> indexAsked; // how often each path's index was asked
     // Where each file and folder held open is now, in the order opened.
     std::list<std::string> openNames;
     std::list<std::list<std::string>::iterator> heldFiles; // those held by HoldSoleFile
