@@ -85,7 +85,9 @@ TEST_F(BackupTest, EmptyTargetOrEmptyListDoesNothingAndSaysWhy) {
 }
 
 TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
-    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\Deep\\b.wab|k|v", "C:\\Mail\\a.pst|k|v"};
+    // A separator doubled by hand names no folder of its own.
+    state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\\\Deep\\b.wab|k|v",
+                         "C:\\Mail\\a.pst|k|v"};
     // The source is let go of once read, before its copy takes the name.
     disk.afterRename = [&](const std::string&) { EXPECT_EQ(disk.openSources, 0); };
     RunBackup(state, disk, screen);
@@ -100,7 +102,7 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.diskCalls[2], "hold E:\\Save\\Mail");
     EXPECT_EQ(disk.diskCalls[3], "remove E:\\Save\\Mail\\a.pst.~vt");
     EXPECT_EQ(disk.diskCalls[4], "move E:\\Save\\Mail\\a.pst.~vt > E:\\Save\\Mail\\a.pst");
-    EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\Deep");
+    EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\\\Deep");
     EXPECT_EQ(disk.diskCalls.size(), 11u)
         << "each folder held once; the same file copied twice; the record written twice";
     disk.indexAsked.clear(); // a second run, its copies there, asks each folder's index once
