@@ -105,6 +105,8 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     EXPECT_EQ(disk.diskCalls[5], "hold E:\\Save\\Mail\\\\Deep");
     EXPECT_EQ(disk.diskCalls.size(), 11u)
         << "each folder held once; the same file copied twice; the record written twice";
+    // Where no copy is there yet, no source's folder is opened to be told apart from it.
+    EXPECT_FALSE(disk.indexAsked.count("C:\\Mail\\"));
     disk.indexAsked.clear(); // a second run, its copies there, asks each folder's index once
     RunBackup(state, disk, screen);
     for (const auto& [path, asked] : disk.indexAsked)
