@@ -224,8 +224,9 @@ private:
 
     // The first of two steps that leave every copy known, whenever a run dies: before any copy
     // takes its name, each destination's line names the copy about to be made there (the
-    // source's size and time now, unless its state has them), its state kept; then (SettleRecord) the copies made get
-    // their states. Lines of other destinations stay as they are.
+    // source's size and time now, unless its state has them), its state kept; then
+    // (SettleRecord) the copies made get their states. Lines of other destinations stay as they
+    // are.
     // Nothing when the record was written; else the record and why it cannot be written, and
     // `known` gets the keys of the lines it holds already (their copies are there, recorded).
     std::optional<std::string> Record(const std::vector<std::size_t>& recorded,
