@@ -115,7 +115,8 @@ TEST(CopyRecord, LinesKeepEachCopysStateAndOldRecordsStillRead) {
     for (const char* damaged : {"x.pst\t5", "x.pst\t5\t6\t0123", "x.pst\t-\t6\t-",
                                 "x.pst\t5\t6\t-\t7", "x.pst\t-\t-\t-",
                                 "x.pst\t99999999999999999999\t6\t-", "x.pst\t5\t6\t-\t7\tx",
-                                "x.pst\t5\t6\t0123456789abcdeg", "x.pst\t5\t6\t0123456789ABCDEF"}) {
+                                "x.pst\t5\t6\t0123456789abcdeg", "x.pst\t5\t6\t0123456789ABCDEF",
+                                "x.pst\t\t6\t-"}) {
         SCOPED_TRACE(damaged);
         EXPECT_TRUE(ReadCopyRecord(damaged).empty());
     }
