@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "app/texts.h"
 #include "backup/checksum.h"
+#include "backup/versions.h"
 #include "fakes.h"
 #include "unattended/command_line.h"
 #include "unattended/run_log.h"
@@ -129,6 +130,14 @@ TEST(CommandLineParse, TakesTheFourFormsAndNothingElse) {
     EXPECT_EQ(usage.substr(usage.size() - 2), "\r\n");
     EXPECT_NE(usage.find("Exit codes: 0 every listed file was copied or left unchanged; 1"),
               std::string::npos);
+    // Versions are spelled there as they are named.
+    const std::string digits = "00000000-000000";
+    for (const auto& [stamp, more] :
+         {std::pair{"<YYYYMMDD-HHMMSS>", ""}, {"<STAMP>", ""}, {"<time>", "-2"}}) {
+        std::string version = StampedVersionPath("<name>", digits + more);
+        version.replace(version.find(digits), digits.size(), stamp);
+        EXPECT_NE(usage.find(version), std::string::npos) << version;
+    }
 }
 
 TEST(UnattendedLog, EachReasonInWords) {
