@@ -368,6 +368,10 @@ TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo
                   std::string::npos)
             << log;
     }
+    // A folder named that is not there is no profile's: nothing goes to the current folder.
+    disk.files.erase("C:\\Windows\\System32\\Vintrel Backup.log");
+    EXPECT_EQ(Run({"/backup", "C:\\Nowhere"}), kNothingDone);
+    EXPECT_FALSE(disk.files.count("C:\\Windows\\System32\\Vintrel Backup.log"));
 }
 
 TEST_F(ScheduledBackupTest, SearchThenBackupSavesTheNewListWithTheTargetKept) {
