@@ -426,10 +426,9 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
                   : why == DiskError::Link ? CopyOutcome::LinkSwappedIn
                                            : OutcomeOf(Side::Target, why);
     }
-    // Closed before it is removed; let go after, and a folder of the run's own with it.
+    // Closed before it is removed; let go on the way out, and a folder of the run's own with it.
     copy->Close();
     disk.RemoveFile(temporary);
-    copy.reset();
     return outcome;
 }
 
