@@ -88,14 +88,18 @@ TEST_F(BackupTest, CopiesEveryFileInOrderThroughATemporaryCopy) {
     // A separator doubled by hand names no folder of its own.
     state.profileList = {"C:\\Mail\\a.pst|k|v", "C:\\Mail\\\\Deep\\b.wab|k|v",
                          "C:\\Mail\\a.pst|k|v"};
-    // The source is let go of once read, before its copy takes the name.
-    disk.afterRename = [&](const std::string&) { EXPECT_EQ(disk.openSources, 0); };
+    // The source is let go of once read, before its copy takes the name. Written to between
+    // its two copies, it is recorded as copied last.
+    disk.afterRename = [&](const std::string& to) {
+        EXPECT_EQ(disk.openSources, 0);
+        if (to == "E:\\Save\\Mail\\a.pst") disk.files["C:\\Mail\\a.pst"] = "fifth";
+    };
     RunBackup(state, disk, screen);
-    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "first");
+    EXPECT_EQ(disk.files["E:\\Save\\Mail\\a.pst"], "fifth");
     EXPECT_EQ(disk.files["E:\\Save\\Mail\\Deep\\b.wab"], "second");
     // The target's record names every destination before the first copy takes its name.
     EXPECT_EQ(disk.files["E:\\Save\\Vintrel Copies.txt"],
-              "Mail\\a.pst\t5\t0\t370f0f1c16b0aa53\r\nMail\\Deep\\b.wab\t6\t0\t30584211054b083a\r\n")
+              "Mail\\a.pst\t5\t0\taca442891689b9a9\r\nMail\\Deep\\b.wab\t6\t0\t30584211054b083a\r\n")
         << "each copy's size, time and checksum, once made";
     EXPECT_EQ(disk.diskCalls[0], "make E:\\Save\\");
     EXPECT_EQ(disk.diskCalls[1], "remove E:\\Save\\Vintrel Copies.tmp");
