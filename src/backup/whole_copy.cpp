@@ -403,7 +403,7 @@ CopyOutcome CopyWholeFile(Disk& disk, PaintPacer& pacer, const std::string& sour
             if (aside && closed && !versioned) Release(*aside, pacer);
             if (aside && !closed && aside->MoveTo(destination) && madeWritable)
                 aside->SetReadOnly(true);
-            aside.reset();
+            // The version just made is never pruned: it may stay held meanwhile.
             if (closed && versioned) PruneVersions(disk, destination, keep, FileNamePart(version));
             return closed ? CopyOutcome::Copied : CopyOutcome::Failed;
         }
