@@ -267,6 +267,12 @@ TEST_F(ScheduledBackupTest, CopiesTheListAndSaysInTheLogAndTheExitCodeHowItWent)
         std::string::npos);
     EXPECT_EQ(disk.files["E:\\Bak\\Mail\\b.wab"], "earlier copy");
     EXPECT_EQ(Log().rfind("2026-12-08 14:03:05 backup", 0), 0u) << "appended to";
+    // A file at the target's name is there: each copy says what is in its way.
+    Profile() = "E:\\File\r\nC:\\Mail\\a.pst|k|v\r\n";
+    disk.files["E:\\File"] = "not a folder";
+    EXPECT_EQ(Run({"/backup", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_NE(Log().find("a.pst: not copied: a file stands where a folder on the way to its copy "
+                         "goes\r\n0 of 1 files copied\r\n"), std::string::npos);
 }
 
 TEST_F(ScheduledBackupTest, NothingIsDoneAndNothingWrittenWhenThereIsNothingToDo) {
