@@ -858,6 +858,10 @@ TEST_F(ScheduledBackupTest, ARestoreBringsTheCopyOrAVersionBackAndKeepsWhatItRep
     EXPECT_NE(echoed.back().find("not restored: its disk is full"), std::string::npos);
     EXPECT_FALSE(disk.files.count("C:\\Jobs\\Vintrel Restore.txt")) << "its note goes";
     disk.failCopyTo.clear();
+    disk.closeFails = {"C:\\Mail\\a.pst.~vr"}; // on the disk, but not whole: it goes
+    EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
+    EXPECT_FALSE(disk.files.count("C:\\Mail\\a.pst.~vr"));
+    disk.closeFails.clear();
     disk.sizes["E:\\Bak\\Mail\\a.pst"] = 20ULL << 30, disk.freeBytes["C:"] = 5ULL << 30;
     EXPECT_EQ(Run({"/restore", "C:\\Mail\\a.pst", "C:\\Jobs"}), kSomeNotCopied);
     EXPECT_NE(echoed.back().find("not restored: not enough space on its disk"), std::string::npos);
