@@ -52,7 +52,6 @@ std::optional<std::string> UpdateRecordFile(
     if (ReplaceWholeFile(disk, path, folder + kCopyRecordTemporaryName, CopyRecordText(lines)))
         return std::nullopt;
     const std::optional<std::uint32_t> marks = disk.Attributes(path);
-    if (marks && (*marks & kAttributeDirectory)) return path + " is a folder";
     if (marks && (*marks & kAttributeReadOnly)) return path + " is read-only";
     return path + " cannot be written (access denied, or the disk full)";
 }
