@@ -12,9 +12,7 @@ namespace vintrel {
 class Checksum {
 public:
     Checksum();
-    ~Checksum();
-    Checksum(const Checksum&) = delete;
-    Checksum& operator=(const Checksum&) = delete;
+    ~Checksum(); // its state owned alone: no copy of it is made
     // Takes the next bytes of the file.
     void Add(const char* data, std::size_t size);
     // The checksum of every byte taken so far.
