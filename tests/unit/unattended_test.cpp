@@ -432,6 +432,7 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
         int code = kAllCopied;
         int altered = 0; // the new copy read back from the disk: 1 a byte flipped, 2 it cannot
                          // be opened, 3 its read fails
+        const char* record = nullptr; // else a copy of no record
     } cases[] = {
         {"the same size and time", "mail", source, {"/backup", "C:\\Jobs"}, "unchanged"},
         {"2 seconds apart on FAT, made after", "mail", source - 2 * kSecond,
@@ -454,12 +455,16 @@ TEST_F(ScheduledBackupTest, AFileWhoseCopyHasItsSizeAndTimeIsLeftAloneUnlessAllA
          "not copied: access is denied", 0, 0, false, kSomeNotCopied, 2},
         {"not to be read back", "mall!", source, {"/backup", "/verify", "C:\\Jobs"},
          "not copied: source, target or disk error", 0, 0, false, kSomeNotCopied, 3},
+        {"the copy a run that died made there, its line settled on it", "mail", source,
+         {"/backup", "C:\\Jobs"}, "unchanged", 0, 0, false, kAllCopied, 0,
+         "Mail\\a.pst\t3\t1\t-\t4\t5000000000\r\n"},
         {"a hard link", "mail", source, {"/backup", "C:\\Jobs"}, "copied", 0, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         disk.files["E:\\Bak\\Mail\\a.pst"] = c.copy;
-        disk.files.erase("E:\\Bak\\Vintrel Copies.txt"); // a copy of no record
+        disk.files.erase("E:\\Bak\\Vintrel Copies.txt");
+        if (c.record) disk.files["E:\\Bak\\Vintrel Copies.txt"] = c.record;
         disk.lastWrite["E:\\Bak\\Mail\\a.pst"] = c.copyTime;
         disk.created["E:\\Bak\\Mail\\a.pst"] = c.made;
         disk.timeSteps["E:"] = c.step;
