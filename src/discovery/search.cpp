@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -34,29 +35,27 @@ bool ContainsAnyCase(const std::string& text, std::string_view part) {
 // walk only goes through folders, is left for the event loop.
 class WindowUpkeep {
 public:
-    explicit WindowUpkeep(EventPump* pump) : pump_(pump), last_(pump ? pump->Milliseconds() : 0) {}
+    explicit WindowUpkeep(EventPump& pump) : pump_(pump), last_(pump.Milliseconds()) {}
 
     void FileMet() {
-        if (!pump_) return;
-        const std::uint32_t now = pump_->Milliseconds();
+        const std::uint32_t now = pump_.Milliseconds();
         lastFile_ = now;
         metFile_ = true;
         if (now - last_ < kSearchUpkeepIntervalMs) return;
-        while (pump_->PollEvent()) {
+        while (pump_.PollEvent()) {
         }
-        last_ = pump_->Milliseconds();
+        last_ = pump_.Milliseconds();
     }
 
     void Finish() {
-        if (!pump_) return;
         std::vector<Event> later;
-        while (const std::optional<Event> event = pump_->PollEvent()) {
+        while (const std::optional<Event> event = pump_.PollEvent()) {
             if (event->kind != EventKind::None && MadeAfterTheLastFile(*event)) {
                 later.push_back(*event);
             }
         }
         for (const Event& e : later)
-            pump_->ReturnEvent(e);
+            pump_.ReturnEvent(e);
     }
 
 private:
@@ -64,7 +63,7 @@ private:
         return !metFile_ || static_cast<std::int32_t>(event.time - lastFile_) > 0;
     }
 
-    EventPump* pump_;
+    EventPump& pump_;
     std::uint32_t last_;
     std::uint32_t lastFile_ = 0;
     bool metFile_ = false;
@@ -280,7 +279,8 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
     const std::string recordName = kCopyRecordName;
     std::vector<PendingDirectory> subdirectories;
     std::vector<FoundFile> found;
-    WindowUpkeep upkeep(pump);
+    std::optional<WindowUpkeep> upkeep; // only where there is a window
+    if (pump) upkeep.emplace(*pump);
     while (!pending.empty()) {
         const PendingDirectory directory = std::move(pending.back());
         pending.pop_back();
@@ -311,7 +311,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
                 continue;
             }
             if (list) list->SetStatusText(kSpinnerField, NextSpinnerMark(state.spinnerString));
-            upkeep.FileMet();
+            if (upkeep) upkeep->FileMet();
             // A record at a drive's root is a backup copied back onto the drive, naming the
             // live files; one larger than ours would be is none of ours.
             if (SamePath(entry.name, recordName) && prefix.size() > 3 &&
@@ -347,7 +347,7 @@ SearchResult SearchDataFiles(AppState& state, Disk& disk, ListSink* list, EventP
         pending.insert(pending.end(), subdirectories.rbegin(), subdirectories.rend());
     }
 
-    upkeep.Finish();
+    if (upkeep) upkeep->Finish();
     if (list) list->SetStatusText(kMessageField, SearchEndText(result));
     return result;
 }
