@@ -32,9 +32,13 @@ void RunLog::Final(std::string line) {
     Add(std::move(line), Weight::Last);
 }
 
+void RunLog::LetGo() {
+    const std::unique_ptr<FileWriter> writer = std::move(writer_);
+    if (writer && !writer->Close()) written_ = false;
+}
+
 void RunLog::Pause() {
-    if (writer_ && !writer_->Close()) written_ = false;
-    writer_.reset();
+    LetGo();
     const std::optional<DiskEntry> entry = disk_.FindEntry(path_);
     pausedSize_ = entry ? std::optional(entry->size) : std::nullopt;
 }
@@ -49,8 +53,7 @@ void RunLog::Resume(const std::string& header) {
 }
 
 bool RunLog::Close() {
-    if (writer_ && !writer_->Close()) written_ = false;
-    writer_.reset();
+    LetGo();
     if (!written_ && setting_.echo) setting_.echo("The log " + path_ + " could not be written.");
     return written_;
 }

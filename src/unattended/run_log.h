@@ -63,6 +63,8 @@ public:
 
 private:
     enum class Weight { Well, Any, Last };
+    // Closes the log, where it is open, and lets go of it: a close that fails loses lines.
+    void LetGo();
     // The console shows every line whole; `echo` false: the line is the log's own.
     void Add(std::string line, Weight weight, bool echo = true);
 
