@@ -259,7 +259,6 @@ private:
                     if (!met.insert(KeyOf(i)).second) continue;
                     lines.push_back(
                         RecordedCopy{*PathBelow(plans_[i].belowTarget), std::nullopt, NextOf(i)});
-                    lines_[KeyOf(i)] = lines.back();
                 }
             },
             &read);
@@ -579,7 +578,8 @@ private:
     std::vector<std::string> notKept_; // why an earlier copy could not be kept as a version
     std::vector<std::string> details_; // what a refusal says besides (FileResult::detail)
     std::vector<std::string> damage_;  // why a file looks damaged (FileResult::damage)
-    // The record's lines by their keys: as read, then as the run names its copies in them.
+    // The record's lines by their keys: as read, then settled on what a run that died made.
+    // (A line the run adds has no state to tell a copy by.)
     std::map<std::string, RecordedCopy> lines_;
     std::set<std::string> legacy_; // the keys of this run's lines from before states were kept
     std::set<std::string> stated_; // the keys of this run's lines that had a state as read
