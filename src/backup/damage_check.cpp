@@ -12,8 +12,8 @@ namespace {
 bool KindIs(const std::string& path, std::string_view ending) {
     std::string name = path;
     name.erase(path.find_last_not_of(" .") + 1); // npos + 1 is 0: a name of dots and spaces only
-    return name.size() >= ending.size() &&
-           SamePath(name.substr(name.size() - ending.size()), std::string(ending));
+    return SamePath(name.substr(name.size() - std::min(name.size(), ending.size())),
+                    std::string(ending));
 }
 
 } // namespace
