@@ -83,13 +83,12 @@ bool GoodEarlierCopy(Disk& disk, const std::string& destination) {
     DiskError why = DiskError::None;
     std::unique_ptr<FileSource> earlier = disk.OpenToCopy(destination, why);
     if (!earlier) return false;
-    std::string head(kHeadSize, '\0');
+    std::vector<char> head(kHeadSize);
     std::size_t have = 0;
     for (std::size_t got = 1; have < kHeadSize && got > 0; have += got) {
         if (!earlier->Read(head.data() + have, kHeadSize - have, got)) return false;
     }
-    head.resize(have);
-    return WhyDamaged(destination, head).empty();
+    return WhyDamaged(destination, std::string_view(head.data(), have)).empty();
 }
 
 // The check of a source's first bytes, made on the pieces the copy reads: no byte is read for
