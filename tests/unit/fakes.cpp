@@ -190,9 +190,11 @@ private:
 } // namespace
 
 void FakeDisk::AddFileIn(const std::string& path, std::uint32_t attributes, std::uint64_t size,
-                         std::uint64_t lastWriteTime, const std::string& shortName) {
+                         std::uint64_t lastWriteTime, const std::string& shortName,
+                         std::uint32_t reparseTag) {
     DiskEntry entry = Entry(Name(path), attributes, size);
     entry.lastWriteTime = lastWriteTime;
+    entry.reparseTag = reparseTag;
     entry.shortName = shortName;
     listings_[Parent(path)].push_back(entry);
     entries_[shortName.empty() ? path : Join(Parent(path), shortName)] = entry;

@@ -43,7 +43,7 @@ public:
     // code page cannot hold a character, as the real listing shows it: the name is not exact.
     void AddFileIn(const std::string& path, std::uint32_t attributes = 0x20,
                    std::uint64_t size = 10, std::uint64_t lastWriteTime = 0,
-                   const std::string& shortName = "");
+                   const std::string& shortName = "", std::uint32_t reparseTag = 0);
     void AddDirectoryIn(const std::string& path, std::uint32_t attributes = kAttributeDirectory,
                         std::uint32_t reparseTag = 0, const std::string& shortName = "");
     // A folder link at `path` (shown in its parent's listing as a reparse point with the tag)

@@ -247,7 +247,9 @@ TEST_F(SearchTest, TheCopiesARecordNamesBelowItsFolderAreLeftOutAndNothingElse) 
     disk.AddFileIn("C:\\States\\Vintrel Copies.txt");
     disk.files["C:\\States\\Vintrel Copies.txt"] =
         "same.pst\t10\t7\t-\r\nworked.pst\t10\t7\t-\r\ndying.pst\t-\t-\t-\t10\t9\r\n"
-        "linked.pst\t10\t7\t-\r\ntwin.pst\t10\t7\t-\r\nGONE.PST\t10\t7\t-\r\n";
+        "linked.pst\t10\t7\t-\r\ntwin.pst\t10\t7\t-\r\nGONE.PST\t10\t7\t-\r\n"
+        "cloud.pst\t10\t7\t-\r\n"; // a cloud file, a reparse point, is a copy as any other
+    disk.AddFileIn("C:\\States\\cloud.pst", 0x20 | kAttributeReparsePoint, 10, 7, "", 0x9000701A);
     for (const char* name : {"same.pst", "dying.pst", "linked.pst", "Twin.pst", "twin.pst"})
         disk.AddFileIn("C:\\States\\"s + name, 0x20, 10, name[0] == 'd' ? 9 : 7);
     disk.AddFileIn("C:\\States\\worked.pst", 0x20, 10, 8);
