@@ -167,8 +167,9 @@ private:
             others_[i] = plans_[k->second].source;
             return CopyOutcome::OverwritesListed;
         }
-        if (!disk_.Attributes(plan.destination)) return std::nullopt;
-        if (ChangedSinceCopied(plan)) {
+        const std::optional<DiskEntry> there = disk_.FindEntry(plan.destination);
+        if (!there) return std::nullopt;
+        if (ChangedSinceCopied(plan, *there)) {
             others_[i] = plan.destination;
             return CopyOutcome::ChangedCopy;
         }
@@ -190,15 +191,14 @@ private:
     // Whether the file at a destination is no longer the copy the record names there: a plain
     // file with one name whose size and time are neither those of the copy last made nor of
     // the one a run was making (the user opened the copy in the mail program and worked in
-    // it, or put another file there). Its copy would destroy that work: it is refused. A link
-    // or a name shared with another file loses nothing when the name is replaced; a line from
-    // before states were kept says nothing, and such a file is replaced as it always was.
-    bool ChangedSinceCopied(const BackupPlan& plan) {
+    // it, or put another file there). Its copy would destroy that work: it is refused. A link,
+    // a folder, or a name shared with another file loses nothing when the name is replaced (none
+    // has a sole name); a line from before states were kept says nothing, and such a file is
+    // replaced as it always was.
+    bool ChangedSinceCopied(const BackupPlan& plan, const DiskEntry& there) {
         const auto line = lines_.find(PathKey(*PathBelow(plan.belowTarget)));
         if (line == lines_.end() || (!line->second.state && !line->second.next)) return false;
-        const std::optional<DiskEntry> there = disk_.FindEntry(plan.destination);
-        if (!there) return false; // a folder there has no sole name, as a link has none
-        return !MayBeTheCopy(line->second, there->size, there->lastWriteTime,
+        return !MayBeTheCopy(line->second, there.size, there.lastWriteTime,
                              TimeStep(plan.destinationDirectory)) &&
                disk_.SoleName(plan.destination);
     }
