@@ -1013,6 +1013,7 @@ TEST(Versions, AreNamedByTheEarlierCopysTimeInUtcAndNothingElseIsOne) {
               "E:\\Bak\\a.pst.20261208-140305Z.bak");
     EXPECT_EQ(VersionPath("a.pst", 0), "a.pst.16010101-000000Z.bak");
     EXPECT_EQ(VersionPath("a.pst", 125911584000000000ULL), "a.pst.20000101-000000Z.bak");
+    EXPECT_EQ(VersionPath("a.pst", 125963423990000000ULL), "a.pst.20000229-235959Z.bak");
     for (const char* name :
          {"a.pst.20261208-140305Z.bak", "A.PST.20261208-140305Z.bak", "a.pst.19991231-235959Z.bak",
           "a.pst.20261208-140305Z-2.bak", "a.pst.20261208-140305Z-99.bak"})
