@@ -279,7 +279,6 @@ void ClearLeftovers(Disk& disk, const std::string& destination) {
     // folder that is empty then.
     for (int n = 0; disk.RenamesByName() && n <= 9; ++n) {
         const std::string folder = OwnFolderPath(DirectoryPart(destination), n);
-        if (!disk.Attributes(folder)) continue;
         disk.RemoveFile(WithFinalSeparator(folder) + FileNamePart(temporary));
         disk.RemoveFolder(folder);
     }
