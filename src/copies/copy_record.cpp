@@ -93,7 +93,7 @@ std::vector<std::string> Fields(const std::string& line) {
 }
 
 std::optional<std::uint64_t> Number(const std::string& text) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
+    if (text.empty()) return std::nullopt;
     std::uint64_t value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return std::nullopt;

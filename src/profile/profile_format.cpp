@@ -14,7 +14,7 @@ std::string ProfileLineReader::NextLine() {
         if (c == '\r') {
             std::string line = bytes_.substr(start, at_ - start);
             ++at_;
-            if (at_ < bytes_.size() && bytes_[at_] == '\n') ++at_;
+            if (bytes_.substr(at_, 1) == "\n") ++at_;
             return line;
         }
         ++at_;

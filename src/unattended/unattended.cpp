@@ -19,15 +19,16 @@ namespace vintrel {
 
 namespace {
 
-// The files another program held are tried again, first after a few seconds and then every
-// minute, until each is copied or `minutes` have passed since the run began (with 0, none is
-// tried again). While it sleeps the run lets go of its turn and of the log, and takes them
-// again after (the log marked with `header` where another run wrote meanwhile); a turn not had
-// back within a minute ends the wait, and `turnHeld` is then false.
+// The files another program held are tried again, as the first pass tried them
+// (`skipUnchanged` alike), first after a few seconds and then every minute, until each is
+// copied or `minutes` have passed since the run began (with 0, none is tried again). While it
+// sleeps the run lets go of its turn and of the log, and takes them again after (the log
+// marked with `header` where another run wrote meanwhile); a turn not had back within a minute
+// ends the wait, and `turnHeld` is then false.
 void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::string>& entries,
                        int minutes, const std::optional<std::uint32_t>& began, Disk& disk,
                        RunLog& log, const UnattendedSetting& setting, BackupResult& result,
-                       bool all, int keep, bool verify, const std::string& turn,
+                       bool skipUnchanged, int keep, bool verify, const std::string& turn,
                        const std::string& header, bool& turnHeld) {
     if (!began || !setting.sleep) return;
     const std::uint32_t allowed = static_cast<std::uint32_t>(minutes) * 60000;
@@ -67,7 +68,7 @@ void WaitForFilesInUse(const std::string& targetPath, const std::vector<std::str
         std::vector<std::string> again;
         for (const std::size_t i : held)
             again.push_back(entries[i]);
-        const BackupResult retried = BackUpEntries(targetPath, again, disk, nullptr, log, !all,
+        const BackupResult retried = BackUpEntries(targetPath, again, disk, nullptr, log, skipUnchanged,
                                                    keep, MakeTarget::Never, verify);
         // The target went meanwhile: the files stay as they were, in use.
         if (retried.targetMissing) return;
@@ -133,14 +134,15 @@ int BackUpAsAsked(const CommandLine& line, Disk& disk, const UnattendedSetting& 
 
     // A target that is not there is never made by a run without a window: a disk unplugged
     // would be taken for a folder to make on whatever answers at its letter now.
+    const bool skipUnchanged = !line.all;
     BackupResult result = BackUpEntries(state.targetPath, state.profileList, disk, nullptr, log,
-                                        !line.all, line.keep, MakeTarget::Never, line.verify);
+                                        skipUnchanged, line.keep, MakeTarget::Never, line.verify);
     if (result.targetMissing) return NothingDone(log, TargetMissingText(state.targetPath));
     if (!result.recordNotSettled.empty()) {
         log.Line(std::string(kRecordNotSettledText) + ": " + result.recordNotSettled);
     }
     WaitForFilesInUse(state.targetPath, state.profileList, line.wait, began, disk, log, setting,
-                      result, line.all, line.keep, line.verify, TurnPath(folder),
+                      result, skipUnchanged, line.keep, line.verify, TurnPath(folder),
                       header + ", going on after its wait", turnHeld);
     const std::size_t copied = result.files.size() - result.Failed();
     run.copied = copied;
