@@ -107,16 +107,18 @@ TEST(CopyRecord, LinesKeepEachCopysStateAndOldRecordsStillRead) {
         {"b\\c.pst", made, std::nullopt},
         {"d.pst", unsummed, CopyState{8, 10, std::nullopt}},
         {"e.pst", std::nullopt, CopyState{1, 2, std::nullopt}},
+        {"f.pst", CopyState{~0ULL, 0, std::nullopt}, std::nullopt}, // the largest number read
     };
     const std::string text = CopyRecordText(copies);
     EXPECT_EQ(text, "a.pst\r\nb\\c.pst\t5\t133000000000000000\t0123456789abcdef\r\n"
-                    "d.pst\t7\t9\t-\t8\t10\r\ne.pst\t-\t-\t-\t1\t2\r\n");
+                    "d.pst\t7\t9\t-\t8\t10\r\ne.pst\t-\t-\t-\t1\t2\r\n"
+                    "f.pst\t18446744073709551615\t0\t-\r\n");
     EXPECT_EQ(ReadCopyRecord(text), copies);
     for (const char* damaged : {"x.pst\t5", "x.pst\t5\t6\t0123", "x.pst\t-\t6\t-",
                                 "x.pst\t5\t6\t-\t7", "x.pst\t-\t-\t-",
                                 "x.pst\t99999999999999999999\t6\t-", "x.pst\t5\t6\t-\t7\tx",
                                 "x.pst\t5\t6\t0123456789abcdeg", "x.pst\t5\t6\t0123456789ABCDEF",
-                                "x.pst\t\t6\t-"}) {
+                                "x.pst\t\t6\t-", "x.pst\t18446744073709551616\t6\t-"}) {
         SCOPED_TRACE(damaged);
         EXPECT_TRUE(ReadCopyRecord(damaged).empty());
     }
