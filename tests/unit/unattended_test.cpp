@@ -1112,6 +1112,7 @@ TEST_F(ScheduledBackupTest, ACheckReadsEachRecordedCopyAgainstItsStateAndWritesN
                                               : "found 1 damaged, missing or changed since";
         EXPECT_EQ(event.empty(), found.empty());
         EXPECT_NE(event.find(found), std::string::npos) << event;
+        EXPECT_EQ(Log().find("event log could not"), std::string::npos) << "it was written";
         EXPECT_NE(Log().find("  " + copy + ": " + c.logged), std::string::npos) << Log();
         const std::string tally = c.code == kAllCopied ? "1 of 1 recorded copies are good\r\n"
                                   : unchecked ? "0 of 1 recorded copies are good; 1 has nothing"
